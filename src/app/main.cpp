@@ -1,0 +1,3 @@
+#include "wendolarka_app.h"
+
+int main(int argc, char** argv) { return wendolarka::runWendolarka(argc, argv); }

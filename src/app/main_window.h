@@ -1,0 +1,171 @@
+#pragma once
+
+#include "app_windows.h"
+
+#include <QMainWindow>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <array>
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+
+namespace wendolarka {
+
+class ErrorHandler;
+class IDesktop;
+class IDialogs;
+class TColorPanel;
+class TFajny;
+class TRadioGroup;
+class TSpinEdit;
+
+// Bottom right of the virtual desktop, 40 pixels from the right and 50 from the
+// bottom; a desktop smaller than the window gives negative values, kept as they are.
+QPoint mainWindowPlacement(const QRect& virtualDesktop, QSize outerSize);
+
+// The main window: a small tabbed control panel with the program's menus and the
+// person grid.
+class TForm2 : public QMainWindow {
+    Q_OBJECT
+public:
+    struct Services {
+        IDialogs& dialogs;
+        const IDesktop& desktop;
+        const ErrorHandler& errors;
+    };
+
+    static constexpr QSize kOuterSize{601, 239};
+    static constexpr int kEmptyElement = 18; // "# Pusty #"
+
+    explicit TForm2(Services services, QWidget* parent = nullptr);
+
+    // The windows created after this one; the menus reach them through it.
+    void setWindows(const AppWindows& windows) { m_windows = windows; }
+
+    void DisableFormatka1Commands();
+    void DisableFormatka2Commands();
+    void SetColumn(int index, const QString& title, int width);
+
+    void Notes1Change();
+    void Koniec1Click();
+    void mnuUkosClick();
+    void ZamknijForm1Click();
+
+    bool SearchByRows = false;
+
+    QTabWidget* Notes1 = nullptr;
+
+    // "Elementy widoczne"
+    QGroupBox* GroupFormatka1 = nullptr;
+    QGroupBox* GroupFormatka2 = nullptr;
+    QCheckBox* CheckBoxTytul = nullptr;
+    QCheckBox* CheckBoxImie = nullptr;
+    QCheckBox* CheckBoxNazwisko = nullptr;
+    QCheckBox* CheckBoxPriorytet = nullptr;
+    QCheckBox* CheckBoxIndex = nullptr;
+    QCheckBox* CheckBoxFoto = nullptr;
+    QCheckBox* CheckBoxAdres1 = nullptr;
+    QCheckBox* CheckBoxAdres2 = nullptr;
+    QCheckBox* CheckBoxTelefon1 = nullptr;
+    QCheckBox* CheckBoxTelefon2 = nullptr;
+    QCheckBox* CheckBoxUsluga1 = nullptr;
+    QCheckBox* CheckBoxUsluga2 = nullptr;
+    std::array<QCheckBox*, 5> CheckBoxRamka{};
+    QCheckBox* CheckBoxObramowanie = nullptr;
+    std::array<QCheckBox*, 10> cb{}; // cb1 .. cb10
+
+    // "Fonty i kolory"
+    TRadioGroup* RadioGroup1 = nullptr;
+    QLabel* LabelStylFontow = nullptr;
+    QLabel* LabelKolorTla = nullptr;
+    QPushButton* Bit1 = nullptr;
+    QPushButton* Bit2 = nullptr;
+    TColorPanel* pnlKolor = nullptr;
+    QFrame* PanelFonty = nullptr;
+    QLabel* lblFonty = nullptr;
+    QLabel* lblRozmiar = nullptr;
+    QFrame* Bevel1 = nullptr;
+    QLabel* LabelCount = nullptr;
+
+    // "Ramki i obramowanie"
+    std::array<TSpinEdit*, 5> SpinRamka{};
+    TSpinEdit* SpinObramowanie = nullptr;
+    TColorPanel* Panel01 = nullptr;
+    TColorPanel* Panel2 = nullptr;
+    TColorPanel* Panel3 = nullptr;
+    TColorPanel* Panel4 = nullptr;
+    TColorPanel* Panel5 = nullptr;
+    TColorPanel* Panel0 = nullptr;
+    TColorPanel* PanelForm1 = nullptr;
+
+    // "Baza danych"
+    TFajny* G1 = nullptr;
+
+    // Menus
+    QMenu* Forma1 = nullptr;
+    QAction* Nowy1 = nullptr;
+    QAction* Otworz1 = nullptr;
+    QAction* ZapiszJakoWzorzec1 = nullptr;
+    QAction* ZapisBMP1 = nullptr;
+    QAction* Druk1 = nullptr;
+    QAction* PoziomyDruk1 = nullptr;
+    QAction* ZamknijForm1 = nullptr;
+    QMenu* Forma2 = nullptr;
+    QAction* PokazForme2 = nullptr;
+    QMenu* LadujObraz2 = nullptr;
+    std::array<QAction*, 10> Dla{}; // Dla11 .. Dla101
+    QAction* ZapiszForme2jakoJPG = nullptr;
+    QAction* DrukFormatki2 = nullptr;
+    QAction* PoziomyDruk2 = nullptr;
+    QAction* Zamknij1 = nullptr;
+    QMenu* Baza1 = nullptr;
+    QAction* NowaBaza1 = nullptr;
+    QAction* OtworzBaze1 = nullptr;
+    QAction* mnuRegeneruj = nullptr;
+    QAction* Edytuj1 = nullptr;
+    QAction* Znajdz1 = nullptr;
+    QAction* ZnajdzNastepny = nullptr;
+    QAction* mnuUkos = nullptr;
+    QMenu* Pomoc1 = nullptr;
+    QAction* mnuFAQ = nullptr;
+    QAction* Konczy1 = nullptr;
+    QMenu* mnuRekordy = nullptr; // never in the menu bar
+    QAction* mnuDodajRekord = nullptr;
+    QAction* mnuWstawRekord = nullptr;
+    QAction* mnuDeleteRekord = nullptr;
+    QAction* mnuPierwszy = nullptr;
+    QAction* mnuPoprzedni = nullptr;
+    QAction* mnuNastepny = nullptr;
+    QAction* mnuOstatni = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormClose();
+    void createMenus();
+    void createVisibilityPage();
+    void createFontsPage();
+    void createFramesPage();
+    void createGridPage();
+    QAction* addItem(QMenu* menu, const char* name, const QString& caption);
+    // Runs a command through the common error handler.
+    template <typename Handler>
+    void bind(QAction* action, Handler handler);
+
+    Services m_services;
+    AppWindows m_windows;
+    bool m_outerSizeKept = false;
+};
+
+} // namespace wendolarka

@@ -1,0 +1,54 @@
+#include "wendolarka_app.h"
+
+#include "database/find_dialog.h"
+#include "database/record_edit_window.h"
+#include "designer/fixed_elements_dialog.h"
+#include "designer/pass_window.h"
+#include "help/help_window.h"
+#include "imageset/image_set_window.h"
+#include "main_window.h"
+#include "platform/application.h"
+#include "platform/desktop.h"
+#include "platform/error_handler.h"
+#include "platform/qt_dialogs.h"
+#include "printing/print_window.h"
+
+namespace wendolarka {
+
+WendolarkaApp::WendolarkaApp(IDialogs& dialogs, const IDesktop& desktop, const ErrorHandler& errors)
+    : m_form2(new TForm2({dialogs, desktop, errors})),
+      m_form3(std::make_unique<TForm3>()),
+      m_fdruk(std::make_unique<TFDruk>()),
+      m_finddlg(std::make_unique<Tfinddlg>()),
+      m_fedycja(std::make_unique<TFEdycja>()),
+      m_form1(std::make_unique<TForm1>()),
+      m_fukos(std::make_unique<TFUkos>()),
+      m_fhelp(std::make_unique<TFhelp>()) {
+    m_windows = {m_form2.data(), m_form3.get(), m_fdruk.get(),  m_finddlg.get(),
+                 m_fedycja.get(), m_form1.get(), m_fukos.get(), m_fhelp.get()};
+    m_form2->setWindows(m_windows);
+}
+
+WendolarkaApp::~WendolarkaApp() { delete m_form2.data(); }
+
+int runWendolarka(int argc, char** argv) {
+    TApplication application(argc, argv);
+    TApplication::setTitle(QStringLiteral("Wendolarka"));
+    application.setHelpFile(QStringLiteral("wendolarka.hlp"));
+    // Other windows come and go; the program ends with the main window only.
+    application.setQuitOnLastWindowClosed(false);
+
+    QtDialogs dialogs;
+    QtDesktop desktop;
+    ErrorHandler errors(dialogs);
+    application.setErrorHandler(&errors);
+
+    WendolarkaApp app(dialogs, desktop, errors);
+    QObject::connect(app.mainWindow(), &QObject::destroyed, &application, &QCoreApplication::quit);
+    app.mainWindow()->show();
+    const int result = TApplication::exec();
+    application.setErrorHandler(nullptr);
+    return result;
+}
+
+} // namespace wendolarka

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app_windows.h"
+#include "main_window.h"
+
+#include <QPointer>
+#include <memory>
+
+namespace wendolarka {
+
+class ErrorHandler;
+class IDesktop;
+class IDialogs;
+class TForm2;
+class TForm3;
+class TFDruk;
+class Tfinddlg;
+class TFEdycja;
+class TForm1;
+class TFUkos;
+class TFhelp;
+
+// The program's windows, created in their fixed order. The main window is
+// destroyed when it closes; the others live until this object goes.
+class WendolarkaApp {
+public:
+    WendolarkaApp(IDialogs& dialogs, const IDesktop& desktop, const ErrorHandler& errors);
+    ~WendolarkaApp();
+
+    const AppWindows& windows() const { return m_windows; }
+    TForm2* mainWindow() const { return m_form2.data(); }
+
+private:
+    QPointer<TForm2> m_form2;
+    std::unique_ptr<TForm3> m_form3;
+    std::unique_ptr<TFDruk> m_fdruk;
+    std::unique_ptr<Tfinddlg> m_finddlg;
+    std::unique_ptr<TFEdycja> m_fedycja;
+    std::unique_ptr<TForm1> m_form1;
+    std::unique_ptr<TFUkos> m_fukos;
+    std::unique_ptr<TFhelp> m_fhelp;
+    AppWindows m_windows;
+};
+
+// Initialises the application, creates the windows and runs until the main window closes.
+int runWendolarka(int argc, char** argv);
+
+} // namespace wendolarka

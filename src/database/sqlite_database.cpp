@@ -1,0 +1,195 @@
+#include "sqlite_internal.h"
+
+#include "core/cp1250.h"
+
+#include <QFile>
+
+namespace wendolarka {
+namespace sqlite_detail {
+
+namespace {
+// ROW and DONE are what a step answers, not failures: they carry no report.
+bool holdsRealError(int code) { return code != SQLITE_OK && code != SQLITE_ROW && code != SQLITE_DONE; }
+} // namespace
+
+void raiseError(sqlite3* db, const QString& message, const QString& sql) {
+    if (db && holdsRealError(sqlite3_errcode(db))) {
+        // The engine quotes our own code-page text back in its messages.
+        const QString engineMessage = cp1250::decode(QByteArray(sqlite3_errmsg(db)));
+        throw ESQLiteException(message + QStringLiteral(" \"") + sql + QStringLiteral("\" : ") +
+                               engineMessage);
+    }
+    throw ESQLiteException(message);
+}
+
+Statement prepare(sqlite3* db, const QString& sql, const QByteArray& sqlBytes,
+                  const QString& failMessage) {
+    sqlite3_stmt* raw = nullptr;
+    const int rc = sqlite3_prepare_v2(db, sqlBytes.constData(), -1, &raw, nullptr);
+    Statement statement(raw);
+    if (rc != SQLITE_OK)
+        raiseError(db, failMessage, sql);
+    if (!statement)
+        raiseError(db, QStringLiteral("Could not prepare SQL statement"), sql);
+    return statement;
+}
+
+void bindParams(sqlite3* db, sqlite3_stmt* statement, const QString& sql, const SqlParams& params) {
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        const int index = static_cast<int>(i) + 1;
+        const SqlParam& param = params[i];
+        int rc = SQLITE_OK;
+        if (std::holds_alternative<std::monostate>(param)) {
+            rc = sqlite3_bind_null(statement, index);
+        } else if (const auto* integer = std::get_if<std::int64_t>(&param)) {
+            rc = sqlite3_bind_int64(statement, index, *integer);
+        } else if (const auto* real = std::get_if<double>(&param)) {
+            rc = sqlite3_bind_double(statement, index, *real);
+        } else if (const auto* text = std::get_if<QString>(&param)) {
+            const QByteArray bytes = cp1250::encode(*text);
+            rc = sqlite3_bind_text(statement, index, bytes.constData(), static_cast<int>(bytes.size()),
+                                   SQLITE_TRANSIENT);
+        } else if (const auto* blob = std::get_if<QByteArray>(&param)) {
+            rc = blob->isEmpty()
+                     ? sqlite3_bind_zeroblob(statement, index, 0)
+                     : sqlite3_bind_blob(statement, index, blob->constData(),
+                                         static_cast<int>(blob->size()), SQLITE_TRANSIENT);
+        }
+        if (rc != SQLITE_OK)
+            raiseError(db, QStringLiteral("Error binding parameter to SQL statement"), sql);
+    }
+}
+
+} // namespace sqlite_detail
+
+namespace {
+
+using namespace sqlite_detail;
+
+struct ConnectionCloser {
+    void operator()(sqlite3* db) const noexcept { sqlite3_close(db); }
+};
+
+class SQLiteDatabase final : public ISQLiteDatabase {
+public:
+    explicit SQLiteDatabase(const QString& fileName) {
+        sqlite3* raw = nullptr;
+        // The file name goes to the engine in the encoding of this system's file names.
+        const int rc = sqlite3_open(QFile::encodeName(fileName).constData(), &raw);
+        m_db.reset(raw);
+        if (rc != SQLITE_OK) {
+            if (!m_db)
+                throw ESQLiteException(QStringLiteral("Failed to open database \"") + fileName +
+                                       QStringLiteral("\" : unknown error"));
+            throw ESQLiteException(QStringLiteral("Failed to open database \"") + fileName +
+                                   QStringLiteral("\" : ") +
+                                   cp1250::decode(QByteArray(sqlite3_errmsg(m_db.get()))));
+        }
+        Execute(QStringLiteral("PRAGMA SYNCHRONOUS=NORMAL;"));
+        Execute(QStringLiteral("PRAGMA temp_store = MEMORY;"));
+    }
+
+    ~SQLiteDatabase() override {
+        if (m_inTransaction) {
+            try {
+                Execute(QStringLiteral("ROLLBACK;"));
+            } catch (...) {
+                // Closing the connection rolls back what is left anyway.
+            }
+        }
+    }
+
+    bool IsInTransaction() const override { return m_inTransaction; }
+
+    std::shared_ptr<ISQLiteTable> Query(const QString& sql) override { return Query(sql, {}); }
+    std::shared_ptr<ISQLiteTable> Query(const QString& sql, const SqlParams& params) override {
+        return makeTable(m_db.get(), sql, params);
+    }
+
+    void Execute(const QString& sql) override { Execute(sql, {}); }
+    void Execute(const QString& sql, const SqlParams& params) override {
+        const QByteArray bytes = cp1250::encode(sql);
+        Statement statement =
+            prepare(m_db.get(), sql, bytes, QStringLiteral("Error executing SQL"));
+        bindParams(m_db.get(), statement.get(), sql, params);
+        if (sqlite3_step(statement.get()) != SQLITE_DONE)
+            raiseError(m_db.get(), QStringLiteral("Error executing SQL statement"), sql);
+    }
+
+    std::int64_t QueryInteger(const QString& sql) override {
+        const auto table = Query(sql);
+        return table->FieldInteger(0);
+    }
+
+    QString QueryText(const QString& sql) override {
+        const auto table = Query(sql);
+        return table->FieldString(0);
+    }
+
+    void WriteBlob(const QString& sql, TMemoryStream& stream) override {
+        if (!sql.contains(u'?'))
+            raiseError(m_db.get(), QStringLiteral("SQL must include a ? parameter"), sql);
+        const QByteArray bytes = cp1250::encode(sql);
+        const QString cannotPrepare = QStringLiteral("Could not prepare SQL statement");
+        Statement statement = prepare(m_db.get(), sql, bytes, cannotPrepare);
+        const qint64 size = stream.Size();
+        if (size <= 0 || size > std::numeric_limits<int>::max())
+            throw ESQLiteException(QStringLiteral("Error getting memory to save blob"));
+        QByteArray buffer(static_cast<qsizetype>(size), Qt::Uninitialized);
+        stream.setPosition(0);
+        stream.Read(buffer.data(), size);
+        if (sqlite3_bind_blob(statement.get(), 1, buffer.constData(), static_cast<int>(size),
+                              SQLITE_TRANSIENT) != SQLITE_OK)
+            raiseError(m_db.get(), QStringLiteral("Error binding blob to database"), sql);
+        if (sqlite3_step(statement.get()) != SQLITE_DONE)
+            raiseError(m_db.get(), QStringLiteral("Error executing SQL statement"), sql);
+    }
+
+    void BeginTransaction() override {
+        if (m_inTransaction)
+            throw ESQLiteException(QStringLiteral("Transaction already open"));
+        Execute(QStringLiteral("BEGIN TRANSACTION;"));
+        m_inTransaction = true;
+    }
+
+    void CommitTransaction() override {
+        Execute(QStringLiteral("COMMIT;"));
+        m_inTransaction = false;
+    }
+
+    void RollbackTransaction() override {
+        Execute(QStringLiteral("ROLLBACK;"));
+        m_inTransaction = false;
+    }
+
+    bool HasTable(const QString& name) override {
+        QString lowered = name;
+        for (QChar& c : lowered)
+            if (c >= u'A' && c <= u'Z')
+                c = QChar(c.unicode() + ('a' - 'A'));
+        const auto table = Query(QStringLiteral("select [sql] from sqlite_master where [type] = "
+                                                "'table' and lower(name) = ? "),
+                                 {lowered});
+        return table->Count() > 0;
+    }
+
+    std::int64_t LastRowId() const override { return sqlite3_last_insert_rowid(m_db.get()); }
+
+    void SetBusyTimeout(int milliseconds) override {
+        sqlite3_busy_timeout(m_db.get(), milliseconds);
+    }
+
+    QString EngineVersion() const override { return QString::fromLatin1(sqlite3_libversion()); }
+
+private:
+    std::unique_ptr<sqlite3, ConnectionCloser> m_db;
+    bool m_inTransaction = false;
+};
+
+} // namespace
+
+std::shared_ptr<ISQLiteDatabase> TSQLiteDatabase::Create(const QString& fileName) {
+    return std::make_shared<SQLiteDatabase>(fileName);
+}
+
+} // namespace wendolarka

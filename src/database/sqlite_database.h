@@ -1,0 +1,91 @@
+#pragma once
+
+#include "core/exception.h"
+#include "core/memory_stream.h"
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <variant>
+#include <vector>
+
+namespace wendolarka {
+
+// Every failure of the database layer; the text is the user's error message.
+class ESQLiteException : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// A value bound to a "?" of a statement: NULL, integer, float, text (stored as
+// Windows-1250 bytes, like every text of the database) or BLOB bytes.
+using SqlParam = std::variant<std::monostate, std::int64_t, double, QString, QByteArray>;
+using SqlParams = std::vector<SqlParam>;
+
+// Column kinds, the engine's storage-class numbers.
+enum SqlColumnKind : int { dtInt = 1, dtNumeric = 2, dtStr = 3, dtBlob = 4, dtNull = 5 };
+
+// A whole query result in memory, with a cursor. It keeps nothing of its
+// connection, so it outlives it.
+class ISQLiteTable {
+public:
+    virtual ~ISQLiteTable() = default;
+
+    virtual QString FieldText(int i) const = 0;
+    virtual bool AtEnd() const = 0;
+    virtual bool AtStart() const = 0;
+    virtual QString ColumnName(int i) const = 0;
+    virtual QString FieldTextByName(const QString& name) const = 0;
+    virtual int ColumnIndex(const QString& name) const = 0;
+    virtual int Count() const = 0;
+    virtual int FirstFieldNumber() const = 0;
+    virtual int ColumnCount() const = 0;
+    virtual int RowIndex() const = 0;
+    virtual int RowCount() const = 0;
+    virtual std::int64_t FieldInteger(int i) const = 0;
+    // Owned by the result set; nullptr for an empty cell.
+    virtual TMemoryStream* FieldBlob(int i) const = 0;
+    virtual QString FieldBlobText(int i) const = 0;
+    virtual bool FieldIsNull(int i) const = 0;
+    virtual QString FieldString(int i) const = 0;
+    virtual double FieldFloat(int i) const = 0;
+    virtual bool Next() = 0;
+    virtual bool Previous() = 0;
+    virtual bool First() = 0;
+    virtual bool Last() = 0;
+};
+
+class ISQLiteDatabase {
+public:
+    virtual ~ISQLiteDatabase() = default;
+
+    virtual bool IsInTransaction() const = 0;
+    virtual std::shared_ptr<ISQLiteTable> Query(const QString& sql) = 0;
+    virtual void Execute(const QString& sql) = 0;
+    virtual std::int64_t QueryInteger(const QString& sql) = 0;
+    virtual QString QueryText(const QString& sql) = 0;
+    virtual void WriteBlob(const QString& sql, TMemoryStream& stream) = 0;
+    virtual void BeginTransaction() = 0;
+    virtual void CommitTransaction() = 0;
+    virtual void RollbackTransaction() = 0;
+    virtual bool HasTable(const QString& name) = 0;
+    virtual std::int64_t LastRowId() const = 0;
+    virtual void SetBusyTimeout(int milliseconds) = 0;
+    virtual QString EngineVersion() const = 0;
+
+    // Values never go into SQL text: these bind them to the statement's "?"s in order.
+    virtual std::shared_ptr<ISQLiteTable> Query(const QString& sql, const SqlParams& params) = 0;
+    virtual void Execute(const QString& sql, const SqlParams& params) = 0;
+};
+
+namespace TSQLiteDatabase {
+// Opens (or creates) the file; throws ESQLiteException when the engine refuses.
+std::shared_ptr<ISQLiteDatabase> Create(const QString& fileName);
+} // namespace TSQLiteDatabase
+
+// The default float-to-text conversion: general format, up to 15 significant
+// digits, the locale's decimal separator (2.75 -> "2,75" in Polish).
+QString floatToText(double value);
+
+} // namespace wendolarka

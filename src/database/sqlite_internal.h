@@ -1,0 +1,29 @@
+#pragma once
+
+#include "sqlite_database.h"
+
+#include <sqlite3.h>
+
+#include <memory>
+
+namespace wendolarka::sqlite_detail {
+
+struct StatementFinalizer {
+    void operator()(sqlite3_stmt* statement) const noexcept { sqlite3_finalize(statement); }
+};
+// Finalized on every path out of the scope that prepared it.
+using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+// message, and when the engine holds a real error: ` "sql" : engine message`.
+[[noreturn]] void raiseError(sqlite3* db, const QString& message, const QString& sql);
+
+// Prepares the first statement of `sql`. `failMessage` is reported for a
+// non-zero result; "Could not prepare SQL statement" when there is no statement.
+Statement prepare(sqlite3* db, const QString& sql, const QByteArray& sqlBytes,
+                  const QString& failMessage);
+
+void bindParams(sqlite3* db, sqlite3_stmt* statement, const QString& sql, const SqlParams& params);
+
+std::shared_ptr<ISQLiteTable> makeTable(sqlite3* db, const QString& sql, const SqlParams& params);
+
+} // namespace wendolarka::sqlite_detail

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "core/color.h"
+
+#include <QFrame>
+
+namespace wendolarka {
+
+// A lowered panel that shows a colour.
+class TColorPanel : public QFrame {
+    Q_OBJECT
+public:
+    explicit TColorPanel(TColor color, QWidget* parent = nullptr);
+
+    TColor Color() const { return m_color; }
+    void setColor(TColor color);
+
+private:
+    TColor m_color;
+};
+
+} // namespace wendolarka

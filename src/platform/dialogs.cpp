@@ -1,0 +1,38 @@
+#include "dialogs.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+namespace wendolarka {
+
+QString messageDlgTitle(TMsgDlgType type) {
+    switch (type) {
+    case TMsgDlgType::mtWarning:
+        return QStringLiteral("Warning");
+    case TMsgDlgType::mtError:
+        return QStringLiteral("Error");
+    case TMsgDlgType::mtInformation:
+        return QStringLiteral("Information");
+    case TMsgDlgType::mtConfirmation:
+        return QStringLiteral("Confirm");
+    case TMsgDlgType::mtCustom:
+        break;
+    }
+    return QCoreApplication::applicationName();
+}
+
+QStringList toNameFilters(const QString& filter) {
+    const QStringList parts = filter.split(u'|');
+    QStringList result;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString& description = parts[i];
+        QString masks = parts[i + 1];
+        masks.replace(u';', u' ');
+        const QString suffix = QStringLiteral("(") + masks + QStringLiteral(")");
+        // The toolkit reads the masks from the last parentheses of the entry.
+        result << (description.endsWith(suffix) ? description : description + u' ' + suffix);
+    }
+    return result;
+}
+
+} // namespace wendolarka

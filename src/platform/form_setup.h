@@ -1,0 +1,35 @@
+#pragma once
+
+#include "core/color.h"
+#include "core/font.h"
+
+#include <QSize>
+#include <QString>
+
+class QWidget;
+
+namespace wendolarka {
+
+// The frame a sizeable tool window adds around its client area, so that the
+// outer sizes of the stored window descriptions give the same client areas.
+inline constexpr QSize kToolWindowFrame{16, 38};
+
+struct FormSetup {
+    QString name;
+    QString caption;
+    QSize clientSize;
+    TColor color = clBtnFace;
+    TFont font;
+    bool toolWindow = true;
+};
+
+// Name, caption, size, background and font of a top-level window.
+void initForm(QWidget& form, const FormSetup& setup);
+
+// Background colour of a widget, painted by the widget itself.
+void setBackground(QWidget& widget, TColor color);
+
+// Text colour of a widget and of the children that inherit its palette.
+void setTextColor(QWidget& widget, TColor color);
+
+} // namespace wendolarka

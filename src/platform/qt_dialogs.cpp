@@ -1,0 +1,145 @@
+#include "qt_dialogs.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPushButton>
+
+#include <array>
+#include <utility>
+
+namespace wendolarka {
+namespace {
+
+std::optional<FileDialogResult> runFileDialog(const FileDialogOptions& options,
+                                              QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(QApplication::activeWindow(), options.title, options.initialDir);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    const QStringList filters = toNameFilters(options.filter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        const int index = qBound(1, options.filterIndex, static_cast<int>(filters.size()));
+        dialog.selectNameFilter(filters[index - 1]);
+    }
+    if (!options.defaultExt.isEmpty())
+        dialog.setDefaultSuffix(options.defaultExt);
+    if (!options.fileName.isEmpty())
+        dialog.selectFile(options.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    FileDialogResult result;
+    result.fileName = dialog.selectedFiles().constFirst();
+    result.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    if (result.filterIndex < 1)
+        result.filterIndex = 1;
+    return result;
+}
+
+QMessageBox::Icon iconFor(TMsgDlgType type) {
+    switch (type) {
+    case TMsgDlgType::mtWarning:
+        return QMessageBox::Warning;
+    case TMsgDlgType::mtError:
+        return QMessageBox::Critical;
+    case TMsgDlgType::mtInformation:
+        return QMessageBox::Information;
+    case TMsgDlgType::mtConfirmation:
+        return QMessageBox::Question;
+    case TMsgDlgType::mtCustom:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+struct ButtonKind {
+    TMsgDlgBtn button;
+    TModalResult result;
+    const char* caption;
+    QMessageBox::ButtonRole role;
+};
+
+constexpr std::array<ButtonKind, 7> kButtons = {{
+    {mbYes, mrYes, "&Yes", QMessageBox::YesRole},
+    {mbNo, mrNo, "&No", QMessageBox::NoRole},
+    {mbOK, mrOk, "OK", QMessageBox::AcceptRole},
+    {mbCancel, mrCancel, "Cancel", QMessageBox::RejectRole},
+    {mbAbort, mrAbort, "&Abort", QMessageBox::RejectRole},
+    {mbRetry, mrRetry, "&Retry", QMessageBox::AcceptRole},
+    {mbIgnore, mrIgnore, "&Ignore", QMessageBox::AcceptRole},
+}};
+
+} // namespace
+
+std::optional<FileDialogResult> QtDialogs::OpenFile(const FileDialogOptions& options) {
+    return runFileDialog(options, QFileDialog::AcceptOpen);
+}
+
+std::optional<FileDialogResult> QtDialogs::SaveFile(const FileDialogOptions& options) {
+    return runFileDialog(options, QFileDialog::AcceptSave);
+}
+
+std::optional<TFont> QtDialogs::ChooseFont(const TFont& initial) {
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, initial.toQFont(), QApplication::activeWindow());
+    if (!ok)
+        return std::nullopt;
+    return TFont::fromQFont(chosen, initial.Color(), initial);
+}
+
+std::optional<TColor> QtDialogs::ChooseColor(TColor initial) {
+    const QColor chosen = QColorDialog::getColor(toQColor(initial), QApplication::activeWindow());
+    if (!chosen.isValid())
+        return std::nullopt;
+    return fromQColor(chosen);
+}
+
+bool QtDialogs::PrinterSetup(QPrinter& printer) {
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+TModalResult QtDialogs::MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons) {
+    QMessageBox box(iconFor(type), messageDlgTitle(type), text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    std::vector<std::pair<QAbstractButton*, TModalResult>> added;
+    QAbstractButton* escape = nullptr;
+    QAbstractButton* noButton = nullptr;
+    for (const auto& kind : kButtons) {
+        if (!(buttons & kind.button))
+            continue;
+        QPushButton* button = box.addButton(QString::fromLatin1(kind.caption), kind.role);
+        added.emplace_back(button, kind.result);
+        if (kind.result == mrCancel)
+            escape = button;
+        if (kind.result == mrNo)
+            noButton = button;
+    }
+    if (added.empty())
+        added.emplace_back(box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole), mrOk);
+    box.setEscapeButton(escape ? escape : noButton);
+    box.setDefaultButton(qobject_cast<QPushButton*>(added.front().first));
+    box.exec();
+    for (const auto& [button, result] : added)
+        if (box.clickedButton() == button)
+            return result;
+    return mrCancel;
+}
+
+void QtDialogs::ShowMessage(const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text,
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+void QtDialogs::ShowError(const QString& text) {
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+} // namespace wendolarka
