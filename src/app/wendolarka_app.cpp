@@ -10,6 +10,7 @@
 #include "platform/application.h"
 #include "platform/desktop.h"
 #include "platform/error_handler.h"
+#include "platform/form_setup.h"
 #include "platform/qt_dialogs.h"
 #include "printing/print_window.h"
 
@@ -35,6 +36,8 @@ int runWendolarka(int argc, char** argv) {
     TApplication application(argc, argv);
     TApplication::setTitle(QStringLiteral("Wendolarka"));
     application.setHelpFile(QStringLiteral("wendolarka.hlp"));
+    TApplication::setStyle(QStringLiteral("Fusion"));
+    TApplication::setPalette(classicPalette());
     // Other windows come and go; the program ends with the main window only.
     application.setQuitOnLastWindowClosed(false);
 

@@ -6,6 +6,7 @@
 #include <QSize>
 #include <QString>
 
+class QPalette;
 class QWidget;
 
 namespace wendolarka {
@@ -28,6 +29,9 @@ void initForm(QWidget& form, const FormSetup& setup);
 
 // Background colour of a widget, painted by the widget itself.
 void setBackground(QWidget& widget, TColor color);
+
+// The palette of the classic desktop scheme: grey faces, white fields.
+QPalette classicPalette();
 
 // Text colour of a widget and of the children that inherit its palette.
 void setTextColor(QWidget& widget, TColor color);
