@@ -1,0 +1,178 @@
+#include "host_form.h"
+
+#include <QCursor>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+
+#include <algorithm>
+
+namespace wendolarka {
+
+TFormClient::TFormClient(THostForm& host) : TWinControl(QStringLiteral("TForm")), m_host(host) {}
+
+void TFormClient::PaintSelf(TCanvas& canvas) {
+    canvas.Brush = {Color(), bsSolid};
+    canvas.FillRect(ClientRect());
+}
+
+THostForm::THostForm(QWidget* parent)
+    : QWidget(parent), m_client(std::make_unique<TFormClient>(*this)) {
+    m_client->setColor(clBtnFace);
+    m_client->setFont(TFont{});
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+}
+
+THostForm::~THostForm() {
+    // Elements first, while their parents still exist.
+    destroyAllControls();
+}
+
+void THostForm::destroyControl(TControl* control) {
+    const auto it = std::find_if(m_owned.begin(), m_owned.end(),
+                                 [control](const auto& owned) { return owned.get() == control; });
+    if (it == m_owned.end())
+        return;
+    std::unique_ptr<TControl> doomed = std::move(*it);
+    m_owned.erase(it);
+    doomed.reset();
+    update();
+}
+
+void THostForm::destroyAllControls() {
+    // Children before their containers, so nobody touches a freed parent.
+    while (!m_owned.empty()) {
+        m_owned.back().reset();
+        m_owned.pop_back();
+    }
+    update();
+}
+
+TControl* THostForm::findControl(const QString& name) const {
+    for (const auto& owned : m_owned)
+        if (owned->Name().compare(name, Qt::CaseInsensitive) == 0)
+            return owned.get();
+    return nullptr;
+}
+
+TControl* THostForm::controlAt(QPoint p) const {
+    syncClientBounds();
+    const TWinControl* container = m_client.get();
+    TControl* found = m_client.get();
+    QPoint local = p;
+    for (;;) {
+        TControl* hit = nullptr;
+        const auto& children = container->Controls();
+        for (auto it = children.rbegin(); it != children.rend(); ++it)
+            if ((*it)->Visible() && (*it)->BoundsRect().contains(local)) {
+                hit = *it;
+                break;
+            }
+        if (!hit)
+            return found;
+        found = hit;
+        local -= QPoint(hit->Left(), hit->Top());
+        container = dynamic_cast<const TWinControl*>(hit);
+        if (!container)
+            return found;
+    }
+}
+
+void THostForm::syncClientBounds() const {
+    // A hidden window learns of its new size only when shown; the elements need it now.
+    if (m_client->Width() != width() || m_client->Height() != height())
+        m_client->SetBounds(0, 0, width(), height());
+}
+
+void THostForm::renderCard(QImage& image) const {
+    syncClientBounds();
+    if (image.size() != size() || image.format() != QImage::Format_RGB32)
+        image = QImage(size(), QImage::Format_RGB32);
+    TCanvas canvas(image);
+    m_client->draw(canvas);
+}
+
+QImage THostForm::Snapshot() const {
+    QImage card;
+    renderCard(card);
+    return card.convertToFormat(QImage::Format_RGB888);
+}
+
+void THostForm::invalidateArea(const TRect& hostRect) {
+    if (hostRect.isEmpty())
+        update();
+    else
+        update(hostRect.toQRect());
+}
+
+void THostForm::setFeedbackRect(std::optional<TRect> rect) {
+    if (rect == m_feedback)
+        return;
+    if (m_feedback)
+        update(m_feedback->toQRect());
+    m_feedback = rect;
+    if (m_feedback)
+        update(m_feedback->toQRect());
+}
+
+void THostForm::paintEvent(QPaintEvent*) {
+    QImage card;
+    renderCard(card);
+    if (m_feedback) {
+        TCanvas overlay(card);
+        overlay.DrawFocusRect(*m_feedback);
+    }
+    QPainter painter(this);
+    painter.drawImage(0, 0, card);
+}
+
+void THostForm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    syncClientBounds();
+}
+
+void THostForm::mouseMoveEvent(QMouseEvent* event) {
+    const TControl* under = controlAt(event->position().toPoint());
+    setCursor(cursorFor(under ? under->Cursor() : crDefault));
+    QWidget::mouseMoveEvent(event);
+}
+
+namespace {
+
+// Four arrows from the centre, black with a white rim, on a transparent ground.
+QCursor makeMoveCursor() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    const QPolygon arrow({{16, 1}, {21, 7}, {18, 7}, {18, 14}, {25, 14}, {25, 11}, {31, 16},
+                          {25, 21}, {25, 18}, {18, 18}, {18, 25}, {21, 25}, {16, 31}, {11, 25},
+                          {14, 25}, {14, 18}, {7, 18}, {7, 21}, {1, 16}, {7, 11}, {7, 14},
+                          {14, 14}, {14, 7}, {11, 7}});
+    painter.setPen(QPen(Qt::white, 1));
+    painter.setBrush(Qt::black);
+    painter.drawPolygon(arrow);
+    return QCursor(pixmap, 16, 16);
+}
+
+} // namespace
+
+QCursor cursorFor(TCursor cursor) {
+    switch (cursor) {
+    case crNSEW: {
+        static const QCursor move = makeMoveCursor();
+        return move;
+    }
+    case crCross: return Qt::CrossCursor;
+    case crIBeam: return Qt::IBeamCursor;
+    case crSizeNESW: return Qt::SizeBDiagCursor;
+    case crSizeNS: return Qt::SizeVerCursor;
+    case crSizeNWSE: return Qt::SizeFDiagCursor;
+    case crSizeWE: return Qt::SizeHorCursor;
+    case crHandPoint: return Qt::PointingHandCursor;
+    case crSizeAll: return Qt::SizeAllCursor;
+    default: return Qt::ArrowCursor;
+    }
+}
+
+} // namespace wendolarka

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "control.h"
+
+namespace wendolarka {
+
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum TTextLayout { tlTop, tlCenter, tlBottom };
+
+// Text on the window: painted like the platform's static label.
+class TLabel : public TGraphicControl {
+public:
+    TLabel();
+
+    const QString& Caption() const { return m_caption; }
+    void setCaption(const QString& caption);
+    TAlignment Alignment() const { return m_alignment; }
+    void setAlignment(TAlignment alignment);
+    TTextLayout Layout() const { return m_layout; }
+    void setLayout(TTextLayout layout);
+    bool AutoSize() const { return m_autoSize; }
+    void setAutoSize(bool autoSize);
+    bool WordWrap() const { return m_wordWrap; }
+    void setWordWrap(bool wordWrap);
+    bool Transparent() const { return m_transparent; }
+    void setTransparent(bool transparent);
+    bool ShowAccelChar() const { return m_showAccelChar; }
+    void setShowAccelChar(bool show);
+
+protected:
+    void Paint(TCanvas& canvas) override;
+    void fontChanged() override { adjustBounds(); }
+    // Draws or, with DT_CALCRECT, measures the caption.
+    void DoDrawText(TCanvas& canvas, TRect& r, unsigned flags) const;
+    void adjustBounds();
+
+private:
+    QString m_caption;
+    TAlignment m_alignment = taLeftJustify;
+    TTextLayout m_layout = tlTop;
+    bool m_autoSize = true;
+    bool m_wordWrap = false;
+    bool m_transparent = false;
+    bool m_showAccelChar = true;
+};
+
+// The DrawText flag of an alignment.
+unsigned alignmentFlag(TAlignment alignment);
+
+} // namespace wendolarka

@@ -1,0 +1,397 @@
+#include "canvas.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace wendolarka {
+namespace {
+
+constexpr TColor kRgbMask = 0xFFFFFF;
+
+QRgb toRgb32(TColor color) {
+    const TColor c = colorToRGB(color);
+    return qRgb(redOf(c), greenOf(c), blueOf(c));
+}
+
+TColor fromRgb32(QRgb pixel) { return rgbColor(qRed(pixel), qGreen(pixel), qBlue(pixel)); }
+
+struct TextLine {
+    QString text;           // prefix characters removed
+    int underlined = -1;    // index of the accelerator character
+    int width = 0;
+};
+
+// Widths with tab stops every eight average characters when tabs expand.
+int lineWidth(const QFontMetrics& metrics, const QString& text, bool expandTabs) {
+    if (!expandTabs || !text.contains(u'\t'))
+        return metrics.horizontalAdvance(text);
+    const int stop = 8 * metrics.averageCharWidth();
+    int x = 0;
+    const QStringList parts = text.split(u'\t');
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        x += metrics.horizontalAdvance(parts[i]);
+        if (i + 1 < parts.size())
+            x = (x / stop + 1) * stop;
+    }
+    return x;
+}
+
+TextLine stripPrefix(const QString& raw, bool noPrefix) {
+    TextLine line;
+    if (noPrefix) {
+        line.text = raw;
+        return line;
+    }
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (raw[i] == u'&' && i + 1 < raw.size()) {
+            ++i;
+            if (raw[i] != u'&' && line.underlined < 0)
+                line.underlined = static_cast<int>(line.text.size());
+        } else if (raw[i] == u'&') {
+            continue;
+        }
+        line.text += raw[i];
+    }
+    return line;
+}
+
+// Breaks one paragraph at blanks so that each line fits `width`; a word longer
+// than the width keeps a line of its own.
+QStringList wrap(const QFontMetrics& metrics, const QString& paragraph, int width, bool expandTabs) {
+    QStringList lines;
+    QString current;
+    const QStringList words = paragraph.split(u' ');
+    for (const QString& word : words) {
+        const QString candidate = current.isNull() ? word : current + u' ' + word;
+        if (!current.isNull() && lineWidth(metrics, candidate, expandTabs) > width) {
+            lines << current;
+            current = word;
+        } else {
+            current = candidate;
+        }
+    }
+    lines << (current.isNull() ? QString() : current);
+    return lines;
+}
+
+} // namespace
+
+TRect TRect::intersected(const TRect& o) const {
+    TRect r{std::max(Left, o.Left), std::max(Top, o.Top), std::min(Right, o.Right),
+            std::min(Bottom, o.Bottom)};
+    if (r.isEmpty())
+        return {};
+    return r;
+}
+
+TColor applyPenMode(TPenMode mode, TColor pen, TColor dest) {
+    const TColor p = pen & kRgbMask;
+    const TColor d = dest & kRgbMask;
+    switch (mode) {
+    case pmBlack: return 0;
+    case pmWhite: return kRgbMask;
+    case pmNop: return d;
+    case pmNot: return ~d & kRgbMask;
+    case pmCopy: return p;
+    case pmNotCopy: return ~p & kRgbMask;
+    case pmMergePenNot: return (p | ~d) & kRgbMask;
+    case pmMaskPenNot: return p & ~d & kRgbMask;
+    case pmMergeNotPen: return (~p | d) & kRgbMask;
+    case pmMaskNotPen: return ~p & d & kRgbMask;
+    case pmMerge: return p | d;
+    case pmNotMerge: return ~(p | d) & kRgbMask;
+    case pmMask: return p & d;
+    case pmNotMask: return ~(p & d) & kRgbMask;
+    case pmXor: return p ^ d;
+    case pmNotXor: return ~(p ^ d) & kRgbMask;
+    }
+    return p;
+}
+
+TCanvas::TCanvas(QImage& image) : m_image(image) {
+    if (m_image.format() != QImage::Format_RGB32)
+        m_image = m_image.convertToFormat(QImage::Format_RGB32);
+    m_clip = {0, 0, m_image.width(), m_image.height()};
+}
+
+void TCanvas::setClipRect(const TRect& clip) {
+    m_clip = clip.intersected({0, 0, m_image.width(), m_image.height()});
+}
+
+void TCanvas::resetClipRect() { m_clip = {0, 0, m_image.width(), m_image.height()}; }
+
+TRect TCanvas::clipFor(const TRect& r) const {
+    return r.translated(m_origin.x(), m_origin.y()).intersected(m_clip);
+}
+
+void TCanvas::plot(int x, int y, TColor color, TPenMode mode) {
+    x += m_origin.x();
+    y += m_origin.y();
+    if (!m_clip.contains({x, y}))
+        return;
+    auto* row = reinterpret_cast<QRgb*>(m_image.scanLine(y));
+    row[x] = toRgb32(applyPenMode(mode, colorToRGB(color), fromRgb32(row[x])));
+}
+
+TColor TCanvas::Pixel(int x, int y) const {
+    x += m_origin.x();
+    y += m_origin.y();
+    if (x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height())
+        return clBlack;
+    return fromRgb32(reinterpret_cast<const QRgb*>(m_image.constScanLine(y))[x]);
+}
+
+void TCanvas::setPixel(int x, int y, TColor color) { plot(x, y, color, pmCopy); }
+
+void TCanvas::line(QPoint from, QPoint to) {
+    if (Pen.Style == psClear)
+        return;
+    if (Pen.Width > 1) {
+        // Wide pens are geometric: drawn centred on the line, end point included.
+        QPainter painter(&m_image);
+        painter.setClipRect(m_clip.toQRect());
+        painter.translate(m_origin);
+        QPen pen(QColor::fromRgb(toRgb32(Pen.Color)), Pen.Width);
+        pen.setCapStyle(Qt::SquareCap);
+        pen.setJoinStyle(Qt::MiterJoin);
+        painter.setPen(pen);
+        painter.drawLine(from, to);
+        return;
+    }
+    // Bresenham, the last point left out.
+    int x = from.x(), y = from.y();
+    const int dx = std::abs(to.x() - x), dy = -std::abs(to.y() - y);
+    const int sx = x < to.x() ? 1 : -1, sy = y < to.y() ? 1 : -1;
+    int err = dx + dy;
+    while (x != to.x() || y != to.y()) {
+        plot(x, y, Pen.Color, Pen.Mode);
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sy;
+        }
+    }
+}
+
+void TCanvas::LineTo(int x, int y) {
+    line(m_penPos, {x, y});
+    m_penPos = {x, y};
+}
+
+void TCanvas::Polyline(const std::vector<QPoint>& points) {
+    if (points.empty())
+        return;
+    MoveTo(points.front().x(), points.front().y());
+    for (std::size_t i = 1; i < points.size(); ++i)
+        LineTo(points[i].x(), points[i].y());
+}
+
+void TCanvas::fill(const TRect& r, TColor color) {
+    const TRect area = clipFor(r);
+    if (area.isEmpty())
+        return;
+    const QRgb rgb = toRgb32(color);
+    for (int y = area.Top; y < area.Bottom; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(m_image.scanLine(y));
+        std::fill(row + area.Left, row + area.Right, rgb);
+    }
+}
+
+void TCanvas::Rectangle(int left, int top, int right, int bottom) {
+    if (Pen.Style == psClear) {
+        if (Brush.Style != bsClear)
+            fill({left, top, right - 1, bottom - 1}, Brush.Color);
+        return;
+    }
+    if (Brush.Style != bsClear)
+        fill({left + 1, top + 1, right - 1, bottom - 1}, Brush.Color);
+    const QPoint saved = m_penPos;
+    if (Pen.Width > 1) {
+        Polyline({{left, top}, {right - 1, top}, {right - 1, bottom - 1}, {left, bottom - 1}, {left, top}});
+    } else if (right - left == 1 || bottom - top == 1) {
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x)
+                plot(x, y, Pen.Color, Pen.Mode);
+    } else {
+        Polyline({{left, top}, {right - 1, top}, {right - 1, bottom - 1}, {left, bottom - 1}, {left, top}});
+    }
+    m_penPos = saved;
+}
+
+void TCanvas::FillRect(const TRect& r) {
+    if (Brush.Style != bsClear)
+        fill(r, Brush.Color);
+}
+
+void TCanvas::FrameRect(const TRect& r) {
+    if (r.isEmpty())
+        return;
+    fill({r.Left, r.Top, r.Right, r.Top + 1}, Brush.Color);
+    fill({r.Left, r.Bottom - 1, r.Right, r.Bottom}, Brush.Color);
+    fill({r.Left, r.Top, r.Left + 1, r.Bottom}, Brush.Color);
+    fill({r.Right - 1, r.Top, r.Right, r.Bottom}, Brush.Color);
+}
+
+void TCanvas::Frame3D(TRect& r, TColor topColor, TColor bottomColor, int width) {
+    // Each ring: top and left from the top-left corner, then right and bottom
+    // from the bottom-right corner, as lines that leave out their ends.
+    const TPen saved = Pen;
+    Pen.Width = 1;
+    Pen.Mode = pmCopy;
+    Pen.Style = psSolid;
+    --r.Bottom;
+    --r.Right;
+    for (int ring = 0; ring < width; ++ring) {
+        Pen.Color = topColor;
+        Polyline({{r.Left, r.Bottom}, {r.Left, r.Top}, {r.Right, r.Top}});
+        Pen.Color = bottomColor;
+        Polyline({{r.Right, r.Top}, {r.Right, r.Bottom}, {r.Left - 1, r.Bottom}});
+        r = r.inflated(-1, -1);
+    }
+    ++r.Bottom;
+    ++r.Right;
+    Pen = saved;
+}
+
+void TCanvas::DrawFocusRect(const TRect& r) {
+    // A dotted frame drawn by inversion: drawing it twice erases it.
+    for (int x = r.Left; x < r.Right; ++x) {
+        if ((x - r.Left) % 2 == 0) {
+            plot(x, r.Top, clBlack, pmNot);
+            if (r.Bottom - 1 != r.Top)
+                plot(x, r.Bottom - 1, clBlack, pmNot);
+        }
+    }
+    for (int y = r.Top + 1; y < r.Bottom - 1; ++y) {
+        if ((y - r.Top) % 2 == 0) {
+            plot(r.Left, y, clBlack, pmNot);
+            if (r.Right - 1 != r.Left)
+                plot(r.Right - 1, y, clBlack, pmNot);
+        }
+    }
+}
+
+void TCanvas::Draw(int x, int y, const QImage& image) {
+    QPainter painter(&m_image);
+    painter.setClipRect(m_clip.toQRect());
+    painter.drawImage(QPoint(x + m_origin.x(), y + m_origin.y()), image);
+}
+
+void TCanvas::StretchDraw(const TRect& r, const QImage& image) {
+    QPainter painter(&m_image);
+    painter.setClipRect(m_clip.toQRect());
+    painter.drawImage(r.translated(m_origin.x(), m_origin.y()).toQRect(), image);
+}
+
+QSize TCanvas::TextExtent(const QString& text) const {
+    const QFontMetrics metrics(Font.toQFont());
+    return {metrics.horizontalAdvance(text), metrics.height()};
+}
+
+void TCanvas::TextOut(int x, int y, const QString& text) {
+    TRect r{x, y, x, y};
+    DrawText(text, r, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
+    DrawText(text, r, DT_NOPREFIX | DT_SINGLELINE | DT_NOCLIP);
+    m_penPos = {x + r.Width(), y};
+}
+
+int TCanvas::DrawText(const QString& text, TRect& r, unsigned flags) {
+    const QFont font = Font.toQFont();
+    const QFontMetrics metrics(font);
+    const bool expandTabs = flags & DT_EXPANDTABS;
+    const bool singleLine = flags & DT_SINGLELINE;
+
+    QStringList paragraphs;
+    if (singleLine) {
+        QString flat = text;
+        flat.replace(u'\r', u' ').replace(u'\n', u' ');
+        paragraphs << flat;
+    } else {
+        QString normal = text;
+        normal.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+        paragraphs = normal.split(u'\n');
+    }
+    std::vector<TextLine> lines;
+    for (const QString& paragraph : paragraphs) {
+        const TextLine stripped = stripPrefix(paragraph, flags & DT_NOPREFIX);
+        const QStringList pieces = (flags & DT_WORDBREAK) && !singleLine
+                                       ? wrap(metrics, stripped.text, r.Width(), expandTabs)
+                                       : QStringList{stripped.text};
+        int offset = 0;
+        for (const QString& piece : pieces) {
+            TextLine line;
+            line.text = piece;
+            if (stripped.underlined >= offset && stripped.underlined < offset + piece.size())
+                line.underlined = stripped.underlined - offset;
+            line.width = lineWidth(metrics, piece, expandTabs);
+            offset += static_cast<int>(piece.size()) + 1;
+            lines.push_back(line);
+        }
+    }
+    const int lineHeight = metrics.height();
+    const int height = lineHeight * static_cast<int>(lines.size());
+    int widest = 0;
+    for (const TextLine& line : lines)
+        widest = std::max(widest, line.width);
+
+    if (flags & DT_CALCRECT) {
+        r.Right = r.Left + widest;
+        r.Bottom = r.Top + height;
+        return height;
+    }
+
+    int y = r.Top;
+    if (singleLine && (flags & DT_VCENTER))
+        y = r.Top + (r.Height() - lineHeight) / 2;
+    else if (singleLine && (flags & DT_BOTTOM))
+        y = r.Bottom - lineHeight;
+
+    QPainter painter(&m_image);
+    TRect clip = m_clip;
+    if (!(flags & DT_NOCLIP))
+        clip = clipFor(r);
+    if (clip.isEmpty())
+        return height;
+    painter.setClipRect(clip.toQRect());
+    painter.translate(m_origin);
+    painter.setFont(font);
+    const QColor textColor = QColor::fromRgb(toRgb32(Font.Color()));
+    for (const TextLine& line : lines) {
+        int x = r.Left;
+        if (flags & DT_CENTER)
+            x = r.Left + (r.Width() - line.width) / 2;
+        else if (flags & DT_RIGHT)
+            x = r.Right - line.width;
+        if (Brush.Style != bsClear)
+            painter.fillRect(QRect(x, y, line.width, lineHeight), QColor::fromRgb(toRgb32(Brush.Color)));
+        painter.setPen(textColor);
+        if (expandTabs && line.text.contains(u'\t')) {
+            const QStringList parts = line.text.split(u'\t');
+            int px = x;
+            const int stop = 8 * metrics.averageCharWidth();
+            for (qsizetype i = 0; i < parts.size(); ++i) {
+                painter.drawText(px, y + metrics.ascent(), parts[i]);
+                px += metrics.horizontalAdvance(parts[i]);
+                px = (px - x) / stop * stop + stop + x;
+            }
+        } else {
+            painter.drawText(x, y + metrics.ascent(), line.text);
+        }
+        if (line.underlined >= 0) {
+            const int ux = x + metrics.horizontalAdvance(line.text.left(line.underlined));
+            const int uw = metrics.horizontalAdvance(line.text.at(line.underlined));
+            painter.drawLine(ux, y + metrics.ascent() + 1, ux + uw - 1, y + metrics.ascent() + 1);
+        }
+        y += lineHeight;
+    }
+    return height;
+}
+
+} // namespace wendolarka

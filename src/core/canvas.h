@@ -1,0 +1,124 @@
+#pragma once
+
+#include "color.h"
+#include "font.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <vector>
+
+namespace wendolarka {
+
+// A rectangle as the drawing rules see it: right and bottom are exclusive.
+struct TRect {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+
+    int Width() const { return Right - Left; }
+    int Height() const { return Bottom - Top; }
+    bool isEmpty() const { return Right <= Left || Bottom <= Top; }
+    bool contains(QPoint p) const { return p.x() >= Left && p.x() < Right && p.y() >= Top && p.y() < Bottom; }
+    TRect translated(int dx, int dy) const { return {Left + dx, Top + dy, Right + dx, Bottom + dy}; }
+    TRect inflated(int dx, int dy) const { return {Left - dx, Top - dy, Right + dx, Bottom + dy}; }
+    TRect intersected(const TRect& o) const;
+    QRect toQRect() const { return {Left, Top, Width(), Height()}; }
+    static TRect fromQRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+    static TRect bounds(int left, int top, int width, int height) { return {left, top, left + width, top + height}; }
+    friend bool operator==(const TRect&, const TRect&) = default;
+};
+
+// Raster operations of a pen: how its colour P combines with the pixel D.
+enum TPenMode {
+    pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
+    pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
+};
+enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+enum TBrushStyle { bsSolid, bsClear };
+
+struct TPen {
+    TColor Color = clBlack;
+    int Width = 1;
+    TPenStyle Style = psSolid;
+    TPenMode Mode = pmCopy;
+};
+
+struct TBrush {
+    TColor Color = clWhite;
+    TBrushStyle Style = bsSolid;
+};
+
+// Text layout flags of DrawText.
+enum TDrawTextFlag : unsigned {
+    DT_LEFT = 0x0, DT_CENTER = 0x1, DT_RIGHT = 0x2, DT_VCENTER = 0x4, DT_BOTTOM = 0x8,
+    DT_WORDBREAK = 0x10, DT_SINGLELINE = 0x20, DT_EXPANDTABS = 0x40, DT_NOCLIP = 0x100,
+    DT_CALCRECT = 0x400, DT_NOPREFIX = 0x800
+};
+
+// Drawing on a 32-bit image with the classic desktop rules: rectangles exclude
+// their right and bottom edges, LineTo leaves its end point, 1-pixel pens
+// combine with the pixels under them by their mode. Coordinates are relative
+// to the origin; nothing is drawn outside the clip rectangle.
+class TCanvas {
+public:
+    explicit TCanvas(QImage& image);
+
+    TPen Pen;
+    TBrush Brush;
+    TFont Font;
+
+    QPoint Origin() const { return m_origin; }
+    void setOrigin(QPoint origin) { m_origin = origin; }
+    // In image coordinates; an empty clip rectangle lets nothing through.
+    TRect ClipRect() const { return m_clip; }
+    void setClipRect(const TRect& clip);
+    void resetClipRect();
+
+    QPoint PenPos() const { return m_penPos; }
+    void MoveTo(int x, int y) { m_penPos = {x, y}; }
+    void LineTo(int x, int y);
+    void Polyline(const std::vector<QPoint>& points);
+    void Rectangle(int left, int top, int right, int bottom);
+    void Rectangle(const TRect& r) { Rectangle(r.Left, r.Top, r.Right, r.Bottom); }
+    void FillRect(const TRect& r);
+    void FrameRect(const TRect& r);
+    // Rings of `width` pixels, each with its top and left in the first colour and its
+    // right and bottom in the second; `r` ends up inside the last ring.
+    void Frame3D(TRect& r, TColor topColor, TColor bottomColor, int width);
+    void DrawFocusRect(const TRect& r);
+
+    TColor Pixel(int x, int y) const; // clBlack outside the image
+    void setPixel(int x, int y, TColor color);
+
+    void Draw(int x, int y, const QImage& image);
+    void StretchDraw(const TRect& r, const QImage& image);
+
+    void TextOut(int x, int y, const QString& text);
+    QSize TextExtent(const QString& text) const;
+    int TextWidth(const QString& text) const { return TextExtent(text).width(); }
+    int TextHeight(const QString& text) const { return TextExtent(text).height(); }
+    // Returns the height of the text; with DT_CALCRECT only measures and sets
+    // r's right and bottom to the text's extent.
+    int DrawText(const QString& text, TRect& r, unsigned flags);
+
+    QImage& image() { return m_image; }
+
+private:
+    void plot(int x, int y, TColor color, TPenMode mode);
+    void line(QPoint from, QPoint to);
+    void fill(const TRect& r, TColor color);
+    TRect clipFor(const TRect& r) const;
+
+    QImage& m_image;
+    QPoint m_origin;
+    TRect m_clip;
+    QPoint m_penPos;
+};
+
+// The colour a raster operation makes of pen colour `pen` over pixel `dest`.
+TColor applyPenMode(TPenMode mode, TColor pen, TColor dest);
+
+} // namespace wendolarka

@@ -1,0 +1,672 @@
+#include "size_control.h"
+
+#include "controls/host_form.h"
+#include "core/exception.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace wendolarka {
+namespace {
+
+const QEvent::Type kPickEvent = static_cast<QEvent::Type>(QEvent::registerEventType(QEvent::User + 2048));
+const QEvent::Type kTargetChangedEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+struct PickEvent : QEvent {
+    explicit PickEvent(QPoint p) : QEvent(kPickEvent), point(p) {}
+    QPoint point;
+};
+
+THostForm& requireHost(QObject* owner) {
+    auto* host = qobject_cast<THostForm*>(owner);
+    if (!host)
+        throw Exception(QStringLiteral("TSizeControl.create - Owner must be a TCustomFrom"));
+    return *host;
+}
+
+std::optional<TMouseButton> toButton(Qt::MouseButton button) {
+    switch (button) {
+    case Qt::LeftButton: return mbLeft;
+    case Qt::RightButton: return mbRight;
+    case Qt::MiddleButton: return mbMiddle;
+    default: return std::nullopt;
+    }
+}
+
+constexpr TCursor kKindCursors[9] = {crNSEW,     crSizeWE, crSizeNWSE, crSizeNS,  crSizeNESW,
+                                     crSizeWE,   crSizeNWSE, crSizeNS, crSizeNESW};
+
+bool isArrow(int key) {
+    return key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+}
+
+} // namespace
+
+TSizeControl::TSizeControl(QObject* owner) : QWidget(&requireHost(owner)), m_host(requireHost(owner)) {
+    m_container = &m_host.client();
+    setGeometry(0, 0, 28, 28);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    hide();
+    m_host.installEventFilter(this);
+}
+
+TSizeControl::~TSizeControl() { m_host.removeEventFilter(this); }
+
+TWinControl* TSizeControl::root() const { return &m_host.client(); }
+
+int TSizeControl::snapEdge(int edge, int clientOrigin, int grid) {
+    const int o = clientOrigin % grid;
+    const int r = (edge - o) % grid; // the remainder takes the sign of the dividend
+    return r < grid / 2 ? edge - r : edge + grid - r;
+}
+
+// ---- properties -------------------------------------------------------------
+
+void TSizeControl::setColor(TColor color) {
+    m_color = color;
+    update();
+}
+
+void TSizeControl::setControlActions(TControlActions actions) {
+    m_actions = actions;
+    update();
+}
+
+void TSizeControl::setEnabled(bool enabled) {
+    m_enabled = enabled;
+    setVisible(enabled && m_target);
+    if (isVisible())
+        setFocus();
+    m_host.update();
+}
+
+void TSizeControl::setGridSize(int size) {
+    if (size < 0 || size > 50 || size == m_gridSize)
+        return;
+    m_gridSize = size;
+    m_host.update();
+    update();
+}
+
+void TSizeControl::SetFocus() {
+    if (!m_target || !m_host.isVisible() || !m_enabled)
+        return;
+    setFocus(Qt::OtherFocusReason);
+    update();
+}
+
+bool TSizeControl::acceptsTarget(TControl* candidate) {
+    bool valid = true;
+    if (OnTargetChanging)
+        OnTargetChanging(*this, candidate, valid);
+    return valid;
+}
+
+TRect TSizeControl::sizerBounds() const {
+    const QPoint origin = m_container == root() ? QPoint() : m_container->hostOffset();
+    return TRect::fromQRect(geometry()).translated(-origin.x(), -origin.y());
+}
+
+QPoint TSizeControl::containerOriginOnScreen() const {
+    const QPoint origin = m_container == root() ? QPoint() : m_container->hostOffset();
+    return m_host.mapToGlobal(origin);
+}
+
+TRect TSizeControl::screenRect() const {
+    const QPoint topLeft = mapToGlobal(QPoint(0, 0));
+    return TRect::bounds(topLeft.x(), topLeft.y(), width(), height());
+}
+
+void TSizeControl::placeOverTarget() {
+    const QPoint origin = m_container == root() ? QPoint() : m_container->hostOffset();
+    setGeometry(m_target->BoundsRect().translated(origin.x(), origin.y()).toQRect());
+}
+
+void TSizeControl::setTarget(TControl* newTarget) {
+    if (m_approved) {
+        m_approved = false;
+    } else if (newTarget == m_target || !acceptsTarget(newTarget)) {
+        return;
+    }
+    if (m_pending)
+        newTarget = m_pending;
+    m_target = (newTarget && newTarget->Parent()) ? newTarget : nullptr;
+    hide();
+    m_container = root();
+    if (m_target) {
+        m_container = m_target->Parent();
+        placeOverTarget();
+        if (m_enabled) {
+            m_dragMode = 0;
+            raise();
+            show();
+            setFocus(Qt::OtherFocusReason);
+        }
+    } else {
+        m_host.setFocus(Qt::OtherFocusReason);
+    }
+    QCoreApplication::postEvent(this, new QEvent(kTargetChangedEvent));
+}
+
+void TSizeControl::synchronise(Reason reason) {
+    update();
+    placeOverTarget();
+    update();
+    const TRect bounds = sizerBounds();
+    if (reason == Reason::Resize && OnResized)
+        OnResized(*this, bounds);
+    if (reason == Reason::Move && OnMoved)
+        OnMoved(*this, bounds);
+}
+
+// ---- the host window's events -------------------------------------------------
+
+bool TSizeControl::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != &m_host || !m_enabled)
+        return false;
+    switch (event->type()) {
+    case QEvent::Resize: {
+        const TRect before = m_target ? m_target->BoundsRect() : TRect{};
+        static_cast<QObject&>(m_host).event(event);
+        if (m_target && m_host.isVisible()) {
+            const TRect after = m_target->BoundsRect();
+            if (after.Right != before.Right || after.Bottom != before.Bottom)
+                synchronise(Reason::Resize);
+        }
+        return true;
+    }
+    case QEvent::Show:
+        raise();
+        return false;
+    case QEvent::MouseButtonPress: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        const auto button = toButton(mouse->button());
+        if (button && (m_mouseButtons & (1u << *button)))
+            pickByMouse(mouse->position().toPoint());
+        return false;
+    }
+    case QEvent::WindowActivate:
+        if (m_target)
+            SetFocus();
+        return false;
+    case QEvent::Paint:
+        static_cast<QObject&>(m_host).event(event);
+        if (m_gridSize > 0)
+            paintGridDots();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TSizeControl::paintGridDots() {
+    QPainter painter(&m_host);
+    painter.setPen(QColor(128, 128, 128));
+    // Containers are windows of their own on the platform: the dots stay off them.
+    std::vector<TRect> windows;
+    for (TControl* c : root()->Controls())
+        if (c->Visible() && dynamic_cast<TWinControl*>(c))
+            windows.push_back(c->BoundsRect());
+    const int columns = m_host.width() / m_gridSize;
+    const int rows = m_host.height() / m_gridSize;
+    for (int i = 0; i <= columns; ++i)
+        for (int j = 0; j <= rows; ++j) {
+            const QPoint dot(i * m_gridSize, j * m_gridSize);
+            if (std::none_of(windows.begin(), windows.end(), [dot](const TRect& r) { return r.contains(dot); }))
+                painter.drawPoint(dot);
+        }
+}
+
+void TSizeControl::pickByMouse(QPoint p) {
+    if (!m_allowTab)
+        return;
+    if (isVisible() && geometry().contains(p))
+        return;
+    TControl* chosen = m_host.controlAt(p);
+    m_pending = chosen;
+    if (chosen == m_target || !acceptsTarget(chosen)) {
+        setFocus(Qt::MouseFocusReason);
+        return;
+    }
+    m_approved = true;
+    QCoreApplication::postEvent(this, new PickEvent(p - chosen->hostOffset()));
+}
+
+void TSizeControl::handlePick(QPoint targetPoint) {
+    if (m_target == m_pending) {
+        m_approved = false;
+        return;
+    }
+    setTarget(m_pending);
+    if (QWidget::mouseGrabber() == this)
+        releaseMouse();
+    if (OnTargetChanged)
+        OnTargetChanged(*this, m_target);
+    m_pending = nullptr;
+    if (!m_target)
+        return;
+    hitTest(targetPoint);
+    for (TMouseButton b : {mbLeft, mbRight, mbMiddle})
+        if (m_mouseButtons & (1u << b)) {
+            pressAt(b, targetPoint);
+            break;
+        }
+}
+
+bool TSizeControl::event(QEvent* event) {
+    if (event->type() == kPickEvent) {
+        handlePick(static_cast<PickEvent*>(event)->point);
+        return true;
+    }
+    if (event->type() == kTargetChangedEvent) {
+        if (OnTargetChanged)
+            OnTargetChanged(*this, m_target);
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+// ---- hit test and mouse ---------------------------------------------------------
+
+void TSizeControl::hitTest(QPoint p) {
+    const int w = width();
+    const int h = height();
+    const auto setCursorTo = [this](TCursor c) {
+        m_cursor = c;
+        setCursor(cursorFor(c));
+    };
+    const bool aligned = isAligned();
+    if (p.x() >= 4 && p.x() < w - 4 && p.y() >= 4 && p.y() < h - 4) {
+        if (auto* container = dynamic_cast<TWinControl*>(m_target)) {
+            for (TControl* child : container->Controls())
+                if (child->Visible() && child->BoundsRect().contains(p)) {
+                    setCursorTo(crArrow);
+                    return;
+                }
+        }
+        m_hitKind = 0;
+        setCursorTo((aligned || m_actions == caSizeOnly) ? crArrow : crNSEW);
+        return;
+    }
+    if (m_actions == caMoveOnly && !aligned) {
+        m_hitKind = 0;
+        setCursorTo(crNSEW);
+        return;
+    }
+    if (m_actions == caSizeOnly && !aligned && (p.x() < 5 || p.y() < 5)) {
+        m_hitKind = 0;
+        setCursorTo(crArrow);
+        return;
+    }
+    if (m_actions == caMoveOnly && aligned) {
+        m_hitKind = 0;
+        setCursorTo(crArrow);
+        return;
+    }
+    m_hitKind = 0;
+    const bool left = p.x() <= 4, right = p.x() > w - 5, top = p.y() <= 4, bottom = p.y() > h - 5;
+    int kind = 0;
+    if (left && top) kind = 2;
+    else if (right && top) kind = 4;
+    else if (right && bottom) kind = 6;
+    else if (left && bottom) kind = 8;
+    else if (left) kind = 1;
+    else if (top) kind = 3;
+    else if (right) kind = 5;
+    else if (bottom) kind = 7;
+    if (kind == 0)
+        return;
+    if (aligned) {
+        const TAlign a = m_target->Align();
+        const bool allowed = (kind == 7 && a == alTop) || (kind == 3 && a == alBottom) ||
+                             (kind == 5 && a == alLeft) || (kind == 1 && a == alRight);
+        if (!allowed)
+            return;
+    }
+    m_hitKind = kind;
+    setCursorTo(kKindCursors[kind]);
+}
+
+void TSizeControl::pressAt(TMouseButton button, QPoint p) {
+    m_dragMode = 0;
+    if (!(m_mouseButtons & (1u << button)) || !m_target)
+        return;
+    auto* container = dynamic_cast<TWinControl*>(m_target);
+    if (container && m_allowTab && TRect{4, 4, width() - 4, height() - 4}.contains(p)) {
+        const std::vector<TControl*> children = container->Controls();
+        for (TControl* child : children) {
+            if (!child->Visible() || !child->BoundsRect().contains(p) || !acceptsTarget(child))
+                continue;
+            p -= QPoint(child->Left(), child->Top());
+            m_approved = true;
+            setTarget(child);
+            if (OnTargetChanged)
+                OnTargetChanged(*this, m_target);
+            hitTest(p);
+        }
+    }
+    if (m_hitKind != 0) {
+        m_dragMode = 1;
+    } else {
+        if (isAligned() || m_cursor != crNSEW)
+            return;
+        m_dragMode = 2;
+    }
+    m_pressPoint = p;
+    m_dragRect = screenRect();
+    showFeedback(true);
+
+    // The pointer may not leave the container or shrink the target below its minimum.
+    const TRect s = sizerBounds();
+    const int L = s.Left, T = s.Top, W = s.Width(), H = s.Height();
+    TRect clip = m_container->ClientRect();
+    switch (m_hitKind) {
+    case 1: clip.Right = L + W - m_minWidth; break;
+    case 2: clip.Right = L + W - m_minWidth; clip.Bottom = T + H - m_minHeight; break;
+    case 3: clip.Bottom = T + H - m_minHeight; break;
+    case 4: clip.Bottom = T + H - m_minHeight; clip.Left = L + m_minWidth; break;
+    case 5: clip.Left = L + m_minWidth; break;
+    case 6: clip.Left = L + m_minWidth; clip.Top = T + m_minHeight; break;
+    case 7: clip.Top = T + m_minHeight; break;
+    case 8: clip.Top = T + m_minHeight; clip.Right = L + W - m_minWidth; break;
+    default: break;
+    }
+    const QPoint origin = containerOriginOnScreen();
+    m_clip = clip.translated(origin.x(), origin.y());
+    grabMouse();
+}
+
+void TSizeControl::showFeedback(bool visible) {
+    if (!visible) {
+        m_host.setFeedbackRect(std::nullopt);
+        return;
+    }
+    const QPoint hostOrigin = m_host.mapToGlobal(QPoint(0, 0));
+    m_host.setFeedbackRect(m_dragRect.translated(-hostOrigin.x(), -hostOrigin.y()));
+}
+
+void TSizeControl::mousePressEvent(QMouseEvent* event) {
+    const auto button = toButton(event->button());
+    if (!button) {
+        m_dragMode = 0;
+        return;
+    }
+    hitTest(event->position().toPoint());
+    pressAt(*button, event->position().toPoint());
+}
+
+void TSizeControl::mouseMoveEvent(QMouseEvent* event) {
+    if (m_dragMode == 0) {
+        hitTest(event->position().toPoint());
+        return;
+    }
+    QPoint q = event->globalPosition().toPoint();
+    q.setX(qBound(m_clip.Left, q.x(), qMax(m_clip.Left, m_clip.Right - 1)));
+    q.setY(qBound(m_clip.Top, q.y(), qMax(m_clip.Top, m_clip.Bottom - 1)));
+    const int px = m_pressPoint.x(), py = m_pressPoint.y();
+    const int W = width(), H = height();
+    if (m_dragMode == 2) {
+        m_dragRect = TRect::bounds(q.x() - px, q.y() - py, m_dragRect.Width(), m_dragRect.Height());
+    } else {
+        const int k = m_hitKind;
+        if (k == 1 || k == 2 || k == 8) m_dragRect.Left = q.x() - px;
+        if (k == 2 || k == 3 || k == 4) m_dragRect.Top = q.y() - py;
+        if (k == 4 || k == 5 || k == 6) m_dragRect.Right = q.x() + W - px;
+        if (k == 6 || k == 7 || k == 8) m_dragRect.Bottom = q.y() + H - py;
+    }
+    const QPoint origin = containerOriginOnScreen();
+    const TRect eventRect = m_dragRect.translated(-origin.x(), -origin.y());
+    const RectEvent& handler = m_dragMode == 2 ? OnMoving : OnResizing;
+    if (handler)
+        handler(*this, eventRect);
+    showFeedback(true);
+}
+
+void TSizeControl::mouseReleaseEvent(QMouseEvent*) {
+    if (QWidget::mouseGrabber() == this)
+        releaseMouse();
+    if (m_dragMode == 0)
+        return;
+    showFeedback(false);
+    if (m_target) {
+        update();
+        if (m_gridSize > 1 && m_snapToGrid) {
+            const QPoint o = m_host.mapToGlobal(QPoint(0, 0));
+            m_dragRect = {snapEdge(m_dragRect.Left, o.x(), m_gridSize),
+                          snapEdge(m_dragRect.Top, o.y(), m_gridSize),
+                          snapEdge(m_dragRect.Right, o.x(), m_gridSize),
+                          snapEdge(m_dragRect.Bottom, o.y(), m_gridSize)};
+        }
+        const QPoint origin = containerOriginOnScreen();
+        m_target->setBoundsRect(m_dragRect.translated(-origin.x(), -origin.y()));
+        synchronise(m_dragMode == 1 ? Reason::Resize : Reason::Move);
+    }
+    m_dragMode = 0;
+}
+
+// ---- keys --------------------------------------------------------------------------
+
+TControl* TSizeControl::nextControl(TControl* t) const {
+    const auto firstVisible = [](const TWinControl* container) -> TControl* {
+        for (TControl* c : container->Controls())
+            if (c->Visible())
+                return c;
+        return nullptr;
+    };
+    if (auto* container = dynamic_cast<TWinControl*>(t))
+        if (TControl* child = firstVisible(container))
+            return child;
+    for (TControl* c = t;;) {
+        TWinControl* parent = c->Parent();
+        if (!parent)
+            return firstVisible(root());
+        const auto& siblings = parent->Controls();
+        auto it = std::find(siblings.begin(), siblings.end(), c);
+        for (++it; it != siblings.end(); ++it)
+            if ((*it)->Visible())
+                return *it;
+        if (parent == root())
+            return firstVisible(root());
+        c = parent;
+    }
+}
+
+TControl* TSizeControl::previousControl(TControl* t) const {
+    const auto lastVisible = [](const TWinControl* container) -> TControl* {
+        const auto& list = container->Controls();
+        for (auto it = list.rbegin(); it != list.rend(); ++it)
+            if ((*it)->Visible())
+                return *it;
+        return nullptr;
+    };
+    const auto descend = [&](TControl* c) {
+        while (auto* container = dynamic_cast<TWinControl*>(c)) {
+            TControl* last = lastVisible(container);
+            if (!last)
+                break;
+            c = last;
+        }
+        return c;
+    };
+    TWinControl* parent = t->Parent();
+    if (!parent)
+        return nullptr;
+    const auto& siblings = parent->Controls();
+    auto it = std::find(siblings.begin(), siblings.end(), t);
+    while (it != siblings.begin()) {
+        --it;
+        if ((*it)->Visible())
+            return descend(*it);
+    }
+    if (parent == root()) {
+        TControl* last = lastVisible(root());
+        return last ? descend(last) : nullptr;
+    }
+    return parent;
+}
+
+TControl* TSizeControl::walk(TControl* from, bool forward) {
+    TControl* candidate = forward ? nextControl(from) : previousControl(from);
+    // Refused candidates are passed over; a full circle ends the walk.
+    TControl* first = candidate;
+    while (candidate && candidate != m_target && !acceptsTarget(candidate)) {
+        candidate = forward ? nextControl(candidate) : previousControl(candidate);
+        if (candidate == first)
+            return m_target;
+    }
+    return candidate;
+}
+
+void TSizeControl::keyPressEvent(QKeyEvent* event) {
+    if (m_host.KeyPreview())
+        QCoreApplication::sendEvent(&m_host, event);
+    if (m_dragMode != 0)
+        return;
+    const int key = event->key();
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && m_allowTab) {
+        const bool backwards = key == Qt::Key_Backtab || shift;
+        TControl* next = nullptr;
+        if (!m_target) {
+            for (TControl* c : root()->Controls())
+                if (c->Visible()) {
+                    next = c;
+                    break;
+                }
+            if (next && !acceptsTarget(next))
+                next = walk(next, true);
+        } else {
+            next = walk(m_target, !backwards);
+        }
+        if (next != m_target) {
+            m_approved = true;
+            setTarget(next);
+        }
+        return;
+    }
+    if (key == Qt::Key_Escape && m_allowTab) {
+        if (!acceptsTarget(m_container))
+            return;
+        m_approved = true;
+        setTarget(m_container == root() ? nullptr : m_container);
+        return;
+    }
+    if (isArrow(key) && m_target)
+        arrowKey(key, shift);
+}
+
+void TSizeControl::arrowKey(int key, bool shift) {
+    update();
+    if (m_actions == caMoveOnly)
+        shift = false;
+    if (m_actions == caSizeOnly)
+        shift = true;
+    const bool resize = shift;
+    TRect r = sizerBounds();
+    if (!isAligned()) {
+        const int dx = key == Qt::Key_Left ? -1 : key == Qt::Key_Right ? 1 : 0;
+        const int dy = key == Qt::Key_Up ? -1 : key == Qt::Key_Down ? 1 : 0;
+        if (resize) {
+            r.Right += dx;
+            r.Bottom += dy;
+        } else {
+            r = r.translated(dx, dy);
+        }
+        r.Right = std::max(r.Right, r.Left + m_minWidth);
+        r.Bottom = std::max(r.Bottom, r.Top + m_minHeight);
+        m_target->setBoundsRect(r);
+    } else {
+        const TAlign a = m_target->Align();
+        if (!resize || a == alClient)
+            return;
+        TRect b = m_target->BoundsRect();
+        if (a == alTop && (key == Qt::Key_Up || key == Qt::Key_Down))
+            b.Bottom += key == Qt::Key_Up ? -1 : 1;
+        else if (a == alBottom && (key == Qt::Key_Up || key == Qt::Key_Down))
+            b.Top += key == Qt::Key_Up ? -1 : 1;
+        else if (a == alLeft && (key == Qt::Key_Left || key == Qt::Key_Right))
+            b.Right += key == Qt::Key_Left ? -1 : 1;
+        else if (a == alRight && (key == Qt::Key_Left || key == Qt::Key_Right))
+            b.Left += key == Qt::Key_Left ? -1 : 1;
+        else
+            return;
+        m_target->setBoundsRect(b);
+    }
+    placeOverTarget();
+    const TRect now = m_target->BoundsRect();
+    const RectEvent& handler = resize ? OnResizing : OnMoving;
+    if (handler)
+        handler(*this, now);
+}
+
+void TSizeControl::keyReleaseEvent(QKeyEvent* event) {
+    if (m_host.KeyPreview())
+        QCoreApplication::sendEvent(&m_host, event);
+    if (event->isAutoRepeat() || !isArrow(event->key()) || !m_target)
+        return;
+    arrowKeyReleased(event->modifiers() & Qt::ShiftModifier);
+}
+
+void TSizeControl::arrowKeyReleased(bool shift) {
+    if (m_actions == caMoveOnly)
+        shift = false;
+    if (m_actions == caSizeOnly)
+        shift = true;
+    if (isAligned() && (!shift || m_target->Align() == alClient))
+        return;
+    const RectEvent& handler = shift ? OnResized : OnMoved;
+    if (handler)
+        handler(*this, sizerBounds());
+}
+
+// ---- painting -----------------------------------------------------------------------
+
+void TSizeControl::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const int W = width(), H = height();
+    QPen pen(toQColor(m_color), 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    const QColor shadow = toQColor(clBtnShadow);
+    const auto line = [&](QColor color, int x1, int y1, int x2, int y2) {
+        pen.setColor(color);
+        painter.setPen(pen);
+        painter.drawLine(x1, y1, x2, y2);
+    };
+    if (!m_target)
+        return;
+    const TAlign a = m_target->Align();
+    const QColor main = toQColor(m_color);
+    if (a == alNone && m_actions != caSizeOnly) {
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRect(QPoint(1, 1), QPoint(W - 1, H - 1)));
+    } else if (a != alNone) {
+        const QColor color = m_actions == caMoveOnly ? shadow : main;
+        switch (a) {
+        case alTop: line(color, 1, H - 1, W, H - 1); break;
+        case alBottom: line(color, 1, 1, W, 1); break;
+        case alLeft: line(color, W - 1, 1, W - 1, H); break;
+        case alRight: line(color, 1, 1, 1, H); break;
+        default: break;
+        }
+    } else {
+        line(main, 1, H - 1, W, H - 1);
+        line(main, W - 1, 1, W - 1, H);
+        line(shadow, 1, 1, 1, H);
+        line(shadow, 1, 1, W, 1);
+    }
+}
+
+} // namespace wendolarka
