@@ -71,7 +71,7 @@ public:
     void setCursor(TCursor cursor) { m_cursor = cursor; }
 
     TColor Color() const;
-    void setColor(TColor color);
+    virtual void setColor(TColor color);
     bool ParentColor() const { return m_parentColor; }
     void setParentColor(bool value);
     const TFont& Font() const;
