@@ -1,7 +1,12 @@
 #include "main_window.h"
 
 #include "designer/fixed_elements_dialog.h"
+#include "controls/image.h"
+#include "controls/label.h"
+#include "controls/multi_bevel.h"
+#include "designer/pass_elements.h"
 #include "designer/pass_window.h"
+#include "imageset/image_set_window.h"
 #include "grid/sortable_grid.h"
 #include "platform/color_panel.h"
 #include "platform/desktop.h"
@@ -96,6 +101,7 @@ TForm2::TForm2(Services services, QWidget* parent)
     createFramesPage();
     createGridPage();
     createMenus();
+    connectDesignerControls();
     connect(Notes1, &QTabWidget::currentChanged, this, [this] {
         m_services.errors.guard([this] { Notes1Change(); });
     });
@@ -130,6 +136,7 @@ void TForm2::createMenus() {
     Forma1->addSeparator()->setObjectName(QStringLiteral("N3"));
     ZamknijForm1 = addItem(Forma1, "ZamknijForm1", utf8("Za&mknij Formatkę I"));
     bind(ZamknijForm1, &TForm2::ZamknijForm1Click);
+    bind(Nowy1, &TForm2::Nowy1Click);
 
     Forma2 = named(bar->addMenu(utf8("For&matka II ")), "Forma2");
     PokazForme2 = addItem(Forma2, "PokazForme2", utf8("&Pokaż formatkę II"));
@@ -256,7 +263,7 @@ void TForm2::createFontsPage() {
     RadioGroup1->setGeometry(0, 0, 378, 144);
     RadioGroup1->setColumns(3);
     RadioGroup1->setItems(elementListItems());
-    RadioGroup1->setItemIndex(kEmptyElement);
+    RadioGroup1->setItemIndex(kEmptyEntry);
 
     Bevel1 = named(new QFrame(page), "Bevel1");
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
@@ -267,9 +274,10 @@ void TForm2::createFontsPage() {
     PanelFonty->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setBackground(*PanelFonty, clGreen);
     lblFonty = named(new QLabel(QStringLiteral("F"), PanelFonty), "lblFonty");
-    const TFont sampleFont(QStringLiteral("Arial Black"), 8, fsBold, clRed, EASTEUROPE_CHARSET);
-    lblFonty->setFont(sampleFont.toQFont());
-    setTextColor(*lblFonty, sampleFont.Color());
+    m_sampleFont = TFont(QStringLiteral("Arial Black"), 8, fsBold, clRed, EASTEUROPE_CHARSET);
+    m_fontDialogFont = TFont(QStringLiteral("Arial Black"), 10, fsBold, clWindowText, EASTEUROPE_CHARSET);
+    lblFonty->setFont(m_sampleFont.toQFont());
+    setTextColor(*lblFonty, m_sampleFont.Color());
     lblFonty->adjustSize();
     lblFonty->move(2, 2);
     PanelFonty->setGeometry(396, 36, lblFonty->width() + 4, lblFonty->height() + 4);
@@ -392,7 +400,7 @@ void TForm2::SetColumn(int index, const QString& title, int width) {
     G1->setColWidths(index, width);
 }
 
-void TForm2::Notes1Change() { RadioGroup1->setItemIndex(kEmptyElement); }
+void TForm2::Notes1Change() { RadioGroup1->setItemIndex(kEmptyEntry); }
 
 void TForm2::Koniec1Click() { close(); }
 
@@ -408,6 +416,140 @@ void TForm2::ZamknijForm1Click() {
 }
 
 void TForm2::FormClose() { setAttribute(Qt::WA_DeleteOnClose); }
+
+void TForm2::setWindows(const AppWindows& windows) {
+    m_windows = windows;
+    if (m_windows.Form1)
+        m_windows.Form1->setHost(this);
+}
+
+void TForm2::connectDesignerControls() {
+    for (const auto& binding : kVisibilityBindings) {
+        auto* box = findChild<QCheckBox*>(QLatin1String(binding.checkBox));
+        const QString element = QLatin1String(binding.element);
+        connect(box, &QCheckBox::toggled, this, [this, element](bool checked) {
+            m_services.errors.guard([&] { visibilityBoxClick(element, checked); });
+        });
+    }
+    connect(Bit1, &QPushButton::clicked, this, [this] { m_services.errors.guard([this] { Bit1Click(); }); });
+    connect(Bit2, &QPushButton::clicked, this, [this] { m_services.errors.guard([this] { Bit2Click(); }); });
+    connect(RadioGroup1, &TRadioGroup::Click, this,
+            [this] { m_services.errors.guard([this] { RadioGroup1Click(); }); });
+    for (int frame = 0; frame < 6; ++frame)
+        connect(frameSpin(frame), &TSpinEdit::Change, this,
+                [this, frame] { m_services.errors.guard([this, frame] { frameWidthChange(frame); }); });
+}
+
+void TForm2::EnableFormatka1Commands() {
+    for (QAction* item : {ZapiszJakoWzorzec1, ZapisBMP1, Druk1, ZamknijForm1, PoziomyDruk1})
+        item->setEnabled(true);
+}
+
+void TForm2::Nowy1Click() {
+    TForm1* form = m_windows.Form1;
+    if (!form)
+        return;
+    form->hide();
+    form->LoadStandardLayout();
+    form->ShowCentred();
+    EnableFormatka1Commands();
+}
+
+void TForm2::visibilityBoxClick(const QString& elementName, bool checked) {
+    if (!m_windows.Form1)
+        return;
+    if (TControl* element = m_windows.Form1->findControl(elementName))
+        element->setVisible(checked);
+}
+
+void TForm2::Bit1Click() {
+    const std::optional<TFont> chosen = m_services.dialogs.ChooseFont(m_fontDialogFont);
+    if (!chosen)
+        return;
+    m_fontDialogFont = *chosen;
+    m_sampleFont = *chosen;
+    lblFonty->setFont(m_sampleFont.toQFont());
+    setTextColor(*lblFonty, m_sampleFont.Color());
+    lblFonty->adjustSize();
+    PanelFonty->resize(lblFonty->width() + 4, lblFonty->height() + 4);
+    lblRozmiar->setText(QString::number(m_sampleFont.Size()));
+    lblRozmiar->adjustSize();
+}
+
+void TForm2::Bit2Click() {
+    const std::optional<TColor> chosen = m_services.dialogs.ChooseColor(m_colorDialogColor);
+    if (!chosen)
+        return;
+    m_colorDialogColor = *chosen;
+    pnlKolor->setColor(*chosen);
+    pnlKolor->repaint();
+}
+
+void TForm2::RadioGroup1Click() {
+    TForm1* form = m_windows.Form1;
+    const int index = RadioGroup1->ItemIndex();
+    if (!form || index < 0 || index == kEmptyEntry)
+        return;
+    const TColor sample = pnlKolor->Color();
+    if (index < kFirstFrameEntry) {
+        if (TLabel* label = form->textLabels()[static_cast<std::size_t>(index)]) {
+            label->setFont(m_sampleFont);
+            label->setColor(sample);
+        }
+    } else if (index <= kBorderEntry) {
+        const int frame = index == kBorderEntry ? 0 : index - kFirstFrameEntry + 1;
+        if (TktMultiBevel* target = form->frame(frame))
+            target->setColor(sample);
+        framePanel(frame)->setColor(sample);
+    } else if (index == kWindowEntry) {
+        PanelForm1->setColor(sample);
+        form->setColor(PanelForm1->Color());
+    }
+}
+
+void TForm2::frameWidthChange(int frame) {
+    if (!m_windows.Form1)
+        return;
+    if (TktMultiBevel* target = m_windows.Form1->frame(frame))
+        target->setBorderWidth(frameSpin(frame)->Value());
+}
+
+TColorPanel* TForm2::framePanel(int frame) const {
+    const std::array<TColorPanel*, 6> panels = {Panel0, Panel01, Panel2, Panel3, Panel4, Panel5};
+    return panels[static_cast<std::size_t>(frame)];
+}
+
+TSpinEdit* TForm2::frameSpin(int frame) const {
+    return frame == 0 ? SpinObramowanie : SpinRamka[static_cast<std::size_t>(frame - 1)];
+}
+
+void TForm2::closeImageSetWindow() {
+    if (m_windows.Form3 && m_windows.Form3->isVisible())
+        m_windows.Form3->close();
+}
+
+void TForm2::showFrameColor(int frame, TColor color) {
+    framePanel(frame)->setColor(color);
+    framePanel(frame)->repaint();
+}
+
+void TForm2::showWindowColor(TColor color) {
+    PanelForm1->setColor(color);
+    PanelForm1->repaint();
+}
+
+void TForm2::showFrameWidth(int frame, int width) { frameSpin(frame)->setValue(width); }
+
+void TForm2::showVisibility(const QString& checkBoxName, bool visible) {
+    if (auto* box = findChild<QCheckBox*>(checkBoxName))
+        box->setChecked(visible);
+}
+
+TColor TForm2::frameColorShown(int frame) const { return framePanel(frame)->Color(); }
+
+TColor TForm2::windowColorShown() const { return PanelForm1->Color(); }
+
+int TForm2::frameWidthShown(int frame) const { return frameSpin(frame)->Value(); }
 
 void TForm2::closeEvent(QCloseEvent* event) {
     FormClose();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app_windows.h"
+#include "core/font.h"
+#include "designer/pass_window_host.h"
 
 #include <QMainWindow>
 #include <QPoint>
@@ -33,7 +35,7 @@ QPoint mainWindowPlacement(const QRect& virtualDesktop, QSize outerSize);
 
 // The main window: a small tabbed control panel with the program's menus and the
 // person grid.
-class TForm2 : public QMainWindow {
+class TForm2 : public QMainWindow, public IPassWindowHost {
     Q_OBJECT
 public:
     struct Services {
@@ -43,12 +45,11 @@ public:
     };
 
     static constexpr QSize kOuterSize{601, 239};
-    static constexpr int kEmptyElement = 18; // "# Pusty #"
 
     explicit TForm2(Services services, QWidget* parent = nullptr);
 
     // The windows created after this one; the menus reach them through it.
-    void setWindows(const AppWindows& windows) { m_windows = windows; }
+    void setWindows(const AppWindows& windows);
 
     void DisableFormatka1Commands();
     void DisableFormatka2Commands();
@@ -58,6 +59,30 @@ public:
     void Koniec1Click();
     void mnuUkosClick();
     void ZamknijForm1Click();
+    void Nowy1Click();
+    void EnableFormatka1Commands();
+
+    // Element visibility, fonts and colours.
+    void visibilityBoxClick(const QString& elementName, bool checked);
+    void Bit1Click();
+    void Bit2Click();
+    void RadioGroup1Click();
+    // Frame widths: frame 0 is the border, 1-5 the frames.
+    void frameWidthChange(int frame);
+
+    const TFont& sampleFont() const { return m_sampleFont; }
+
+    // The pass window's view of this window's controls.
+    void closeImageSetWindow() override;
+    void showFrameColor(int frame, TColor color) override;
+    void showWindowColor(TColor color) override;
+    void showFrameWidth(int frame, int width) override;
+    void showVisibility(const QString& checkBoxName, bool visible) override;
+    TColor frameColorShown(int frame) const override;
+    TColor windowColorShown() const override;
+    int frameWidthShown(int frame) const override;
+    TColorPanel* framePanel(int frame) const;
+    TSpinEdit* frameSpin(int frame) const;
 
     bool SearchByRows = false;
 
@@ -163,8 +188,13 @@ private:
     template <typename Handler>
     void bind(QAction* action, Handler handler);
 
+    void connectDesignerControls();
+
     Services m_services;
     AppWindows m_windows;
+    TFont m_sampleFont;
+    TFont m_fontDialogFont;
+    TColor m_colorDialogColor = clBlack;
     bool m_outerSizeKept = false;
 };
 

@@ -4,10 +4,14 @@ namespace wendolarka {
 
 TImage::TImage() : TGraphicControl(QStringLiteral("TImage")) { SetBounds(0, 0, 105, 105); }
 
-void TImage::setPicture(const QImage& picture) {
+void TImage::setPicture(const TPicture& picture) {
     m_picture = picture;
     fitToPicture();
     Invalidate();
+}
+
+void TImage::setPicture(const QImage& image) {
+    setPicture(image.isNull() ? TPicture() : TPicture(std::make_unique<TBitmap>(image)));
 }
 
 void TImage::setAutoSize(bool autoSize) {
@@ -32,25 +36,26 @@ void TImage::setCenter(bool center) {
 }
 
 void TImage::fitToPicture() {
-    if (m_autoSize && !m_picture.isNull())
-        SetBounds(Left(), Top(), m_picture.width(), m_picture.height());
+    if (m_autoSize && !m_picture.isEmpty())
+        SetBounds(Left(), Top(), m_picture.Width(), m_picture.Height());
 }
 
 TRect TImage::DestRect() const {
-    TRect r = m_stretch ? ClientRect() : TRect{0, 0, m_picture.width(), m_picture.height()};
+    TRect r = m_stretch ? ClientRect() : TRect{0, 0, m_picture.Width(), m_picture.Height()};
     if (m_center)
         r = r.translated((Width() - r.Width()) / 2, (Height() - r.Height()) / 2);
     return r;
 }
 
 void TImage::Paint(TCanvas& canvas) {
-    if (m_picture.isNull())
+    const QImage image = m_picture.image();
+    if (image.isNull())
         return;
     const TRect dest = DestRect();
-    if (dest.Width() == m_picture.width() && dest.Height() == m_picture.height())
-        canvas.Draw(dest.Left, dest.Top, m_picture);
+    if (dest.Width() == image.width() && dest.Height() == image.height())
+        canvas.Draw(dest.Left, dest.Top, image);
     else
-        canvas.StretchDraw(dest, m_picture);
+        canvas.StretchDraw(dest, image);
 }
 
 } // namespace wendolarka

@@ -2,6 +2,8 @@
 
 #include "control.h"
 
+#include "core/picture.h"
+
 #include <QImage>
 
 namespace wendolarka {
@@ -11,8 +13,10 @@ class TImage : public TGraphicControl {
 public:
     TImage();
 
-    const QImage& Picture() const { return m_picture; }
-    void setPicture(const QImage& picture);
+    const TPicture& Picture() const { return m_picture; }
+    void setPicture(const TPicture& picture);
+    // A plain image becomes a bitmap picture.
+    void setPicture(const QImage& image);
     bool AutoSize() const { return m_autoSize; }
     void setAutoSize(bool autoSize);
     bool Stretch() const { return m_stretch; }
@@ -29,7 +33,7 @@ protected:
 private:
     void fitToPicture();
 
-    QImage m_picture;
+    TPicture m_picture;
     bool m_autoSize = false;
     bool m_stretch = false;
     bool m_center = false;

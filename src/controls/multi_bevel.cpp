@@ -255,7 +255,7 @@ void TktMBevel::paintShadow(TCanvas& canvas, int t, int ox, int oy) {
 }
 
 void TktMBevel::paintBand(TCanvas& canvas, int ox, int oy) {
-    const int W = Width(), H = Height(), BW = m_bevelWidth, B = m_borderWidth;
+    const int W = Width(), H = Height(), BW = m_bevelWidth, B = std::max(0, m_borderWidth);
     const bool outer = m_bevelOuter != bstNone;
     const TRect area = outer ? TRect{std::max(BW - ox, BW), std::max(BW - oy, BW),
                                      std::min(W - BW, W - ox - BW), std::min(H - BW, H - oy - BW)}
@@ -293,7 +293,7 @@ void TktMBevel::paintOuterBevel(TCanvas& canvas, int o, int ox, int oy) {
 }
 
 void TktMBevel::paintInnerBevel(TCanvas& canvas, int o, int ox, int oy) {
-    const int W = Width(), H = Height(), BW = m_bevelWidth, B = m_borderWidth;
+    const int W = Width(), H = Height(), BW = m_bevelWidth, B = std::max(0, m_borderWidth);
     TRect area{std::max(o - ox, o), std::max(o - oy, o), std::min(W - o, W - ox - o),
                std::min(H - o, H - oy - o)};
     const bool lowered = m_bevelInner == bstLowered;
@@ -314,7 +314,7 @@ void TktMBevel::paintInnerBevel(TCanvas& canvas, int o, int ox, int oy) {
 }
 
 void TktMBevel::Paint(TCanvas& canvas) {
-    const int BW = m_bevelWidth, B = m_borderWidth;
+    const int BW = m_bevelWidth, B = std::max(0, m_borderWidth);
     const bool framed = m_shape == bspRect || m_shape == bspPortrait;
     const int i = (m_bevelInner != bstNone && framed) ? BW : 0;
     const int o = m_bevelOuter == bstNone ? B : (framed ? BW + B : 2 * BW + B);

@@ -29,7 +29,8 @@ public:
     int BevelWidth() const { return m_bevelWidth; }
     void setBevelWidth(int v) { assign(m_bevelWidth, qMax(1, v)); }
     int BorderWidth() const { return m_borderWidth; }
-    void setBorderWidth(int v) { assign(m_borderWidth, qMax(0, v)); }
+    // Stored as given, negative values too; painting treats them as 0.
+    void setBorderWidth(int v) { assign(m_borderWidth, v); }
     // Derives the bevel colours when ColorFixed is on; repaints even when unchanged.
     void setColor(TColor color) override;
     bool ColorFixed() const { return m_colorFixed; }

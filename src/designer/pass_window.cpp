@@ -1,12 +1,277 @@
 #include "pass_window.h"
 
+#include "controls/image.h"
+#include "controls/label.h"
+#include "controls/label_3d.h"
+#include "controls/multi_bevel.h"
+#include "pass_elements.h"
+#include "pass_window_host.h"
 #include "platform/form_setup.h"
+#include "sample_pictures.h"
+#include "sizer/size_control.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <cmath>
 
 namespace wendolarka {
+namespace {
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent) {
-    initForm(*this, {QStringLiteral("Form1"), QString(), QSize(376, 194), clWindow,
-                     TFont(QStringLiteral("MS Sans Serif"), 8), true});
+struct LabelLayout {
+    const char* name;
+    const char* text;
+    int left, top, width, height;
+    bool visible;
+};
+
+struct FrameLayout {
+    const char* name;
+    int left, top, width, height;
+    bool visible;
+    int borderWidth;
+    TColor color;
+    TBevelStyle inner, outer;
+};
+
+TLabel* addLabel(TForm1& form, const LabelLayout& l) {
+    auto* label = form.createControl<TLabel>(QString::fromLatin1(l.name));
+    label->setAutoSize(false);
+    label->SetBounds(l.left, l.top, l.width, l.height);
+    label->setCaption(QString::fromUtf8(l.text));
+    label->setAlignment(taCenter);
+    label->setLayout(tlCenter);
+    label->setVisible(l.visible);
+    return label;
+}
+
+void addFrame(TForm1& form, const FrameLayout& f) {
+    auto* frame = form.createControl<TktMultiBevel>(QString::fromLatin1(f.name));
+    frame->SetBounds(f.left, f.top, f.width, f.height);
+    frame->setBorderWidth(f.borderWidth);
+    frame->setColor(f.color);
+    frame->setBevelInner(f.inner);
+    frame->setBevelOuter(f.outer);
+    frame->setVisible(f.visible);
+}
+
+TLabel3DF* addDescription(TForm1& form, const char* name, const char* text, int left, int width) {
+    auto* label = form.createControl<TLabel3DF>(QString::fromLatin1(name));
+    label->SetBounds(left, 136, width, 17);
+    label->setCaption(QString::fromLatin1(text));
+    label->setVisible(false);
+    return label;
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent) : THostForm(parent) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowFlag(Qt::Tool, true);
+    LoadStandardLayout();
+}
+
+TForm1::~TForm1() { delete SizeControl1.data(); }
+
+void TForm1::LoadStandardLayout() {
+    delete SizeControl1.data();
+    destroyAllControls();
+    bindSlots();
+
+    // The window's own settings.
+    move(553, 523);
+    resize(kClientWidth, kClientHeight);
+    setWindowTitle(QString());
+    setColor(clWindow);
+    client().setFont(TFont(QStringLiteral("MS Sans Serif"), 8));
+    setFont(client().Font().toQFont());
+    m_pixelsPerInch = 96;
+    m_events = Events{};
+
+    // Elements bottom first, as they are stacked.
+    addLabel(*this, {"lblImie", "Imie", 96, 8, 33, 13, true});
+    addLabel(*this, {"lblNazwisko", "Nazwisko", 192, 8, 65, 13, true});
+    addLabel(*this, {"lblPriorytet", "Priorytet", 176, 56, 65, 13, true});
+    addLabel(*this, {"lblIndex", "Index", 104, 56, 49, 13, false});
+    addFrame(*this, {"Ramka1", 24, 40, 65, 76, true, 3, clBlue, bstLowered, bstNone});
+    addFrame(*this, {"Ramka2", 104, 48, 57, 33, false, 3, clTeal, bstLowered, bstNone});
+    auto* photo = createControl<TImage>(QStringLiteral("Image11"));
+    photo->SetBounds(32, 48, 48, 60);
+    photo->setStretch(true);
+    photo->setPicture(samplePortrait());
+    addFrame(*this, {"Rama0", 0, 0, kClientWidth, kClientHeight, false, 2, clBlack, bstLowered, bstNone});
+    static_cast<TktMultiBevel*>(findControl(QStringLiteral("Rama0")))->setAlign(alClient);
+    addFrame(*this, {"Ramka3", 104, 112, 41, 25, false, 2, clGreen, bstRaised, bstLowered});
+    addLabel(*this, {"lblAdres1", "Adres1", 104, 88, 33, 13, false});
+    addLabel(*this, {"lblAdres2", "Adres2", 224, 88, 33, 13, false});
+    addLabel(*this, {"lblTelefon1", "Telefon1", 24, 120, 42, 13, true});
+    addLabel(*this, {"lblTelefon2", "Telefon2", 168, 120, 42, 13, false});
+    addLabel(*this, {"lblusluga1", "Usługa1", 24, 136, 41, 13, false});
+    addLabel(*this, {"lblUsluga2", "Usługa2", 168, 136, 41, 13, false});
+    TLabel* title = addLabel(*this, {"lblTytul", "Tytul", 24, 8, 23, 13, true});
+    title->setAutoSize(true);
+    addFrame(*this, {"Ramka4", 160, 88, 49, 25, false, 2, clGreen, bstRaised, bstLowered});
+    addFrame(*this, {"Ramka5", 176, 48, 73, 33, false, 2, clGreen, bstRaised, bstLowered});
+    auto* fixedImage = createControl<TImage>(QStringLiteral("ImgStale"));
+    fixedImage->SetBounds(280, 8, 32, 32);
+    fixedImage->setAutoSize(true);
+    fixedImage->setPicture(sampleIcon());
+    fixedImage->setVisible(false);
+    addDescription(*this, "lbl1", "opis1", 120, 25);
+    addDescription(*this, "lbl2", "Opis2", 240, 41);
+
+    auto* sizer = new TSizeControl(this);
+    sizer->setObjectName(QStringLiteral("SizeControl1"));
+    sizer->setGeometry(64, 8, 28, 28);
+    sizer->setGridSize(19);
+    sizer->setSnapToGrid(false);
+    sizer->setMouseButtons(mouseButtons({mbLeft, mbRight}));
+    sizer->setControlActions(caSizeMove);
+    SizeControl1 = sizer;
+    bindSlots();
+}
+
+void TForm1::bindSlots() {
+    const auto slot = [this]<typename T>(T*& field, const char* name) {
+        field = dynamic_cast<T*>(findControl(QString::fromLatin1(name)));
+    };
+    slot(lblTytul, "lblTytul");
+    slot(lblImie, "lblImie");
+    slot(lblNazwisko, "lblNazwisko");
+    slot(lblPriorytet, "lblPriorytet");
+    slot(lblIndex, "lblIndex");
+    slot(lblAdres1, "lblAdres1");
+    slot(lblAdres2, "lblAdres2");
+    slot(lblTelefon1, "lblTelefon1");
+    slot(lblTelefon2, "lblTelefon2");
+    slot(lblusluga1, "lblusluga1");
+    slot(lblUsluga2, "lblUsluga2");
+    slot(Image11, "Image11");
+    slot(Rama0, "Rama0");
+    slot(Ramka1, "Ramka1");
+    slot(Ramka2, "Ramka2");
+    slot(Ramka3, "Ramka3");
+    slot(Ramka4, "Ramka4");
+    slot(Ramka5, "Ramka5");
+    slot(ImgStale, "ImgStale");
+    slot(lbl1, "lbl1");
+    slot(lbl2, "lbl2");
+}
+
+std::array<TLabel*, 11> TForm1::textLabels() const {
+    return {lblTytul,  lblImie,     lblNazwisko, lblPriorytet, lblIndex,  lblAdres1,
+            lblAdres2, lblTelefon1, lblTelefon2, lblusluga1,   lblUsluga2};
+}
+
+TktMultiBevel* TForm1::frame(int index) const {
+    const std::array<TktMultiBevel*, 6> frames = {Rama0, Ramka1, Ramka2, Ramka3, Ramka4, Ramka5};
+    return (index >= 0 && index < 6) ? frames[static_cast<std::size_t>(index)] : nullptr;
+}
+
+QString TForm1::sizeReadout(int width, int height, int pixelsPerInch) {
+    const auto millimetres = [pixelsPerInch](int pixels) {
+        // Ties go to the even neighbour.
+        return static_cast<long long>(std::nearbyint(static_cast<long double>(pixels) * 2.54L /
+                                                     pixelsPerInch * 10.0L));
+    };
+    return QStringLiteral("Szer.  ") + QString::number(width) + u'/' +
+           QString::number(millimetres(width)) + QStringLiteral("  Wys. ") + QString::number(height) +
+           u'/' + QString::number(millimetres(height)) + QStringLiteral("  piksele/mm");
+}
+
+void TForm1::ShowCentred() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+    show();
+    raise();
+}
+
+void TForm1::FormShow() {
+    for (TLabel3DF* description : {lbl1, lbl2}) {
+        if (!description)
+            continue;
+        description->setBevel(blShadow);
+        description->setBorderStyle(lbNone);
+        description->setFillGradient(false);
+        description->setAutoSize(false);
+        description->setWordWrap(true);
+    }
+    if (ImgStale)
+        ImgStale->setAutoSize(true);
+    if (Image11) {
+        Image11->setAutoSize(false);
+        Image11->setStretch(true);
+    }
+    for (TLabel* label : textLabels()) {
+        if (!label)
+            continue;
+        label->setAutoSize(false);
+        label->setWordWrap(false);
+    }
+    if (!m_host)
+        return;
+    m_host->closeImageSetWindow();
+    for (int k = 0; k < 6; ++k)
+        if (const TktMultiBevel* f = frame(k))
+            m_host->showFrameColor(k, f->Color());
+    m_host->showWindowColor(Color());
+    for (int k = 0; k < 6; ++k)
+        if (const TktMultiBevel* f = frame(k))
+            m_host->showFrameWidth(k, f->BorderWidth());
+    for (const auto& binding : kVisibilityBindings)
+        if (const TControl* element = findControl(QString::fromLatin1(binding.element)))
+            m_host->showVisibility(QString::fromLatin1(binding.checkBox), element->Visible());
+}
+
+void TForm1::FormResize() { setWindowTitle(sizeReadout(width(), height(), m_pixelsPerInch)); }
+
+void TForm1::FormClose() { delete SizeControl1.data(); }
+
+void TForm1::FormActivate() {
+    auto* sizer = new TSizeControl(this);
+    sizer->setObjectName(QStringLiteral("SizeControl1"));
+    sizer->setGridSize(19);
+    sizer->setSnapToGrid(false);
+    sizer->setMouseButtons(mouseButtons({mbLeft}));
+    SizeControl1 = sizer;
+    if (!m_host)
+        return;
+    setColor(m_host->windowColorShown());
+    for (int k = 0; k < 6; ++k)
+        if (TktMultiBevel* f = frame(k))
+            f->setColor(m_host->frameColorShown(k));
+    for (int k = 0; k < 6; ++k)
+        if (TktMultiBevel* f = frame(k))
+            f->setBorderWidth(m_host->frameWidthShown(k));
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    THostForm::showEvent(event);
+    if (m_events.onShow)
+        FormShow();
+    if (m_events.onResize)
+        FormResize();
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    THostForm::resizeEvent(event);
+    if (m_events.onResize)
+        FormResize();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (m_events.onClose)
+        FormClose();
+    event->accept(); // hidden, not destroyed
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    THostForm::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_events.onActivate)
+        FormActivate();
 }
 
 } // namespace wendolarka

@@ -1,14 +1,98 @@
 #pragma once
 
-#include <QWidget>
+#include "controls/host_form.h"
+
+#include <QPointer>
+#include <array>
 
 namespace wendolarka {
 
-// The pass window (Formatka I): the pass being designed.
-class TForm1 : public QWidget {
+class IPassWindowHost;
+class TImage;
+class TLabel;
+class TLabel3DF;
+class TSizeControl;
+class TktMultiBevel;
+
+// The pass window (Formatka I): the design surface of one entry pass. Its
+// elements are reached through the slots below, by name; a slot whose element
+// is missing is empty.
+class TForm1 : public THostForm {
     Q_OBJECT
 public:
+    static constexpr int kClientWidth = 376;
+    static constexpr int kClientHeight = 194;
+
     explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    void setHost(IPassWindowHost* host) { m_host = host; }
+
+    // Throws the elements away and builds the standard layout, window settings included.
+    void LoadStandardLayout();
+    // Points every slot at the element of its name, or at nothing.
+    void bindSlots();
+
+    // Centred on the screen, as the window is placed at each showing.
+    void ShowCentred();
+
+    // "Szer.  W/Wmm  Wys. H/Hmm  piksele/mm"
+    static QString sizeReadout(int width, int height, int pixelsPerInch);
+
+    void FormShow();
+    void FormResize();
+    void FormClose();
+    void FormActivate();
+
+    TColor Color() const { return client().Color(); }
+    void setColor(TColor color) { client().setColor(color); }
+    int PixelsPerInch() const { return m_pixelsPerInch; }
+
+    // Which of the window's handlers its events run (a template may bind them).
+    struct Events {
+        bool onShow = true;
+        bool onResize = true;
+        bool onClose = true;
+        bool onActivate = false;
+    };
+    Events& events() { return m_events; }
+
+    std::array<TLabel*, 11> textLabels() const;
+    TktMultiBevel* frame(int index) const; // 0 the border, 1-5 frames 1-5
+
+    TLabel* lblTytul = nullptr;
+    TLabel* lblImie = nullptr;
+    TLabel* lblNazwisko = nullptr;
+    TLabel* lblPriorytet = nullptr;
+    TLabel* lblIndex = nullptr;
+    TLabel* lblAdres1 = nullptr;
+    TLabel* lblAdres2 = nullptr;
+    TLabel* lblTelefon1 = nullptr;
+    TLabel* lblTelefon2 = nullptr;
+    TLabel* lblusluga1 = nullptr;
+    TLabel* lblUsluga2 = nullptr;
+    TImage* Image11 = nullptr;
+    TktMultiBevel* Rama0 = nullptr;
+    TktMultiBevel* Ramka1 = nullptr;
+    TktMultiBevel* Ramka2 = nullptr;
+    TktMultiBevel* Ramka3 = nullptr;
+    TktMultiBevel* Ramka4 = nullptr;
+    TktMultiBevel* Ramka5 = nullptr;
+    TImage* ImgStale = nullptr;
+    TLabel3DF* lbl1 = nullptr;
+    TLabel3DF* lbl2 = nullptr;
+    QPointer<TSizeControl> SizeControl1;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    IPassWindowHost* m_host = nullptr;
+    int m_pixelsPerInch = 96;
+    Events m_events;
 };
 
 } // namespace wendolarka

@@ -1,0 +1,148 @@
+#include "picture.h"
+
+#include "image_codecs.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QtEndian>
+
+namespace wendolarka {
+namespace {
+
+QImage readWithQt(const QByteArray& data, const char* format) {
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    reader.setDecideFormatFromContent(false);
+    return reader.read();
+}
+
+template <typename T>
+T readLE(const QByteArray& data, qsizetype offset) {
+    return qFromLittleEndian<T>(reinterpret_cast<const uchar*>(data.constData()) + offset);
+}
+
+} // namespace
+
+std::unique_ptr<TBitmap> TBitmap::fromFileData(const QByteArray& bmp) {
+    QImage image;
+    if (bmp.startsWith("BM"))
+        image = readWithQt(bmp, "BMP");
+    if (image.isNull())
+        throw Exception(QStringLiteral("Bitmap image is not valid"));
+    return std::make_unique<TBitmap>(std::move(image));
+}
+
+QByteArray TBitmap::fileData() const { return m_image.isNull() ? QByteArray() : encodeBmp24(m_image); }
+
+std::unique_ptr<TJPEGImage> TJPEGImage::fromFileData(const QByteArray& jpeg) {
+    auto picture = std::make_unique<TJPEGImage>();
+    picture->m_image = decodeJpeg(jpeg);
+    picture->m_data = jpeg;
+    return picture;
+}
+
+std::unique_ptr<TJPEGImage> TJPEGImage::fromImage(const QImage& image, int quality) {
+    auto picture = std::make_unique<TJPEGImage>();
+    picture->m_data = encodeJpeg(image, quality);
+    picture->m_image = decodeJpeg(picture->m_data);
+    return picture;
+}
+
+std::unique_ptr<TIcon> TIcon::fromFileData(const QByteArray& ico) {
+    // An icon directory: reserved 0, type 1, at least one entry.
+    QImage image;
+    if (ico.size() >= 6 && readLE<quint16>(ico, 0) == 0 && readLE<quint16>(ico, 2) == 1 &&
+        readLE<quint16>(ico, 4) > 0)
+        image = readWithQt(ico, "ICO");
+    if (image.isNull())
+        throw Exception(QStringLiteral("Icon image is not valid"));
+    auto icon = std::make_unique<TIcon>();
+    icon->m_data = ico;
+    icon->m_image = std::move(image);
+    return icon;
+}
+
+std::unique_ptr<TIcon> TIcon::fromImage(const QImage& image) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "ICO");
+    if (!writer.write(image.convertToFormat(QImage::Format_ARGB32)))
+        throw Exception(QStringLiteral("Icon image is not valid"));
+    return fromFileData(buffer.data());
+}
+
+std::unique_ptr<TMetafile> TMetafile::fromFileData(const QByteArray& data) {
+    auto meta = std::make_unique<TMetafile>();
+    meta->m_data = data;
+    // Enhanced: the header record (type 1) carries " EMF" at byte 40 and the
+    // frame in hundredths of a millimetre at byte 24.
+    if (data.size() >= 88 && readLE<quint32>(data, 0) == 1 && data.mid(40, 4) == " EMF") {
+        const qint32 left = readLE<qint32>(data, 24), top = readLE<qint32>(data, 28);
+        const qint32 right = readLE<qint32>(data, 32), bottom = readLE<qint32>(data, 36);
+        const qint32 devWidth = readLE<qint32>(data, 72), devHeight = readLE<qint32>(data, 76);
+        const qint32 mmWidth = readLE<qint32>(data, 80), mmHeight = readLE<qint32>(data, 84);
+        if (mmWidth > 0 && mmHeight > 0) {
+            meta->m_size = QSize(static_cast<int>((right - left) * static_cast<qint64>(devWidth) / (mmWidth * 100)),
+                                 static_cast<int>((bottom - top) * static_cast<qint64>(devHeight) / (mmHeight * 100)));
+            meta->m_enhanced = true;
+            return meta;
+        }
+    }
+    // Placeable: key, handle 0, bounding box, units per inch, reserved, checksum.
+    if (data.size() >= 22 + 18 && readLE<quint32>(data, 0) == 0x9AC6CDD7u) {
+        quint16 checksum = 0;
+        for (int i = 0; i < 10; ++i)
+            checksum ^= readLE<quint16>(data, i * 2);
+        const quint16 inch = readLE<quint16>(data, 14);
+        if (checksum == readLE<quint16>(data, 20) && inch > 0) {
+            const int w = readLE<qint16>(data, 10) - readLE<qint16>(data, 6);
+            const int h = readLE<qint16>(data, 12) - readLE<qint16>(data, 8);
+            meta->m_size = QSize(w * 96 / inch, h * 96 / inch);
+            return meta;
+        }
+    }
+    throw Exception(QStringLiteral("Metafile is not valid"));
+}
+
+TPicture& TPicture::operator=(const TPicture& other) {
+    if (this != &other)
+        m_graphic = other.m_graphic ? other.m_graphic->clone() : nullptr;
+    return *this;
+}
+
+TPicture TPicture::LoadFromFile(const QString& fileName) {
+    const QString extension = QFileInfo(fileName).suffix();
+    const QString ext = extension.toLower();
+    const bool known = ext == u"bmp" || ext == u"ico" || ext == u"emf" || ext == u"wmf" ||
+                       ext == u"jpg" || ext == u"jpeg";
+    if (!known)
+        throw Exception(QStringLiteral("Unknown picture file extension (.%1)").arg(extension));
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Exception(QStringLiteral("Cannot open file %1").arg(fileName));
+    const QByteArray data = file.readAll();
+    if (ext == u"bmp")
+        return TPicture(TBitmap::fromFileData(data));
+    if (ext == u"ico")
+        return TPicture(TIcon::fromFileData(data));
+    if (ext == u"emf" || ext == u"wmf")
+        return TPicture(TMetafile::fromFileData(data));
+    return TPicture(TJPEGImage::fromFileData(data));
+}
+
+void writeFileOrThrow(const QString& fileName, const QByteArray& data) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size())
+        throw Exception(QStringLiteral("Cannot create file %1").arg(fileName));
+}
+
+void TPicture::SaveToFile(const QString& fileName) const {
+    writeFileOrThrow(fileName, m_graphic ? m_graphic->fileData() : QByteArray());
+}
+
+} // namespace wendolarka

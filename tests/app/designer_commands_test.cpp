@@ -1,0 +1,141 @@
+#include "app/main_window.h"
+#include "app/wendolarka_app.h"
+#include "controls/image.h"
+#include "controls/label.h"
+#include "controls/multi_bevel.h"
+#include "designer/pass_window.h"
+#include "imageset/image_set_window.h"
+#include "platform/color_panel.h"
+#include "platform/desktop.h"
+#include "platform/error_handler.h"
+#include "platform/radio_group.h"
+#include "platform/scripted_dialogs.h"
+#include "platform/spin_edit.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+using namespace wendolarka;
+
+namespace {
+
+struct Designer : ::testing::Test {
+    ScriptedDialogs dialogs;
+    FixedDesktop desktop{QRect(0, 0, 1920, 1080)};
+    ErrorHandler errors{dialogs};
+    WendolarkaApp app{dialogs, desktop, errors};
+    TForm2& main = *app.mainWindow();
+    TForm1& pass = *app.windows().Form1;
+
+    void showStandardPass() { main.Nowy1->trigger(); }
+    void chooseColor(TColor color) {
+        dialogs.colorAnswers.push_back(color);
+        main.Bit2->click();
+    }
+};
+
+} // namespace
+
+TEST_F(Designer, ShowingTheStandardPassSynchronisesTheMainWindow) {
+    for (TSpinEdit* spin : main.SpinRamka)
+        spin->setValue(9);
+    main.CheckBoxObramowanie->setChecked(true); // shows the border of the hidden window
+    main.Panel3->setColor(clRed);
+    app.windows().Form3->show();
+    showStandardPass();
+    EXPECT_TRUE(pass.isVisible());
+    EXPECT_FALSE(app.windows().Form3->isVisible());
+    EXPECT_TRUE(main.ZapisBMP1->isEnabled());
+    EXPECT_TRUE(main.ZamknijForm1->isEnabled());
+    const int widths[] = {3, 3, 2, 2, 2};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(main.SpinRamka[static_cast<std::size_t>(i)]->Value(), widths[i]);
+    EXPECT_EQ(main.SpinObramowanie->Value(), 2);
+    EXPECT_EQ(main.Panel01->Color(), clBlue);
+    EXPECT_EQ(main.Panel2->Color(), clTeal);
+    EXPECT_EQ(main.Panel3->Color(), clGreen);
+    EXPECT_EQ(main.Panel0->Color(), clBlack);
+    EXPECT_EQ(main.PanelForm1->Color(), clWindow);
+    EXPECT_FALSE(main.CheckBoxObramowanie->isChecked());
+    EXPECT_TRUE(main.CheckBoxFoto->isChecked());
+    EXPECT_EQ(main.CheckBoxTytul->isChecked(), pass.lblTytul->Visible());
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(Designer, CheckBoxesShowAndHideElements) {
+    showStandardPass();
+    main.CheckBoxFoto->setChecked(false);
+    EXPECT_FALSE(pass.Image11->Visible());
+    const QImage card = pass.Snapshot();
+    EXPECT_EQ(card.pixelColor(56, 100), QColor(255, 255, 255));
+    main.CheckBoxAdres1->setChecked(true);
+    EXPECT_TRUE(pass.lblAdres1->Visible());
+}
+
+TEST_F(Designer, TheElementListAppliesTheSample) {
+    showStandardPass();
+    chooseColor(clYellow);
+    EXPECT_EQ(main.pnlKolor->Color(), clYellow);
+    const TFont chosen(QStringLiteral("Arial"), 14, fsItalic, clMaroon, EASTEUROPE_CHARSET);
+    dialogs.fontAnswers.push_back(chosen);
+    main.Bit1->click();
+    EXPECT_EQ(main.lblRozmiar->text(), QStringLiteral("14"));
+    EXPECT_EQ(dialogs.fontRequests.front().Name(), QStringLiteral("Arial Black"));
+    EXPECT_EQ(dialogs.fontRequests.front().Height(), -13);
+
+    const TColor frameColorBefore = pass.Ramka2->Color();
+    main.RadioGroup1->setItemIndex(2); // "Nazwisko"
+    EXPECT_EQ(pass.lblNazwisko->Color(), clYellow);
+    EXPECT_EQ(pass.lblNazwisko->Font(), chosen);
+    EXPECT_EQ(pass.Ramka2->Color(), frameColorBefore);
+
+    main.RadioGroup1->setItemIndex(12); // "Ramka2"
+    EXPECT_EQ(pass.Ramka2->Color(), clYellow);
+    EXPECT_EQ(main.Panel2->Color(), clYellow);
+    EXPECT_EQ(pass.lblImie->Color(), clWindow);
+
+    main.RadioGroup1->setItemIndex(17); // "Formatka"
+    EXPECT_EQ(pass.Color(), clYellow);
+    EXPECT_EQ(main.PanelForm1->Color(), clYellow);
+
+    chooseColor(clRed);
+    main.RadioGroup1->setItemIndex(17); // the same entry again: nothing
+    EXPECT_EQ(pass.Color(), clYellow);
+    main.RadioGroup1->setItemIndex(18);
+    EXPECT_EQ(pass.Color(), clYellow);
+
+    // Cancelled dialogs leave the sample alone; the colour dialog opens with its last colour.
+    main.Bit2->click();
+    main.Bit1->click();
+    EXPECT_EQ(main.pnlKolor->Color(), clRed);
+    EXPECT_EQ(dialogs.colorRequests.back(), clRed);
+    EXPECT_EQ(main.lblRozmiar->text(), QStringLiteral("14"));
+}
+
+TEST_F(Designer, SpinsSetFrameWidthsAsTyped) {
+    showStandardPass();
+    QLineEdit* edit = main.SpinRamka[0]->findChild<QLineEdit*>();
+    edit->clear();
+    EXPECT_EQ(pass.Ramka1->BorderWidth(), 0);
+    edit->setText(QStringLiteral("-3"));
+    EXPECT_EQ(pass.Ramka1->BorderWidth(), -3);
+    pass.close();
+    main.SpinObramowanie->setValue(7); // the hidden window's frame changes too
+    EXPECT_EQ(pass.Rama0->BorderWidth(), 7);
+}
+
+TEST_F(Designer, ControlsThatAddressAMissingElementDoNothing) {
+    pass.destroyControl(pass.lblNazwisko);
+    pass.destroyControl(pass.Ramka2);
+    pass.bindSlots();
+    main.CheckBoxNazwisko->setChecked(false);
+    main.RadioGroup1->setItemIndex(2);
+    main.RadioGroup1->setItemIndex(12);
+    main.SpinRamka[1]->setValue(5);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
