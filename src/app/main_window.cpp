@@ -354,6 +354,36 @@ void TForm2::createGridPage() {
     page->setProperty("HelpContext", 3);
     Notes1->addTab(page, utf8("Baza danych"));
     G1 = named(new TFajny(page), "G1");
+    // The grid's stored settings.
+    G1->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goDrawFocusSelected |
+                   goRowSizing | goColSizing | goRowMoving | goColMoving | goEditing | goRowSelect);
+    G1->setScrollBars(ssVertical);
+    G1->setKeyType(soString);
+    G1->setKeyPos(1);
+    G1->setKeyLen(2147483647);
+    G1->setUseFixed(hfNot);
+    G1->setSearchSubstring(true);
+    G1->setSavedFixedRows(1);
+    G1->setSavedFixedCols(1);
+    G1->setCaseSensitive(false);
+    G1->setAlignmentHorz(taLeftJustify);
+    G1->setAlignmentVert(taTopJustify);
+    G1->setProportionalScrollBars(true);
+    G1->setExtendedKeys(false);
+    G1->setSortColumn(3);
+    G1->setSortOnClick(true);
+    TFont footerFont(QStringLiteral("MS Sans Serif"), 10, fsBold);
+    footerFont.setHeight(-13);
+    G1->setFooterFont(footerFont);
+    TPrintOptions& print = G1->PrintOptions();
+    print.Orientation = poPortrait;
+    print.PageFooter = QStringLiteral("date|time|page");
+    print.HeaderSize = 10;
+    print.FooterSize = 7;
+    print.DateFormat = QStringLiteral("d-mmm-yyyy");
+    print.TimeFormat = QStringLiteral("h:nn");
+    print.MarginBottom = print.MarginLeft = print.MarginTop = print.MarginRight = 0;
+    G1->setWordWrap(false);
     struct Fill : QObject {
         QWidget* child;
         Fill(QObject* parent, QWidget* c) : QObject(parent), child(c) {}

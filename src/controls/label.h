@@ -4,7 +4,6 @@
 
 namespace wendolarka {
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 
 // Text on the window: painted like the platform's static label.

@@ -51,6 +51,8 @@ struct TBrush {
     TBrushStyle Style = bsSolid;
 };
 
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
 // Text layout flags of DrawText.
 enum TDrawTextFlag : unsigned {
     DT_LEFT = 0x0, DT_CENTER = 0x1, DT_RIGHT = 0x2, DT_VCENTER = 0x4, DT_BOTTOM = 0x8,

@@ -1,62 +1,159 @@
 #include "string_grid.h"
 
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QApplication>
+
+#include <algorithm>
 
 namespace wendolarka {
+namespace {
 
-TStringGrid::TStringGrid(QWidget* parent) : QAbstractScrollArea(parent) {
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setFocusPolicy(Qt::StrongFocus);
-    setColCount(5);
-    setRowCount(5);
+constexpr int kSizingBand = 3;
+
+template <typename T>
+void moveElement(std::vector<T>& list, int from, int to) {
+    if (from == to)
+        return;
+    T item = std::move(list[static_cast<std::size_t>(from)]);
+    list.erase(list.begin() + from);
+    list.insert(list.begin() + to, std::move(item));
 }
 
+} // namespace
+
+TStringGrid::TStringGrid(QWidget* parent) : QAbstractScrollArea(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setMouseTracking(true);
+    setColCount(5);
+    setRowCount(5);
+    setScrollBars(ssBoth);
+}
+
+TStringGrid::~TStringGrid() = default;
+
+// ---- shape -----------------------------------------------------------------------
+
 void TStringGrid::setColCount(int count) {
-    count = qMax(0, count);
+    count = std::max(1, count);
     if (count == ColCount())
         return;
+    const int oldCols = ColCount();
+    if (count <= m_fixedCols)
+        m_fixedCols = count - 1;
     m_colWidths.resize(static_cast<std::size_t>(count), m_defaultColWidth);
     for (auto& row : m_cells)
         row.resize(static_cast<std::size_t>(count));
+    for (auto& row : m_objects)
+        row.resize(static_cast<std::size_t>(count));
+    m_col = std::clamp(m_col, m_fixedCols, count - 1);
+    m_anchor.setX(std::clamp(m_anchor.x(), m_fixedCols, count - 1));
+    m_leftCol = std::clamp(m_leftCol, m_fixedCols, count - 1);
+    updateScrollBars();
     viewport()->update();
+    if (oldCols > 0)
+        SizeChanged(oldCols, RowCount());
 }
 
 void TStringGrid::setRowCount(int count) {
-    count = qMax(0, count);
+    count = std::max(1, count);
     if (count == RowCount())
         return;
+    const int oldRows = RowCount();
+    if (count <= m_fixedRows)
+        m_fixedRows = count - 1;
     m_rowHeights.resize(static_cast<std::size_t>(count), m_defaultRowHeight);
-    m_cells.resize(static_cast<std::size_t>(count),
-                   std::vector<QString>(static_cast<std::size_t>(ColCount())));
-    m_row = qBound(qMin(m_fixedRows, count - 1), m_row, count - 1);
-    m_topRow = qBound(m_fixedRows, m_topRow, qMax(m_fixedRows, count - 1));
-    updateScrollBar();
+    m_cells.resize(static_cast<std::size_t>(count), std::vector<QString>(static_cast<std::size_t>(ColCount())));
+    m_objects.resize(static_cast<std::size_t>(count), std::vector<quintptr>(static_cast<std::size_t>(ColCount())));
+    m_row = std::clamp(m_row, m_fixedRows, count - 1);
+    m_anchor.setY(std::clamp(m_anchor.y(), m_fixedRows, count - 1));
+    m_topRow = std::clamp(m_topRow, m_fixedRows, count - 1);
+    clampScroll();
+    updateScrollBars();
     viewport()->update();
+    if (oldRows > 0)
+        SizeChanged(ColCount(), oldRows);
 }
 
 void TStringGrid::setFixedRows(int rows) {
-    m_fixedRows = qBound(0, rows, qMax(0, RowCount() - 1));
-    m_row = qMax(m_row, m_fixedRows);
-    m_topRow = qMax(m_topRow, m_fixedRows);
-    updateScrollBar();
+    rows = std::clamp(rows, 0, RowCount() - 1);
+    m_fixedRows = rows;
+    m_row = std::max(m_row, rows);
+    m_anchor.setY(std::max(m_anchor.y(), rows));
+    m_topRow = std::max(m_topRow, rows);
+    updateScrollBars();
     viewport()->update();
 }
 
 void TStringGrid::setFixedCols(int cols) {
-    m_fixedCols = qBound(0, cols, qMax(0, ColCount() - 1));
+    cols = std::clamp(cols, 0, ColCount() - 1);
+    m_fixedCols = cols;
+    m_col = std::max(m_col, cols);
+    m_anchor.setX(std::max(m_anchor.x(), cols));
+    m_leftCol = std::max(m_leftCol, cols);
+    updateScrollBars();
     viewport()->update();
 }
 
 void TStringGrid::setFixedColor(TColor color) {
-    if (m_fixedColor == color)
+    if (color == m_fixedColor)
         return;
     m_fixedColor = color;
     viewport()->update();
 }
+
+void TStringGrid::setColor(TColor color) {
+    if (color == m_color)
+        return;
+    m_color = color;
+    viewport()->update();
+}
+
+void TStringGrid::setFont(const TFont& font) {
+    m_font = font;
+    QAbstractScrollArea::setFont(font.toQFont());
+    viewport()->update();
+}
+
+void TStringGrid::setDefaultColWidth(int width) {
+    m_defaultColWidth = width;
+    std::fill(m_colWidths.begin(), m_colWidths.end(), width);
+    ColWidthsChanged();
+    viewport()->update();
+}
+
+void TStringGrid::setDefaultRowHeight(int height) {
+    m_defaultRowHeight = height;
+    std::fill(m_rowHeights.begin(), m_rowHeights.end(), height);
+    RowHeightsChanged();
+    updateScrollBars();
+    viewport()->update();
+}
+
+void TStringGrid::setOptions(TGridOptions options) {
+    if (options == m_options)
+        return;
+    m_options = options;
+    if ((m_options & goAlwaysShowEditor) && (m_options & goEditing) && hasFocus())
+        showEditor();
+    else if (!(m_options & goEditing))
+        hideEditor(true);
+    viewport()->update();
+}
+
+void TStringGrid::setScrollBars(TScrollStyle style) {
+    m_scrollBars = style;
+    setVerticalScrollBarPolicy((style == ssVertical || style == ssBoth) ? Qt::ScrollBarAsNeeded
+                                                                       : Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy((style == ssHorizontal || style == ssBoth) ? Qt::ScrollBarAsNeeded
+                                                                           : Qt::ScrollBarAlwaysOff);
+    updateScrollBars();
+}
+
+// ---- content ---------------------------------------------------------------------
 
 QString TStringGrid::Cells(int col, int row) const {
     if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount())
@@ -68,7 +165,33 @@ void TStringGrid::setCells(int col, int row, const QString& text) {
     if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount())
         return;
     m_cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] = text;
-    viewport()->update();
+    InvalidateCell(col, row);
+}
+
+quintptr TStringGrid::Objects(int col, int row) const {
+    if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount())
+        return 0;
+    return m_objects[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
+}
+
+void TStringGrid::setObjects(int col, int row, quintptr object) {
+    if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount())
+        return;
+    m_objects[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] = object;
+}
+
+QStringList TStringGrid::Cols(int col) const {
+    QStringList texts;
+    for (int r = 0; r < RowCount(); ++r)
+        texts << Cells(col, r);
+    return texts;
+}
+
+QStringList TStringGrid::Rows(int row) const {
+    QStringList texts;
+    for (int c = 0; c < ColCount(); ++c)
+        texts << Cells(c, row);
+    return texts;
 }
 
 int TStringGrid::ColWidths(int col) const {
@@ -76,9 +199,11 @@ int TStringGrid::ColWidths(int col) const {
 }
 
 void TStringGrid::setColWidths(int col, int width) {
-    if (col < 0 || col >= ColCount())
+    if (col < 0 || col >= ColCount() || m_colWidths[static_cast<std::size_t>(col)] == width)
         return;
-    m_colWidths[static_cast<std::size_t>(col)] = qMax(0, width);
+    m_colWidths[static_cast<std::size_t>(col)] = std::max(0, width);
+    ColWidthsChanged();
+    updateScrollBars();
     viewport()->update();
 }
 
@@ -86,191 +211,661 @@ int TStringGrid::RowHeights(int row) const {
     return (row >= 0 && row < RowCount()) ? m_rowHeights[static_cast<std::size_t>(row)] : 0;
 }
 
-void TStringGrid::setRowHeight(int row, int height) {
+void TStringGrid::setRowHeights(int row, int height) {
+    if (row < 0 || row >= RowCount() || m_rowHeights[static_cast<std::size_t>(row)] == height)
+        return;
+    m_rowHeights[static_cast<std::size_t>(row)] = std::max(0, height);
+    RowHeightsChanged();
+    updateScrollBars();
+    viewport()->update();
+}
+
+TStringGrid::RowContent TStringGrid::takeRow(int row) {
+    const auto r = static_cast<std::size_t>(row);
+    RowContent content{std::move(m_cells[r]), std::move(m_objects[r])};
+    m_cells[r].assign(static_cast<std::size_t>(ColCount()), QString());
+    m_objects[r].assign(static_cast<std::size_t>(ColCount()), 0);
+    return content;
+}
+
+void TStringGrid::putRow(int row, RowContent content) {
+    const auto r = static_cast<std::size_t>(row);
+    content.cells.resize(static_cast<std::size_t>(ColCount()));
+    content.objects.resize(static_cast<std::size_t>(ColCount()));
+    m_cells[r] = std::move(content.cells);
+    m_objects[r] = std::move(content.objects);
+    InvalidateRow(row);
+}
+
+void TStringGrid::MoveRow(int from, int to) {
+    if (from < 0 || to < 0 || from >= RowCount() || to >= RowCount() || from == to)
+        return;
+    hideEditor(true);
+    moveElement(m_cells, from, to);
+    moveElement(m_objects, from, to);
+    moveElement(m_rowHeights, from, to);
+    RowMoved(from, to);
+    viewport()->update();
+}
+
+void TStringGrid::MoveColumn(int from, int to) {
+    if (from < 0 || to < 0 || from >= ColCount() || to >= ColCount() || from == to)
+        return;
+    hideEditor(true);
+    for (auto& row : m_cells)
+        moveElement(row, from, to);
+    for (auto& row : m_objects)
+        moveElement(row, from, to);
+    moveElement(m_colWidths, from, to);
+    ColumnMoved(from, to);
+    viewport()->update();
+}
+
+void TStringGrid::DeleteRow(int row) {
     if (row < 0 || row >= RowCount())
         return;
-    m_rowHeights[static_cast<std::size_t>(row)] = qMax(0, height);
-    updateScrollBar();
-    viewport()->update();
+    MoveRow(row, RowCount() - 1);
+    setRowCount(RowCount() - 1);
 }
 
-void TStringGrid::setRow(int row) {
-    row = qBound(m_fixedRows, row, RowCount() - 1);
-    if (row == m_row)
+void TStringGrid::DeleteColumn(int col) {
+    if (col < 0 || col >= ColCount())
         return;
-    m_row = row;
-    ensureRowVisible(row);
+    MoveColumn(col, ColCount() - 1);
+    setColCount(ColCount() - 1);
+}
+
+// ---- current cell, selection, scrolling ---------------------------------------------------
+
+TGridRect TStringGrid::Selection() const {
+    TGridRect r{std::min(m_anchor.x(), m_col), std::min(m_anchor.y(), m_row), std::max(m_anchor.x(), m_col),
+                std::max(m_anchor.y(), m_row)};
+    if (m_options & goRowSelect) {
+        r.Left = m_fixedCols;
+        r.Right = ColCount() - 1;
+    }
+    return r;
+}
+
+void TStringGrid::setSelection(const TGridRect& selection) {
+    m_anchor = {selection.Left, selection.Top};
+    m_col = selection.Right;
+    m_row = selection.Bottom;
     viewport()->update();
 }
 
-void TStringGrid::Repaint() { viewport()->repaint(); }
-
-int TStringGrid::visibleRowsFrom(int top) const {
-    int height = viewport()->height();
-    for (int r = 0; r < m_fixedRows; ++r)
-        height -= RowHeights(r) + 1;
-    int count = 0;
-    for (int r = top; r < RowCount() && height >= RowHeights(r) + 1; ++r, ++count)
-        height -= RowHeights(r) + 1;
-    return qMax(1, count);
-}
-
-void TStringGrid::ensureRowVisible(int row) {
+void TStringGrid::MoveCurrent(int col, int row, bool moveAnchor) {
+    col = std::clamp(col, m_fixedCols, ColCount() - 1);
+    row = std::clamp(row, m_fixedRows, RowCount() - 1);
+    if (row < m_fixedRows || col < m_fixedCols || !SelectCell(col, row))
+        return;
+    hideEditor(true);
+    m_col = col;
+    m_row = row;
+    if (moveAnchor || !(m_options & goRangeSelect))
+        m_anchor = {col, row};
     if (row < m_topRow)
-        m_topRow = row;
-    while (row >= m_topRow + visibleRowsFrom(m_topRow) && m_topRow < row)
-        ++m_topRow;
-    updateScrollBar();
+        setTopRow(row);
+    else
+        while (m_topRow < row && row >= m_topRow + VisibleRowCount())
+            setTopRow(m_topRow + 1);
+    if (col < m_leftCol)
+        setLeftCol(col);
+    else
+        while (m_leftCol < col && col >= m_leftCol + VisibleColCount())
+            setLeftCol(m_leftCol + 1);
+    viewport()->update();
+    ClickCell();
+    if ((m_options & goAlwaysShowEditor) && (m_options & goEditing) && hasFocus())
+        showEditor();
 }
 
-void TStringGrid::updateScrollBar() {
-    const int scrollable = RowCount() - m_fixedRows;
-    const int page = visibleRowsFrom(m_fixedRows);
-    QScrollBar* bar = verticalScrollBar();
-    const QSignalBlocker block(bar);
-    bar->setRange(0, qMax(0, scrollable - page));
-    bar->setPageStep(page);
-    bar->setValue(m_topRow - m_fixedRows);
+void TStringGrid::setTopRow(int row) {
+    row = std::clamp(row, m_fixedRows, std::max(m_fixedRows, RowCount() - 1));
+    if (row == m_topRow)
+        return;
+    m_topRow = row;
+    updateScrollBars();
+    placeEditor();
+    viewport()->update();
+    TopLeftChanged();
+}
+
+void TStringGrid::setLeftCol(int col) {
+    col = std::clamp(col, m_fixedCols, std::max(m_fixedCols, ColCount() - 1));
+    if (col == m_leftCol)
+        return;
+    m_leftCol = col;
+    updateScrollBars();
+    placeEditor();
+    viewport()->update();
+    TopLeftChanged();
+}
+
+void TStringGrid::TopLeftChanged() {
+    if (OnTopLeftChanged)
+        OnTopLeftChanged(*this);
+}
+
+int TStringGrid::VisibleRowCount() const {
+    int room = viewport()->height();
+    for (int r = 0; r < m_fixedRows; ++r)
+        room -= RowHeights(r) + 1;
+    int count = 0;
+    for (int r = m_topRow; r < RowCount() && room >= RowHeights(r) + 1; ++r, ++count)
+        room -= RowHeights(r) + 1;
+    return count;
+}
+
+int TStringGrid::VisibleColCount() const {
+    int room = viewport()->width();
+    for (int c = 0; c < m_fixedCols; ++c)
+        room -= ColWidths(c) + 1;
+    int count = 0;
+    for (int c = m_leftCol; c < ColCount() && room >= ColWidths(c) + 1; ++c, ++count)
+        room -= ColWidths(c) + 1;
+    return count;
+}
+
+void TStringGrid::clampScroll() {
+    // The last row may not scroll above the bottom of the view.
+    int room = viewport()->height();
+    for (int r = 0; r < m_fixedRows; ++r)
+        room -= RowHeights(r) + 1;
+    int top = RowCount() - 1;
+    int used = RowHeights(top) + 1;
+    while (top > m_fixedRows && used + RowHeights(top - 1) + 1 <= room) {
+        --top;
+        used += RowHeights(top) + 1;
+    }
+    if (m_topRow > top)
+        m_topRow = std::max(m_fixedRows, top);
+}
+
+void TStringGrid::updateScrollBars() {
+    if (!viewport())
+        return;
+    int room = viewport()->height();
+    for (int r = 0; r < m_fixedRows; ++r)
+        room -= RowHeights(r) + 1;
+    int maxTop = RowCount() - 1;
+    int used = RowHeights(maxTop) + 1;
+    while (maxTop > m_fixedRows && used + RowHeights(maxTop - 1) + 1 <= room) {
+        --maxTop;
+        used += RowHeights(maxTop) + 1;
+    }
+    QScrollBar* vertical = verticalScrollBar();
+    {
+        const QSignalBlocker block(vertical);
+        vertical->setRange(0, std::max(0, maxTop - m_fixedRows));
+        vertical->setPageStep(std::max(1, VisibleRowCount()));
+        vertical->setSingleStep(1);
+        vertical->setValue(m_topRow - m_fixedRows);
+    }
+    QScrollBar* horizontal = horizontalScrollBar();
+    {
+        const QSignalBlocker block(horizontal);
+        horizontal->setRange(0, std::max(0, ColCount() - 1 - m_fixedCols));
+        horizontal->setPageStep(std::max(1, VisibleColCount()));
+        horizontal->setValue(m_leftCol - m_fixedCols);
+    }
+    AdjustScrollPages();
 }
 
 void TStringGrid::scrollContentsBy(int, int) {
-    m_topRow = m_fixedRows + verticalScrollBar()->value();
-    viewport()->update();
+    setTopRow(m_fixedRows + verticalScrollBar()->value());
+    setLeftCol(m_fixedCols + horizontalScrollBar()->value());
 }
 
 void TStringGrid::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    updateScrollBar();
+    updateScrollBars();
+    placeEditor();
 }
 
-QPoint TStringGrid::cellAt(QPoint pos) const {
-    int col = -1;
+// ---- geometry --------------------------------------------------------------------------
+
+std::vector<TStringGrid::Line> TStringGrid::visibleCols() const {
+    std::vector<Line> lines;
     int x = 0;
-    for (int c = 0; c < ColCount(); ++c) {
-        const int w = ColWidths(c);
-        if (w > 0 && pos.x() >= x && pos.x() < x + w + 1) {
-            col = c;
-            break;
-        }
-        x += w > 0 ? w + 1 : 0;
+    const int limit = viewport()->width();
+    for (int c = 0; c < m_fixedCols && c < ColCount(); ++c) {
+        lines.push_back({c, x, ColWidths(c)});
+        x += ColWidths(c) + 1;
     }
-    int row = -1;
+    for (int c = m_leftCol; c < ColCount() && x < limit; ++c) {
+        lines.push_back({c, x, ColWidths(c)});
+        x += ColWidths(c) + 1;
+    }
+    return lines;
+}
+
+std::vector<TStringGrid::Line> TStringGrid::visibleRows() const {
+    std::vector<Line> lines;
     int y = 0;
-    const auto hitRow = [&](int r) {
-        const int h = RowHeights(r);
-        const bool hit = pos.y() >= y && pos.y() < y + h + 1;
-        y += h + 1;
-        return hit;
-    };
-    for (int r = 0; r < m_fixedRows && row < 0; ++r)
-        if (hitRow(r))
-            row = r;
-    for (int r = m_topRow; r < RowCount() && row < 0; ++r)
-        if (hitRow(r))
-            row = r;
+    const int limit = viewport()->height();
+    for (int r = 0; r < m_fixedRows && r < RowCount(); ++r) {
+        lines.push_back({r, y, RowHeights(r)});
+        y += RowHeights(r) + 1;
+    }
+    for (int r = m_topRow; r < RowCount() && y < limit; ++r) {
+        lines.push_back({r, y, RowHeights(r)});
+        y += RowHeights(r) + 1;
+    }
+    return lines;
+}
+
+TRect TStringGrid::CellRect(int col, int row) const {
+    TRect result;
+    for (const Line& c : visibleCols())
+        if (c.index == col)
+            for (const Line& r : visibleRows())
+                if (r.index == row)
+                    result = TRect::bounds(c.start, r.start, c.size, r.size);
+    return result;
+}
+
+QPoint TStringGrid::MouseCoord(QPoint p) const {
+    int col = -1, row = -1;
+    for (const Line& c : visibleCols())
+        if (p.x() >= c.start && p.x() < c.start + c.size + 1)
+            col = c.index;
+    for (const Line& r : visibleRows())
+        if (p.y() >= r.start && p.y() < r.start + r.size + 1)
+            row = r.index;
     if (col < 0 || row < 0)
         return {-1, -1};
     return {col, row};
 }
 
-void TStringGrid::drawCell(QPainter& painter, int col, int row, const QRect& rect) {
-    const bool fixed = col < m_fixedCols || row < m_fixedRows;
-    const bool selected = !fixed && row == m_row;
-    TColor background = fixed ? m_fixedColor : clWindow;
-    TColor textColor = clWindowText;
-    if (selected) {
-        background = clHighlight;
-        textColor = clHighlightText;
+int TStringGrid::sizingLineAt(int pos, bool columns) const {
+    // The line right of (or below) a cell, within a few pixels.
+    for (const Line& l : columns ? visibleCols() : visibleRows()) {
+        const int edge = l.start + l.size;
+        if (std::abs(pos - edge) <= kSizingBand)
+            return l.index;
     }
-    painter.fillRect(rect, toQColor(background));
-    if (fixed) {
-        // Raised edge: light top-left, dark bottom-right.
-        painter.setPen(toQColor(clBtnHighlight));
-        painter.drawLine(rect.topLeft(), rect.topRight());
-        painter.drawLine(rect.topLeft(), rect.bottomLeft());
+    return -1;
+}
+
+void TStringGrid::InvalidateCell(int col, int row) {
+    const TRect r = CellRect(col, row);
+    if (!r.isEmpty())
+        viewport()->update(r.inflated(1, 1).toQRect());
+    else
+        viewport()->update();
+}
+
+void TStringGrid::InvalidateRow(int row) {
+    for (const Line& r : visibleRows())
+        if (r.index == row)
+            viewport()->update(QRect(0, r.start, viewport()->width(), r.size + 1));
+}
+
+void TStringGrid::Repaint() { viewport()->repaint(); }
+
+// ---- painting --------------------------------------------------------------------------
+
+TGridDrawState TStringGrid::cellState(int col, int row) const {
+    TGridDrawState state = 0;
+    if (isFixed(col, row))
+        state |= gdFixed;
+    else {
+        if (Selection().contains(col, row))
+            state |= gdSelected;
+        if (col == m_col && row == m_row && hasFocus())
+            state |= gdFocused;
     }
-    painter.setPen(toQColor(textColor));
-    painter.drawText(rect.adjusted(2, 2, -2, -2), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                     Cells(col, row));
+    return state;
+}
+
+void TStringGrid::DefaultDrawCell(TCanvas& canvas, int col, int row, const TRect& rect,
+                                  TGridDrawState state) {
+    if (m_defaultDrawing) {
+        canvas.FillRect(rect);
+        TRect textRect = rect.inflated(-2, -2);
+        const TBrushStyle saved = canvas.Brush.Style;
+        canvas.Brush.Style = bsClear;
+        canvas.DrawText(Cells(col, row), textRect, DT_NOPREFIX | DT_SINGLELINE);
+        canvas.Brush.Style = saved;
+    }
+    if (OnDrawCell)
+        OnDrawCell(*this, col, row, rect, state);
+}
+
+void TStringGrid::DrawCell(TCanvas& canvas, int col, int row, const TRect& rect, TGridDrawState state) {
+    DefaultDrawCell(canvas, col, row, rect, state);
 }
 
 void TStringGrid::paintEvent(QPaintEvent*) {
-    QPainter painter(viewport());
-    painter.setFont(font());
-    painter.fillRect(viewport()->rect(), toQColor(clWindow));
-    std::vector<int> rows;
-    for (int r = 0; r < m_fixedRows && r < RowCount(); ++r)
-        rows.push_back(r);
-    for (int r = m_topRow; r < RowCount(); ++r)
-        rows.push_back(r);
-    int y = 0;
-    for (int r : rows) {
-        if (y > viewport()->height())
-            break;
-        const int h = RowHeights(r);
-        int x = 0;
-        for (int c = 0; c < ColCount(); ++c) {
-            const int w = ColWidths(c);
-            if (w <= 0)
+    QImage image(viewport()->size(), QImage::Format_RGB32);
+    TCanvas canvas(image);
+    canvas.Brush = {m_color, bsSolid};
+    canvas.FillRect({0, 0, image.width(), image.height()});
+    m_canvas = &canvas;
+    const std::vector<Line> cols = visibleCols();
+    const std::vector<Line> rows = visibleRows();
+    for (const Line& r : rows) {
+        for (const Line& c : cols) {
+            const TRect rect = TRect::bounds(c.start, r.start, c.size, r.size);
+            const bool fixed = isFixed(c.index, r.index);
+            // Grid lines right of and below the cell.
+            const bool vertical = (m_options & (fixed ? goFixedVertLine : goVertLine)) != 0;
+            const bool horizontal = (m_options & (fixed ? goFixedHorzLine : goHorzLine)) != 0;
+            canvas.Brush = {fixed ? clBlack : (colorToRGB(m_color) == clSilver ? clGray : clSilver), bsSolid};
+            if (vertical)
+                canvas.FillRect({rect.Right, rect.Top, rect.Right + 1, rect.Bottom + 1});
+            if (horizontal)
+                canvas.FillRect({rect.Left, rect.Bottom, rect.Right + 1, rect.Bottom + 1});
+            if (rect.isEmpty())
                 continue;
-            const QRect cell(x, y, w, h);
-            drawCell(painter, c, r, cell);
-            // Grid lines: black around fixed cells, grey between the others.
-            const bool fixed = c < m_fixedCols || r < m_fixedRows;
-            painter.setPen(toQColor(fixed ? clBlack : clSilver));
-            painter.drawLine(x + w, y, x + w, y + h);
-            painter.drawLine(x, y + h, x + w, y + h);
-            x += w + 1;
+            const TGridDrawState state = cellState(c.index, r.index);
+            canvas.Font = m_font;
+            canvas.Pen = TPen{};
+            canvas.setClipRect(rect);
+            if (fixed) {
+                canvas.Brush = {m_fixedColor, bsSolid};
+            } else if ((state & gdSelected) &&
+                       (!(state & gdFocused) || (m_options & (goDrawFocusSelected | goRowSelect)))) {
+                canvas.Brush = {clHighlight, bsSolid};
+                canvas.Font.setColor(clHighlightText);
+            } else {
+                canvas.Brush = {m_color, bsSolid};
+            }
+            DrawCell(canvas, c.index, r.index, rect, state);
+            if (m_defaultDrawing && fixed && (m_options & goFixedVertLine) && (m_options & goFixedHorzLine)) {
+                TRect edge = rect;
+                canvas.Frame3D(edge, clBtnHighlight, clBtnShadow, 1);
+            }
+            if (m_defaultDrawing && (state & gdFocused) && !(m_options & goRowSelect) && !EditorMode())
+                canvas.DrawFocusRect(rect);
+            canvas.resetClipRect();
         }
-        y += h + 1;
+    }
+    m_canvas = nullptr;
+    QPainter painter(viewport());
+    painter.drawImage(0, 0, image);
+    if (m_state == gsColSizing || m_state == gsRowSizing) {
+        painter.setPen(Qt::DashLine);
+        const QPoint at = viewport()->mapFromGlobal(QCursor::pos());
+        if (m_state == gsColSizing)
+            painter.drawLine(at.x(), 0, at.x(), viewport()->height());
+        else
+            painter.drawLine(0, at.y(), viewport()->width(), at.y());
     }
 }
+
+// ---- editor ----------------------------------------------------------------------------
+
+bool TStringGrid::EditorMode() const { return m_editor && m_editor->isVisible(); }
+
+void TStringGrid::setEditorMode(bool on) {
+    if (on)
+        showEditor();
+    else
+        hideEditor(true);
+}
+
+void TStringGrid::showEditor() {
+    if (!(m_options & goEditing) || (m_options & goRowSelect && !(m_options & goEditing)))
+        return;
+    if (!m_editor) {
+        m_editor = new QLineEdit(viewport());
+        m_editor->setFrame(false);
+        m_editor->installEventFilter(this);
+    }
+    m_editorCell = {m_col, m_row};
+    m_editor->setFont(m_font.toQFont());
+    m_editor->setText(Cells(m_col, m_row));
+    placeEditor();
+    m_editor->show();
+    m_editor->setFocus();
+    m_editor->selectAll();
+}
+
+void TStringGrid::placeEditor() {
+    if (!EditorMode())
+        return;
+    const TRect r = CellRect(m_editorCell.x(), m_editorCell.y());
+    if (r.isEmpty())
+        m_editor->setGeometry(-1000, -1000, 10, 10);
+    else
+        m_editor->setGeometry(r.toQRect());
+}
+
+void TStringGrid::hideEditor(bool commit) {
+    if (!EditorMode())
+        return;
+    const QPoint cell = m_editorCell;
+    const QString text = m_editor->text();
+    m_editor->hide();
+    m_editorCell = {-1, -1};
+    if (commit && text != Cells(cell.x(), cell.y()))
+        SetEditText(cell.x(), cell.y(), text);
+    setFocus();
+    InvalidateCell(cell.x(), cell.y());
+}
+
+bool TStringGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_editor && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        switch (key->key()) {
+        case Qt::Key_Escape:
+            hideEditor(false);
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Tab:
+            hideEditor(true);
+            keyPressEvent(key);
+            return true;
+        default:
+            break;
+        }
+    }
+    if (watched == m_editor && event->type() == QEvent::FocusOut && EditorMode() &&
+        !(m_options & goAlwaysShowEditor)) {
+        // Clicking elsewhere in the program keeps what was typed.
+        const QPoint cell = m_editorCell;
+        const QString text = m_editor->text();
+        if (text != Cells(cell.x(), cell.y()))
+            SetEditText(cell.x(), cell.y(), text);
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+// ---- mouse and keys ------------------------------------------------------------------------
 
 void TStringGrid::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
-    const QPoint cell = cellAt(event->position().toPoint());
-    if (event->button() == Qt::LeftButton && cell.y() >= m_fixedRows && cell.x() >= 0) {
-        setRow(cell.y());
-        emit Click();
+    const QPoint p = event->position().toPoint();
+    const QPoint cell = MouseCoord(p);
+    m_state = gsNormal;
+    if (event->button() != Qt::LeftButton)
+        return;
+    hideEditor(true);
+    // Sizing by the lines in the title row or column.
+    if ((m_options & goColSizing) && cell.y() >= 0 && cell.y() < m_fixedRows) {
+        const int line = sizingLineAt(p.x(), true);
+        if (line >= 0) {
+            m_state = gsColSizing;
+            m_sizingIndex = line;
+            m_sizingStart = p.x() - ColWidths(line);
+            return;
+        }
     }
+    if ((m_options & goRowSizing) && cell.x() >= 0 && cell.x() < m_fixedCols) {
+        const int line = sizingLineAt(p.y(), false);
+        if (line >= 0) {
+            m_state = gsRowSizing;
+            m_sizingIndex = line;
+            m_sizingStart = p.y() - RowHeights(line);
+            return;
+        }
+    }
+    if (cell.x() < 0)
+        return;
+    if ((m_options & goColMoving) && cell.y() < m_fixedRows && cell.x() >= m_fixedCols) {
+        m_state = gsColMoving;
+        m_moveFrom = m_moveTo = cell.x();
+        return;
+    }
+    if ((m_options & goRowMoving) && cell.x() < m_fixedCols && cell.y() >= m_fixedRows) {
+        m_state = gsRowMoving;
+        m_moveFrom = m_moveTo = cell.y();
+        return;
+    }
+    if (isFixed(cell.x(), cell.y()))
+        return;
+    const bool extend = (event->modifiers() & Qt::ShiftModifier) && (m_options & goRangeSelect);
+    MoveCurrent(cell.x(), cell.y(), !extend);
+    if (m_options & goRangeSelect)
+        m_state = gsSelecting;
+    else if ((m_options & goEditing) && cell.x() == m_col && cell.y() == m_row && event->type() == QEvent::MouseButtonDblClick)
+        showEditor();
+}
+
+void TStringGrid::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    switch (m_state) {
+    case gsColSizing:
+    case gsRowSizing:
+        viewport()->update();
+        return;
+    case gsSelecting: {
+        const QPoint cell = MouseCoord(p);
+        if (cell.x() >= m_fixedCols && cell.y() >= m_fixedRows && (cell.x() != m_col || cell.y() != m_row))
+            MoveCurrent(cell.x(), cell.y(), false);
+        return;
+    }
+    case gsColMoving:
+    case gsRowMoving: {
+        const QPoint cell = MouseCoord(p);
+        if (m_state == gsColMoving && cell.x() >= m_fixedCols)
+            m_moveTo = cell.x();
+        if (m_state == gsRowMoving && cell.y() >= m_fixedRows)
+            m_moveTo = cell.y();
+        return;
+    }
+    default: {
+        const QPoint cell = MouseCoord(p);
+        Qt::CursorShape shape = Qt::ArrowCursor;
+        if ((m_options & goColSizing) && cell.y() >= 0 && cell.y() < m_fixedRows && sizingLineAt(p.x(), true) >= 0)
+            shape = Qt::SplitHCursor;
+        else if ((m_options & goRowSizing) && cell.x() >= 0 && cell.x() < m_fixedCols &&
+                 sizingLineAt(p.y(), false) >= 0)
+            shape = Qt::SplitVCursor;
+        viewport()->setCursor(shape);
+    }
+    }
+}
+
+void TStringGrid::mouseReleaseEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    const TGridState state = m_state;
+    m_state = gsNormal;
+    switch (state) {
+    case gsColSizing:
+        setColWidths(m_sizingIndex, std::max(0, p.x() - m_sizingStart));
+        break;
+    case gsRowSizing:
+        setRowHeights(m_sizingIndex, std::max(0, p.y() - m_sizingStart));
+        break;
+    case gsColMoving:
+        if (m_moveTo != m_moveFrom)
+            MoveColumn(m_moveFrom, m_moveTo);
+        break;
+    case gsRowMoving:
+        if (m_moveTo != m_moveFrom)
+            MoveRow(m_moveFrom, m_moveTo);
+        break;
+    default:
+        break;
+    }
+    viewport()->update();
 }
 
 void TStringGrid::mouseDoubleClickEvent(QMouseEvent* event) {
-    const QPoint cell = cellAt(event->position().toPoint());
-    if (event->button() == Qt::LeftButton && cell.y() >= m_fixedRows)
+    const QPoint cell = MouseCoord(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && cell.x() >= m_fixedCols && cell.y() >= m_fixedRows) {
         emit DblClick();
+        if ((m_options & goEditing) && !(m_options & goRowSelect))
+            showEditor();
+    }
+}
+
+void TStringGrid::GridKeyPress(QKeyEvent* event) {
+    if ((m_options & goEditing) && !event->text().isEmpty() && event->text()[0].isPrint()) {
+        showEditor();
+        if (m_editor) {
+            m_editor->setText(event->text());
+        }
+    }
 }
 
 void TStringGrid::keyPressEvent(QKeyEvent* event) {
-    const int page = visibleRowsFrom(m_topRow);
-    int target = m_row;
+    const int page = std::max(1, VisibleRowCount());
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    const bool extend = (event->modifiers() & Qt::ShiftModifier) && (m_options & goRangeSelect);
+    int col = m_col, row = m_row;
     switch (event->key()) {
-    case Qt::Key_Up:
-        target = m_row - 1;
+    case Qt::Key_Up: --row; break;
+    case Qt::Key_Down: ++row; break;
+    case Qt::Key_Left: --col; break;
+    case Qt::Key_Right: ++col; break;
+    case Qt::Key_PageUp: row -= page; break;
+    case Qt::Key_PageDown: row += page; break;
+    case Qt::Key_Home: if (ctrl) row = m_fixedRows; else col = m_fixedCols; break;
+    case Qt::Key_End: if (ctrl) row = RowCount() - 1; else col = ColCount() - 1; break;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        if (!(m_options & goTabs)) {
+            event->ignore();
+            return;
+        }
+        col += event->key() == Qt::Key_Tab ? 1 : -1;
         break;
-    case Qt::Key_Down:
-        target = m_row + 1;
-        break;
-    case Qt::Key_PageUp:
-        target = m_row - page;
-        break;
-    case Qt::Key_PageDown:
-        target = m_row + page;
-        break;
-    case Qt::Key_Home:
-        target = m_fixedRows;
-        break;
-    case Qt::Key_End:
-        target = RowCount() - 1;
-        break;
+    case Qt::Key_F2:
+        showEditor();
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        GridKeyPress(event);
+        if ((m_options & goEditing) && !EditorMode() && !(m_options & goAlwaysShowEditor))
+            showEditor();
+        return;
     default:
-        QAbstractScrollArea::keyPressEvent(event);
+        GridKeyPress(event);
         return;
     }
-    const int before = m_row;
-    setRow(target);
-    if (m_row != before)
-        emit Click();
+    if (col != m_col || row != m_row)
+        MoveCurrent(col, row, !extend);
+}
+
+bool TStringGrid::focusNextPrevChild(bool next) {
+    if (m_options & goTabs)
+        return false;
+    return QAbstractScrollArea::focusNextPrevChild(next);
+}
+
+void TStringGrid::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    if (event->reason() != Qt::OtherFocusReason || !EditorMode())
+        GridEnter();
+    viewport()->update();
+}
+
+void TStringGrid::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    // Focus passing to the cell editor stays inside the grid.
+    if (m_editor && QApplication::focusWidget() == m_editor)
+        return;
+    GridExit();
+    viewport()->update();
 }
 
 } // namespace wendolarka

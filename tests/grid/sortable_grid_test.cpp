@@ -1,6 +1,11 @@
 #include "grid/sortable_grid.h"
 
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -62,4 +67,327 @@ TEST(SortableGrid, AClickChoosesABodyRowButNotTheTitleRow) {
     EXPECT_EQ(clicks.count(), 1);
     QTest::keyClick(grid.viewport(), Qt::Key_Down);
     EXPECT_EQ(grid.Row(), 3);
+}
+
+namespace {
+
+// A grid with one fixed row and column and the given texts in column 1.
+std::unique_ptr<TFajny> gridWith(const QStringList& column, int cols = 3) {
+    auto grid = std::make_unique<TFajny>();
+    grid->resize(300, 400);
+    grid->setColCount(cols);
+    grid->setRowCount(static_cast<int>(column.size()) + 1);
+    for (int r = 0; r < column.size(); ++r) {
+        grid->setCells(1, r + 1, column[r]);
+        grid->setCells(2, r + 1, QString::number(r)); // where the row came from
+    }
+    return grid;
+}
+
+QStringList body(const TFajny& grid, int col) {
+    QStringList texts;
+    for (int r = grid.FixedRows(); r < grid.RowCount(); ++r)
+        texts << grid.Cells(col, r);
+    return texts;
+}
+
+TSortOptions options(TSortKind kind = skAuto, TSortDirection direction = sdAscending) {
+    TSortOptions o;
+    o.Kind = kind;
+    o.Direction = direction;
+    return o;
+}
+
+} // namespace
+
+TEST(GridSorting, KindDecidesTheOrder) {
+    auto grid = gridWith({QStringLiteral("10"), QStringLiteral("9"), QStringLiteral("100")});
+    EXPECT_EQ(grid->DetectColumnKind(1), skNumber);
+    grid->RunSort(1, options());
+    EXPECT_EQ(body(*grid, 1), QStringList({QStringLiteral("9"), QStringLiteral("10"), QStringLiteral("100")}));
+
+    auto mixed = gridWith({QStringLiteral("10"), QString(), QStringLiteral("9"), QStringLiteral("100")});
+    EXPECT_EQ(mixed->DetectColumnKind(1), skText);
+    mixed->RunSort(1, options());
+    EXPECT_EQ(body(*mixed, 1), QStringList({QString(), QStringLiteral("10"), QStringLiteral("100"), QStringLiteral("9")}));
+
+    auto decimals = gridWith({QStringLiteral("2,5"), QStringLiteral("-1"), QStringLiteral("2,25")});
+    decimals->RunSort(1, options());
+    EXPECT_EQ(body(*decimals, 1), QStringList({QStringLiteral("-1"), QStringLiteral("2,25"), QStringLiteral("2,5")}));
+    auto onlyFooter = gridWith({QStringLiteral("suma")});
+    onlyFooter->setFooterRows(1); // no sortable rows left
+    EXPECT_EQ(onlyFooter->DetectColumnKind(1), skNumber);
+}
+
+TEST(GridSorting, EqualKeysKeepTheirOrderBothWays) {
+    auto grid = gridWith({QStringLiteral("b"), QStringLiteral("A"), QStringLiteral("a"), QStringLiteral("B")});
+    grid->RunSort(1, options(skText));
+    EXPECT_EQ(body(*grid, 2), QStringList({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("0"), QStringLiteral("3")}));
+    grid->RunSort(1, options(skText, sdDescending));
+    EXPECT_EQ(body(*grid, 2), QStringList({QStringLiteral("0"), QStringLiteral("3"), QStringLiteral("1"), QStringLiteral("2")}));
+    EXPECT_EQ(grid->SortDirection(), sdDescending);
+}
+
+TEST(GridSorting, FootersStayAndTheCurrentRowFollowsItsRecord) {
+    auto grid = gridWith({QStringLiteral("c"), QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("sum"),
+                          QStringLiteral("avg")});
+    grid->setFooterRows(2);
+    grid->setRow(1); // "c"
+    grid->RunSort(1, options(skText));
+    EXPECT_EQ(body(*grid, 1), QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
+                                           QStringLiteral("sum"), QStringLiteral("avg")}));
+    EXPECT_EQ(grid->Row(), 3);
+    grid->RestoreOrder();
+    EXPECT_EQ(body(*grid, 1).first(), QStringLiteral("c"));
+    EXPECT_EQ(grid->Row(), 1);
+    grid->RunSort(1, options(skText));
+    grid->setRowCount(grid->RowCount() + 1); // the memory no longer fits
+    grid->RestoreOrder();
+    EXPECT_EQ(body(*grid, 1).first(), QStringLiteral("a"));
+    EXPECT_TRUE(grid->SortMemory().empty());
+}
+
+TEST(GridSorting, RunSortNeedsTwoBodyRowsAndRaisesItsEvents) {
+    auto grid = gridWith({QStringLiteral("x")});
+    int events = 0;
+    grid->OnBeginSort = [&](TFajny&, int, TSortOptions&) { ++events; };
+    grid->OnEndSort = [&](TFajny&, int) { ++events; };
+    grid->RunSort(1, options());
+    EXPECT_EQ(events, 0);
+    auto two = gridWith({QStringLiteral("2"), QStringLiteral("1")});
+    TSortKind seen = skAuto;
+    two->OnBeginSort = [&](TFajny&, int, TSortOptions& o) {
+        seen = o.Kind;
+        o.Direction = sdDescending; // the handler may change the options
+    };
+    two->RunSort(1, options());
+    EXPECT_EQ(seen, skNumber);
+    EXPECT_EQ(body(*two, 1), QStringList({QStringLiteral("2"), QStringLiteral("1")}));
+}
+
+TEST(GridSorting, TitleClicksSortOnlyWhenAllowedAndPlain) {
+    auto grid = gridWith({QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("a")});
+    grid->show();
+    QApplication::setActiveWindow(grid.get());
+    grid->setFocus();
+    const QPoint title(grid->CellRect(1, 0).Left + 5, 5);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, title);
+    EXPECT_EQ(body(*grid, 1).first(), QStringLiteral("b"));
+    QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, title);
+    EXPECT_EQ(body(*grid, 1), QStringList({QStringLiteral("c"), QStringLiteral("b"), QStringLiteral("a")}));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, title);
+    EXPECT_EQ(body(*grid, 1).first(), QStringLiteral("a"));
+    grid->setSortOnClick(false);
+    QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, title);
+    EXPECT_EQ(body(*grid, 1).first(), QStringLiteral("a"));
+}
+
+TEST(GridSearching, SubstringSearchFoldsOnlyAsciiLetters) {
+    TFajny grid;
+    grid.setColCount(4);
+    grid.setRowCount(9);
+    grid.setSearchSubstring(true);
+    grid.setCells(2, 5, QStringLiteral("xABCx"));
+    grid.setCells(1, 7, QStringLiteral("abc"));
+    auto hit = grid.FindFirst(QStringLiteral("abc"), true);
+    EXPECT_TRUE(hit.found);
+    EXPECT_EQ(std::pair(hit.col, hit.row), std::pair(2, 5));
+    hit = grid.FindNext();
+    EXPECT_EQ(std::pair(hit.col, hit.row), std::pair(1, 7));
+    for (int i = 0; i < 2; ++i) {
+        hit = grid.FindNext();
+        EXPECT_FALSE(hit.found);
+        EXPECT_EQ(std::pair(hit.col, hit.row), std::pair(-1, -1));
+    }
+    EXPECT_TRUE(grid.SearchExists());
+
+    grid.setCells(3, 2, QString::fromUtf8("ŁÓDŹ"));
+    EXPECT_FALSE(grid.FindFirst(QString::fromUtf8("łódź"), true).found);
+    grid.setSearchSubstring(false);
+    hit = grid.FindFirst(QString::fromUtf8("łódź"), false);
+    EXPECT_EQ(std::pair(hit.col, hit.row), std::pair(3, 2));
+    grid.setKeyType(soStringCaseSensitive);
+    EXPECT_FALSE(grid.FindFirst(QString::fromUtf8("łódź"), false).found);
+
+    grid.setKeyType(soString);
+    grid.setSearchSubstring(true);
+    grid.setCells(0, 3, QStringLiteral("abc")); // fixed column: not searched with hfNot
+    grid.setCells(1, 0, QStringLiteral("abc"));
+    hit = grid.FindFirstInCol(QStringLiteral("ABC"), 1);
+    EXPECT_EQ(std::pair(hit.col, hit.row), std::pair(1, 7));
+    EXPECT_FALSE(grid.FindNext().found);
+    EXPECT_FALSE(grid.FindFirst(QString(), true).found);
+    EXPECT_EQ(grid.LocateText(QStringLiteral("XABCX")).row, 5);
+}
+
+TEST(GridStructure, RowsColumnsAndRememberedSizes) {
+    TFajny grid;
+    grid.setColCount(5);
+    grid.setRowCount(6);
+    EXPECT_EQ(grid.ModifyRow(3, QStringLiteral("a;b;;c"), QStringLiteral(";")), 4);
+    EXPECT_EQ(grid.Rows(3), QStringList({QStringLiteral("a"), QStringLiteral("b"), QString(), QStringLiteral("c"), QString()}));
+    EXPECT_EQ(grid.ModifyCol(4, QStringLiteral("x|y"), QString()), 1);
+    EXPECT_EQ(grid.Cells(4, 0), QStringLiteral("x|y"));
+
+    grid.setRowHeights(2, 30);
+    grid.HideRowRange(2, 2);
+    grid.RemoveRow(4); // below the hidden row: its record stays
+    EXPECT_EQ(grid.SavedSizes().back().index, 2);
+    grid.RemoveRow(1); // above it: the record follows the row
+    EXPECT_EQ(grid.SavedSizes().back().index, 1);
+    grid.ShowRowRange(1, 1);
+    EXPECT_EQ(grid.RowHeights(1), 30);
+    EXPECT_EQ(grid.Cells(0, 2), QStringLiteral("a"));
+
+    grid.InsertRowAt(1);
+    EXPECT_EQ(grid.RowCount(), 5);
+    EXPECT_EQ(grid.Cells(0, 3), QStringLiteral("a"));
+    EXPECT_EQ(grid.Row(), 1);
+    EXPECT_FALSE(grid.RemoveRowRange(3, 9));
+    EXPECT_FALSE(grid.ClearColumnRange(2, 1));
+    grid.SwapRowPair(1, 3);
+    EXPECT_EQ(grid.Cells(0, 1), QStringLiteral("a"));
+
+    grid.setCells(1, 0, QStringLiteral("title"));
+    grid.ClearAllRows();
+    EXPECT_EQ(grid.Cells(1, 0), QString());
+    grid.setRowCount(1); // the fixed row gives way: one row stays a body row
+    EXPECT_EQ(grid.FixedRows(), 0);
+}
+
+TEST(GridStructure, TextFilesInTheCodePage) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("grid.txt"));
+    {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write("Nr;Nazwisko\r\n1;\xA3\xF3\x64\x9F;\r\n2;;x;y\r\n");
+    }
+    TFajny grid;
+    grid.LoadFromTextFile(path, u';');
+    EXPECT_EQ(grid.RowCount(), 3);
+    EXPECT_EQ(grid.ColCount(), 4);
+    EXPECT_EQ(grid.Cells(1, 1), QString::fromUtf8("Łódź"));
+    EXPECT_EQ(grid.Cells(2, 1), QString());
+    EXPECT_EQ(grid.Cells(3, 2), QStringLiteral("y"));
+    const QString copy = dir.filePath(QStringLiteral("copy.txt"));
+    grid.SaveToTextFile(copy, u';');
+    QFile saved(copy);
+    saved.open(QIODevice::ReadOnly);
+    EXPECT_EQ(saved.readAll(), QByteArray("Nr;Nazwisko;;\r\n1;\xA3\xF3\x64\x9F;;\r\n2;;x;y\r\n"));
+}
+
+TEST(GridDrawing, FooterBevelsAlignmentAndSymbols) {
+    auto grid = gridWith({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("total")});
+    grid->setDefaultRowHeight(20);
+    grid->setColWidths(1, 80);
+    grid->setFooterRows(1);
+    grid->setFooterColor(clYellow);
+    grid->setFooterBevelStyle(cbRaised);
+    grid->setOptions(grid->Options() & ~goRangeSelect);
+    grid->show();
+    QImage shot = grid->viewport()->grab().toImage();
+    const TRect footer = grid->CellRect(1, 3);
+    const TRect body = grid->CellRect(1, 2); // not the current cell
+    EXPECT_EQ(shot.pixelColor(footer.Left + 40, footer.Top + 10), QColor(255, 255, 0));
+    EXPECT_EQ(shot.pixelColor(footer.Left, footer.Top + 10), QColor(255, 255, 255));  // light left edge
+    EXPECT_EQ(shot.pixelColor(footer.Right - 1, footer.Top + 10), QColor(128, 128, 128));
+    EXPECT_EQ(shot.pixelColor(body.Left, body.Top + 10), QColor(255, 255, 255)); // no bevel, white cell
+
+    // A handler that hides the text leaves only the background.
+    grid->OnGetCellFormat = [](TFajny&, int, int row, TGridDrawState, TFormatOptions& f) {
+        if (row == 2)
+            f.NoText = true;
+    };
+    grid->Repaint();
+    shot = grid->viewport()->grab().toImage();
+    bool ink = false;
+    for (int x = body.Left; x < body.Right; ++x)
+        for (int y = body.Top; y < body.Bottom; ++y)
+            ink = ink || shot.pixelColor(x, y).lightness() < 128;
+    EXPECT_FALSE(ink);
+
+    grid->setSortSymbol(sgArrow);
+    grid->setSortDirection(sdDescending);
+    EXPECT_EQ(grid->sortSymbolBitmap(), sortSymbolImage("SORTDN"));
+    EXPECT_EQ(sortSymbolImage("SORTAZ").size(), QSize(16, 16));
+    EXPECT_EQ(sortSymbolImage("SORTUP").size(), QSize(8, 7));
+}
+
+TEST(GridEditing, InvalidValuesRestoreThePreviousText) {
+    auto grid = gridWith({QStringLiteral("old")});
+    grid->setOptions(grid->Options() | goEditing);
+    grid->OnCellValidate = [](TFajny&, int, int, QString&, bool& valid) { valid = false; };
+    grid->show();
+    grid->setFocus();
+    QApplication::processEvents();
+    grid->setCol(1);
+    grid->setRow(1);
+    grid->RememberCell();
+    QTest::keyClick(grid->viewport(), Qt::Key_F2);
+    ASSERT_TRUE(grid->EditorMode());
+    QLineEdit* editor = grid->viewport()->findChild<QLineEdit*>();
+    editor->setText(QStringLiteral("new"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(grid->Cells(1, 1), QStringLiteral("old"));
+}
+
+TEST(GridKeys, ExtendedKeysAndProportionalPages) {
+    auto grid = gridWith({QStringLiteral("only")});
+    grid->setExtendedKeys(true);
+    grid->show();
+    grid->setFocus();
+    QTest::keyClick(grid->viewport(), Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(grid->RowCount(), 2); // the last body row stays
+    QTest::keyClick(grid->viewport(), Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_EQ(grid->RowCount(), 3);
+
+    TFajny tall;
+    tall.setScrollBars(ssVertical);
+    tall.setRowCount(100);
+    tall.resize(200, 10 * 25 + 4);
+    tall.show();
+    const QScrollBar* bar = tall.verticalScrollBar();
+    const double share = static_cast<double>(bar->pageStep()) / (bar->maximum() - bar->minimum() + 1);
+    EXPECT_NEAR(share, 0.1, 0.03);
+
+    tall.FitRow(5);
+    EXPECT_EQ(tall.RowHeights(5), tall.DefaultRowHeight());
+    tall.setColWidths(1, 30);
+    tall.setCells(1, 5, QStringLiteral("jeden dwa trzy cztery"));
+    tall.FitRow(5);
+    EXPECT_GT(tall.RowHeights(5), tall.DefaultRowHeight());
+}
+
+TEST(GridMouse, TitlesResizeAndMoveColumnsAndRows) {
+    auto grid = gridWith({QStringLiteral("a"), QStringLiteral("b")}, 4);
+    grid->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goColSizing |
+                     goColMoving | goRowSizing | goRowMoving | goRowSelect);
+    grid->setSortOnClick(false);
+    grid->setCells(1, 0, QStringLiteral("one"));
+    grid->setCells(2, 0, QStringLiteral("two"));
+    grid->show();
+    // Drag the line right of column 1 twenty pixels further right.
+    const int edge = grid->CellRect(1, 0).Right;
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, QPoint(edge, 5));
+    QTest::mouseMove(grid->viewport(), QPoint(edge + 20, 5));
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, QPoint(edge + 20, 5));
+    EXPECT_EQ(grid->ColWidths(1), 84);
+    // Drag the title of column 1 onto column 2.
+    const QPoint from(grid->CellRect(1, 0).Left + 10, 5);
+    const QPoint to(grid->CellRect(2, 0).Left + 10, 5);
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(grid->viewport(), to);
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, to);
+    EXPECT_EQ(grid->Cells(1, 0), QStringLiteral("two"));
+    EXPECT_EQ(grid->Cells(2, 0), QStringLiteral("one"));
+    EXPECT_EQ(grid->ColWidths(2), 84); // the width travels with the column
+    // Drag the fixed cell of row 1 onto row 2.
+    const QPoint rowFrom(5, grid->CellRect(0, 1).Top + 5);
+    const QPoint rowTo(5, grid->CellRect(0, 2).Top + 5);
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, rowFrom);
+    QTest::mouseMove(grid->viewport(), rowTo);
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, rowTo);
+    EXPECT_EQ(grid->Cells(2, 1), QStringLiteral("b"));
+    EXPECT_EQ(grid->GridState(), gsNormal);
 }
