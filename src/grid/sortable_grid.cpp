@@ -21,10 +21,15 @@ namespace {
 constexpr int kRowKind = 1;
 constexpr int kColumnKind = 2;
 
-// Conversions by the user's locale; a text that does not convert gives nothing.
-std::optional<double> toNumber(const QString& text) {
+// The user's locale for reading numbers: no thousands separators, as the platform reads them.
+QLocale numberLocale() {
     QLocale locale;
     locale.setNumberOptions(QLocale::RejectGroupSeparator);
+    return locale;
+}
+
+// Conversions by the user's locale; a text that does not convert gives nothing.
+std::optional<double> toNumber(const QString& text, const QLocale& locale = numberLocale()) {
     bool ok = false;
     const double value = locale.toDouble(text.trimmed(), &ok);
     return ok ? std::optional<double>(value) : std::nullopt;
@@ -69,14 +74,6 @@ QString asciiUpper(QString text) {
 }
 
 int sign(int value) { return (value > 0) - (value < 0); }
-
-// One sort entry with its key converted once, so that comparing stays cheap.
-struct SortItem {
-    std::size_t entry;
-    int sourceRow;
-    QString text;
-    std::optional<double> number;
-};
 
 } // namespace
 
@@ -150,9 +147,10 @@ void TFajny::setFooterBevelStyle(TCellBevelStyle v) { m_footerBevelStyle = v; re
 
 TSortKind TFajny::DetectColumnKind(int col) const {
     bool number = true, dateTime = true, time = true;
+    const QLocale locale = numberLocale();
     for (int r = FixedRows(); r < RowCount() - ExcludedFooterRows() && (number || dateTime || time); ++r) {
         const QString text = Cells(col, r);
-        number = number && toNumber(text).has_value();
+        number = number && toNumber(text, locale).has_value();
         time = time && toTime(text).has_value();
         dateTime = dateTime && toDateTime(text).has_value();
     }
@@ -171,52 +169,70 @@ void TFajny::ApplySort(int col, const TSortOptions& options) {
     m_sortColumn = col;
     const int first = FixedRows();
     const int end = RowCount() - ExcludedFooterRows();
-    std::vector<SortItem> items;
-    items.reserve(static_cast<std::size_t>(std::max(0, end - first)));
-    const bool numeric = options.Kind == skNumber || options.Kind == skDateTime || options.Kind == skTime;
-    for (int r = first; r < end; ++r) {
-        QString text = Cells(col, r);
-        m_sortMemory.push_back({text, r});
-        if (!options.CaseSensitive)
-            text = text.toUpper();
-        SortItem item{m_sortMemory.size() - 1, r, text, std::nullopt};
-        if (options.Kind == skNumber)
-            item.number = toNumber(text);
-        else if (options.Kind == skDateTime)
-            item.number = toDateTime(text);
-        else if (options.Kind == skTime)
-            item.number = toTime(text);
-        items.push_back(std::move(item));
-    }
-    const auto compare = [&](const SortItem& a, const SortItem& b) {
-        int result = 0;
-        if (numeric) {
-            if (a.number && b.number)
-                result = (*a.number > *b.number) - (*a.number < *b.number);
-        } else if (options.Kind == skCustom && options.CompareProc) {
-            result = sign(options.CompareProc(a.text, b.text));
-        } else {
-            result = sign(QString::localeAwareCompare(a.text, b.text));
-        }
-        if (result == 0) // equal keys keep their rows' order, in both directions
-            return a.sourceRow < b.sourceRow;
-        return options.Direction == sdDescending ? result > 0 : result < 0;
+    const int count = std::max(0, end - first);
+    for (int r = first; r < end; ++r)
+        m_sortMemory.push_back({Cells(col, r), r});
+
+    // Keys are converted once; equal keys fall back to the rows' order, so the
+    // order is total. A merge sort keeps every access in bounds even when a
+    // custom comparison contradicts itself.
+    std::vector<int> order(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        order[static_cast<std::size_t>(i)] = i;
+    const bool descending = options.Direction == sdDescending;
+    const auto finish = [descending](int result, int a, int b) {
+        if (result == 0)
+            return a < b;
+        return descending ? result > 0 : result < 0;
     };
-    std::sort(items.begin(), items.end(), compare);
+    const bool numeric = options.Kind == skNumber || options.Kind == skDateTime || options.Kind == skTime;
+    if (numeric) {
+        const QLocale locale = numberLocale();
+        std::vector<std::optional<double>> keys(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            QString text = m_sortMemory[static_cast<std::size_t>(i)].text;
+            if (!options.CaseSensitive && options.Kind != skNumber) // digits have no case
+                text = text.toUpper();
+            auto& key = keys[static_cast<std::size_t>(i)];
+            key = options.Kind == skNumber ? toNumber(text, locale)
+                  : options.Kind == skDateTime ? toDateTime(text)
+                                               : toTime(text);
+        }
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+            const auto& x = keys[static_cast<std::size_t>(a)];
+            const auto& y = keys[static_cast<std::size_t>(b)];
+            const int result = (x && y) ? (*x > *y) - (*x < *y) : 0;
+            return finish(result, a, b);
+        });
+    } else {
+        std::vector<QString> keys(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            const QString& text = m_sortMemory[static_cast<std::size_t>(i)].text;
+            keys[static_cast<std::size_t>(i)] = options.CaseSensitive ? text : text.toUpper();
+        }
+        const bool custom = options.Kind == skCustom && options.CompareProc;
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+            const QString& x = keys[static_cast<std::size_t>(a)];
+            const QString& y = keys[static_cast<std::size_t>(b)];
+            const int result = custom ? sign(options.CompareProc(x, y)) : sign(QString::localeAwareCompare(x, y));
+            return finish(result, a, b);
+        });
+    }
 
     std::vector<RowContent> moved;
-    moved.reserve(items.size());
-    for (const SortItem& item : items)
-        moved.push_back(takeRow(item.sourceRow));
+    moved.reserve(order.size());
+    for (int i : order)
+        moved.push_back(takeRow(first + i));
     std::vector<TSortedListEntry> sortedMemory;
-    sortedMemory.reserve(items.size());
+    sortedMemory.reserve(order.size());
     const int current = Row();
     int newCurrent = -1;
-    for (std::size_t i = 0; i < items.size(); ++i) {
+    for (std::size_t i = 0; i < order.size(); ++i) {
         putRow(first + static_cast<int>(i), std::move(moved[i]));
-        sortedMemory.push_back(m_sortMemory[items[i].entry]);
-        if (items[i].sourceRow == current)
+        const TSortedListEntry& entry = m_sortMemory[static_cast<std::size_t>(order[i])];
+        if (entry.sourceRow == current)
             newCurrent = first + static_cast<int>(i);
+        sortedMemory.push_back(entry);
     }
     m_sortMemory = std::move(sortedMemory);
     if (newCurrent >= 0 && newCurrent != current)

@@ -223,8 +223,9 @@ void TStringGrid::setRowHeights(int row, int height) {
 TStringGrid::RowContent TStringGrid::takeRow(int row) {
     const auto r = static_cast<std::size_t>(row);
     RowContent content{std::move(m_cells[r]), std::move(m_objects[r])};
-    m_cells[r].assign(static_cast<std::size_t>(ColCount()), QString());
-    m_objects[r].assign(static_cast<std::size_t>(ColCount()), 0);
+    // Left empty until putRow fills it again.
+    m_cells[r].clear();
+    m_objects[r].clear();
     return content;
 }
 
@@ -234,7 +235,6 @@ void TStringGrid::putRow(int row, RowContent content) {
     content.objects.resize(static_cast<std::size_t>(ColCount()));
     m_cells[r] = std::move(content.cells);
     m_objects[r] = std::move(content.objects);
-    InvalidateRow(row);
 }
 
 void TStringGrid::MoveRow(int from, int to) {

@@ -164,7 +164,8 @@ protected:
 
     void updateScrollBars();
 
-    // A whole row's texts and attached pointers, for moving rows around quickly.
+    // A whole row's texts and attached pointers, for moving rows around quickly:
+    // a taken row stays empty until it is put back; the caller repaints.
     struct RowContent {
         std::vector<QString> cells;
         std::vector<quintptr> objects;
