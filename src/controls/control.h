@@ -91,6 +91,14 @@ public:
 
 protected:
     virtual void Paint(TCanvas& canvas) = 0;
+    // Stores a property's new value and repaints, when the value changed.
+    template <typename T>
+    void assign(T& field, T value) {
+        if (field == value)
+            return;
+        field = value;
+        Invalidate();
+    }
     virtual void boundsChanged() {}
     virtual void fontChanged() {}
 

@@ -41,13 +41,6 @@ protected:
     void Paint(TCanvas& canvas) override;
 
 private:
-    template <typename T>
-    void assign(T& field, T value) {
-        if (field == value)
-            return;
-        field = value;
-        Invalidate();
-    }
     void paintBorder(TCanvas& canvas, TRect& r) const;
     void paintGradient(TCanvas& canvas, const TRect& r) const;
     void drawCaption(TCanvas& canvas, TRect r, unsigned flags, TColor color) const;

@@ -67,13 +67,6 @@ protected:
     void Paint(TCanvas& canvas) override;
 
 private:
-    template <typename T>
-    void assign(T& field, T value) {
-        if (field == value)
-            return;
-        field = value;
-        Invalidate();
-    }
     bool isLineShape() const { return m_shape != bspRect && m_shape != bspPortrait; }
     // A band of `thickness` along the shape inside `area`: rectangle frames,
     // octagon rings with `corner`, or a strip filled with lines.

@@ -486,9 +486,9 @@ void TFajny::dropEntry(int kind, int index) {
         }
 }
 
-void TFajny::InsertRowAt(int row) {
+void TFajny::insertRow(int row, int entryThreshold) {
     setRowCount(RowCount() + 1);
-    shiftEntries(kRowKind, row, 1);
+    shiftEntries(kRowKind, entryThreshold, 1);
     ShiftRow(RowCount() - 1, row);
     for (int c = 0; c < ColCount(); ++c)
         setCells(c, row, QString());
@@ -498,26 +498,9 @@ void TFajny::InsertRowAt(int row) {
         OnRowInsert(*this, row);
 }
 
-bool TFajny::InsertRowsAt(int row, int count) {
-    if (row < 0 || row >= RowCount())
-        return false;
-    for (int k = 0; k < count; ++k) {
-        setRowCount(RowCount() + 1);
-        shiftEntries(kRowKind, row + k, 1);
-        ShiftRow(RowCount() - 1, row);
-        for (int c = 0; c < ColCount(); ++c)
-            setCells(c, row, QString());
-        if (row >= FixedRows())
-            MoveCurrent(Col(), row, true);
-        if (OnRowInsert)
-            OnRowInsert(*this, row);
-    }
-    return true;
-}
-
-void TFajny::InsertColumnAt(int col) {
+void TFajny::insertColumn(int col, int entryThreshold) {
     setColCount(ColCount() + 1);
-    shiftEntries(kColumnKind, col, 1);
+    shiftEntries(kColumnKind, entryThreshold, 1);
     ShiftColumn(ColCount() - 1, col);
     for (int r = 0; r < RowCount(); ++r)
         setCells(col, r, QString());
@@ -527,20 +510,22 @@ void TFajny::InsertColumnAt(int col) {
         OnColumnInsert(*this, col);
 }
 
+void TFajny::InsertRowAt(int row) { insertRow(row, row); }
+void TFajny::InsertColumnAt(int col) { insertColumn(col, col); }
+
+bool TFajny::InsertRowsAt(int row, int count) {
+    if (row < 0 || row >= RowCount())
+        return false;
+    for (int k = 0; k < count; ++k)
+        insertRow(row, row + k);
+    return true;
+}
+
 bool TFajny::InsertColumnsAt(int col, int count) {
     if (col < 0 || col >= ColCount())
         return false;
-    for (int k = 0; k < count; ++k) {
-        setColCount(ColCount() + 1);
-        shiftEntries(kColumnKind, col + k, 1);
-        ShiftColumn(ColCount() - 1, col);
-        for (int r = 0; r < RowCount(); ++r)
-            setCells(col, r, QString());
-        if (col >= FixedCols())
-            MoveCurrent(col, Row(), true);
-        if (OnColumnInsert)
-            OnColumnInsert(*this, col);
-    }
+    for (int k = 0; k < count; ++k)
+        insertColumn(col, col + k);
     return true;
 }
 

@@ -229,6 +229,8 @@ private:
     bool validColumnRange(int first, int last) const;
     void hideRange(int kind, int first, int last);
     void showRange(int kind, int first, int last);
+    void insertRow(int row, int entryThreshold);
+    void insertColumn(int col, int entryThreshold);
     void shiftEntries(int kind, int from, int delta);
     void dropEntry(int kind, int index);
     int sizeOf(int kind, int index) const;
