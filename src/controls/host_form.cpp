@@ -34,6 +34,7 @@ void THostForm::destroyControl(TControl* control) {
                                  [control](const auto& owned) { return owned.get() == control; });
     if (it == m_owned.end())
         return;
+    emit controlDestroying(control);
     std::unique_ptr<TControl> doomed = std::move(*it);
     m_owned.erase(it);
     doomed.reset();
@@ -43,6 +44,7 @@ void THostForm::destroyControl(TControl* control) {
 void THostForm::destroyAllControls() {
     // Children before their containers, so nobody touches a freed parent.
     while (!m_owned.empty()) {
+        emit controlDestroying(m_owned.back().get());
         m_owned.back().reset();
         m_owned.pop_back();
     }

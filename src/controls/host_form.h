@@ -70,6 +70,10 @@ public:
     void setFeedbackRect(std::optional<TRect> rect);
     std::optional<TRect> feedbackRect() const { return m_feedback; }
 
+signals:
+    // An element is about to be freed; whoever points at it lets go.
+    void controlDestroying(TControl* control);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

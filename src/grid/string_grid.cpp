@@ -607,7 +607,7 @@ void TStringGrid::setEditorMode(bool on) {
 }
 
 void TStringGrid::showEditor() {
-    if (!(m_options & goEditing) || (m_options & goRowSelect && !(m_options & goEditing)))
+    if (!(m_options & goEditing))
         return;
     if (!m_editor) {
         m_editor = new QLineEdit(viewport());
@@ -655,6 +655,10 @@ bool TStringGrid::eventFilter(QObject* watched, QEvent* event) {
             return true;
         case Qt::Key_Return:
         case Qt::Key_Enter:
+            // Enter closes the editor, keeping the text; it does not reopen it.
+            hideEditor(true);
+            GridKeyPress(key);
+            return true;
         case Qt::Key_Up:
         case Qt::Key_Down:
         case Qt::Key_PageUp:
@@ -725,8 +729,6 @@ void TStringGrid::mousePressEvent(QMouseEvent* event) {
     MoveCurrent(cell.x(), cell.y(), !extend);
     if (m_options & goRangeSelect)
         m_state = gsSelecting;
-    else if ((m_options & goEditing) && cell.x() == m_col && cell.y() == m_row && event->type() == QEvent::MouseButtonDblClick)
-        showEditor();
 }
 
 void TStringGrid::mouseMoveEvent(QMouseEvent* event) {

@@ -54,6 +54,17 @@ TSizeControl::TSizeControl(QObject* owner) : QWidget(&requireHost(owner)), m_hos
     setMouseTracking(true);
     hide();
     m_host.installEventFilter(this);
+    connect(&m_host, &THostForm::controlDestroying, this, [this](TControl* doomed) {
+        if (doomed == m_pending)
+            m_pending = nullptr;
+        if (doomed == m_container)
+            m_container = root();
+        if (doomed == m_target) {
+            m_target = nullptr;
+            m_dragMode = 0;
+            hide();
+        }
+    });
 }
 
 TSizeControl::~TSizeControl() { m_host.removeEventFilter(this); }

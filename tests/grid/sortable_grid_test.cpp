@@ -329,7 +329,15 @@ TEST(GridEditing, InvalidValuesRestoreThePreviousText) {
     QLineEdit* editor = grid->viewport()->findChild<QLineEdit*>();
     editor->setText(QStringLiteral("new"));
     QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_FALSE(grid->EditorMode());
     EXPECT_EQ(grid->Cells(1, 1), QStringLiteral("old"));
+    grid->OnCellValidate = nullptr;
+    QTest::keyClick(grid->viewport(), Qt::Key_Return); // Enter on a closed editor opens it
+    ASSERT_TRUE(grid->EditorMode());
+    editor->setText(QStringLiteral("kept"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(grid->Cells(1, 1), QStringLiteral("kept"));
+    EXPECT_TRUE(grid->Edited());
 }
 
 TEST(GridKeys, ExtendedKeysAndProportionalPages) {

@@ -222,3 +222,14 @@ TEST_F(SizerHost, SnappingAppliesToMouseDrops) {
     QTest::mouseRelease(sizer, Qt::LeftButton, {}, QPoint(24, 13));
     EXPECT_EQ(a->BoundsRect(), TRect::bounds(10, 10, 50, 20)); // 14,13 .. 64,33 snaps back
 }
+
+TEST_F(SizerHost, FreeingTheTargetLeavesTheSizerEmpty) {
+    sizer->setTarget(inner);
+    form.destroyControl(panel); // the target's container goes first
+    form.destroyControl(inner);
+    EXPECT_EQ(sizer->Target(), nullptr);
+    EXPECT_FALSE(sizer->isVisible());
+    key(Qt::Key_Right);
+    key(Qt::Key_Tab);
+    EXPECT_EQ(sizer->Target(), a);
+}
