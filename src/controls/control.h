@@ -41,6 +41,9 @@ public:
     const QString& Name() const { return m_name; }
     void setName(const QString& name) { m_name = name; }
 
+    // The window that owns (and frees) the element; it stays when the parent changes.
+    THostForm* Owner() const { return m_owner; }
+    void setOwner(THostForm* owner) { m_owner = owner; }
     TWinControl* Parent() const { return m_parent; }
     // Appends the control on top of the new parent's stacking order.
     void setParent(TWinControl* parent);
@@ -107,6 +110,7 @@ private:
     QString m_className;
     QString m_name;
     TWinControl* m_parent = nullptr;
+    THostForm* m_owner = nullptr;
     int m_left = 0, m_top = 0, m_width = 0, m_height = 0;
     bool m_visible = true;
     bool m_enabled = true;

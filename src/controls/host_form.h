@@ -44,6 +44,7 @@ public:
         auto control = std::make_unique<T>(std::forward<Args>(args)...);
         T* raw = control.get();
         raw->setName(name);
+        raw->setOwner(this);
         m_owned.push_back(std::move(control));
         raw->setParent(parent ? parent : m_client.get());
         return raw;

@@ -60,6 +60,8 @@ TEST_F(Host, ContainersClipAndOffsetTheirChildren) {
     EXPECT_EQ(at(card, 20, 20), colorToRGB(clBtnHighlight)); // raised bevel
     EXPECT_EQ(at(card, 59, 49), colorToRGB(clBtnShadow));
     EXPECT_EQ(inner->hostOffset(), QPoint(50, 25));
+    EXPECT_EQ(inner->Owner(), &form);
+    EXPECT_EQ(inner->Parent(), panel);
 
     EXPECT_EQ(form.controlAt({55, 27}), inner);
     EXPECT_EQ(form.controlAt({25, 45}), panel);

@@ -267,3 +267,19 @@ TEST_F(Decor, LabelTextEffects) {
     const int lineHeight = measure.TextHeight(QStringLiteral("HH"));
     EXPECT_EQ(centred.top() - text.top(), (60 - lineHeight) / 2);
 }
+
+TEST_F(Decor, ShadowStylesCombineWithTheBackground) {
+    const std::pair<TShadowStyle, TColor> styles[] = {
+        {ssXOR, 0x7F7F7F}, {ssNot, clBlack}, {ssTransparent, clWhite}, {ssBlack, clBlack},
+        {ssCopy, 0x808080}, {ssMask, 0x808080}, {ssMerge, clWhite}, {ssNotCopy, 0x7F7F7F}};
+    auto* f = frame(20, 15);
+    f->setBevelInner(bstNone);
+    f->setBevelOuter(bstNone);
+    f->setBorderWidth(2);
+    f->setColor(clBlue);
+    f->setShadowed(true);
+    for (const auto& [style, expected] : styles) {
+        f->setShadowStyle(style);
+        EXPECT_EQ(px(form.Snapshot(), 19, 10), expected) << style;
+    }
+}

@@ -416,3 +416,41 @@ TEST(GridSorting, ContradictoryComparisonsNeverBreakTheGrid) {
     grid->RunSort(1, random);
     EXPECT_EQ(grid->RowCount(), 301);
 }
+
+TEST(GridDrawing, TextOffsetsAndBevelsFollowTheSettings) {
+    auto grid = gridWith({QStringLiteral("I"), QStringLiteral("I")});
+    grid->setOptions(goVertLine | goHorzLine); // body lines only: no bevels
+    grid->setColWidths(1, 60);
+    grid->setDefaultRowHeight(30);
+    grid->setBevelStyle(cbLowered);
+    grid->setAlignmentHorz(taRightJustify);
+    grid->setAlignmentVert(taBottomJustify);
+    grid->setRow(2);
+    grid->show();
+    const auto inkBox = [&](int row) {
+        const QImage shot = grid->viewport()->grab().toImage();
+        const TRect cell = grid->CellRect(1, row);
+        QRect box;
+        for (int y = cell.Top; y < cell.Bottom; ++y)
+            for (int x = cell.Left; x < cell.Right; ++x)
+                if (shot.pixelColor(x, y).lightness() < 100)
+                    box |= QRect(x, y, 1, 1);
+        return std::pair(box, shot);
+    };
+    const auto [box, shot] = inkBox(1);
+    const TRect cell = grid->CellRect(1, 1);
+    QImage scratch(1, 1, QImage::Format_RGB32);
+    TCanvas measure(scratch);
+    measure.Font = grid->Font();
+    const QSize extent = measure.TextExtent(QStringLiteral("I"));
+    // The text box ends 2 pixels before the right edge and 3 above the bottom.
+    EXPECT_LE(box.right(), cell.Right - 2 - 1);
+    EXPECT_GE(box.right(), cell.Right - 2 - extent.width());
+    EXPECT_LE(box.bottom(), cell.Bottom - 3 - 1);
+    EXPECT_EQ(shot.pixelColor(cell.Left, cell.Top + 15), QColor(255, 255, 255)); // no bevel edge
+
+    grid->setOptions(grid->Options() | goFixedVertLine | goFixedHorzLine);
+    const QImage bevelled = grid->viewport()->grab().toImage();
+    EXPECT_EQ(bevelled.pixelColor(cell.Left, cell.Top + 15), QColor(128, 128, 128)); // lowered: dark left
+    EXPECT_EQ(bevelled.pixelColor(cell.Right - 1, cell.Top + 15), QColor(255, 255, 255));
+}
