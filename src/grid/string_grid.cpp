@@ -638,11 +638,14 @@ void TStringGrid::hideEditor(bool commit) {
         return;
     const QPoint cell = m_editorCell;
     const QString text = m_editor->text();
+    // Focus coming back from the editor is no new entry into the grid.
+    m_focusFromEditor = true;
     m_editor->hide();
     m_editorCell = {-1, -1};
     if (commit && text != Cells(cell.x(), cell.y()))
         SetEditText(cell.x(), cell.y(), text);
     setFocus();
+    m_focusFromEditor = false;
     InvalidateCell(cell.x(), cell.y());
 }
 
@@ -673,11 +676,13 @@ bool TStringGrid::eventFilter(QObject* watched, QEvent* event) {
     }
     if (watched == m_editor && event->type() == QEvent::FocusOut && EditorMode() &&
         !(m_options & goAlwaysShowEditor)) {
-        // Clicking elsewhere in the program keeps what was typed.
+        // Clicking elsewhere in the program keeps what was typed, and leaves the grid.
         const QPoint cell = m_editorCell;
         const QString text = m_editor->text();
         if (text != Cells(cell.x(), cell.y()))
             SetEditText(cell.x(), cell.y(), text);
+        if (QApplication::focusWidget() != this)
+            GridExit();
     }
     return QAbstractScrollArea::eventFilter(watched, event);
 }
@@ -856,7 +861,7 @@ bool TStringGrid::focusNextPrevChild(bool next) {
 
 void TStringGrid::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
-    if (event->reason() != Qt::OtherFocusReason || !EditorMode())
+    if (!m_focusFromEditor)
         GridEnter();
     viewport()->update();
 }

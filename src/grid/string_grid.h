@@ -213,6 +213,7 @@ private:
     int m_moveTo = -1;
     QLineEdit* m_editor = nullptr;
     QPoint m_editorCell{-1, -1};
+    bool m_focusFromEditor = false;
     TCanvas* m_canvas = nullptr;
 };
 
