@@ -11,6 +11,7 @@
 #include "sizer/size_control.h"
 
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -250,6 +251,9 @@ void TForm1::FormActivate() {
 
 void TForm1::showEvent(QShowEvent* event) {
     THostForm::showEvent(event);
+    // Only a real showing counts, not the window manager restoring a minimised window.
+    if (event->spontaneous())
+        return;
     if (m_events.onShow)
         FormShow();
     if (m_events.onResize)
