@@ -886,10 +886,11 @@ void TFajny::mouseMoveEvent(QMouseEvent* event) {
         return;
     const int a = m_selectionAnchor, e = m_dragEndRow;
     if ((a <= r && r < e) || (e < r && r <= a)) {
+        // Shrinking toward the anchor: the rows passed drop out, the row under the pointer stays.
         for (int k = std::min(e, r); k <= std::max(e, r); ++k)
-            deselectRow(k);
-        if (r == a)
-            selectRow(a);
+            if (k != r)
+                deselectRow(k);
+        selectRow(r);
     } else if (r < a && a < e) {
         for (int k = a + 1; k <= e; ++k)
             deselectRow(k);

@@ -454,3 +454,32 @@ TEST(GridDrawing, TextOffsetsAndBevelsFollowTheSettings) {
     EXPECT_EQ(bevelled.pixelColor(cell.Left, cell.Top + 15), QColor(128, 128, 128)); // lowered: dark left
     EXPECT_EQ(bevelled.pixelColor(cell.Right - 1, cell.Top + 15), QColor(255, 255, 255));
 }
+
+TEST(GridMouse, RowSelectionFollowsTheMouse) {
+    auto grid = gridWith({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d"),
+                          QStringLiteral("e")});
+    grid->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect);
+    grid->show();
+    const auto at = [&](int row) { return QPoint(grid->CellRect(1, row).Left + 5, grid->CellRect(1, row).Top + 5); };
+    const auto selected = [&] {
+        std::vector<int> rows = grid->SelectedRows();
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    };
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, at(2));
+    QTest::mouseMove(grid->viewport(), at(4));
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, at(4));
+    EXPECT_EQ(selected(), (std::vector<int>{2, 3, 4}));
+    // Shrinking back toward the anchor drops rows again.
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, at(2));
+    QTest::mouseMove(grid->viewport(), at(5));
+    QTest::mouseMove(grid->viewport(), at(3));
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, at(3));
+    EXPECT_EQ(selected(), (std::vector<int>{2, 3}));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, at(5));
+    EXPECT_EQ(selected(), (std::vector<int>{2, 3, 5}));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, at(3));
+    EXPECT_EQ(selected(), (std::vector<int>{3, 4, 5}));
+    grid->RemoveRow(4);
+    EXPECT_EQ(selected(), (std::vector<int>{3, 4}));
+}
