@@ -165,7 +165,8 @@ void TStringGrid::setCells(int col, int row, const QString& text) {
     if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount())
         return;
     m_cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] = text;
-    InvalidateCell(col, row);
+    // One coalesced repaint: filling thousands of cells must not measure each one.
+    viewport()->update();
 }
 
 quintptr TStringGrid::Objects(int col, int row) const {
