@@ -1,13 +1,11 @@
 #include "main_window.h"
 
 #include "designer/fixed_elements_dialog.h"
-#include "controls/image.h"
-#include "controls/label.h"
-#include "controls/multi_bevel.h"
 #include "designer/pass_elements.h"
+#include "designer/pass_styling.h"
 #include "designer/pass_window.h"
-#include "imageset/image_set_window.h"
 #include "grid/sortable_grid.h"
+#include "imageset/image_set_window.h"
 #include "platform/color_panel.h"
 #include "platform/desktop.h"
 #include "platform/error_handler.h"
@@ -486,10 +484,8 @@ void TForm2::Nowy1Click() {
 }
 
 void TForm2::visibilityBoxClick(const QString& elementName, bool checked) {
-    if (!m_windows.Form1)
-        return;
-    if (TControl* element = m_windows.Form1->findControl(elementName))
-        element->setVisible(checked);
+    if (m_windows.Form1)
+        setElementVisible(*m_windows.Form1, elementName, checked);
 }
 
 void TForm2::Bit1Click() {
@@ -516,32 +512,13 @@ void TForm2::Bit2Click() {
 }
 
 void TForm2::RadioGroup1Click() {
-    TForm1* form = m_windows.Form1;
-    const int index = RadioGroup1->ItemIndex();
-    if (!form || index < 0 || index == kEmptyEntry)
-        return;
-    const TColor sample = pnlKolor->Color();
-    if (index < kFirstFrameEntry) {
-        if (TLabel* label = form->textLabels()[static_cast<std::size_t>(index)]) {
-            label->setFont(m_sampleFont);
-            label->setColor(sample);
-        }
-    } else if (index <= kBorderEntry) {
-        const int frame = index == kBorderEntry ? 0 : index - kFirstFrameEntry + 1;
-        if (TktMultiBevel* target = form->frame(frame))
-            target->setColor(sample);
-        framePanel(frame)->setColor(sample);
-    } else if (index == kWindowEntry) {
-        PanelForm1->setColor(sample);
-        form->setColor(PanelForm1->Color());
-    }
+    if (m_windows.Form1)
+        applySampleToEntry(*m_windows.Form1, *this, RadioGroup1->ItemIndex(), m_sampleFont, pnlKolor->Color());
 }
 
 void TForm2::frameWidthChange(int frame) {
-    if (!m_windows.Form1)
-        return;
-    if (TktMultiBevel* target = m_windows.Form1->frame(frame))
-        target->setBorderWidth(frameSpin(frame)->Value());
+    if (m_windows.Form1)
+        setFrameWidth(*m_windows.Form1, frame, frameSpin(frame)->Value());
 }
 
 TColorPanel* TForm2::framePanel(int frame) const {

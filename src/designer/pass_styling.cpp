@@ -1,0 +1,41 @@
+#include "pass_styling.h"
+
+#include "controls/label.h"
+#include "controls/multi_bevel.h"
+#include "pass_elements.h"
+#include "pass_window.h"
+#include "pass_window_host.h"
+
+namespace wendolarka {
+
+void setElementVisible(TForm1& form, const QString& elementName, bool visible) {
+    if (TControl* element = form.findControl(elementName))
+        element->setVisible(visible);
+}
+
+void applySampleToEntry(TForm1& form, IPassWindowHost& host, int entry, const TFont& sampleFont,
+                        TColor sampleColor) {
+    if (entry < 0 || entry >= kEmptyEntry)
+        return;
+    if (entry < kFirstFrameEntry) {
+        if (TLabel* label = form.textLabels()[static_cast<std::size_t>(entry)]) {
+            label->setFont(sampleFont);
+            label->setColor(sampleColor);
+        }
+    } else if (entry <= kBorderEntry) {
+        const int frame = entry == kBorderEntry ? 0 : entry - kFirstFrameEntry + 1;
+        if (TktMultiBevel* target = form.frame(frame))
+            target->setColor(sampleColor);
+        host.showFrameColor(frame, sampleColor);
+    } else {
+        host.showWindowColor(sampleColor);
+        form.setColor(host.windowColorShown());
+    }
+}
+
+void setFrameWidth(TForm1& form, int frame, int width) {
+    if (TktMultiBevel* target = form.frame(frame))
+        target->setBorderWidth(width);
+}
+
+} // namespace wendolarka
