@@ -42,9 +42,21 @@ private:
     QImage m_image;
 };
 
+// A picture kept as the bytes of its file, beside the image decoded from them.
+class TFileGraphic : public TGraphic {
+public:
+    QSize size() const override { return m_image.size(); }
+    QImage image() const override { return m_image; }
+    QByteArray fileData() const override { return m_data; }
+
+protected:
+    QByteArray m_data;
+    QImage m_image;
+};
+
 // A JPEG keeps the bytes it was read from and writes them back unchanged, so a
 // photo never loses quality on its way through the program.
-class TJPEGImage final : public TGraphic {
+class TJPEGImage final : public TFileGraphic {
 public:
     TJPEGImage() = default;
     // Throws "JPEG error #n".
@@ -53,16 +65,9 @@ public:
     static std::unique_ptr<TJPEGImage> fromImage(const QImage& image, int quality = 90);
     QString ClassName() const override { return QStringLiteral("TJPEGImage"); }
     std::unique_ptr<TGraphic> clone() const override { return std::make_unique<TJPEGImage>(*this); }
-    QSize size() const override { return m_image.size(); }
-    QImage image() const override { return m_image; }
-    QByteArray fileData() const override { return m_data; }
-
-private:
-    QByteArray m_data;
-    QImage m_image;
 };
 
-class TIcon final : public TGraphic {
+class TIcon final : public TFileGraphic {
 public:
     TIcon() = default;
     // Throws "Icon image is not valid".
@@ -70,13 +75,6 @@ public:
     static std::unique_ptr<TIcon> fromImage(const QImage& image);
     QString ClassName() const override { return QStringLiteral("TIcon"); }
     std::unique_ptr<TGraphic> clone() const override { return std::make_unique<TIcon>(*this); }
-    QSize size() const override { return m_image.size(); }
-    QImage image() const override { return m_image; }
-    QByteArray fileData() const override { return m_data; }
-
-private:
-    QByteArray m_data;
-    QImage m_image;
 };
 
 // An enhanced or placeable Windows metafile, kept as its bytes; its size comes

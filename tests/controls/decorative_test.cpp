@@ -19,6 +19,16 @@ struct Decor : ::testing::Test {
         f->SetBounds(0, 0, w, h);
         return f;
     }
+    // A frame that is only its coloured band, without bevels.
+    TktMultiBevel* bandOnly(TRect bounds, int borderWidth, TColor color) {
+        auto* f = form.createControl<TktMultiBevel>(QStringLiteral("Band"));
+        f->setBoundsRect(bounds);
+        f->setBevelInner(bstNone);
+        f->setBevelOuter(bstNone);
+        f->setBorderWidth(borderWidth);
+        f->setColor(color);
+        return f;
+    }
     static TColor px(const QImage& card, int x, int y) { return fromQColor(card.pixelColor(x, y)); }
 
     // Bounding box of the pixels for which `match` holds.
@@ -140,18 +150,9 @@ TEST_F(Decor, NothingToPaintAndTransparentBands) {
 TEST_F(Decor, SemiTransparentBandBlendsWithEachPixelBeneath) {
     // Vertical stripes under the frame: black on odd columns.
     for (int x = 1; x < 20; x += 2) {
-        auto* stripe = form.createControl<TktMultiBevel>(QStringLiteral("s"));
-        stripe->SetBounds(x, 0, 1, 15);
-        stripe->setBevelInner(bstNone);
-        stripe->setBevelOuter(bstNone);
-        stripe->setBorderWidth(1);
-        stripe->setColor(clBlack);
+        bandOnly(TRect::bounds(x, 0, 1, 15), 1, clBlack);
     }
-    auto* f = frame(20, 15);
-    f->setBevelInner(bstNone);
-    f->setBevelOuter(bstNone);
-    f->setBorderWidth(2);
-    f->setColor(clRed);
+    auto* f = bandOnly(TRect::bounds(0, 0, 20, 15), 2, clRed);
     f->setTransparence(trSemi);
     const QImage card = form.Snapshot();
     EXPECT_EQ(px(card, 10, 0), rgbColor(255, 128, 128)); // over white
@@ -162,11 +163,7 @@ TEST_F(Decor, SemiTransparentBandBlendsWithEachPixelBeneath) {
 }
 
 TEST_F(Decor, DitheredShadowOverAnEvenBackground) {
-    auto* f = frame(20, 15);
-    f->setBevelInner(bstNone);
-    f->setBevelOuter(bstNone);
-    f->setBorderWidth(2);
-    f->setColor(clBlue);
+    auto* f = bandOnly(TRect::bounds(0, 0, 20, 15), 2, clBlue);
     f->setShadowed(true);
     const QImage card = form.Snapshot();
     const TColor shade = Blend(0x808080, clWhite, 60);
@@ -178,12 +175,8 @@ TEST_F(Decor, DitheredShadowOverAnEvenBackground) {
 }
 
 TEST_F(Decor, PortraitShapeCutsItsCorners) {
-    auto* f = frame(40, 40);
+    auto* f = bandOnly(TRect::bounds(0, 0, 40, 40), 1, clRed);
     f->setShape(bspPortrait);
-    f->setBevelInner(bstNone);
-    f->setBevelOuter(bstNone);
-    f->setBorderWidth(1);
-    f->setColor(clRed);
     f->setEdgeSize(10);
     const QImage card = form.Snapshot();
     EXPECT_EQ(px(card, 0, 0), clWhite);   // the corner is cut
@@ -272,11 +265,7 @@ TEST_F(Decor, ShadowStylesCombineWithTheBackground) {
     const std::pair<TShadowStyle, TColor> styles[] = {
         {ssXOR, 0x7F7F7F}, {ssNot, clBlack}, {ssTransparent, clWhite}, {ssBlack, clBlack},
         {ssCopy, 0x808080}, {ssMask, 0x808080}, {ssMerge, clWhite}, {ssNotCopy, 0x7F7F7F}};
-    auto* f = frame(20, 15);
-    f->setBevelInner(bstNone);
-    f->setBevelOuter(bstNone);
-    f->setBorderWidth(2);
-    f->setColor(clBlue);
+    auto* f = bandOnly(TRect::bounds(0, 0, 20, 15), 2, clBlue);
     f->setShadowed(true);
     for (const auto& [style, expected] : styles) {
         f->setShadowStyle(style);
