@@ -3,7 +3,7 @@
 #include "controls/label_3d.h"
 #include "controls/multi_bevel.h"
 #include "controls/panel.h"
-#include "platform/form_setup.h"
+#include "widgets/form_setup.h"
 
 #include <QApplication>
 

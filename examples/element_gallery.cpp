@@ -3,7 +3,7 @@
 #include "controls/image.h"
 #include "controls/label.h"
 #include "controls/panel.h"
-#include "platform/form_setup.h"
+#include "widgets/form_setup.h"
 #include "sizer/size_control.h"
 
 #include <QApplication>

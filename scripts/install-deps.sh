@@ -9,7 +9,8 @@ packages=(
   libsqlite3-dev sqlite3 libjpeg62-turbo-dev
   libgtest-dev libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
-  xvfb xauth
+  xvfb xauth openbox xdotool imagemagick x11-apps
+  qt6-translations-l10n libjpeg-turbo-progs poppler-utils
 )
 
 missing=()

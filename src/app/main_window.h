@@ -77,7 +77,9 @@ public:
     void showFrameColor(int frame, TColor color) override;
     void showWindowColor(TColor color) override;
     void showFrameWidth(int frame, int width) override;
-    void showVisibility(const QString& checkBoxName, bool visible) override;
+    void showVisibility(const QString& elementName, bool visible) override;
+    // The check box that shows an element; none for an element without one.
+    QCheckBox* visibilityBox(const QString& elementName) const;
     TColor frameColorShown(int frame) const override;
     TColor windowColorShown() const override;
     int frameWidthShown(int frame) const override;
@@ -174,6 +176,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void FormCreate();
@@ -183,6 +186,7 @@ private:
     void createFontsPage();
     void createFramesPage();
     void createGridPage();
+    void keepOuterSize();
     QAction* addItem(QMenu* menu, const char* name, const QString& caption);
     // Runs a command through the common error handler.
     template <typename Handler>

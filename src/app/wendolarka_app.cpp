@@ -1,7 +1,7 @@
 #include "wendolarka_app.h"
 
-#include "database/find_dialog.h"
-#include "database/record_edit_window.h"
+#include "persons/find_dialog.h"
+#include "persons/record_edit_window.h"
 #include "designer/fixed_elements_dialog.h"
 #include "designer/pass_window.h"
 #include "help/help_window.h"
@@ -10,9 +10,14 @@
 #include "platform/application.h"
 #include "platform/desktop.h"
 #include "platform/error_handler.h"
-#include "platform/form_setup.h"
+#include "widgets/form_setup.h"
 #include "platform/qt_dialogs.h"
 #include "printing/print_window.h"
+#include "widgets/font_dialog.h"
+
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 namespace wendolarka {
 
@@ -27,7 +32,19 @@ WendolarkaApp::WendolarkaApp(IDialogs& dialogs, const IDesktop& desktop, const E
       m_fhelp(std::make_unique<TFhelp>()) {
     m_windows = {m_form2.data(), m_form3.get(), m_fdruk.get(),  m_finddlg.get(),
                  m_fedycja.get(), m_form1.get(), m_fukos.get(), m_fhelp.get()};
+    m_form1->setDesktop(&desktop);
     m_form2->setWindows(m_windows);
+}
+
+bool installPolishTranslations(QCoreApplication& application) {
+    auto* translator = new QTranslator(&application);
+    if (!translator->load(QLocale(QLocale::Polish, QLocale::Poland), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    return true;
 }
 
 WendolarkaApp::~WendolarkaApp() { delete m_form2.data(); }
@@ -41,7 +58,10 @@ int runWendolarka(int argc, char** argv) {
     // Other windows come and go; the program ends with the main window only.
     application.setQuitOnLastWindowClosed(false);
 
-    QtDialogs dialogs;
+    QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
+    installPolishTranslations(application);
+
+    QtDialogs dialogs([](const TFont& initial) { return TFontDialog::execute(initial, QApplication::activeWindow()); });
     QtDesktop desktop;
     ErrorHandler errors(dialogs);
     application.setErrorHandler(&errors);

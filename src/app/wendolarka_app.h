@@ -3,6 +3,7 @@
 #include "app_windows.h"
 #include "main_window.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <memory>
 
@@ -41,6 +42,10 @@ private:
     std::unique_ptr<TFhelp> m_fhelp;
     AppWindows m_windows;
 };
+
+// Qt's own dialogs (file, colour, message boxes) in Polish; false when the
+// translation files are not installed.
+bool installPolishTranslations(QCoreApplication& application);
 
 // Initialises the application, creates the windows and runs until the main window closes.
 int runWendolarka(int argc, char** argv);

@@ -1,5 +1,6 @@
 #include "image_codecs.h"
 
+#include <QTransform>
 #include <QtEndian>
 
 #include <csetjmp>
@@ -16,16 +17,27 @@ namespace {
 struct ErrorManager {
     jpeg_error_mgr base;
     std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
 };
 
 void onJpegError(j_common_ptr info) {
     auto* manager = reinterpret_cast<ErrorManager*>(info->err);
+    manager->message[0] = '\0';
+    (*info->err->format_message)(info, manager->message);
     std::longjmp(manager->jump, 1);
 }
 
 void silence(j_common_ptr, int) {}
 
-Exception jpegError(int code) { return Exception(QStringLiteral("JPEG error #%1").arg(code)); }
+// The decoder's number, as stored programs know it, and its own readable text.
+Exception jpegError(int code, const char* message) {
+    QString text = QStringLiteral("JPEG error #%1").arg(code);
+    if (message && *message)
+        text += QStringLiteral(": ") + QString::fromLocal8Bit(message);
+    return Exception(text);
+}
+
+constexpr unsigned kExifMarker = JPEG_APP0 + 1;
 
 // The codec state lives in the caller's frame: after a jump only objects that
 // were not changed as locals of the jumping function may be trusted.
@@ -33,6 +45,10 @@ struct DecodeContext {
     jpeg_decompress_struct info{};
     ErrorManager errors{};
     QImage image;
+    QByteArray exif;
+    bool tooLarge = false;
+    bool cmyk = false;
+    bool adobeInverted = false;
 };
 
 struct EncodeContext {
@@ -55,11 +71,24 @@ int runDecoder(const QByteArray& data, DecodeContext* c) {
     jpeg_create_decompress(&c->info);
     jpeg_mem_src(&c->info, reinterpret_cast<const unsigned char*>(data.constData()),
                  static_cast<unsigned long>(data.size()));
+    jpeg_save_markers(&c->info, kExifMarker, 0xFFFF);
     jpeg_read_header(&c->info, TRUE);
-    c->info.out_color_space = JCS_RGB;
+    if (!pictureSizeAllowed(c->info.image_width, c->info.image_height)) {
+        c->tooLarge = true;
+        jpeg_destroy_decompress(&c->info);
+        return -1;
+    }
+    for (jpeg_saved_marker_ptr m = c->info.marker_list; m; m = m->next)
+        if (m->marker == kExifMarker && m->data_length > 6 && std::memcmp(m->data, "Exif\0\0", 6) == 0)
+            c->exif = QByteArray(reinterpret_cast<const char*>(m->data) + 6, static_cast<qsizetype>(m->data_length - 6));
+    // Print and scanning workflows write four-component (CMYK or YCCK) files;
+    // the decoder hands those over as CMYK and they are made RGB here.
+    c->cmyk = c->info.jpeg_color_space == JCS_CMYK || c->info.jpeg_color_space == JCS_YCCK;
+    c->adobeInverted = c->info.saw_Adobe_marker;
+    c->info.out_color_space = c->cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_start_decompress(&c->info);
     c->image = QImage(static_cast<int>(c->info.output_width), static_cast<int>(c->info.output_height),
-                      QImage::Format_RGB888);
+                      c->cmyk ? QImage::Format_RGBX8888 : QImage::Format_RGB888);
     if (c->image.isNull()) {
         jpeg_destroy_decompress(&c->info);
         return -1;
@@ -99,13 +128,92 @@ int runEncoder(int quality, EncodeContext* c) {
     return 0;
 }
 
+// Four bytes per pixel C, M, Y, K become R, G, B. Adobe's writers store the
+// components inverted (255 = no ink).
+QImage cmykToRgb(const QImage& cmyk, bool inverted) {
+    QImage rgb(cmyk.size(), QImage::Format_RGB888);
+    for (int y = 0; y < cmyk.height(); ++y) {
+        const uchar* in = cmyk.constScanLine(y);
+        uchar* out = rgb.scanLine(y);
+        for (int x = 0; x < cmyk.width(); ++x, in += 4, out += 3) {
+            const int k = inverted ? in[3] : 255 - in[3];
+            for (int i = 0; i < 3; ++i) {
+                const int ink = inverted ? in[i] : 255 - in[i];
+                out[i] = static_cast<uchar>((ink * k + 127) / 255);
+            }
+        }
+    }
+    return rgb;
+}
+
 } // namespace
+
+bool pictureSizeAllowed(qint64 width, qint64 height) {
+    return width >= 0 && height >= 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
+           width * height <= kMaxPicturePixels;
+}
+
+Exception pictureSizeError(qint64 width, qint64 height) {
+    return Exception(QStringLiteral("Obraz ma wymiary, jakich nie ma żaden obraz: %1 × %2 pikseli.")
+                         .arg(width)
+                         .arg(height));
+}
+
+int exifOrientation(const QByteArray& tiff) {
+    // A TIFF header (byte order, 42, offset of the first directory), then the
+    // directory's 12-byte entries; tag 0x0112 holds the orientation as a short.
+    if (tiff.size() < 8)
+        return 1;
+    const auto* p = reinterpret_cast<const uchar*>(tiff.constData());
+    const bool little = p[0] == 'I' && p[1] == 'I';
+    if (!little && !(p[0] == 'M' && p[1] == 'M'))
+        return 1;
+    const auto u16 = [&](qsizetype at) -> quint32 {
+        return little ? qFromLittleEndian<quint16>(p + at) : qFromBigEndian<quint16>(p + at);
+    };
+    const auto u32 = [&](qsizetype at) -> quint32 {
+        return little ? qFromLittleEndian<quint32>(p + at) : qFromBigEndian<quint32>(p + at);
+    };
+    if (u16(2) != 42)
+        return 1;
+    const quint64 directory = u32(4);
+    if (directory + 2 > static_cast<quint64>(tiff.size()))
+        return 1;
+    const quint32 entries = u16(static_cast<qsizetype>(directory));
+    for (quint32 i = 0; i < entries; ++i) {
+        const quint64 entry = directory + 2 + 12ull * i;
+        if (entry + 12 > static_cast<quint64>(tiff.size()))
+            break;
+        if (u16(static_cast<qsizetype>(entry)) == 0x0112) {
+            const quint32 value = u16(static_cast<qsizetype>(entry + 8));
+            return value >= 1 && value <= 8 ? static_cast<int>(value) : 1;
+        }
+    }
+    return 1;
+}
+
+QImage applyOrientation(const QImage& image, int orientation) {
+    switch (orientation) {
+    case 2: return image.mirrored(true, false);
+    case 3: return image.mirrored(true, true);
+    case 4: return image.mirrored(false, true);
+    case 5: return image.transformed(QTransform(0, 1, 1, 0, 0, 0)); // transpose
+    case 6: return image.transformed(QTransform().rotate(90));
+    case 7: return image.transformed(QTransform(0, -1, -1, 0, 0, 0)); // transverse
+    case 8: return image.transformed(QTransform().rotate(270));
+    default: return image;
+    }
+}
 
 QImage decodeJpeg(const QByteArray& data) {
     DecodeContext context;
-    if (const int code = runDecoder(data, &context))
-        throw jpegError(code);
-    return std::move(context.image);
+    if (const int code = runDecoder(data, &context)) {
+        if (context.tooLarge)
+            throw pictureSizeError(context.info.image_width, context.info.image_height);
+        throw jpegError(code, context.errors.message);
+    }
+    QImage image = context.cmyk ? cmykToRgb(context.image, context.adobeInverted) : std::move(context.image);
+    return applyOrientation(image, exifOrientation(context.exif));
 }
 
 QByteArray encodeJpeg(const QImage& image, int quality) {
@@ -115,7 +223,7 @@ QByteArray encodeJpeg(const QImage& image, int quality) {
     const QByteArray data(reinterpret_cast<const char*>(context.buffer), static_cast<qsizetype>(context.size));
     std::free(context.buffer);
     if (code)
-        throw jpegError(code);
+        throw jpegError(code, context.errors.message);
     return data;
 }
 

@@ -7,9 +7,23 @@
 
 namespace wendolarka {
 
-// Decodes JPEG file data; throws Exception("JPEG error #n") with the decoder's
-// message number when the data is not a JPEG it can read.
+// The largest pictures the program takes: larger claims in a header are damage
+// or hostility, and are refused before anything is allocated.
+inline constexpr qint64 kMaxPictureSide = 65535;
+inline constexpr qint64 kMaxPicturePixels = 100'000'000;
+bool pictureSizeAllowed(qint64 width, qint64 height);
+Exception pictureSizeError(qint64 width, qint64 height);
+
+// Decodes JPEG file data, RGB, greyscale and CMYK/YCCK alike, turned upright by
+// its EXIF orientation. Throws Exception("JPEG error #n: <decoder's text>")
+// when the data is not a JPEG it can read, and the size error for a header
+// claiming a size no picture has.
 QImage decodeJpeg(const QByteArray& data);
+
+// The EXIF orientation (1-8) of the TIFF block of an APP1 "Exif" segment; 1 when absent.
+int exifOrientation(const QByteArray& tiff);
+// Turns an image as stored into the image as seen, by its EXIF orientation.
+QImage applyOrientation(const QImage& image, int orientation);
 
 // Baseline sequential JFIF, three colour components, at the given quality.
 QByteArray encodeJpeg(const QImage& image, int quality = 90);

@@ -34,6 +34,8 @@ std::unique_ptr<TBitmap> TBitmap::fromFileData(const QByteArray& bmp) {
         image = readWithQt(bmp, "BMP");
     if (image.isNull())
         throw Exception(QStringLiteral("Bitmap image is not valid"));
+    if (!pictureSizeAllowed(image.width(), image.height()))
+        throw pictureSizeError(image.width(), image.height());
     return std::make_unique<TBitmap>(std::move(image));
 }
 
@@ -61,6 +63,8 @@ std::unique_ptr<TIcon> TIcon::fromFileData(const QByteArray& ico) {
         image = readWithQt(ico, "ICO");
     if (image.isNull())
         throw Exception(QStringLiteral("Icon image is not valid"));
+    if (!pictureSizeAllowed(image.width(), image.height()))
+        throw pictureSizeError(image.width(), image.height());
     auto icon = std::make_unique<TIcon>();
     icon->m_data = ico;
     icon->m_image = std::move(image);
@@ -87,8 +91,12 @@ std::unique_ptr<TMetafile> TMetafile::fromFileData(const QByteArray& data) {
         const qint32 devWidth = readLE<qint32>(data, 72), devHeight = readLE<qint32>(data, 76);
         const qint32 mmWidth = readLE<qint32>(data, 80), mmHeight = readLE<qint32>(data, 84);
         if (mmWidth > 0 && mmHeight > 0) {
-            meta->m_size = QSize(static_cast<int>((right - left) * static_cast<qint64>(devWidth) / (mmWidth * 100)),
-                                 static_cast<int>((bottom - top) * static_cast<qint64>(devHeight) / (mmHeight * 100)));
+            // Wide enough for any header a file may claim.
+            const qint64 width = (static_cast<qint64>(right) - left) * devWidth / (static_cast<qint64>(mmWidth) * 100);
+            const qint64 height = (static_cast<qint64>(bottom) - top) * devHeight / (static_cast<qint64>(mmHeight) * 100);
+            if (!pictureSizeAllowed(width, height))
+                throw pictureSizeError(width, height);
+            meta->m_size = QSize(static_cast<int>(width), static_cast<int>(height));
             meta->m_enhanced = true;
             return meta;
         }
@@ -100,9 +108,12 @@ std::unique_ptr<TMetafile> TMetafile::fromFileData(const QByteArray& data) {
             checksum ^= readLE<quint16>(data, i * 2);
         const quint16 inch = readLE<quint16>(data, 14);
         if (checksum == readLE<quint16>(data, 20) && inch > 0) {
-            const int w = readLE<qint16>(data, 10) - readLE<qint16>(data, 6);
-            const int h = readLE<qint16>(data, 12) - readLE<qint16>(data, 8);
-            meta->m_size = QSize(w * 96 / inch, h * 96 / inch);
+            const qint64 w = static_cast<qint64>(readLE<qint16>(data, 10)) - readLE<qint16>(data, 6);
+            const qint64 h = static_cast<qint64>(readLE<qint16>(data, 12)) - readLE<qint16>(data, 8);
+            const qint64 width = w * 96 / inch, height = h * 96 / inch;
+            if (!pictureSizeAllowed(width, height))
+                throw pictureSizeError(width, height);
+            meta->m_size = QSize(static_cast<int>(width), static_cast<int>(height));
             return meta;
         }
     }

@@ -12,6 +12,17 @@ namespace {
 bool holdsRealError(int code) { return code != SQLITE_OK && code != SQLITE_ROW && code != SQLITE_DONE; }
 } // namespace
 
+QByteArray encodeText(const QString& text) {
+    try {
+        return cp1250::encode(text);
+    } catch (const cp1250::EUnencodable& e) {
+        throw ESQLiteException(
+            QStringLiteral("Text cannot be stored in the database code page: character U+%1 at position %2")
+                .arg(QString::number(e.character().unicode(), 16).toUpper().rightJustified(4, u'0'))
+                .arg(e.position()));
+    }
+}
+
 void raiseError(sqlite3* db, const QString& message, const QString& sql) {
     if (db && holdsRealError(sqlite3_errcode(db))) {
         // The engine quotes our own code-page text back in its messages.
@@ -46,7 +57,7 @@ void bindParams(sqlite3* db, sqlite3_stmt* statement, const QString& sql, const 
         } else if (const auto* real = std::get_if<double>(&param)) {
             rc = sqlite3_bind_double(statement, index, *real);
         } else if (const auto* text = std::get_if<QString>(&param)) {
-            const QByteArray bytes = cp1250::encode(*text);
+            const QByteArray bytes = encodeText(*text);
             rc = sqlite3_bind_text(statement, index, bytes.constData(), static_cast<int>(bytes.size()),
                                    SQLITE_TRANSIENT);
         } else if (const auto* blob = std::get_if<QByteArray>(&param)) {
@@ -108,7 +119,7 @@ public:
 
     void Execute(const QString& sql) override { Execute(sql, {}); }
     void Execute(const QString& sql, const SqlParams& params) override {
-        const QByteArray bytes = cp1250::encode(sql);
+        const QByteArray bytes = encodeText(sql);
         Statement statement =
             prepare(m_db.get(), sql, bytes, QStringLiteral("Error executing SQL"));
         bindParams(m_db.get(), statement.get(), sql, params);
@@ -129,7 +140,7 @@ public:
     void WriteBlob(const QString& sql, TMemoryStream& stream) override {
         if (!sql.contains(u'?'))
             raiseError(m_db.get(), QStringLiteral("SQL must include a ? parameter"), sql);
-        const QByteArray bytes = cp1250::encode(sql);
+        const QByteArray bytes = encodeText(sql);
         const QString cannotPrepare = QStringLiteral("Could not prepare SQL statement");
         Statement statement = prepare(m_db.get(), sql, bytes, cannotPrepare);
         const qint64 size = stream.Size();

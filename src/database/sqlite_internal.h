@@ -14,6 +14,10 @@ struct StatementFinalizer {
 // Finalized on every path out of the scope that prepared it.
 using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
 
+// The code-page bytes of SQL text or a value; a character the code page cannot
+// hold is this layer's own error, reported in its language.
+QByteArray encodeText(const QString& text);
+
 // message, and when the engine holds a real error: ` "sql" : engine message`.
 [[noreturn]] void raiseError(sqlite3* db, const QString& message, const QString& sql);
 

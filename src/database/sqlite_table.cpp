@@ -72,7 +72,7 @@ int kindFromDeclaredType(const char* declared) {
 class SQLiteTable final : public ISQLiteTable {
 public:
     SQLiteTable(sqlite3* db, const QString& sql, const SqlParams& params) {
-        const QByteArray bytes = cp1250::encode(sql);
+        const QByteArray bytes = encodeText(sql);
         Statement statement = prepare(db, sql, bytes, QStringLiteral("Error executing SQL"));
         bindParams(db, statement.get(), sql, params);
         sqlite3_stmt* st = statement.get();

@@ -21,22 +21,10 @@ constexpr int kBorderEntry = 16;
 constexpr int kWindowEntry = 17;
 constexpr int kEmptyEntry = 18;
 
-struct VisibilityBinding {
-    const char* element;
-    const char* checkBox;
-};
-
-// Which check box of the "Elementy widoczne" page shows which element.
-constexpr std::array<VisibilityBinding, 18> kVisibilityBindings = {{
-    {"lblTytul", "CheckBoxTytul"},       {"lblImie", "CheckBoxImie"},
-    {"lblNazwisko", "CheckBoxNazwisko"}, {"lblPriorytet", "CheckBoxPriorytet"},
-    {"lblIndex", "CheckBoxIndex"},       {"Image11", "CheckBoxFoto"},
-    {"lblAdres1", "CheckBoxAdres1"},     {"lblAdres2", "CheckBoxAdres2"},
-    {"lblTelefon1", "CheckBoxTelefon1"}, {"lblTelefon2", "CheckBoxTelefon2"},
-    {"lblusluga1", "CheckBoxUsluga1"},   {"lblUsluga2", "CheckBoxUsluga2"},
-    {"Ramka1", "CheckBoxRamka1"},        {"Ramka2", "CheckBoxRamka2"},
-    {"Ramka3", "CheckBoxRamka3"},        {"Ramka4", "CheckBoxRamka4"},
-    {"Ramka5", "CheckBoxRamka5"},        {"Rama0", "CheckBoxObramowanie"},
-}};
+// The elements the user switches on and off, in the order the window reports them.
+constexpr std::array<const char*, 18> kSwitchableElements = {
+    "lblTytul",  "lblImie",   "lblNazwisko", "lblPriorytet", "lblIndex",   "Image11",
+    "lblAdres1", "lblAdres2", "lblTelefon1", "lblTelefon2",  "lblusluga1", "lblUsluga2",
+    "Ramka1",    "Ramka2",    "Ramka3",      "Ramka4",       "Ramka5",     "Rama0"};
 
 } // namespace wendolarka

@@ -6,14 +6,13 @@
 #include "controls/multi_bevel.h"
 #include "pass_elements.h"
 #include "pass_window_host.h"
-#include "platform/form_setup.h"
+#include "widgets/form_setup.h"
 #include "sample_pictures.h"
 #include "sizer/size_control.h"
 
 #include <QCloseEvent>
 #include <QShowEvent>
-#include <QGuiApplication>
-#include <QScreen>
+#include "platform/desktop.h"
 
 #include <cmath>
 
@@ -182,10 +181,9 @@ QString TForm1::sizeReadout(int width, int height, int pixelsPerInch) {
 }
 
 void TForm1::ShowCentred() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+    static const QtDesktop systemDesktop;
+    const IDesktop& desktop = m_desktop ? *m_desktop : systemDesktop;
+    move(centredOn(desktop.Screen(), size()));
     show();
     raise();
 }
@@ -212,19 +210,20 @@ void TForm1::FormShow() {
         label->setAutoSize(false);
         label->setWordWrap(false);
     }
-    if (!m_host)
+    IPassWindowHost* const mainWindow = host();
+    if (!mainWindow)
         return;
-    m_host->closeImageSetWindow();
+    mainWindow->closeImageSetWindow();
     for (int k = 0; k < 6; ++k)
         if (const TktMultiBevel* f = frame(k))
-            m_host->showFrameColor(k, f->Color());
-    m_host->showWindowColor(Color());
+            mainWindow->showFrameColor(k, f->Color());
+    mainWindow->showWindowColor(Color());
     for (int k = 0; k < 6; ++k)
         if (const TktMultiBevel* f = frame(k))
-            m_host->showFrameWidth(k, f->BorderWidth());
-    for (const auto& binding : kVisibilityBindings)
-        if (const TControl* element = findControl(QString::fromLatin1(binding.element)))
-            m_host->showVisibility(QString::fromLatin1(binding.checkBox), element->Visible());
+            mainWindow->showFrameWidth(k, f->BorderWidth());
+    for (const char* name : kSwitchableElements)
+        if (const TControl* element = findControl(QString::fromLatin1(name)))
+            mainWindow->showVisibility(element->Name(), element->Visible());
 }
 
 void TForm1::FormResize() { setWindowTitle(sizeReadout(width(), height(), m_pixelsPerInch)); }
@@ -232,21 +231,24 @@ void TForm1::FormResize() { setWindowTitle(sizeReadout(width(), height(), m_pixe
 void TForm1::FormClose() { delete SizeControl1.data(); }
 
 void TForm1::FormActivate() {
+    // One sizer per window: a second one would watch the same events.
+    delete SizeControl1.data();
     auto* sizer = new TSizeControl(this);
     sizer->setObjectName(QStringLiteral("SizeControl1"));
     sizer->setGridSize(19);
     sizer->setSnapToGrid(false);
     sizer->setMouseButtons(mouseButtons({mbLeft}));
     SizeControl1 = sizer;
-    if (!m_host)
+    IPassWindowHost* const mainWindow = host();
+    if (!mainWindow)
         return;
-    setColor(m_host->windowColorShown());
+    setColor(mainWindow->windowColorShown());
     for (int k = 0; k < 6; ++k)
         if (TktMultiBevel* f = frame(k))
-            f->setColor(m_host->frameColorShown(k));
+            f->setColor(mainWindow->frameColorShown(k));
     for (int k = 0; k < 6; ++k)
         if (TktMultiBevel* f = frame(k))
-            f->setBorderWidth(m_host->frameWidthShown(k));
+            f->setBorderWidth(mainWindow->frameWidthShown(k));
 }
 
 void TForm1::showEvent(QShowEvent* event) {

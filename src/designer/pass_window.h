@@ -7,6 +7,7 @@
 
 namespace wendolarka {
 
+class IDesktop;
 class IPassWindowHost;
 class TImage;
 class TLabel;
@@ -26,7 +27,15 @@ public:
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
-    void setHost(IPassWindowHost* host) { m_host = host; }
+    // The main window: held guarded, so a window that outlives it stops asking it.
+    template <typename Host>
+    void setHost(Host* host) {
+        m_hostObject = host;
+        m_host = host;
+    }
+    IPassWindowHost* host() const { return m_hostObject ? m_host : nullptr; }
+    // Where "the screen" is for centring; the system's primary screen by default.
+    void setDesktop(const IDesktop* desktop) { m_desktop = desktop; }
 
     // Throws the elements away and builds the standard layout, window settings included.
     void LoadStandardLayout();
@@ -90,7 +99,9 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    QPointer<QObject> m_hostObject;
     IPassWindowHost* m_host = nullptr;
+    const IDesktop* m_desktop = nullptr;
     int m_pixelsPerInch = 96;
     Events m_events;
 };

@@ -16,7 +16,7 @@ public:
     virtual void showFrameColor(int frame, TColor color) = 0;
     virtual void showWindowColor(TColor color) = 0;
     virtual void showFrameWidth(int frame, int width) = 0;
-    virtual void showVisibility(const QString& checkBoxName, bool visible) = 0;
+    virtual void showVisibility(const QString& elementName, bool visible) = 0;
     virtual TColor frameColorShown(int frame) const = 0;
     virtual TColor windowColorShown() const = 0;
     virtual int frameWidthShown(int frame) const = 0;

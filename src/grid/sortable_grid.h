@@ -1,5 +1,6 @@
 #pragma once
 
+#include "grid_sorting.h"
 #include "string_grid.h"
 
 #include <QImage>
@@ -10,20 +11,10 @@
 namespace wendolarka {
 
 enum THandleFixed { hfNot, hfYes };
-enum TMSortType { soString, soStringCaseSensitive };
-enum TSortDirection { sdAscending, sdDescending };
 enum TSortSymbol { sgNone, sgArrow, sgGlyph, sgCustom };
 enum TCellBevelStyle { cbNone, cbRaised, cbLowered };
 enum TVertAlignment { taTopJustify, taBottomJustify, taMiddle };
-enum TSortKind { skAuto, skText, skNumber, skDateTime, skTime, skCustom };
 enum TPrintOrientation { poPortrait, poLandscape };
-
-struct TSortOptions {
-    TSortKind Kind = skAuto;
-    TSortDirection Direction = sdAscending;
-    bool CaseSensitive = false;
-    std::function<int(const QString&, const QString&)> CompareProc;
-};
 
 struct TSortedListEntry {
     QString text;
@@ -197,9 +188,10 @@ public:
 
     // The default format of a cell of row `row`, as drawing and FitColumn start from it.
     TFormatOptions DefaultFormat(int row, const TFont& font, const TBrush& brush) const;
-    // A saved-size entry: kind 1 a row, 2 a column.
+    enum class Axis { Row = 1, Column = 2 };
+    // The size a hidden row or column had.
     struct SavedSize {
-        int kind;
+        Axis kind;
         int index;
         int size;
     };
@@ -227,14 +219,14 @@ protected:
 private:
     bool validRowRange(int first, int last) const;
     bool validColumnRange(int first, int last) const;
-    void hideRange(int kind, int first, int last);
-    void showRange(int kind, int first, int last);
+    void hideRange(Axis kind, int first, int last);
+    void showRange(Axis kind, int first, int last);
     void insertRow(int row, int entryThreshold);
     void insertColumn(int col, int entryThreshold);
-    void shiftEntries(int kind, int from, int delta);
-    void dropEntry(int kind, int index);
-    int sizeOf(int kind, int index) const;
-    void setSizeOf(int kind, int index, int size);
+    void shiftEntries(Axis kind, int from, int delta);
+    void dropEntry(Axis kind, int index);
+    int sizeOf(Axis kind, int index) const;
+    void setSizeOf(Axis kind, int index, int size);
     bool isFooterRow(int row) const { return row > RowCount() - m_footerRows - 1; }
     void loadSortSymbol();
     void repaintTitleRow() { InvalidateRow(0); }

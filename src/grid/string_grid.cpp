@@ -1,6 +1,8 @@
 #include "string_grid.h"
 
 #include <QKeyEvent>
+#include "widgets/cp1250_validator.h"
+
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
@@ -613,6 +615,7 @@ void TStringGrid::showEditor() {
     if (!m_editor) {
         m_editor = new QLineEdit(viewport());
         m_editor->setFrame(false);
+        m_editor->setValidator(new TCp1250Validator(m_editor));
         m_editor->installEventFilter(this);
     }
     m_editorCell = {m_col, m_row};

@@ -8,17 +8,27 @@ namespace wendolarka {
 QString messageDlgTitle(TMsgDlgType type) {
     switch (type) {
     case TMsgDlgType::mtWarning:
-        return QStringLiteral("Warning");
+        return QStringLiteral("Ostrzeżenie");
     case TMsgDlgType::mtError:
-        return QStringLiteral("Error");
+        return QStringLiteral("Błąd");
     case TMsgDlgType::mtInformation:
-        return QStringLiteral("Information");
+        return QStringLiteral("Informacja");
     case TMsgDlgType::mtConfirmation:
-        return QStringLiteral("Confirm");
+        return QStringLiteral("Potwierdź");
     case TMsgDlgType::mtCustom:
         break;
     }
     return QCoreApplication::applicationName();
+}
+
+TModalResult escapeResult(TMsgDlgButtons buttons) {
+    if (buttons & mbCancel)
+        return mrCancel;
+    if (buttons & mbNo)
+        return mrNo;
+    if (buttons & mbOK)
+        return mrOk;
+    return mrNone;
 }
 
 QStringList toNameFilters(const QString& filter) {

@@ -57,6 +57,10 @@ public:
     virtual void ShowError(const QString& text) = 0;
 };
 
+// What Esc answers in a typed box: Cancel, or No when there is no Cancel, or OK
+// when there is neither; mrNone when the box has none of the three.
+TModalResult escapeResult(TMsgDlgButtons buttons);
+
 // The title a typed box carries.
 QString messageDlgTitle(TMsgDlgType type);
 

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
-#include <QFontDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
@@ -64,13 +63,13 @@ struct ButtonKind {
 };
 
 constexpr std::array<ButtonKind, 7> kButtons = {{
-    {mbYes, mrYes, "&Yes", QMessageBox::YesRole},
-    {mbNo, mrNo, "&No", QMessageBox::NoRole},
+    {mbYes, mrYes, "&Tak", QMessageBox::YesRole},
+    {mbNo, mrNo, "&Nie", QMessageBox::NoRole},
     {mbOK, mrOk, "OK", QMessageBox::AcceptRole},
-    {mbCancel, mrCancel, "Cancel", QMessageBox::RejectRole},
-    {mbAbort, mrAbort, "&Abort", QMessageBox::RejectRole},
-    {mbRetry, mrRetry, "&Retry", QMessageBox::AcceptRole},
-    {mbIgnore, mrIgnore, "&Ignore", QMessageBox::AcceptRole},
+    {mbCancel, mrCancel, "Anuluj", QMessageBox::RejectRole},
+    {mbAbort, mrAbort, "&Przerwij", QMessageBox::RejectRole},
+    {mbRetry, mrRetry, "Ponów &próbę", QMessageBox::AcceptRole},
+    {mbIgnore, mrIgnore, "&Ignoruj", QMessageBox::AcceptRole},
 }};
 
 } // namespace
@@ -84,11 +83,7 @@ std::optional<FileDialogResult> QtDialogs::SaveFile(const FileDialogOptions& opt
 }
 
 std::optional<TFont> QtDialogs::ChooseFont(const TFont& initial) {
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, initial.toQFont(), QApplication::activeWindow());
-    if (!ok)
-        return std::nullopt;
-    return TFont::fromQFont(chosen, initial.Color(), initial);
+    return m_chooseFont ? m_chooseFont(initial) : std::nullopt;
 }
 
 std::optional<TColor> QtDialogs::ChooseColor(TColor initial) {
@@ -106,28 +101,24 @@ bool QtDialogs::PrinterSetup(QPrinter& printer) {
 TModalResult QtDialogs::MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons) {
     QMessageBox box(iconFor(type), messageDlgTitle(type), text, QMessageBox::NoButton,
                     QApplication::activeWindow());
+    if ((buttons & (mbYes | mbNo | mbOK | mbCancel | mbAbort | mbRetry | mbIgnore)) == 0)
+        buttons = mbOK;
     std::vector<std::pair<QAbstractButton*, TModalResult>> added;
-    QAbstractButton* escape = nullptr;
-    QAbstractButton* noButton = nullptr;
+    const TModalResult onEscape = escapeResult(buttons);
     for (const auto& kind : kButtons) {
         if (!(buttons & kind.button))
             continue;
-        QPushButton* button = box.addButton(QString::fromLatin1(kind.caption), kind.role);
+        QPushButton* button = box.addButton(QString::fromUtf8(kind.caption), kind.role);
         added.emplace_back(button, kind.result);
-        if (kind.result == mrCancel)
-            escape = button;
-        if (kind.result == mrNo)
-            noButton = button;
+        if (kind.result == onEscape)
+            box.setEscapeButton(button);
     }
-    if (added.empty())
-        added.emplace_back(box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole), mrOk);
-    box.setEscapeButton(escape ? escape : noButton);
     box.setDefaultButton(qobject_cast<QPushButton*>(added.front().first));
     box.exec();
     for (const auto& [button, result] : added)
         if (box.clickedButton() == button)
             return result;
-    return mrCancel;
+    return onEscape;
 }
 
 void QtDialogs::ShowMessage(const QString& text) {

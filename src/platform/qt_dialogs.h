@@ -2,11 +2,17 @@
 
 #include "dialogs.h"
 
+#include <functional>
+
 namespace wendolarka {
 
 // The real dialogs, modal to the active window.
 class QtDialogs final : public IDialogs {
 public:
+    // The font dialog is the program's own window, built above this layer.
+    using FontChooser = std::function<std::optional<TFont>(const TFont& initial)>;
+    explicit QtDialogs(FontChooser chooseFont) : m_chooseFont(std::move(chooseFont)) {}
+
     std::optional<FileDialogResult> OpenFile(const FileDialogOptions& options) override;
     std::optional<FileDialogResult> SaveFile(const FileDialogOptions& options) override;
     std::optional<TFont> ChooseFont(const TFont& initial) override;
@@ -15,6 +21,9 @@ public:
     TModalResult MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons) override;
     void ShowMessage(const QString& text) override;
     void ShowError(const QString& text) override;
+
+private:
+    FontChooser m_chooseFont;
 };
 
 } // namespace wendolarka

@@ -61,7 +61,7 @@ TSizeControl::TSizeControl(QObject* owner) : QWidget(&requireHost(owner)), m_hos
             m_container = root();
         if (doomed == m_target) {
             m_target = nullptr;
-            m_dragMode = 0;
+            m_dragMode = TDragMode::None;
             hide();
         }
     });
@@ -154,7 +154,7 @@ void TSizeControl::setTarget(TControl* newTarget) {
         m_container = m_target->Parent();
         placeOverTarget();
         if (m_enabled) {
-            m_dragMode = 0;
+            m_dragMode = TDragMode::None;
             raise();
             show();
             setFocus(Qt::OtherFocusReason);
@@ -202,6 +202,11 @@ bool TSizeControl::eventFilter(QObject* watched, QEvent* event) {
             pickByMouse(mouse->position().toPoint());
         return false;
     }
+    case QEvent::MouseButtonRelease:
+        // A quick click can be over before the posted pick arrives; then the
+        // pick selects but starts no drag.
+        m_pickHeld = false;
+        return false;
     case QEvent::WindowActivate:
         if (m_target)
             SetFocus();
@@ -246,6 +251,7 @@ void TSizeControl::pickByMouse(QPoint p) {
         return;
     }
     m_approved = true;
+    m_pickHeld = true;
     QCoreApplication::postEvent(this, new PickEvent(p - chosen->hostOffset()));
 }
 
@@ -263,6 +269,9 @@ void TSizeControl::handlePick(QPoint targetPoint) {
     if (!m_target)
         return;
     hitTest(targetPoint);
+    if (!m_pickHeld)
+        return;
+    m_pickHeld = false;
     for (TMouseButton b : {mbLeft, mbRight, mbMiddle})
         if (m_mouseButtons & (1u << b)) {
             pressAt(b, targetPoint);
@@ -308,51 +317,52 @@ void TSizeControl::hitTest(QPoint p) {
                     return;
                 }
         }
-        m_hitKind = 0;
+        m_hitKind = THitKind::Inside;
         setCursorTo((aligned || m_actions == caSizeOnly) ? crArrow : crNSEW);
         return;
     }
     if (m_actions == caMoveOnly && !aligned) {
-        m_hitKind = 0;
+        m_hitKind = THitKind::Inside;
         setCursorTo(crNSEW);
         return;
     }
     if (m_actions == caSizeOnly && !aligned && (p.x() < 5 || p.y() < 5)) {
-        m_hitKind = 0;
+        m_hitKind = THitKind::Inside;
         setCursorTo(crArrow);
         return;
     }
     if (m_actions == caMoveOnly && aligned) {
-        m_hitKind = 0;
+        m_hitKind = THitKind::Inside;
         setCursorTo(crArrow);
         return;
     }
-    m_hitKind = 0;
+    m_hitKind = THitKind::Inside;
     const bool left = p.x() <= 4, right = p.x() > w - 5, top = p.y() <= 4, bottom = p.y() > h - 5;
-    int kind = 0;
-    if (left && top) kind = 2;
-    else if (right && top) kind = 4;
-    else if (right && bottom) kind = 6;
-    else if (left && bottom) kind = 8;
-    else if (left) kind = 1;
-    else if (top) kind = 3;
-    else if (right) kind = 5;
-    else if (bottom) kind = 7;
-    if (kind == 0)
+    using enum THitKind;
+    THitKind kind = Inside;
+    if (left && top) kind = TopLeft;
+    else if (right && top) kind = TopRight;
+    else if (right && bottom) kind = BottomRight;
+    else if (left && bottom) kind = BottomLeft;
+    else if (left) kind = Left;
+    else if (top) kind = Top;
+    else if (right) kind = Right;
+    else if (bottom) kind = Bottom;
+    if (kind == Inside)
         return;
     if (aligned) {
         const TAlign a = m_target->Align();
-        const bool allowed = (kind == 7 && a == alTop) || (kind == 3 && a == alBottom) ||
-                             (kind == 5 && a == alLeft) || (kind == 1 && a == alRight);
+        const bool allowed = (kind == Bottom && a == alTop) || (kind == Top && a == alBottom) ||
+                             (kind == Right && a == alLeft) || (kind == Left && a == alRight);
         if (!allowed)
             return;
     }
     m_hitKind = kind;
-    setCursorTo(kKindCursors[kind]);
+    setCursorTo(kKindCursors[static_cast<int>(kind)]);
 }
 
 void TSizeControl::pressAt(TMouseButton button, QPoint p) {
-    m_dragMode = 0;
+    m_dragMode = TDragMode::None;
     if (!(m_mouseButtons & (1u << button)) || !m_target)
         return;
     auto* container = dynamic_cast<TWinControl*>(m_target);
@@ -369,12 +379,12 @@ void TSizeControl::pressAt(TMouseButton button, QPoint p) {
             hitTest(p);
         }
     }
-    if (m_hitKind != 0) {
-        m_dragMode = 1;
+    if (m_hitKind != THitKind::Inside) {
+        m_dragMode = TDragMode::Resize;
     } else {
         if (isAligned() || m_cursor != crNSEW)
             return;
-        m_dragMode = 2;
+        m_dragMode = TDragMode::Move;
     }
     m_pressPoint = p;
     m_dragRect = screenRect();
@@ -385,15 +395,15 @@ void TSizeControl::pressAt(TMouseButton button, QPoint p) {
     const int L = s.Left, T = s.Top, W = s.Width(), H = s.Height();
     TRect clip = m_container->ClientRect();
     switch (m_hitKind) {
-    case 1: clip.Right = L + W - m_minWidth; break;
-    case 2: clip.Right = L + W - m_minWidth; clip.Bottom = T + H - m_minHeight; break;
-    case 3: clip.Bottom = T + H - m_minHeight; break;
-    case 4: clip.Bottom = T + H - m_minHeight; clip.Left = L + m_minWidth; break;
-    case 5: clip.Left = L + m_minWidth; break;
-    case 6: clip.Left = L + m_minWidth; clip.Top = T + m_minHeight; break;
-    case 7: clip.Top = T + m_minHeight; break;
-    case 8: clip.Top = T + m_minHeight; clip.Right = L + W - m_minWidth; break;
-    default: break;
+    case THitKind::Left: clip.Right = L + W - m_minWidth; break;
+    case THitKind::TopLeft: clip.Right = L + W - m_minWidth; clip.Bottom = T + H - m_minHeight; break;
+    case THitKind::Top: clip.Bottom = T + H - m_minHeight; break;
+    case THitKind::TopRight: clip.Bottom = T + H - m_minHeight; clip.Left = L + m_minWidth; break;
+    case THitKind::Right: clip.Left = L + m_minWidth; break;
+    case THitKind::BottomRight: clip.Left = L + m_minWidth; clip.Top = T + m_minHeight; break;
+    case THitKind::Bottom: clip.Top = T + m_minHeight; break;
+    case THitKind::BottomLeft: clip.Top = T + m_minHeight; clip.Right = L + W - m_minWidth; break;
+    case THitKind::Inside: break;
     }
     const QPoint origin = containerOriginOnScreen();
     m_clip = clip.translated(origin.x(), origin.y());
@@ -412,7 +422,7 @@ void TSizeControl::showFeedback(bool visible) {
 void TSizeControl::mousePressEvent(QMouseEvent* event) {
     const auto button = toButton(event->button());
     if (!button) {
-        m_dragMode = 0;
+        m_dragMode = TDragMode::None;
         return;
     }
     hitTest(event->position().toPoint());
@@ -420,7 +430,7 @@ void TSizeControl::mousePressEvent(QMouseEvent* event) {
 }
 
 void TSizeControl::mouseMoveEvent(QMouseEvent* event) {
-    if (m_dragMode == 0) {
+    if (m_dragMode == TDragMode::None) {
         hitTest(event->position().toPoint());
         return;
     }
@@ -429,18 +439,19 @@ void TSizeControl::mouseMoveEvent(QMouseEvent* event) {
     q.setY(qBound(m_clip.Top, q.y(), qMax(m_clip.Top, m_clip.Bottom - 1)));
     const int px = m_pressPoint.x(), py = m_pressPoint.y();
     const int W = width(), H = height();
-    if (m_dragMode == 2) {
+    if (m_dragMode == TDragMode::Move) {
         m_dragRect = TRect::bounds(q.x() - px, q.y() - py, m_dragRect.Width(), m_dragRect.Height());
     } else {
-        const int k = m_hitKind;
-        if (k == 1 || k == 2 || k == 8) m_dragRect.Left = q.x() - px;
-        if (k == 2 || k == 3 || k == 4) m_dragRect.Top = q.y() - py;
-        if (k == 4 || k == 5 || k == 6) m_dragRect.Right = q.x() + W - px;
-        if (k == 6 || k == 7 || k == 8) m_dragRect.Bottom = q.y() + H - py;
+        using enum THitKind;
+        const THitKind k = m_hitKind;
+        if (k == Left || k == TopLeft || k == BottomLeft) m_dragRect.Left = q.x() - px;
+        if (k == TopLeft || k == Top || k == TopRight) m_dragRect.Top = q.y() - py;
+        if (k == TopRight || k == Right || k == BottomRight) m_dragRect.Right = q.x() + W - px;
+        if (k == BottomRight || k == Bottom || k == BottomLeft) m_dragRect.Bottom = q.y() + H - py;
     }
     const QPoint origin = containerOriginOnScreen();
     const TRect eventRect = m_dragRect.translated(-origin.x(), -origin.y());
-    const RectEvent& handler = m_dragMode == 2 ? OnMoving : OnResizing;
+    const RectEvent& handler = m_dragMode == TDragMode::Move ? OnMoving : OnResizing;
     if (handler)
         handler(*this, eventRect);
     showFeedback(true);
@@ -449,7 +460,7 @@ void TSizeControl::mouseMoveEvent(QMouseEvent* event) {
 void TSizeControl::mouseReleaseEvent(QMouseEvent*) {
     if (QWidget::mouseGrabber() == this)
         releaseMouse();
-    if (m_dragMode == 0)
+    if (m_dragMode == TDragMode::None)
         return;
     showFeedback(false);
     if (m_target) {
@@ -463,9 +474,9 @@ void TSizeControl::mouseReleaseEvent(QMouseEvent*) {
         }
         const QPoint origin = containerOriginOnScreen();
         m_target->setBoundsRect(m_dragRect.translated(-origin.x(), -origin.y()));
-        synchronise(m_dragMode == 1 ? Reason::Resize : Reason::Move);
+        synchronise(m_dragMode == TDragMode::Resize ? Reason::Resize : Reason::Move);
     }
-    m_dragMode = 0;
+    m_dragMode = TDragMode::None;
 }
 
 // ---- keys --------------------------------------------------------------------------
@@ -544,7 +555,7 @@ TControl* TSizeControl::walk(TControl* from, bool forward) {
 void TSizeControl::keyPressEvent(QKeyEvent* event) {
     if (m_host.KeyPreview())
         QCoreApplication::sendEvent(&m_host, event);
-    if (m_dragMode != 0)
+    if (m_dragMode != TDragMode::None)
         return;
     const int key = event->key();
     const bool shift = event->modifiers() & Qt::ShiftModifier;

@@ -10,6 +10,10 @@ namespace wendolarka {
 class THostForm;
 
 enum TControlActions { caSizeMove, caSizeOnly, caMoveOnly };
+
+// Where the pointer is on the sizer's frame, numbered clockwise from the left edge.
+enum class THitKind { Inside = 0, Left, TopLeft, Top, TopRight, Right, BottomRight, Bottom, BottomLeft };
+enum class TDragMode { None = 0, Resize, Move };
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 using TMouseButtons = unsigned; // bit (1 << TMouseButton)
 constexpr TMouseButtons mouseButtons(std::initializer_list<TMouseButton> buttons) {
@@ -59,8 +63,8 @@ public:
     void SetFocus();
 
     THostForm& hostForm() const { return m_host; }
-    int hitKind() const { return m_hitKind; }
-    int dragMode() const { return m_dragMode; }
+    THitKind hitKind() const { return m_hitKind; }
+    TDragMode dragMode() const { return m_dragMode; }
     TCursor currentCursor() const { return m_cursor; }
 
     RectEvent OnMoving, OnResizing, OnMoved, OnResized;
@@ -110,8 +114,9 @@ private:
     TControl* m_target = nullptr;
     TControl* m_pending = nullptr;
     bool m_approved = false;
-    int m_hitKind = 0;
-    int m_dragMode = 0;
+    bool m_pickHeld = false; // the button of the last pick is still down
+    THitKind m_hitKind = THitKind::Inside;
+    TDragMode m_dragMode = TDragMode::None;
     QPoint m_pressPoint;
     TRect m_dragRect; // screen coordinates
     TRect m_clip;     // screen coordinates, right and bottom exclusive

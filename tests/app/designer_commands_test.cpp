@@ -5,12 +5,12 @@
 #include "controls/multi_bevel.h"
 #include "designer/pass_window.h"
 #include "imageset/image_set_window.h"
-#include "platform/color_panel.h"
+#include "widgets/color_panel.h"
 #include "platform/desktop.h"
 #include "platform/error_handler.h"
-#include "platform/radio_group.h"
-#include "platform/scripted_dialogs.h"
-#include "platform/spin_edit.h"
+#include "widgets/radio_group.h"
+#include "support/scripted_dialogs.h"
+#include "widgets/spin_edit.h"
 
 #include <QAction>
 #include <QCheckBox>

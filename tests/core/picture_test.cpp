@@ -80,26 +80,6 @@ TEST(ImageCodecs, JpegIsBaselineJfifWithThreeComponentsAndDecodesBack) {
     EXPECT_LE(worst, 12);
 }
 
-TEST(ImageCodecs, DamagedJpegFailsCleanly) {
-    const QByteArray jpeg = encodeJpeg(gradientImage(16, 16));
-    for (qsizetype cut = 0; cut < jpeg.size(); ++cut) {
-        try {
-            decodeJpeg(jpeg.left(cut)); // a cut-off scan may still decode, padded
-        } catch (const Exception& e) {
-            EXPECT_TRUE(QRegularExpression(QStringLiteral("^JPEG error #\\d+$")).match(e.message()).hasMatch());
-        }
-    }
-    for (qsizetype i = 0; i < jpeg.size(); i += 3) {
-        QByteArray flipped = jpeg;
-        flipped[i] = static_cast<char>(~flipped[i]);
-        try {
-            decodeJpeg(flipped);
-        } catch (const Exception&) {
-        }
-    }
-    EXPECT_EQ(errorOf([] { decodeJpeg(QByteArray("not a jpeg")); }).left(12), QStringLiteral("JPEG error #"));
-}
-
 TEST(ImageCodecs, BmpWriterBytes) {
     QImage image(2, 2, QImage::Format_RGB32);
     image.setPixel(0, 0, qRgb(1, 2, 3));

@@ -16,7 +16,7 @@ using namespace wendolarka;
 namespace {
 
 // Records what the window writes into the main window's controls.
-struct RecordingHost : IPassWindowHost {
+struct RecordingHost : QObject, IPassWindowHost {
     int imageSetClosed = 0;
     std::map<int, TColor> colors;
     std::map<int, int> widths;
@@ -26,7 +26,7 @@ struct RecordingHost : IPassWindowHost {
     void showFrameColor(int frame, TColor color) override { colors[frame] = color; }
     void showWindowColor(TColor color) override { windowColor = color; }
     void showFrameWidth(int frame, int width) override { widths[frame] = width; }
-    void showVisibility(const QString& box, bool visible) override { boxes[box] = visible; }
+    void showVisibility(const QString& element, bool visible) override { boxes[element] = visible; }
     TColor frameColorShown(int frame) const override { return frame == 0 ? clRed : clYellow; }
     TColor windowColorShown() const override { return clAqua; }
     int frameWidthShown(int frame) const override { return 10 + frame; }
@@ -89,9 +89,9 @@ TEST(PassWindow, ShowPreparesElementsAndReportsTheirState) {
                                                   {3, clGreen}, {4, clGreen}, {5, clGreen}}));
     EXPECT_EQ(host.windowColor, clWindow);
     EXPECT_EQ(host.boxes.size(), 18u);
-    EXPECT_TRUE(host.boxes[QStringLiteral("CheckBoxFoto")]);
-    EXPECT_FALSE(host.boxes[QStringLiteral("CheckBoxObramowanie")]);
-    EXPECT_TRUE(host.boxes[QStringLiteral("CheckBoxRamka1")]);
+    EXPECT_TRUE(host.boxes[QStringLiteral("Image11")]);
+    EXPECT_FALSE(host.boxes[QStringLiteral("Rama0")]);
+    EXPECT_TRUE(host.boxes[QStringLiteral("Ramka1")]);
 
     form.close();
     EXPECT_TRUE(form.SizeControl1.isNull()); // closing frees the sizer
@@ -139,5 +139,5 @@ TEST(PassWindow, MissingElementsLeaveEmptySlots) {
     form.setHost(&host);
     form.FormShow(); // must not touch the missing frame
     EXPECT_EQ(host.widths.count(3), 0u);
-    EXPECT_EQ(host.boxes.count(QStringLiteral("CheckBoxRamka3")), 0u);
+    EXPECT_EQ(host.boxes.count(QStringLiteral("Ramka3")), 0u);
 }

@@ -1,7 +1,7 @@
 #include "core/exception.h"
 #include "platform/application.h"
 #include "platform/error_handler.h"
-#include "platform/scripted_dialogs.h"
+#include "support/scripted_dialogs.h"
 
 #include <QCoreApplication>
 #include <QEvent>

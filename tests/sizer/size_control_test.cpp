@@ -83,7 +83,7 @@ TEST_F(SizerHost, APressPicksAnElementAndDraggingMovesIt) {
     ASSERT_EQ(sizer->Target(), a);
     EXPECT_TRUE(sizer->isVisible());
     EXPECT_EQ(sizer->geometry(), QRect(10, 10, 50, 20));
-    EXPECT_EQ(sizer->dragMode(), 2); // the same press started a move
+    EXPECT_EQ(sizer->dragMode(), TDragMode::Move); // the same press started a move
     // Pressed at (10, 5) of the element; the pointer goes 10 right and 5 down.
     QTest::mouseMove(sizer, QPoint(20, 10));
     QTest::mouseRelease(sizer, Qt::LeftButton, {}, QPoint(20, 10));
@@ -96,12 +96,33 @@ TEST_F(SizerHost, APressPicksAnElementAndDraggingMovesIt) {
     EXPECT_FALSE(sizer->isVisible());
 }
 
+TEST_F(SizerHost, AQuickClickSelectsWithoutStartingADrag) {
+    // Press and release both arrive before the posted pick is handled.
+    for (int round = 0; round < 3; ++round) {
+        QTest::mousePress(&form, Qt::LeftButton, {}, QPoint(20, 15));
+        QTest::mouseRelease(&form, Qt::LeftButton, {}, QPoint(20, 15));
+        QCoreApplication::processEvents();
+        ASSERT_EQ(sizer->Target(), a);
+        EXPECT_EQ(sizer->dragMode(), TDragMode::None);
+        EXPECT_NE(QWidget::mouseGrabber(), sizer);
+        QTest::mouseMove(sizer, QPoint(30, 12));
+        EXPECT_FALSE(form.feedbackRect().has_value());
+        EXPECT_EQ(a->BoundsRect(), TRect::bounds(10, 10, 50, 20));
+        press({150, 150}); // the bare form deselects
+        ASSERT_EQ(sizer->Target(), nullptr);
+    }
+    // A slow press still picks and drags at once.
+    press({20, 15});
+    EXPECT_EQ(sizer->dragMode(), TDragMode::Move);
+    QTest::mouseRelease(sizer, Qt::LeftButton, {}, QPoint(10, 5));
+}
+
 TEST_F(SizerHost, ResizingStopsAtTheMinimumWidth) {
     press({20, 15});
     QTest::mouseRelease(sizer, Qt::LeftButton, {}, QPoint(10, 5));
     // Grab the right edge (x = 48 of 50) and pull it far to the left.
     QTest::mousePress(sizer, Qt::LeftButton, {}, QPoint(48, 10));
-    EXPECT_EQ(sizer->hitKind(), 5);
+    EXPECT_EQ(sizer->hitKind(), THitKind::Right);
     QTest::mouseMove(sizer, QPoint(-100, 10));
     QTest::mouseRelease(sizer, Qt::LeftButton, {}, QPoint(-100, 10));
     // The pointer stops at left + MinWidth, so the right edge at 15 + (50 - 48).
@@ -117,7 +138,7 @@ TEST_F(SizerHost, ButtonsOutsideMouseButtonsNeitherPickNorDrag) {
     ASSERT_EQ(sizer->Target(), a);
     QTest::mouseRelease(sizer, Qt::LeftButton, {}, QPoint(10, 5));
     QTest::mousePress(sizer, Qt::RightButton, {}, QPoint(10, 5));
-    EXPECT_EQ(sizer->dragMode(), 0);
+    EXPECT_EQ(sizer->dragMode(), TDragMode::None);
 }
 
 TEST_F(SizerHost, WithoutAllowTabTheTargetStaysButCanStillBeDragged) {

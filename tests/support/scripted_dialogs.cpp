@@ -42,8 +42,8 @@ TModalResult ScriptedDialogs::MessageDlg(const QString& text, TMsgDlgType type,
                                          TMsgDlgButtons buttons) {
     messages.push_back({text, messageDlgTitle(type), type, buttons, false});
     // Without a prepared answer the user pressed Esc.
-    const TModalResult escape = (buttons & mbCancel) ? mrCancel : (buttons & mbNo) ? mrNo : mrOk;
-    return takeNext(messageAnswers, escape);
+    const TModalResult escape = escapeResult(buttons);
+    return takeNext(messageAnswers, escape == mrNone ? mrOk : escape);
 }
 
 void ScriptedDialogs::ShowMessage(const QString& text) {

@@ -1,6 +1,6 @@
-#include "platform/color_panel.h"
-#include "platform/radio_group.h"
-#include "platform/spin_edit.h"
+#include "widgets/color_panel.h"
+#include "widgets/radio_group.h"
+#include "widgets/spin_edit.h"
 
 #include <QLineEdit>
 #include <QRadioButton>

@@ -1,6 +1,6 @@
 #include "find_dialog.h"
 
-#include "platform/form_setup.h"
+#include "widgets/form_setup.h"
 
 namespace wendolarka {
 
