@@ -28,6 +28,7 @@ void TForm2::DisableFormatka1Commands() {
 
 void TForm2::DisableFormatka2Commands() {
     LadujObraz2->setEnabled(false);
+    LadujObraz2->menuAction()->setEnabled(false);
     for (QAction* item : {ZapiszForme2jakoJPG, Zamknij1, DrukFormatki2, PoziomyDruk2})
         item->setEnabled(false);
 }
@@ -46,6 +47,12 @@ void TForm2::ZamknijForm1Click() {
     DisableFormatka1Commands();
     if (m_windows.Form1)
         m_windows.Form1->close();
+}
+
+void TForm2::Zamknij1Click() {
+    DisableFormatka2Commands();
+    if (m_windows.Form3)
+        m_windows.Form3->close();
 }
 
 void TForm2::FormClose() { setAttribute(Qt::WA_DeleteOnClose); }

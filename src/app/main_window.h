@@ -59,6 +59,8 @@ public:
     void Koniec1Click();
     void mnuUkosClick();
     void ZamknijForm1Click();
+    // "Za&mknij Formatkę II": the image-set commands go off; the window's close box leaves them.
+    void Zamknij1Click();
     void Nowy1Click();
     void EnableFormatka1Commands();
 

@@ -175,6 +175,7 @@ void TForm2::createMenus() {
     PoziomyDruk2 = addItem(Forma2, "PoziomyDruk2", utf8("Poziomy podgląd i druk &formatki II"));
     Forma2->addSeparator()->setObjectName(QStringLiteral("N9"));
     Zamknij1 = addItem(Forma2, "Zamknij1", utf8("Za&mknij Formatkę II"));
+    bind(Zamknij1, &TForm2::Zamknij1Click);
 
     Baza1 = named(bar->addMenu(utf8("&Baza")), "Baza1");
     NowaBaza1 = addItem(Baza1, "NowaBaza1", utf8("&Utwórz nową bazę"));

@@ -59,6 +59,9 @@ TEST_F(MainWindowFixture, WindowIsPlacedAndCaptioned) {
     EXPECT_EQ(form->size(), QSize(601, 239));
     EXPECT_TRUE(form->font().bold());
     EXPECT_EQ(form->font().pixelSize(), 11);
+    // An ordinary top-level window: it has its taskbar and Alt+Tab entry.
+    EXPECT_FALSE(form->windowFlags().testFlag(Qt::Tool));
+    EXPECT_EQ(form->windowType(), Qt::Window);
 }
 
 TEST_F(MainWindowFixture, MenusAreLaidOutAsTabled) {
@@ -115,6 +118,11 @@ TEST_F(MainWindowFixture, CommandGroupsStartDisabledAndCloseDisablesAgain) {
     form->ZamknijForm1->trigger();
     for (QAction* item : formatka1)
         EXPECT_FALSE(item->isEnabled());
+    for (QAction* item : formatka2)
+        item->setEnabled(true);
+    form->Zamknij1->trigger();
+    for (QAction* item : formatka2)
+        EXPECT_FALSE(item->isEnabled()) << item->text().toStdString();
     EXPECT_TRUE(dialogs.messages.empty());
 }
 

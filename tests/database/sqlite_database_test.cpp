@@ -63,10 +63,12 @@ TEST_F(SqliteTest, BoundValuesAreStoredAsTypedInTheCodePage) {
     EXPECT_EQ(sqliteError([&] { db->Execute(QStringLiteral("select ?"), {1.0, 2.0}); }),
               QStringLiteral("Error binding parameter to SQL statement \"select ?\" : column index "
                              "out of range"));
-    // Text the code page cannot hold is refused, never written as something else.
-    EXPECT_THROW(db->Execute(QStringLiteral("insert into p (Imie) values (?)"),
-                             {QString::fromUtf8("Жук")}),
-                 cp1250::EUnencodable);
+    // Text the code page cannot hold is refused in this layer's own words, never
+    // written as something else.
+    EXPECT_EQ(sqliteError([&] {
+                  db->Execute(QStringLiteral("insert into p (Imie) values (?)"), {QString::fromUtf8("Жук")});
+              }),
+              QStringLiteral("Text cannot be stored in the database code page: character U+0416 at position 0"));
     EXPECT_EQ(db->QueryInteger(QStringLiteral("select count(*) from p")), 1);
 }
 
@@ -132,6 +134,27 @@ TEST_F(SqliteTest, ScalarQueriesAndEngineFacts) {
     EXPECT_EQ(db->QueryText(QString::fromUtf8("select 'Łódź'")), QString::fromUtf8("Łódź"));
     EXPECT_EQ(sqliteError([&] { db->QueryInteger(QStringLiteral("select 1 where 0")); }),
               QStringLiteral("Table is at End of File"));
-    EXPECT_EQ(db->EngineVersion(), QString::fromLatin1(sqlite3_libversion()));
-    db->SetBusyTimeout(10);
+}
+
+TEST_F(SqliteTest, OpeningSetsTheTwoPragmas) {
+    auto db = open();
+    EXPECT_EQ(db->QueryInteger(QStringLiteral("PRAGMA synchronous")), 1); // NORMAL
+    EXPECT_EQ(db->QueryInteger(QStringLiteral("PRAGMA temp_store")), 2);  // MEMORY
+}
+
+TEST_F(SqliteTest, FailuresWhileReadingAndALockedDatabaseAreReported) {
+    auto db = open();
+    // A row that fails while it is computed, after the statement was prepared.
+    EXPECT_EQ(sqliteError([&] { db->Query(QStringLiteral("select abs(-9223372036854775807 - 1)")); }),
+              QStringLiteral("Could not retrieve data \"select abs(-9223372036854775807 - 1)\" : integer overflow"));
+
+    db->Execute(QStringLiteral("create table t (a)"));
+    db->Execute(QStringLiteral("insert into t values (1)"));
+    auto other = open();
+    other->SetBusyTimeout(0);
+    db->Execute(QStringLiteral("BEGIN EXCLUSIVE"));
+    EXPECT_EQ(sqliteError([&] { other->Query(QStringLiteral("select a from t")); }),
+              QStringLiteral("Could not prepare SQL statement"));
+    db->Execute(QStringLiteral("COMMIT"));
+    EXPECT_EQ(other->Query(QStringLiteral("select a from t"))->Count(), 1);
 }

@@ -7,6 +7,7 @@
 #include "sizer/size_control.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <map>
 
 #include <gtest/gtest.h>
@@ -127,6 +128,22 @@ TEST(PassWindow, ActivationHandlerTakesTheMainWindowSettings) {
     EXPECT_EQ(form.Ramka4->Color(), clYellow);
     EXPECT_EQ(form.Ramka4->BorderWidth(), 14);
     EXPECT_EQ(form.Rama0->BorderWidth(), 10);
+}
+
+TEST(PassWindow, EachActivationKeepsOneSizerAndAGoneMainWindowIsNotAsked) {
+    TForm1 form;
+    auto host = std::make_unique<RecordingHost>();
+    form.setHost(host.get());
+    form.FormActivate();
+    QPointer<TSizeControl> first = form.SizeControl1;
+    form.FormActivate();
+    EXPECT_TRUE(first.isNull()); // freed, as on close
+    EXPECT_EQ(form.findChildren<TSizeControl*>().size(), 1);
+    host.reset();
+    EXPECT_EQ(form.host(), nullptr);
+    form.FormShow();
+    form.FormActivate();
+    EXPECT_EQ(form.findChildren<TSizeControl*>().size(), 1);
 }
 
 TEST(PassWindow, MissingElementsLeaveEmptySlots) {
