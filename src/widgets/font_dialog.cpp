@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QIntValidator>
@@ -164,6 +166,8 @@ TFontDialog::TFontDialog(const TFont& initial, QWidget* parent) : QDialog(parent
     grid->addWidget(efekty, 3, 0);
     grid->addWidget(przyklad, 3, 1, 1, 2);
     grid->addWidget(buttons, 0, 3, 4, 1, Qt::AlignTop);
+    lstNazwa->setMinimumHeight(140);
+    resize(560, 400);
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 2);
     grid->setColumnStretch(2, 1);
@@ -230,6 +234,10 @@ void TFontDialog::updateSample() {
 
 std::optional<TFont> TFontDialog::execute(const TFont& initial, QWidget* parent) {
     TFontDialog dialog(initial, parent);
+    // Centred on the screen: the main window sits in a corner, where a dialog
+    // centred over it would hang off the screen.
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        dialog.move(screen->availableGeometry().center() - QPoint(dialog.width() / 2, dialog.height() / 2));
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.selectedFont();

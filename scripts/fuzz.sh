@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang and runs each for a while
+# (FUZZ_SECONDS, default 30). Does nothing when clang is missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+if ! command -v clang++ >/dev/null; then
+  echo "clang++ not found: fuzzing skipped"
+  exit 0
+fi
+build_dir="${BUILD_DIR:-build-fuzz}"
+CXX=clang++ CC=clang cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DWENDOLARKA_FUZZ=ON -DWENDOLARKA_TESTS=OFF -DWENDOLARKA_BENCH=OFF >/dev/null
+targets=(fuzz_pictures)
+cmake --build "$build_dir" --target "${targets[@]}"
+for t in "${targets[@]}"; do
+  corpus="$build_dir/corpus/$t"
+  mkdir -p "$corpus"
+  # The test fixtures seed the corpus.
+  for f in tests/data/*; do [ -f "$f" ] && { printf '\0'; cat "$f"; } > "$corpus/seed-$(basename "$f")"; done
+  ASAN_OPTIONS=detect_leaks=1 "$build_dir/fuzz/$t" -max_total_time="${FUZZ_SECONDS:-30}" -rss_limit_mb=2048 "$corpus" 2>&1 | tail -3
+done
