@@ -159,6 +159,24 @@ void expectCleanOutcome(const std::function<TPicture()>& read, const char* what,
 
 } // namespace
 
+TEST(Metafile, HeadersAreCheckedAndGiveTheSize) {
+    // Placeable: 2 x 1 inches at 1440 units per inch.
+    QByteArray wmf = smallWmf();
+    const auto meta = TMetafile::fromFileData(wmf);
+    EXPECT_EQ(meta->size(), QSize(192, 96));
+    EXPECT_FALSE(meta->Enhanced());
+    wmf[20] = static_cast<char>(wmf[20] ^ 1); // checksum
+    EXPECT_THROW(TMetafile::fromFileData(wmf), Exception);
+
+    // Enhanced: a 10 x 5 mm frame on a 1920 x 1080 device of 508 x 285 mm.
+    const QByteArray emf = smallEmf();
+    const auto enhanced = TMetafile::fromFileData(emf);
+    EXPECT_TRUE(enhanced->Enhanced());
+    EXPECT_EQ(enhanced->size(), QSize(37, 18));
+    for (qsizetype cut = 0; cut < 88; ++cut)
+        EXPECT_THROW(TMetafile::fromFileData(emf.left(cut)), Exception);
+}
+
 TEST(PhotoForms, CmykGreyProgressiveAndArithmeticJpegsDecode) {
     expectUpright(decodeJpeg(fixture("progressive.jpg")), "progressive");
     expectUpright(decodeJpeg(fixture("arithmetic.jpg")), "arithmetic");

@@ -138,37 +138,3 @@ TEST_F(Files, PicturesLoadByExtensionAndReportEachFailure) {
               QStringLiteral("Cannot create file ") + dir.filePath(QStringLiteral("no/folder/x.jpg")));
 }
 
-TEST(Metafile, HeadersAreCheckedAndGiveTheSize) {
-    // A placeable header: 2 x 1 inches at 1440 units per inch, then a bare metafile header.
-    QByteArray wmf(22 + 18, '\0');
-    auto* p = reinterpret_cast<uchar*>(wmf.data());
-    qToLittleEndian<quint32>(0x9AC6CDD7u, p);
-    qToLittleEndian<qint16>(2880, p + 10);
-    qToLittleEndian<qint16>(1440, p + 12);
-    qToLittleEndian<quint16>(1440, p + 14);
-    quint16 sum = 0;
-    for (int i = 0; i < 10; ++i)
-        sum ^= qFromLittleEndian<quint16>(p + 2 * i);
-    qToLittleEndian<quint16>(sum, p + 20);
-    const auto meta = TMetafile::fromFileData(wmf);
-    EXPECT_EQ(meta->size(), QSize(192, 96));
-    EXPECT_FALSE(meta->Enhanced());
-    wmf[20] = static_cast<char>(wmf[20] ^ 1);
-    EXPECT_THROW(TMetafile::fromFileData(wmf), Exception);
-
-    QByteArray emf(88, '\0');
-    auto* e = reinterpret_cast<uchar*>(emf.data());
-    qToLittleEndian<quint32>(1, e);
-    qToLittleEndian<qint32>(1000, e + 32); // frame 10 x 5 mm
-    qToLittleEndian<qint32>(500, e + 36);
-    emf.replace(40, 4, " EMF");
-    qToLittleEndian<qint32>(1920, e + 72);
-    qToLittleEndian<qint32>(1080, e + 76);
-    qToLittleEndian<qint32>(508, e + 80);
-    qToLittleEndian<qint32>(285, e + 84);
-    const auto enhanced = TMetafile::fromFileData(emf);
-    EXPECT_TRUE(enhanced->Enhanced());
-    EXPECT_EQ(enhanced->size(), QSize(37, 18));
-    for (qsizetype cut = 0; cut < emf.size(); ++cut)
-        EXPECT_THROW(TMetafile::fromFileData(emf.left(cut)), Exception);
-}
