@@ -15,7 +15,12 @@ cmake --build "$build_dir" --target "${targets[@]}"
 for t in "${targets[@]}"; do
   corpus="$build_dir/corpus/$t"
   mkdir -p "$corpus"
-  # The test fixtures seed the corpus.
-  for f in tests/data/*; do [ -f "$f" ] && { printf '\0'; cat "$f"; } > "$corpus/seed-$(basename "$f")"; done
+  # The test fixtures seed the corpus; the first byte picks the reader.
+  for f in tests/data/*; do
+    case "${f##*.}" in
+      jpg) kind='\0' ;; bmp) kind='\1' ;; ico) kind='\2' ;; emf|wmf) kind='\3' ;; *) continue ;;
+    esac
+    { printf "$kind"; cat "$f"; } > "$corpus/seed-$(basename "$f")"
+  done
   ASAN_OPTIONS=detect_leaks=1 "$build_dir/fuzz/$t" -max_total_time="${FUZZ_SECONDS:-30}" -rss_limit_mb=2048 "$corpus" 2>&1 | tail -3
 done

@@ -9,7 +9,7 @@ packages=(
   libsqlite3-dev sqlite3 libjpeg62-turbo-dev
   libgtest-dev libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
-  xvfb xauth openbox xdotool imagemagick x11-apps
+  xvfb xauth openbox xdotool imagemagick x11-apps x11-utils
   qt6-translations-l10n libjpeg-turbo-progs poppler-utils
   clang libclang-rt-14-dev
 )

@@ -1,11 +1,14 @@
 #include "main_window.h"
 
+#include "core/exception.h"
 #include "designer/fixed_elements_dialog.h"
+#include "designer/pass_person.h"
 #include "designer/pass_elements.h"
 #include "designer/pass_styling.h"
 #include "designer/pass_window.h"
 #include "grid/sortable_grid.h"
 #include "imageset/image_set_window.h"
+#include "persons/person_commands.h"
 #include "widgets/color_panel.h"
 #include "platform/desktop.h"
 #include "platform/error_handler.h"
@@ -61,7 +64,39 @@ void TForm2::setWindows(const AppWindows& windows) {
     m_windows = windows;
     if (m_windows.Form1)
         m_windows.Form1->setHost(this);
+    m_persons.reset();
+    if (m_windows.FEdycja) {
+        m_windows.FEdycja->setCommands(this);
+        const auto showOnPass = [this](const TPersonTexts& texts, const TPicture& photo) {
+            if (m_windows.Form1)
+                showPersonOnPass(*m_windows.Form1, texts, photo);
+        };
+        m_persons = std::make_unique<TPersonCommands>(
+            m_services.dialogs, TPersonCommands::Windows{*G1, *m_windows.FEdycja, *LabelCount, showOnPass});
+    }
 }
+
+TForm2::~TForm2() = default;
+
+TPersonCommands& TForm2::personCommands() const {
+    if (!m_persons)
+        throw Exception(QStringLiteral("Okno edycji rekordu nie istnieje."));
+    return *m_persons;
+}
+
+void TForm2::NowaBaza1Click() { personCommands().NowaBaza1Click(); }
+void TForm2::OtworzBaze1Click() { personCommands().OtworzBaze1Click(); }
+void TForm2::mnuRegenerujClick() { personCommands().mnuRegenerujClick(); }
+void TForm2::Edytuj1Click() { personCommands().Edytuj1Click(); }
+void TForm2::G1Click() { personCommands().gridClicked(); }
+void TForm2::G1DblClick() { personCommands().G1DblClick(); }
+void TForm2::mnuDodajRekordClick() { personCommands().mnuDodajRekordClick(); }
+void TForm2::mnuWstawRekordClick() { personCommands().mnuWstawRekordClick(); }
+void TForm2::mnuDeleteRekordClick() { personCommands().mnuDeleteRekordClick(); }
+void TForm2::mnuPierwszyClick() { personCommands().mnuPierwszyClick(); }
+void TForm2::mnuPoprzedniClick() { personCommands().mnuPoprzedniClick(); }
+void TForm2::mnuNastepnyClick() { personCommands().mnuNastepnyClick(); }
+void TForm2::mnuOstatniClick() { personCommands().mnuOstatniClick(); }
 
 
 void TForm2::EnableFormatka1Commands() {

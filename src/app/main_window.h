@@ -3,12 +3,14 @@
 #include "app_windows.h"
 #include "core/font.h"
 #include "designer/pass_window_host.h"
+#include "persons/record_edit_window.h"
 
 #include <QMainWindow>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <array>
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -26,6 +28,7 @@ class IDesktop;
 class IDialogs;
 class TColorPanel;
 class TFajny;
+class TPersonCommands;
 class TRadioGroup;
 class TSpinEdit;
 
@@ -35,7 +38,7 @@ QPoint mainWindowPlacement(const QRect& virtualDesktop, QSize outerSize);
 
 // The main window: a small tabbed control panel with the program's menus and the
 // person grid.
-class TForm2 : public QMainWindow, public IPassWindowHost {
+class TForm2 : public QMainWindow, public IPassWindowHost, public IRecordCommands {
     Q_OBJECT
 public:
     struct Services {
@@ -47,6 +50,7 @@ public:
     static constexpr QSize kOuterSize{601, 239};
 
     explicit TForm2(Services services, QWidget* parent = nullptr);
+    ~TForm2() override;
 
     // The windows created after this one; the menus reach them through it.
     void setWindows(const AppWindows& windows);
@@ -73,6 +77,24 @@ public:
     void frameWidthChange(int frame);
 
     const TFont& sampleFont() const { return m_sampleFont; }
+
+    // The "&Baza" menu and the grid: forwarded to the person commands.
+    void NowaBaza1Click();
+    void OtworzBaze1Click();
+    void mnuRegenerujClick();
+    void Edytuj1Click();
+    void G1Click();
+    void G1DblClick();
+    // The hidden "Rekordy" menu, also run by the editing window's buttons.
+    void mnuDodajRekordClick() override;
+    void mnuWstawRekordClick() override;
+    void mnuDeleteRekordClick() override;
+    void mnuPierwszyClick() override;
+    void mnuPoprzedniClick() override;
+    void mnuNastepnyClick() override;
+    void mnuOstatniClick() override;
+    // The database state; present once the windows are set.
+    TPersonCommands* persons() const { return m_persons.get(); }
 
     // The pass window's view of this window's controls.
     void closeImageSetWindow() override;
@@ -189,6 +211,7 @@ private:
     void createFramesPage();
     void createGridPage();
     void keepOuterSize();
+    TPersonCommands& personCommands() const;
     QAction* addItem(QMenu* menu, const char* name, const QString& caption);
     // Runs a command through the common error handler.
     template <typename Handler>
@@ -198,6 +221,7 @@ private:
 
     Services m_services;
     AppWindows m_windows;
+    std::unique_ptr<TPersonCommands> m_persons;
     TFont m_sampleFont;
     TFont m_fontDialogFont;
     TColor m_colorDialogColor = clBlack;

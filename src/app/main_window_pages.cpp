@@ -2,6 +2,8 @@
 
 #include "designer/pass_elements.h"
 #include "grid/sortable_grid.h"
+#include "persons/person_commands.h"
+#include "persons/person_grid.h"
 #include "platform/desktop.h"
 #include "platform/error_handler.h"
 #include "widgets/color_panel.h"
@@ -26,18 +28,6 @@
 namespace wendolarka {
 namespace {
 
-struct ColumnLayout {
-    const char* title;
-    int width;
-};
-
-// Row 0 of the person grid; titles keep their trailing blanks.
-const std::array<ColumnLayout, 13> kColumns = {{
-    {"Nr", 30}, {"ID", 0}, {"Tytuł", 110}, {"Imię", 140}, {"Nazwisko", 170},
-    {"Priorytet ", 80}, {"Indeks ", 84}, {"Adres1 ", 240}, {"Adres2 ", 240},
-    {"Telefon1 ", 260}, {"Telefon2 ", 260}, {"Usługa1 ", 340}, {"Usługa2 ", 340},
-}};
-constexpr int kFirstHiddenColumn = 6;
 
 const QStringList& elementListItems() {
     static const QStringList items = {
@@ -215,6 +205,18 @@ void TForm2::createMenus() {
     mnuPoprzedni = addItem(mnuRekordy, "mnuPoprzedni", utf8("Poprzedni rekord"));
     mnuNastepny = addItem(mnuRekordy, "mnuNastepny", utf8("Następny rekord"));
     mnuOstatni = addItem(mnuRekordy, "mnuOstatni", utf8("Ostatni rekord"));
+
+    bind(NowaBaza1, &TForm2::NowaBaza1Click);
+    bind(OtworzBaze1, &TForm2::OtworzBaze1Click);
+    bind(mnuRegeneruj, &TForm2::mnuRegenerujClick);
+    bind(Edytuj1, &TForm2::Edytuj1Click);
+    bind(mnuDodajRekord, &TForm2::mnuDodajRekordClick);
+    bind(mnuWstawRekord, &TForm2::mnuWstawRekordClick);
+    bind(mnuDeleteRekord, &TForm2::mnuDeleteRekordClick);
+    bind(mnuPierwszy, &TForm2::mnuPierwszyClick);
+    bind(mnuPoprzedni, &TForm2::mnuPoprzedniClick);
+    bind(mnuNastepny, &TForm2::mnuNastepnyClick);
+    bind(mnuOstatni, &TForm2::mnuOstatniClick);
 }
 
 void TForm2::createVisibilityPage() {
@@ -377,8 +379,10 @@ void TForm2::createGridPage() {
     Notes1->addTab(page, utf8("Baza danych"));
     G1 = named(new TFajny(page), "G1");
     // The grid's stored settings.
+    // Without goEditing: nothing typed into the grid ever reached the database,
+    // and a changed ID cell would redirect the next delete.
     G1->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goDrawFocusSelected |
-                   goRowSizing | goColSizing | goRowMoving | goColMoving | goEditing | goRowSelect);
+                   goRowSizing | goColSizing | goRowMoving | goColMoving | goRowSelect);
     G1->setScrollBars(ssVertical);
     G1->setKeyType(soString);
     G1->setKeyPos(1);
@@ -416,6 +420,8 @@ void TForm2::createGridPage() {
         }
     };
     page->installEventFilter(new Fill(page, G1));
+    connect(G1, &TFajny::Click, this, [this] { m_services.errors.guard([this] { G1Click(); }); });
+    connect(G1, &TFajny::DblClick, this, [this] { m_services.errors.guard([this] { G1DblClick(); }); });
 }
 
 void TForm2::FormCreate() {
@@ -429,10 +435,8 @@ void TForm2::FormCreate() {
     PanelForm1->hide();
     G1->setFixedRows(1);
     G1->setFixedColor(clBtnFace);
-    G1->setColCount(static_cast<int>(kColumns.size()));
-    for (std::size_t c = 0; c < kColumns.size(); ++c)
-        SetColumn(static_cast<int>(c), utf8(kColumns[c].title), kColumns[c].width);
-    G1->HideColumnRange(kFirstHiddenColumn, G1->ColCount() - 1);
+    setPersonColumns(*G1);
+    G1->HideColumnRange(kFirstHiddenPersonColumn, G1->ColCount() - 1);
     G1->Repaint();
 }
 

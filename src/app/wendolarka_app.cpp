@@ -26,13 +26,14 @@ WendolarkaApp::WendolarkaApp(IDialogs& dialogs, const IDesktop& desktop, const E
       m_form3(std::make_unique<TForm3>()),
       m_fdruk(std::make_unique<TFDruk>()),
       m_finddlg(std::make_unique<Tfinddlg>()),
-      m_fedycja(std::make_unique<TFEdycja>()),
+      m_fedycja(std::make_unique<TFEdycja>(dialogs)),
       m_form1(std::make_unique<TForm1>()),
       m_fukos(std::make_unique<TFUkos>()),
       m_fhelp(std::make_unique<TFhelp>()) {
     m_windows = {m_form2.data(), m_form3.get(), m_fdruk.get(),  m_finddlg.get(),
                  m_fedycja.get(), m_form1.get(), m_fukos.get(), m_fhelp.get()};
     m_form1->setDesktop(&desktop);
+    m_fedycja->setPlacement(&desktop, TForm2::kOuterSize.height());
     m_form2->setWindows(m_windows);
 }
 
@@ -58,7 +59,6 @@ int runWendolarka(int argc, char** argv) {
     // Other windows come and go; the program ends with the main window only.
     application.setQuitOnLastWindowClosed(false);
 
-    QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
     installPolishTranslations(application);
 
     QtDialogs dialogs([](const TFont& initial) { return TFontDialog::execute(initial, QApplication::activeWindow()); });

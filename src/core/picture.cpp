@@ -9,6 +9,8 @@
 #include <QImageWriter>
 #include <QtEndian>
 
+#include <cstdlib>
+
 namespace wendolarka {
 namespace {
 
@@ -91,9 +93,11 @@ std::unique_ptr<TMetafile> TMetafile::fromFileData(const QByteArray& data) {
         const qint32 devWidth = readLE<qint32>(data, 72), devHeight = readLE<qint32>(data, 76);
         const qint32 mmWidth = readLE<qint32>(data, 80), mmHeight = readLE<qint32>(data, 84);
         if (mmWidth > 0 && mmHeight > 0) {
-            // Wide enough for any header a file may claim.
-            const qint64 width = (static_cast<qint64>(right) - left) * devWidth / (static_cast<qint64>(mmWidth) * 100);
-            const qint64 height = (static_cast<qint64>(bottom) - top) * devHeight / (static_cast<qint64>(mmHeight) * 100);
+            // Wide enough for any header a file may claim; an inverted frame has its size too.
+            const qint64 width =
+                std::abs((static_cast<qint64>(right) - left) * devWidth / (static_cast<qint64>(mmWidth) * 100));
+            const qint64 height =
+                std::abs((static_cast<qint64>(bottom) - top) * devHeight / (static_cast<qint64>(mmHeight) * 100));
             if (!pictureSizeAllowed(width, height))
                 throw pictureSizeError(width, height);
             meta->m_size = QSize(static_cast<int>(width), static_cast<int>(height));
@@ -110,7 +114,8 @@ std::unique_ptr<TMetafile> TMetafile::fromFileData(const QByteArray& data) {
         if (checksum == readLE<quint16>(data, 20) && inch > 0) {
             const qint64 w = static_cast<qint64>(readLE<qint16>(data, 10)) - readLE<qint16>(data, 6);
             const qint64 h = static_cast<qint64>(readLE<qint16>(data, 12)) - readLE<qint16>(data, 8);
-            const qint64 width = w * 96 / inch, height = h * 96 / inch;
+            // Files drawn with the y axis upwards store the box upside down.
+            const qint64 width = std::abs(w) * 96 / inch, height = std::abs(h) * 96 / inch;
             if (!pictureSizeAllowed(width, height))
                 throw pictureSizeError(width, height);
             meta->m_size = QSize(static_cast<int>(width), static_cast<int>(height));
@@ -144,6 +149,20 @@ TPicture TPicture::LoadFromFile(const QString& fileName) {
     if (ext == u"emf" || ext == u"wmf")
         return TPicture(TMetafile::fromFileData(data));
     return TPicture(TJPEGImage::fromFileData(data));
+}
+
+TPicture TPicture::FromStoredBytes(const QByteArray& bytes) {
+    if (bytes.isEmpty())
+        return {};
+    if (bytes.startsWith("\xFF\xD8"))
+        return TPicture(TJPEGImage::fromFileData(bytes));
+    if (bytes.startsWith("BM"))
+        return TPicture(TBitmap::fromFileData(bytes));
+    if (bytes.startsWith(QByteArray("\0\0\1\0", 4)))
+        return TPicture(TIcon::fromFileData(bytes));
+    if (bytes.startsWith(QByteArray("\x01\0\0\0", 4)) || bytes.startsWith("\xD7\xCD\xC6\x9A"))
+        return TPicture(TMetafile::fromFileData(bytes));
+    throw Exception(QStringLiteral("Zapisane dane nie są obrazem w żadnym ze znanych formatów."));
 }
 
 void writeFileOrThrow(const QString& fileName, const QByteArray& data) {

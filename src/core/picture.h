@@ -117,6 +117,11 @@ public:
     // By extension, any letter case: bmp, ico, emf, wmf, jpg, jpeg. Throws
     // "Unknown picture file extension (.%s)", "Cannot open file %s" or the decoder's message.
     static TPicture LoadFromFile(const QString& fileName);
+    // Bytes kept in a database: the format is told by the content (JPEG, BMP,
+    // icon, enhanced or placeable metafile), not by a name. Empty bytes give an
+    // empty picture. Throws the decoder's message, or "Zapisane dane nie są
+    // obrazem w żadnym ze znanych formatów." for anything else.
+    static TPicture FromStoredBytes(const QByteArray& bytes);
     // The graphic's own format. Throws "Cannot create file %s".
     void SaveToFile(const QString& fileName) const;
 

@@ -231,10 +231,13 @@ void TForm1::FormResize() { setWindowTitle(sizeReadout(width(), height(), m_pixe
 void TForm1::FormClose() { delete SizeControl1.data(); }
 
 void TForm1::FormActivate() {
-    // One sizer per window: a second one would watch the same events.
-    delete SizeControl1.data();
-    auto* sizer = new TSizeControl(this);
-    sizer->setObjectName(QStringLiteral("SizeControl1"));
+    // One sizer per window: a second one would watch the same events, and
+    // replacing it would drop the pick of the click that activated the window.
+    TSizeControl* sizer = SizeControl1.data();
+    if (!sizer) {
+        sizer = new TSizeControl(this);
+        sizer->setObjectName(QStringLiteral("SizeControl1"));
+    }
     sizer->setGridSize(19);
     sizer->setSnapToGrid(false);
     sizer->setMouseButtons(mouseButtons({mbLeft}));

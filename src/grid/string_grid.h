@@ -102,6 +102,9 @@ public:
     bool EditorMode() const;
     void setEditorMode(bool on);
 
+    // True while the grid reacts to the focus leaving it (its exit handling).
+    bool LeavingFocus() const { return m_leavingFocus; }
+
     // Paints now, not at the next idle moment.
     void Repaint();
     void InvalidateCell(int col, int row);
@@ -214,6 +217,7 @@ private:
     QLineEdit* m_editor = nullptr;
     QPoint m_editorCell{-1, -1};
     bool m_focusFromEditor = false;
+    bool m_leavingFocus = false;
     TCanvas* m_canvas = nullptr;
 };
 

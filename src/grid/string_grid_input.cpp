@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -100,8 +101,10 @@ bool TStringGrid::eventFilter(QObject* watched, QEvent* event) {
         const QString text = m_editor->text();
         if (text != Cells(cell.x(), cell.y()))
             SetEditText(cell.x(), cell.y(), text);
-        if (QApplication::focusWidget() != this)
+        if (QApplication::focusWidget() != this) {
+            const QScopedValueRollback leaving(m_leavingFocus, true);
             GridExit();
+        }
     }
     return QAbstractScrollArea::eventFilter(watched, event);
 }
@@ -290,7 +293,10 @@ void TStringGrid::focusOutEvent(QFocusEvent* event) {
     // Focus passing to the cell editor stays inside the grid.
     if (m_editor && QApplication::focusWidget() == m_editor)
         return;
-    GridExit();
+    {
+        const QScopedValueRollback leaving(m_leavingFocus, true);
+        GridExit();
+    }
     viewport()->update();
 }
 

@@ -8,13 +8,13 @@ namespace wendolarka {
 QString messageDlgTitle(TMsgDlgType type) {
     switch (type) {
     case TMsgDlgType::mtWarning:
-        return QStringLiteral("Ostrzeżenie");
+        return QStringLiteral("Warning");
     case TMsgDlgType::mtError:
-        return QStringLiteral("Błąd");
+        return QStringLiteral("Error");
     case TMsgDlgType::mtInformation:
-        return QStringLiteral("Informacja");
+        return QStringLiteral("Information");
     case TMsgDlgType::mtConfirmation:
-        return QStringLiteral("Potwierdź");
+        return QStringLiteral("Confirm");
     case TMsgDlgType::mtCustom:
         break;
     }

@@ -8,7 +8,7 @@
 #include <QScreen>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QIntValidator>
+#include <QRegularExpressionValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -106,7 +106,8 @@ TFontDialog::TFontDialog(const TFont& initial, QWidget* parent) : QDialog(parent
     auto* lblRozmiar = new QLabel(QStringLiteral("&Rozmiar:"), this);
     edRozmiar = new QLineEdit(this);
     edRozmiar->setObjectName(QStringLiteral("edRozmiar"));
-    edRozmiar->setValidator(new QIntValidator(1, 999, edRozmiar));
+    // Any whole size; the font itself has no limits.
+    edRozmiar->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?\\d{0,5}")), edRozmiar));
     lstRozmiar = makeList(this, "lstRozmiar");
     for (int size : kSizes)
         lstRozmiar->addItem(QString::number(size));
@@ -167,7 +168,7 @@ TFontDialog::TFontDialog(const TFont& initial, QWidget* parent) : QDialog(parent
     grid->addWidget(przyklad, 3, 1, 1, 2);
     grid->addWidget(buttons, 0, 3, 4, 1, Qt::AlignTop);
     lstNazwa->setMinimumHeight(140);
-    resize(560, 400);
+    resize(sizeHint().expandedTo(QSize(560, 0)));
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 2);
     grid->setColumnStretch(2, 1);
@@ -216,7 +217,7 @@ TFont TFontDialog::selectedFont() const {
     const int size = edRozmiar->text().toInt(&ok);
     // An unchanged size keeps the stored height exactly (a pixel height need not
     // be a whole number of points).
-    if (ok && size > 0 && size != m_initial.Size())
+    if (ok && size != 0 && size != m_initial.Size())
         font.setSize(size);
     font.setColor(cbKolor->currentData().value<TColor>());
     font.setCharset(static_cast<TFontCharset>(cbSkrypt->currentData().toInt()));

@@ -25,7 +25,11 @@ eval "$(at "$main")"
 parent=$(xwininfo -id "$main" -children | awk '/Parent window id/{print $4}')
 outer=$(xwininfo -id "$parent" | awk '/Absolute upper-left X/{x=$4}/Absolute upper-left Y/{y=$4}/Width:/{w=$2}/Height:/{h=$2}END{print w"x"h" at "x","y}')
 echo "main window: client ${WIDTH}x${HEIGHT} at $X,$Y; outer $outer"
-xprop -id "$main" _NET_WM_WINDOW_TYPE | grep -q NORMAL && echo "window type: normal"
+failures=0
+screen=$(xdpyinfo | awk '/dimensions:/{print $2}')
+expected="601x239 at $(( ${screen%x*} - 601 - 40 )),$(( ${screen#*x} - 239 - 50 ))"
+[ "$outer" = "$expected" ] || { echo "outer geometry $outer, expected $expected"; failures=$((failures + 1)); }
+xprop -id "$main" _NET_WM_WINDOW_TYPE | grep -q NORMAL || { echo "not an ordinary window"; failures=$((failures + 1)); }
 
 # "&Formatka I" -> "&Pokaż standardową formatkę I"
 xdotool windowactivate --sync "$main"
@@ -39,12 +43,18 @@ eval "$(at "$pass")"
 echo "pass window at $X,$Y size ${WIDTH}x${HEIGHT}"
 px=$X; py=$Y
 
-failures=0
+# Pixels of the sizer's frame colour (255, 102, 51) in a screenshot.
+frame_pixels() { convert "$1" -fill black +opaque "rgb(255,102,51)" -fill white -opaque "rgb(255,102,51)" \
+                   -format "%[fx:round(mean*w*h)]" info:; }
 for round in $(seq 1 10); do
     # Quick click on lblNazwisko (192, 8, 65 x 13), then away from it.
     xdotool mousemove $((px + 220)) $((py + 14)) click 1
     sleep 0.3
     import -window root -crop 376x194+${px}+${py} "$out/a$round.png"
+    if [ "$(frame_pixels "$out/a$round.png")" -eq 0 ]; then
+        echo " round $round: the click selected nothing"
+        failures=$((failures + 1))
+    fi
     xdotool mousemove $((px + 260)) $((py + 90))
     sleep 0.3
     import -window root -crop 376x194+${px}+${py} "$out/b$round.png"
@@ -52,7 +62,6 @@ for round in $(seq 1 10); do
         echo " round $round: the window changed while only the pointer moved"
         failures=$((failures + 1))
     fi
-    echo
     # Deselect on the bare window.
     xdotool mousemove $((px + 340)) $((py + 170)) click 1
     sleep 0.3

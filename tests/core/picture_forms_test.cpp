@@ -1,9 +1,9 @@
 #include "core/image_codecs.h"
 #include "core/picture.h"
+#include "support/error_text.h"
 
 #include <QBuffer>
 #include <QFile>
-#include <QImageWriter>
 #include <QRegularExpression>
 #include <QtEndian>
 
@@ -91,69 +91,28 @@ QByteArray withOrientation(const QByteArray& jpeg, int orientation, bool bigEndi
     return jpeg.left(2) + segment + jpeg.mid(2);
 }
 
-QString errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.message();
-    }
-    return {};
-}
+// Small hand-checked files: an enhanced metafile (header and end-of-file
+// records, a 10 x 5 mm frame on a 1920 x 1080 device of 508 x 285 mm), a
+// placeable metafile (2 x 1 inches at 1440 units per inch), and the quadrant
+// picture as a 24-bit BMP and as an icon.
+QByteArray smallEmf() { return fixture("small.emf"); }
+QByteArray smallWmf() { return fixture("small.wmf"); }
 
-// A minimal enhanced metafile: the header record and the end-of-file record.
-QByteArray smallEmf() {
-    QByteArray emf(88 + 20, '\0');
-    auto* e = reinterpret_cast<uchar*>(emf.data());
-    qToLittleEndian<quint32>(1, e);
-    qToLittleEndian<quint32>(88, e + 4);
-    qToLittleEndian<qint32>(1000, e + 32);
-    qToLittleEndian<qint32>(500, e + 36);
-    emf.replace(40, 4, " EMF");
-    qToLittleEndian<quint32>(0x10000, e + 44);
-    qToLittleEndian<quint32>(static_cast<quint32>(emf.size()), e + 48);
-    qToLittleEndian<quint32>(2, e + 52);
-    qToLittleEndian<qint32>(1920, e + 72);
-    qToLittleEndian<qint32>(1080, e + 76);
-    qToLittleEndian<qint32>(508, e + 80);
-    qToLittleEndian<qint32>(285, e + 84);
-    qToLittleEndian<quint32>(14, e + 88); // EMR_EOF
-    qToLittleEndian<quint32>(20, e + 92);
-    return emf;
-}
-
-// A placeable metafile header and a bare metafile header.
-QByteArray smallWmf() {
-    QByteArray wmf(22 + 18, '\0');
-    auto* p = reinterpret_cast<uchar*>(wmf.data());
-    qToLittleEndian<quint32>(0x9AC6CDD7u, p);
-    qToLittleEndian<qint16>(2880, p + 10);
-    qToLittleEndian<qint16>(1440, p + 12);
-    qToLittleEndian<quint16>(1440, p + 14);
-    quint16 sum = 0;
-    for (int i = 0; i < 10; ++i)
-        sum ^= qFromLittleEndian<quint16>(p + 2 * i);
-    qToLittleEndian<quint16>(sum, p + 20);
-    qToLittleEndian<quint16>(1, p + 22);
-    qToLittleEndian<quint16>(9, p + 24);
-    qToLittleEndian<quint16>(0x300, p + 26);
-    return wmf;
-}
-
-QByteArray smallIco() {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "ICO");
-    writer.write(storedFor(1).convertToFormat(QImage::Format_ARGB32));
-    return buffer.data();
-}
-
-// Whatever a reader makes of damaged bytes: a clean failure or a picture of a real size.
+// Whatever a reader makes of damaged bytes: a picture that can be drawn, or a
+// failure with one of the loaders' own messages.
 void expectCleanOutcome(const std::function<TPicture()>& read, const char* what, std::size_t round) {
+    static const QRegularExpression known(QStringLiteral(
+        "^(JPEG error #\\d+: .+|Bitmap image is not valid|Icon image is not valid|Metafile is not valid|"
+        "Obraz ma wymiary, jakich nie ma żaden obraz: -?\\d+ × -?\\d+ pikseli\\.)$"));
     try {
         const TPicture picture = read();
-        EXPECT_TRUE(pictureSizeAllowed(picture.Width(), picture.Height())) << what << " round " << round;
+        const bool raster = picture.Graphic()->ClassName() != QStringLiteral("TMetafile");
+        if (raster) {
+            EXPECT_EQ(picture.image().size(), QSize(picture.Width(), picture.Height())) << what << " round " << round;
+        }
+        EXPECT_FALSE(picture.isEmpty() && raster) << what << " round " << round;
     } catch (const Exception& e) {
-        EXPECT_FALSE(e.message().isEmpty()) << what;
+        EXPECT_TRUE(known.match(e.message()).hasMatch()) << what << " round " << round << ": " << e.message().toStdString();
     }
 }
 
@@ -178,6 +137,8 @@ TEST(Metafile, HeadersAreCheckedAndGiveTheSize) {
 }
 
 TEST(PhotoForms, CmykGreyProgressiveAndArithmeticJpegsDecode) {
+    expectUpright(TPicture::FromStoredBytes(fixture("small.bmp")).image(), "BMP");
+    expectUpright(TPicture::FromStoredBytes(fixture("small.ico")).image(), "icon");
     expectUpright(decodeJpeg(fixture("progressive.jpg")), "progressive");
     expectUpright(decodeJpeg(fixture("arithmetic.jpg")), "arithmetic");
     // Adobe's inverted CMYK, as print and scanning workflows write it.
@@ -265,8 +226,8 @@ TEST(PhotoForms, MutatedPicturesOfEveryFormatFailCleanly) {
     };
     const std::vector<Format> formats = {
         {"JPEG", encodeJpeg(storedFor(6)), [](const QByteArray& d) { return TPicture(TJPEGImage::fromFileData(d)); }},
-        {"BMP", encodeBmp24(storedFor(1)), [](const QByteArray& d) { return TPicture(TBitmap::fromFileData(d)); }},
-        {"ICO", smallIco(), [](const QByteArray& d) { return TPicture(TIcon::fromFileData(d)); }},
+        {"BMP", fixture("small.bmp"), [](const QByteArray& d) { return TPicture(TBitmap::fromFileData(d)); }},
+        {"ICO", fixture("small.ico"), [](const QByteArray& d) { return TPicture(TIcon::fromFileData(d)); }},
         {"EMF", smallEmf(), [](const QByteArray& d) { return TPicture(TMetafile::fromFileData(d)); }},
         {"WMF", smallWmf(), [](const QByteArray& d) { return TPicture(TMetafile::fromFileData(d)); }},
     };

@@ -1,5 +1,6 @@
 #include "core/image_codecs.h"
 #include "core/picture.h"
+#include "support/error_text.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -18,15 +19,6 @@ QImage gradientImage(int w, int h) {
         for (int x = 0; x < w; ++x)
             image.setPixel(x, y, qRgb(x * 255 / w, y * 255 / h, 128));
     return image;
-}
-
-QString errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Exception& e) {
-        return e.message();
-    }
-    return {};
 }
 
 // The marker codes of a JPEG stream up to the start of scan.

@@ -136,9 +136,14 @@ TEST(PassWindow, EachActivationKeepsOneSizerAndAGoneMainWindowIsNotAsked) {
     form.setHost(host.get());
     form.FormActivate();
     QPointer<TSizeControl> first = form.SizeControl1;
+    first->setMouseButtons(mouseButtons({mbRight}));
     form.FormActivate();
-    EXPECT_TRUE(first.isNull()); // freed, as on close
+    EXPECT_EQ(form.SizeControl1, first); // kept, set up again
+    EXPECT_EQ(first->MouseButtons(), mouseButtons({mbLeft}));
     EXPECT_EQ(form.findChildren<TSizeControl*>().size(), 1);
+    form.FormClose(); // closing frees it; the next activation makes one
+    EXPECT_TRUE(first.isNull());
+    form.FormActivate();
     host.reset();
     EXPECT_EQ(form.host(), nullptr);
     form.FormShow();

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -359,6 +360,13 @@ TEST(GridEditing, InvalidValuesRestoreThePreviousText) {
     grid->OnCellValidate = nullptr;
     QTest::keyClick(grid->viewport(), Qt::Key_Return); // Enter on a closed editor opens it
     ASSERT_TRUE(grid->EditorMode());
+    editor->setText(QStringLiteral("kept"));
+    // Characters the code page cannot hold are refused as they are typed.
+    for (const QString& typed : {QString::fromUtf8("ł"), QString::fromUtf8("Ж")}) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, typed);
+        QApplication::sendEvent(editor, &key);
+    }
+    EXPECT_EQ(editor->text(), QString::fromUtf8("keptł"));
     editor->setText(QStringLiteral("kept"));
     QTest::keyClick(editor, Qt::Key_Return);
     EXPECT_EQ(grid->Cells(1, 1), QStringLiteral("kept"));

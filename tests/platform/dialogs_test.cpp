@@ -24,10 +24,10 @@ TEST(Dialogs, TypedBoxesCarryThePlatformTitlesAndEscAnswersCancelOrNo) {
     EXPECT_EQ(dialogs.MessageDlg(QStringLiteral("!"), TMsgDlgType::mtWarning, mbOK), mrYes);
     dialogs.ShowMessage(QStringLiteral("plain"));
     ASSERT_EQ(dialogs.messages.size(), 4u);
-    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Potwierdź"));
-    EXPECT_EQ(dialogs.messages[2].title, QStringLiteral("Ostrzeżenie"));
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Confirm"));
+    EXPECT_EQ(dialogs.messages[2].title, QStringLiteral("Warning"));
     EXPECT_EQ(dialogs.messages[3].title, QStringLiteral("Wendolarka"));
     EXPECT_TRUE(dialogs.messages[3].plain);
-    EXPECT_EQ(messageDlgTitle(TMsgDlgType::mtError), QStringLiteral("Błąd"));
-    EXPECT_EQ(messageDlgTitle(TMsgDlgType::mtInformation), QStringLiteral("Informacja"));
+    EXPECT_EQ(messageDlgTitle(TMsgDlgType::mtError), QStringLiteral("Error"));
+    EXPECT_EQ(messageDlgTitle(TMsgDlgType::mtInformation), QStringLiteral("Information"));
 }

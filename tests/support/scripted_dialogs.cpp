@@ -42,8 +42,7 @@ TModalResult ScriptedDialogs::MessageDlg(const QString& text, TMsgDlgType type,
                                          TMsgDlgButtons buttons) {
     messages.push_back({text, messageDlgTitle(type), type, buttons, false});
     // Without a prepared answer the user pressed Esc.
-    const TModalResult escape = escapeResult(buttons);
-    return takeNext(messageAnswers, escape == mrNone ? mrOk : escape);
+    return takeNext(messageAnswers, escapeResult(buttons));
 }
 
 void ScriptedDialogs::ShowMessage(const QString& text) {

@@ -1,0 +1,158 @@
+#include "person_table.h"
+
+#include <QFileInfo>
+
+namespace wendolarka::person_table {
+namespace {
+
+const QString kColumnsForGrid = QStringLiteral(
+    "ID,Tytul,Imie,Nazwisko,Priorytet,Indeks,Adres1,Adres2,Telefon1,Telefon2,Usluga1,Usluga2");
+
+SqlParams textParams(const TPersonTexts& texts) {
+    SqlParams params;
+    params.reserve(texts.size() + 2);
+    for (const QString& text : texts)
+        params.emplace_back(text);
+    return params;
+}
+
+// Runs `work` in one transaction: committed when it all went through, rolled
+// back otherwise, so the next command finds no transaction left open.
+template <typename Work>
+void inTransaction(ISQLiteDatabase& db, Work work) {
+    db.BeginTransaction();
+    try {
+        work();
+        db.CommitTransaction();
+    } catch (...) {
+        try {
+            if (db.IsInTransaction())
+                db.RollbackTransaction();
+        } catch (...) {
+            // The connection rolls back what is left when it closes.
+        }
+        throw;
+    }
+}
+
+QString quoted(const QString& fileName) { return QStringLiteral("„") + fileName + QStringLiteral("”"); }
+
+} // namespace
+
+QString createStatement() {
+    return QStringLiteral("CREATE TABLE osoby (ID INTEGER PRIMARY KEY,Tytul VARCHAR(30),Imie VARCHAR(30),"
+                          "Nazwisko VARCHAR(30),") +
+           QStringLiteral("Priorytet VARCHAR(30), Indeks VARCHAR(30), Adres1 VARCHAR(70),Adres2 VARCHAR(70), "
+                          "Telefon1 VARCHAR(70),") +
+           QStringLiteral("Telefon2 VARCHAR(70), Usluga1 VARCHAR(70), Usluga2 VARCHAR(70), Picture BLOB COLLATE "
+                          "NOCASE);");
+}
+
+TPersonTexts samplePerson() {
+    const QString blank = QStringLiteral(" ");
+    return {QStringLiteral("Pan"), QStringLiteral("Tomir"), QStringLiteral("Probnik"),
+            QString::fromUtf8("Ważna"), QStringLiteral("Figura"), blank, blank, blank, blank, blank, blank};
+}
+
+void CreateDatabase(const QString& fileName) {
+    if (QFileInfo::exists(fileName))
+        throw EPersonDatabase(QStringLiteral("Plik ") + quoted(fileName) + QStringLiteral(" już istnieje."));
+    auto db = TSQLiteDatabase::Create(fileName);
+    db->Execute(createStatement());
+    SqlParams params = textParams(samplePerson());
+    db->Execute(QStringLiteral("INSERT INTO osoby (ID,Tytul,Imie,Nazwisko,Priorytet,Indeks,Adres1,Adres2,"
+                               "Telefon1,Telefon2,Usluga1,Usluga2) VALUES(NULL,?,?,?,?,?,?,?,?,?,?,?);"),
+                params);
+}
+
+std::shared_ptr<ISQLiteDatabase> OpenExisting(const QString& fileName) {
+    const QFileInfo info(fileName);
+    if (!info.exists())
+        throw EPersonDatabase(QStringLiteral("Plik ") + quoted(fileName) + QStringLiteral(" nie istnieje."));
+    if (!info.isFile())
+        throw EPersonDatabase(QStringLiteral("„") + fileName + QStringLiteral("” nie jest plikiem."));
+    std::shared_ptr<ISQLiteDatabase> db;
+    std::shared_ptr<ISQLiteTable> columns;
+    try {
+        db = TSQLiteDatabase::Create(fileName);
+        columns = db->Query(QStringLiteral("PRAGMA table_info(osoby)"));
+    } catch (const ESQLiteException&) {
+        throw EPersonDatabase(QStringLiteral("Plik ") + quoted(fileName) +
+                              QStringLiteral(" nie jest bazą danych SQLite albo nie da się go odczytać."));
+    }
+    if (columns->Count() == 0)
+        throw EPersonDatabase(QStringLiteral("W pliku ") + quoted(fileName) +
+                              QStringLiteral(" nie ma tabeli osób (osoby)."));
+    QStringList present;
+    const int nameColumn = columns->ColumnIndex(QStringLiteral("name"));
+    for (columns->First(); !columns->AtEnd(); columns->Next())
+        present << columns->FieldString(nameColumn).toUpper();
+    QStringList missing;
+    QStringList needed = {QStringLiteral("ID"), QStringLiteral("Picture")};
+    for (const char* column : kPersonTextColumns)
+        needed << QString::fromLatin1(column);
+    for (const QString& column : needed)
+        if (!present.contains(column.toUpper()))
+            missing << column;
+    if (!missing.isEmpty())
+        throw EPersonDatabase(QStringLiteral("W tabeli osób pliku ") + quoted(fileName) +
+                              QStringLiteral(" brakuje kolumn: ") + missing.join(QStringLiteral(", ")) +
+                              QStringLiteral("."));
+    return db;
+}
+
+std::shared_ptr<ISQLiteTable> SelectForGrid(ISQLiteDatabase& db) {
+    return db.Query(QStringLiteral("SELECT ") + kColumnsForGrid + QStringLiteral(" FROM osoby ORDER BY Nazwisko"));
+}
+
+std::shared_ptr<ISQLiteTable> SelectById(ISQLiteDatabase& db, std::int64_t id) {
+    return db.Query(QStringLiteral("SELECT * FROM osoby WHERE ID=?"), {id});
+}
+
+std::shared_ptr<ISQLiteTable> SelectAll(ISQLiteDatabase& db) { return db.Query(QStringLiteral("SELECT * FROM osoby")); }
+
+TPersonRow ReadRow(const ISQLiteTable& table) {
+    TPersonRow row;
+    row.ID = table.FieldInteger(table.ColumnIndex(QStringLiteral("ID")));
+    for (std::size_t i = 0; i < kPersonTextCount; ++i)
+        row.texts[i] = table.FieldString(table.ColumnIndex(QString::fromLatin1(kPersonTextColumns[i])));
+    const int picture = table.ColumnIndex(QStringLiteral("picture"));
+    if (!table.FieldIsNull(picture)) {
+        const TMemoryStream* stream = table.FieldBlob(picture);
+        row.picture = stream ? stream->bytes() : QByteArray();
+    }
+    return row;
+}
+
+std::int64_t Insert(ISQLiteDatabase& db, const TPersonTexts& texts, const QByteArray& photo) {
+    std::int64_t id = 0;
+    inTransaction(db, [&] {
+        SqlParams params = textParams(texts);
+        params.emplace_back(photo);
+        db.Execute(QStringLiteral("INSERT INTO osoby (ID,Tytul,Imie,Nazwisko,Priorytet,Indeks,Adres1,Adres2,"
+                                  "Telefon1,Telefon2,Usluga1,Usluga2,Picture) VALUES (NULL,?,?,?,?,?,?,?,?,?,?,?,?);"),
+                   params);
+        id = db.LastRowId();
+    });
+    return id;
+}
+
+void Update(ISQLiteDatabase& db, std::int64_t id, const TPersonTexts& texts, const std::optional<QByteArray>& photo) {
+    inTransaction(db, [&] {
+        SqlParams params = textParams(texts);
+        params.emplace_back(id);
+        db.Execute(QStringLiteral("UPDATE osoby SET Tytul=?, Imie=?, Nazwisko=?, Priorytet=?, Indeks=?, Adres1=?, "
+                                  "Adres2=?, Telefon1=?, Telefon2=?, Usluga1=?, Usluga2=? WHERE ID=?;"),
+                   params);
+        if (photo)
+            db.Execute(QStringLiteral("UPDATE osoby SET picture = ? WHERE ID = ?"), {*photo, id});
+    });
+}
+
+void Delete(ISQLiteDatabase& db, std::int64_t id) {
+    db.Execute(QStringLiteral("DELETE FROM osoby WHERE ID=?"), {id});
+}
+
+void Regenerate(ISQLiteDatabase& db) { db.Execute(QStringLiteral("VACUUM")); }
+
+} // namespace wendolarka::person_table

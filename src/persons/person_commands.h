@@ -1,0 +1,101 @@
+#pragma once
+
+#include "core/canvas.h"
+#include "core/person.h"
+#include "core/picture.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QLabel;
+
+namespace wendolarka {
+
+class IDialogs;
+class ISQLiteDatabase;
+class ISQLiteTable;
+class TFajny;
+class TFEdycja;
+
+// The main window's database commands and record operations, with the state
+// they share: the database file, its connection, the last result fetched and
+// the current person. The main window's handlers forward to these.
+class TPersonCommands {
+public:
+    // Puts a person on the pass (texts and photo; an empty photo when none).
+    using PassDisplay = std::function<void(const TPersonTexts&, const TPicture&)>;
+
+    struct Windows {
+        TFajny& G1;
+        TFEdycja& FEdycja;
+        QLabel& LabelCount; // the main window's hidden record count
+        PassDisplay showOnPass;
+    };
+
+    TPersonCommands(IDialogs& dialogs, Windows windows);
+    ~TPersonCommands();
+
+    // Files and display.
+    void NowaBaza1Click();
+    void OtworzBaze1Click();
+    void LoadGrid();
+    void G1Click();
+    // The grid's click event; the one it raises when the focus leaves it
+    // re-reads the person only when another row was chosen meanwhile.
+    void gridClicked();
+    void ShowCurrentRecord();
+    void Edytuj1Click();
+    void G1DblClick() { Edytuj1Click(); }
+    void mnuRegenerujClick();
+    void G1DrawCell(TCanvas& canvas, int col, int row, const TRect& rect);
+
+    // Record operations.
+    void mnuDodajRekordClick();
+    void mnuWstawRekordClick();
+    void mnuDeleteRekordClick();
+    void mnuPierwszyClick();
+    void mnuPoprzedniClick();
+    void mnuNastepnyClick();
+    void mnuOstatniClick();
+    void SelectGridRow();
+
+    const QString& DbFileName() const { return m_dbFileName; }
+    const std::shared_ptr<ISQLiteDatabase>& Db() const { return m_db; }
+    const std::shared_ptr<ISQLiteTable>& CurrentTable() const { return m_currentTable; }
+    // The current person's ID; none before a person is chosen in this database.
+    std::optional<std::int64_t> CurrentId() const { return m_currentId; }
+    int CurrentRowNo() const { return m_currentRowNo; }
+    // The grid row holding that ID, or -1.
+    int rowOfId(std::int64_t id) const;
+
+    // How often a long load lets the window repaint, in milliseconds.
+    static constexpr int kRepaintInterval = 250;
+
+private:
+    void requireDatabase() const;
+    std::int64_t requireCurrentId() const;
+    int dataRows() const;
+    void scrollGridToCurrent();
+    void fillGrid(ISQLiteTable& table);
+    // After a reload: the row of the current person, else the grid's row.
+    void chooseCurrentAgain();
+    void navigateTo(int rowNo);
+    QByteArray photoForOverwrite() const;
+
+    IDialogs& m_dialogs;
+    Windows m_windows;
+    QString m_dbFileName;
+    std::shared_ptr<ISQLiteDatabase> m_db;
+    std::shared_ptr<ISQLiteTable> m_currentTable;
+    std::optional<std::int64_t> m_currentId;
+    std::optional<QByteArray> m_recordPhoto; // the current person's photo as stored
+    int m_currentRowNo = 0;
+    int m_chosenRow = -1; // the grid row of the last choice
+    bool m_loaded = false;
+};
+
+} // namespace wendolarka

@@ -1,0 +1,31 @@
+#include "person_grid.h"
+
+#include "grid/sortable_grid.h"
+
+#include <array>
+
+namespace wendolarka {
+namespace {
+
+struct ColumnLayout {
+    const char* title;
+    int width;
+};
+
+const std::array<ColumnLayout, kPersonGridColumns> kColumns = {{
+    {"Nr", 30}, {"ID", 0}, {"Tytuł", 110}, {"Imię", 140}, {"Nazwisko", 170},
+    {"Priorytet ", 80}, {"Indeks ", 84}, {"Adres1 ", 240}, {"Adres2 ", 240},
+    {"Telefon1 ", 260}, {"Telefon2 ", 260}, {"Usługa1 ", 340}, {"Usługa2 ", 340},
+}};
+
+} // namespace
+
+void setPersonColumns(TFajny& grid) {
+    grid.setColCount(kPersonGridColumns);
+    for (int c = 0; c < kPersonGridColumns; ++c) {
+        grid.setCells(c, 0, QString::fromUtf8(kColumns[static_cast<std::size_t>(c)].title));
+        grid.setColWidths(c, kColumns[static_cast<std::size_t>(c)].width);
+    }
+}
+
+} // namespace wendolarka

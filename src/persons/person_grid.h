@@ -1,0 +1,17 @@
+#pragma once
+
+namespace wendolarka {
+
+class TFajny;
+
+// The person grid's 13 columns: "Nr", "ID", the eleven texts; from column 6 on
+// they start hidden.
+inline constexpr int kPersonGridColumns = 13;
+inline constexpr int kFirstHiddenPersonColumn = 6;
+inline constexpr int kIdColumn = 1;
+inline constexpr int kSurnameColumn = 4;
+
+// Titles (trailing blanks kept) and widths into row 0.
+void setPersonColumns(TFajny& grid);
+
+} // namespace wendolarka
