@@ -88,9 +88,10 @@ std::shared_ptr<ISQLiteDatabase> OpenExisting(const QString& fileName) {
     for (columns->First(); !columns->AtEnd(); columns->Next())
         present << columns->FieldString(nameColumn).toUpper();
     QStringList missing;
-    QStringList needed = {QStringLiteral("ID"), QStringLiteral("Picture")};
+    QStringList needed = {QStringLiteral("ID")};
     for (const char* column : kPersonTextColumns)
         needed << QString::fromLatin1(column);
+    needed << QStringLiteral("Picture");
     for (const QString& column : needed)
         if (!present.contains(column.toUpper()))
             missing << column;

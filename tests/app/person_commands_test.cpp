@@ -1,0 +1,358 @@
+#include "app/main_window.h"
+#include "app/wendolarka_app.h"
+#include "controls/image.h"
+#include "controls/label.h"
+#include "core/image_codecs.h"
+#include "database/person_table.h"
+#include "designer/pass_window.h"
+#include "grid/sortable_grid.h"
+#include "persons/person_commands.h"
+#include "persons/record_edit_window.h"
+#include "platform/desktop.h"
+#include "platform/error_handler.h"
+#include "support/scripted_dialogs.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace wendolarka;
+
+namespace {
+
+TPersonTexts person(const QString& surname, const QString& priority = QStringLiteral("VIP")) {
+    return {QStringLiteral("Pani"), QStringLiteral("Anna"), surname, priority, QStringLiteral("7"),
+            QStringLiteral("ul. Długa 1"), QString(), QStringLiteral("22 555"), QString(),
+            QString::fromUtf8("Wejście"), QString()};
+}
+
+QByteArray jpegOf(QColor color) {
+    QImage image(6, 8, QImage::Format_RGB32);
+    image.fill(color);
+    return encodeJpeg(image);
+}
+
+// The program with its windows, the scripted dialogs and a folder for databases.
+struct Persons : ::testing::Test {
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    FixedDesktop desktop{QRect(0, 0, 1920, 1080)};
+    ErrorHandler errors{dialogs};
+    WendolarkaApp app{dialogs, desktop, errors};
+    TForm2& main = *app.mainWindow();
+    TFajny& grid = *main.G1;
+    TFEdycja& editor = *app.windows().FEdycja;
+    TForm1& pass = *app.windows().Form1;
+    TPersonCommands& commands = *main.persons();
+
+    QString file(const QString& name) const { return dir.filePath(name); }
+
+    // A database holding these persons (with the given photos), no sample person.
+    QString database(const QString& name, const std::vector<std::pair<TPersonTexts, QByteArray>>& people) {
+        const QString path = file(name);
+        person_table::CreateDatabase(path);
+        auto db = person_table::OpenExisting(path);
+        person_table::Delete(*db, 1);
+        for (const auto& [texts, photo] : people)
+            person_table::Insert(*db, texts, photo);
+        return path;
+    }
+
+    void open(const QString& path) {
+        dialogs.openAnswers.push_back(FileDialogResult{path, 1});
+        main.OtworzBaze1->trigger();
+    }
+    void choose(int row) {
+        grid.setSelection({1, row, 1, row});
+        main.G1Click();
+    }
+    QStringList surnames() const {
+        QStringList result;
+        for (int r = 1; r < grid.RowCount(); ++r)
+            result << grid.Cells(4, r);
+        return result;
+    }
+    int count(const QString& path) {
+        return static_cast<int>(TSQLiteDatabase::Create(path)->QueryInteger(QStringLiteral("SELECT count(*) FROM osoby")));
+    }
+    TPersonRow stored(const QString& path, std::int64_t id) {
+        auto db = TSQLiteDatabase::Create(path);
+        return person_table::ReadRow(*person_table::SelectById(*db, id));
+    }
+};
+
+} // namespace
+
+TEST_F(Persons, ANewDatabaseIsMadeApartAndOpensWithItsSamplePerson) {
+    const QString path = file(QStringLiteral("zerowa.db"));
+    dialogs.saveAnswers.push_back(FileDialogResult{path, 1});
+    main.NowaBaza1->trigger();
+    ASSERT_EQ(dialogs.saveRequests.size(), 1u);
+    EXPECT_EQ(dialogs.saveRequests[0].fileName, QStringLiteral("zerowa.db"));
+    EXPECT_EQ(dialogs.saveRequests[0].defaultExt, QStringLiteral("db"));
+    EXPECT_EQ(dialogs.saveRequests[0].filter, QString::fromUtf8("Pliki bazowe (*.db)|*.db|Dowolne pliki (*.*)|*.*"));
+    EXPECT_EQ(commands.Db(), nullptr); // creating opens nothing
+    EXPECT_EQ(count(path), 1);
+
+    // An existing name is refused and changes nothing.
+    dialogs.saveAnswers.push_back(FileDialogResult{path, 1});
+    main.NowaBaza1->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QString::fromUtf8("Plik taki już istnieje - proszę podaj inną nazwę lub zmień katalog!"));
+    EXPECT_EQ(dialogs.messages[0].type, TMsgDlgType::mtInformation);
+
+    open(path);
+    EXPECT_EQ(editor.lblBaza->text(), QStringLiteral("zerowa.db"));
+    EXPECT_EQ(main.LabelCount->text(), QStringLiteral("1"));
+    ASSERT_EQ(grid.RowCount(), 2);
+    EXPECT_EQ(grid.Rows(1).mid(0, 6), QStringList({QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("Pan"),
+                                                    QStringLiteral("Tomir"), QStringLiteral("Probnik"),
+                                                    QString::fromUtf8("Ważna")}));
+    EXPECT_EQ(grid.ColWidths(6), 0);
+
+    // A second new database while one is open: the open one stays the one worked on.
+    dialogs.saveAnswers.push_back(FileDialogResult{file(QStringLiteral("druga.db")), 1});
+    main.NowaBaza1->trigger();
+    EXPECT_EQ(commands.DbFileName(), path);
+    choose(1);
+    editor.show();
+    main.mnuDodajRekord->trigger();
+    EXPECT_EQ(count(path), 2);
+    EXPECT_EQ(count(file(QStringLiteral("druga.db"))), 1);
+}
+
+TEST_F(Persons, OpeningSortsBySurnameAndRefusesWhatIsNoPersonDatabase) {
+    const QString path = database(QStringLiteral("osoby.db"),
+                                  {{person(QStringLiteral("Zych")), jpegOf(Qt::red)},
+                                   {person(QStringLiteral("bartnik")), jpegOf(Qt::green)},
+                                   {person(QString::fromUtf8("Łoś")), jpegOf(Qt::blue)},
+                                   {person(QStringLiteral("Nowak")), jpegOf(Qt::yellow)}});
+    open(path);
+    EXPECT_EQ(surnames(), QStringList({QStringLiteral("Nowak"), QStringLiteral("Zych"), QStringLiteral("bartnik"),
+                                       QString::fromUtf8("Łoś")}));
+    const QStringList before = surnames();
+
+    QFile junk(file(QStringLiteral("lista.db")));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("Nowak;Zych\n");
+    junk.close();
+    open(junk.fileName());
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_TRUE(dialogs.messages.back().text.contains(QString::fromUtf8("nie jest bazą danych SQLite")));
+    EXPECT_EQ(dialogs.messages.back().type, TMsgDlgType::mtWarning);
+    EXPECT_EQ(commands.DbFileName(), path);
+    EXPECT_EQ(surnames(), before);
+    EXPECT_EQ(editor.lblBaza->text(), QStringLiteral("osoby.db"));
+
+    open(file(QStringLiteral("nie-ma.db")));
+    EXPECT_TRUE(dialogs.messages.back().text.endsWith(QString::fromUtf8("nie istnieje.")));
+    EXPECT_FALSE(QFile::exists(file(QStringLiteral("nie-ma.db"))));
+
+    // An empty table: the title row is all there is.
+    const QString empty = database(QStringLiteral("pusta.db"), {});
+    open(empty);
+    EXPECT_EQ(main.LabelCount->text(), QStringLiteral("0"));
+    EXPECT_EQ(grid.RowCount(), 1);
+}
+
+TEST_F(Persons, ChoosingAPersonShowsThemInTheEditorAndOnThePass) {
+    const QByteArray broken("\xFF\xD8 no jpeg at all", 17);
+    const QString path = database(QStringLiteral("osoby.db"),
+                                  {{person(QStringLiteral("Adamska")), jpegOf(Qt::red)},
+                                   {person(QStringLiteral("Bielik")), QByteArray()},
+                                   {person(QStringLiteral("Cichy")), broken}});
+    {
+        auto db = TSQLiteDatabase::Create(path); // Bielik has no photo at all
+        db->Execute(QStringLiteral("UPDATE osoby SET Picture=NULL WHERE Nazwisko='Bielik'"));
+    }
+    open(path);
+    choose(1);
+    EXPECT_EQ(editor.lblRekordy->text(), QStringLiteral("1 z 3"));
+    EXPECT_EQ(editor.edNazwisko->text(), QStringLiteral("Adamska"));
+    EXPECT_EQ(pass.lblNazwisko->Caption(), QStringLiteral("Adamska"));
+    EXPECT_EQ(pass.lblusluga1->Caption(), QString::fromUtf8("Wejście"));
+    EXPECT_EQ(editor.photo().Width(), 6);
+    EXPECT_EQ(pass.Image11->Picture().Width(), 6);
+
+    // Nobody else's face: a person without a photo, or with one that cannot be read.
+    choose(2);
+    EXPECT_EQ(editor.lblRekordy->text(), QStringLiteral("2 z 3"));
+    EXPECT_TRUE(editor.photo().isEmpty());
+    EXPECT_TRUE(pass.Image11->Picture().isEmpty());
+    const std::size_t messagesBefore = dialogs.messages.size();
+    choose(3);
+    EXPECT_EQ(pass.lblNazwisko->Caption(), QStringLiteral("Cichy"));
+    EXPECT_TRUE(editor.photo().isEmpty());
+    EXPECT_TRUE(pass.Image11->Picture().isEmpty());
+    ASSERT_EQ(dialogs.messages.size(), messagesBefore + 1);
+    EXPECT_TRUE(dialogs.messages.back().text.startsWith(QString::fromUtf8("Zdjęcia tej osoby nie da się wyświetlić.")));
+
+    // Overwriting without touching the photo keeps the stored bytes, unreadable or not.
+    editor.edImie->setText(QStringLiteral("Ewa"));
+    dialogs.messageAnswers.push_back(mrYes);
+    main.mnuWstawRekord->trigger();
+    const TPersonRow cichy = stored(path, *commands.CurrentId());
+    EXPECT_EQ(cichy.texts[1], QStringLiteral("Ewa"));
+    EXPECT_EQ(cichy.picture, broken);
+}
+
+TEST_F(Persons, AddStoresThePersonWithTheirPhotoOrThePlaceholder) {
+    const QString path = database(QStringLiteral("osoby.db"), {{person(QStringLiteral("Nowak")), jpegOf(Qt::red)}});
+    open(path);
+    main.mnuDodajRekord->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              QString::fromUtf8("Dodaję rekordy tylko przy otwartym oknie Podglądu i edycji rekordu\n\r\n\r"
+                                "       Proszę otwórz to okno i powtórz operację dodawania"));
+    EXPECT_EQ(count(path), 1);
+
+    editor.show();
+    editor.btnZerujClick();
+    main.mnuDodajRekord->trigger();
+    EXPECT_EQ(dialogs.messages.back().text, QStringLiteral("Rekord dodany do bazy. "));
+    EXPECT_EQ(count(path), 2);
+    const TPersonRow blank = stored(path, *commands.CurrentId());
+    for (const QString& text : blank.texts)
+        EXPECT_EQ(text, QStringLiteral(" "));
+    EXPECT_EQ(blank.picture, editor.placeholder().Graphic()->fileData());
+    // The new person is the chosen one: the grid row, the editor and the count.
+    EXPECT_EQ(grid.Cells(1, grid.Row()), QString::number(*commands.CurrentId()));
+    EXPECT_EQ(editor.lblRekordy->text(), QStringLiteral("1 z 2"));
+
+    // A BMP photo goes in as BMP and comes back out by its content.
+    const QString bmpPath = file(QStringLiteral("foto.bmp"));
+    QFile bmp(bmpPath);
+    ASSERT_TRUE(bmp.open(QIODevice::WriteOnly));
+    QImage image(5, 4, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    bmp.write(encodeBmp24(image));
+    bmp.close();
+    dialogs.openAnswers.push_back(FileDialogResult{bmpPath, 1});
+    editor.btnFotoClick();
+    editor.edNazwisko->setText(QStringLiteral("Bmp"));
+    main.mnuDodajRekord->trigger();
+    const TPersonRow withBmp = stored(path, *commands.CurrentId());
+    EXPECT_TRUE(withBmp.picture->startsWith("BM"));
+    EXPECT_EQ(editor.photo().Width(), 5);
+    EXPECT_EQ(pass.Image11->Picture().Width(), 5);
+}
+
+TEST_F(Persons, OverwriteAndDeleteAlwaysActOnThePersonShown) {
+    const QString path = database(QStringLiteral("osoby.db"),
+                                  {{person(QStringLiteral("Adamska")), jpegOf(Qt::red)},
+                                   {person(QStringLiteral("Bielik")), jpegOf(Qt::green)},
+                                   {person(QStringLiteral("Cichy")), jpegOf(Qt::blue)}});
+    open(path);
+    choose(1);
+    const std::int64_t adamska = *commands.CurrentId();
+    // Only "Tak" overwrites.
+    editor.edNazwisko->setText(QStringLiteral("Zawada"));
+    dialogs.messageAnswers.push_back(mrNo);
+    main.mnuWstawRekord->trigger();
+    EXPECT_EQ(stored(path, adamska).texts[2], QStringLiteral("Adamska"));
+    EXPECT_EQ(dialogs.messages.back().text, QString::fromUtf8("Wstawić do tego rekordu nowe dane?"));
+    EXPECT_EQ(dialogs.messages.back().title, QStringLiteral("Confirm"));
+
+    // A surname that sorts later moves the person down; they stay the one chosen.
+    dialogs.messageAnswers.push_back(mrYes);
+    main.mnuWstawRekord->trigger();
+    EXPECT_EQ(surnames(), QStringList({QStringLiteral("Bielik"), QStringLiteral("Cichy"), QStringLiteral("Zawada")}));
+    EXPECT_EQ(*commands.CurrentId(), adamska);
+    EXPECT_EQ(grid.Row(), 3);
+    EXPECT_EQ(editor.edNazwisko->text(), QStringLiteral("Zawada"));
+
+    // The delete question names the row of the person deleted.
+    dialogs.messageAnswers.push_back(mrCancel);
+    main.mnuDeleteRekord->trigger();
+    EXPECT_EQ(dialogs.messages.back().text, QString::fromUtf8("Zniszczyć rekord 3  jesteś tego pewny ?"));
+    EXPECT_EQ(count(path), 3);
+    EXPECT_EQ(*commands.CurrentId(), adamska);
+
+    // Regenerating keeps the chosen person; the next delete deletes them.
+    choose(2);
+    const std::int64_t cichy = *commands.CurrentId();
+    main.mnuRegeneruj->trigger();
+    EXPECT_EQ(dialogs.messages.back().text, QString::fromUtf8("Plik bazowy  osoby.db  został zregenerowany."));
+    EXPECT_EQ(*commands.CurrentId(), cichy);
+    dialogs.messageAnswers.push_back(mrYes);
+    main.mnuDeleteRekord->trigger();
+    EXPECT_EQ(dialogs.messages.back().text, QString::fromUtf8("Zniszczyć rekord 2  jesteś tego pewny ?"));
+    EXPECT_EQ(surnames(), QStringList({QStringLiteral("Bielik"), QStringLiteral("Zawada")}));
+
+    // The last two: one goes, the very last one never does.
+    choose(1);
+    dialogs.messageAnswers.push_back(mrYes);
+    main.mnuDeleteRekord->trigger();
+    EXPECT_EQ(count(path), 1);
+    const std::size_t before = dialogs.messages.size();
+    main.mnuDeleteRekord->trigger();
+    EXPECT_EQ(dialogs.messages.size(), before);
+    EXPECT_EQ(count(path), 1);
+}
+
+TEST_F(Persons, NavigationStepsThroughTheRowsThatExist) {
+    const QString path = database(QStringLiteral("osoby.db"),
+                                  {{person(QStringLiteral("Adamska")), jpegOf(Qt::red)},
+                                   {person(QStringLiteral("Bielik"), QString()), jpegOf(Qt::green)},
+                                   {person(QStringLiteral("Cichy")), jpegOf(Qt::blue)},
+                                   {person(QStringLiteral("Dudek")), jpegOf(Qt::gray)}});
+    main.mnuNastepny->trigger(); // nothing open: nothing happens
+    EXPECT_TRUE(dialogs.messages.empty());
+    open(path);
+    main.mnuPierwszy->trigger();
+    EXPECT_EQ(editor.edNazwisko->text(), QStringLiteral("Adamska"));
+    EXPECT_TRUE(editor.isVisible());
+    // A person without a priority is shown like any other.
+    main.mnuNastepny->trigger();
+    EXPECT_EQ(editor.edNazwisko->text(), QStringLiteral("Bielik"));
+    EXPECT_EQ(pass.lblNazwisko->Caption(), QStringLiteral("Bielik"));
+    EXPECT_EQ(commands.CurrentRowNo(), 2);
+    main.mnuOstatni->trigger();
+    EXPECT_EQ(editor.edNazwisko->text(), QStringLiteral("Dudek"));
+    main.mnuNastepny->trigger();
+    EXPECT_EQ(commands.CurrentRowNo(), 4);
+    main.mnuPoprzedni->trigger();
+    EXPECT_EQ(editor.edNazwisko->text(), QStringLiteral("Cichy"));
+
+    // A smaller file: the steps stay among its rows.
+    open(database(QStringLiteral("mala.db"), {{person(QStringLiteral("Ek")), jpegOf(Qt::red)},
+                                              {person(QStringLiteral("Fik")), jpegOf(Qt::red)}}));
+    main.mnuNastepny->trigger();
+    EXPECT_LE(commands.CurrentRowNo(), 2);
+    main.mnuPoprzedni->trigger();
+    EXPECT_EQ(editor.edNazwisko->text(), QStringLiteral("Ek"));
+    EXPECT_TRUE(std::none_of(dialogs.messages.begin(), dialogs.messages.end(),
+                             [](const auto& m) { return m.type == TMsgDlgType::mtWarning; }));
+}
+
+TEST_F(Persons, CommandsWithoutADatabaseSayWhatIsMissing) {
+    editor.show();
+    main.mnuDodajRekord->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith(QString::fromUtf8("Nie ma otwartej bazy danych.")));
+    main.mnuRegeneruj->trigger();
+    EXPECT_TRUE(dialogs.messages.back().text.startsWith(QString::fromUtf8("Nie ma otwartej bazy danych.")));
+    dialogs.messageAnswers.push_back(mrYes);
+    main.mnuWstawRekord->trigger();
+    EXPECT_TRUE(dialogs.messages.back().text.startsWith(QString::fromUtf8("Nie ma otwartej bazy danych.")));
+    const std::size_t before = dialogs.messages.size(); // the question, then the refusal
+    main.Edytuj1->trigger(); // an empty grid: just the window
+    EXPECT_EQ(dialogs.messages.size(), before);
+    EXPECT_TRUE(editor.isVisible());
+}
+
+TEST_F(Persons, TheGridIsReadOnlyAndPaintsSurnamesLime) {
+    const QString path = database(QStringLiteral("osoby.db"), {{person(QStringLiteral("Adamska")), jpegOf(Qt::red)}});
+    open(path);
+    EXPECT_FALSE(grid.Options() & goEditing);
+    grid.resize(600, 200);
+    grid.show();
+    const QImage shot = grid.viewport()->grab().toImage();
+    const TRect cell = grid.CellRect(4, 1);
+    ASSERT_FALSE(cell.isEmpty());
+    EXPECT_EQ(shot.pixelColor(cell.Right - 2, cell.Bottom - 2), QColor(0, 255, 0));
+}
