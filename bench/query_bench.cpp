@@ -16,7 +16,8 @@ using namespace wendolarka;
 
 namespace {
 
-const QString kSelect = QStringLiteral("SELECT * FROM osoby ORDER BY Nazwisko");
+// The Part's SELECT, or the statement given on the command line.
+QString kSelect = QStringLiteral("SELECT * FROM osoby ORDER BY Nazwisko");
 
 void fill(ISQLiteDatabase& db, int rows) {
     db.Execute(QStringLiteral(
@@ -62,6 +63,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int rows = argc > 1 ? std::atoi(argv[1]) : 50000;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
+    if (argc > 3)
+        kSelect = QString::fromUtf8(argv[3]);
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("bench.db"));
     {

@@ -13,6 +13,8 @@
 #include "support/scripted_dialogs.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QTabWidget>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -355,4 +357,39 @@ TEST_F(Persons, TheGridIsReadOnlyAndPaintsSurnamesLime) {
     const TRect cell = grid.CellRect(4, 1);
     ASSERT_FALSE(cell.isEmpty());
     EXPECT_EQ(shot.pixelColor(cell.Right - 2, cell.Bottom - 2), QColor(0, 255, 0));
+}
+
+TEST_F(Persons, TheGridScrollsToTheChosenPersonAndLeavingItKeepsTyping) {
+    std::vector<std::pair<TPersonTexts, QByteArray>> people;
+    for (int i = 0; i < 12; ++i)
+        people.push_back({person(QStringLiteral("Osoba%1").arg(i, 2, 10, QChar(u'0'))), jpegOf(Qt::red)});
+    open(database(QStringLiteral("osoby.db"), people));
+    main.show();
+    QApplication::setActiveWindow(&main);
+    main.Notes1->setCurrentIndex(3);
+    int height = 60;
+    for (grid.resize(400, height); grid.VisibleRowCount() < 6 && height < 400; grid.resize(400, height += 2)) {
+    }
+    ASSERT_EQ(grid.VisibleRowCount(), 6);
+    choose(10);
+    EXPECT_EQ(grid.TopRow(), 5);
+    choose(4);
+    EXPECT_EQ(grid.TopRow(), 1);
+
+    // The focus leaving the grid on the row already chosen re-reads nobody.
+    grid.setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(grid.hasFocus());
+    editor.edImie->setText(QStringLiteral("wpisane"));
+    main.Notes1->setFocus();
+    QApplication::processEvents();
+    ASSERT_FALSE(grid.hasFocus());
+    EXPECT_EQ(editor.edImie->text(), QStringLiteral("wpisane"));
+    // Leaving it on another row chooses that row.
+    grid.setFocus();
+    QApplication::processEvents();
+    grid.setSelection({1, 7, 1, 7});
+    main.Notes1->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(editor.edNazwisko->text(), QStringLiteral("Osoba06"));
 }
