@@ -393,3 +393,22 @@ TEST_F(Persons, TheGridScrollsToTheChosenPersonAndLeavingItKeepsTyping) {
     QApplication::processEvents();
     EXPECT_EQ(editor.edNazwisko->text(), QStringLiteral("Osoba06"));
 }
+
+TEST_F(Persons, ADatabaseMadeElsewhereShowsItsPolishLettersAndPhotos) {
+    const QString path = file(QStringLiteral("obca.db"));
+    {
+        auto db = TSQLiteDatabase::Create(path);
+        db->Execute(person_table::createStatement());
+        // Code-page bytes written by another program: "Łoś", "Źdźbło", "Gęś".
+        db->Execute(QStringLiteral("INSERT INTO osoby (Tytul, Imie, Nazwisko, Priorytet, Picture) VALUES "
+                                   "('Pan', CAST(X'8F649F62B36F' AS TEXT), CAST(X'A36F9C' AS TEXT), "
+                                   "CAST(X'47EA9C' AS TEXT), ?)"),
+                    {jpegOf(Qt::magenta)});
+    }
+    open(path);
+    EXPECT_EQ(grid.Cells(4, 1), QString::fromUtf8("Łoś"));
+    choose(1);
+    EXPECT_EQ(editor.edImie->text(), QString::fromUtf8("Źdźbło"));
+    EXPECT_EQ(pass.lblPriorytet->Caption(), QString::fromUtf8("Gęś"));
+    EXPECT_EQ(pass.Image11->Picture().Width(), 6);
+}
