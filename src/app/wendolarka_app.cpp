@@ -34,6 +34,7 @@ WendolarkaApp::WendolarkaApp(IDialogs& dialogs, const IDesktop& desktop, const E
                  m_fedycja.get(), m_form1.get(), m_fukos.get(), m_fhelp.get()};
     m_form1->setDesktop(&desktop);
     m_fedycja->setPlacement(&desktop, TForm2::kOuterSize.height());
+    m_fedycja->setErrorHandler(&errors);
     m_form2->setWindows(m_windows);
 }
 

@@ -38,6 +38,35 @@ int TFont::Size() const { return -MulDiv(m_height, 72, m_pixelsPerInch); }
 
 void TFont::setSize(int points) { m_height = -MulDiv(points, m_pixelsPerInch, 72); }
 
+namespace {
+struct NamedCharset {
+    const char* name;
+    int value;
+};
+constexpr NamedCharset kCharsets[] = {
+    {"ANSI_CHARSET", 0},          {"DEFAULT_CHARSET", 1},      {"SYMBOL_CHARSET", 2},
+    {"MAC_CHARSET", 77},          {"SHIFTJIS_CHARSET", 128},   {"HANGEUL_CHARSET", 129},
+    {"JOHAB_CHARSET", 130},       {"GB2312_CHARSET", 134},     {"CHINESEBIG5_CHARSET", 136},
+    {"GREEK_CHARSET", 161},       {"TURKISH_CHARSET", 162},    {"HEBREW_CHARSET", 177},
+    {"ARABIC_CHARSET", 178},      {"BALTIC_CHARSET", 186},     {"RUSSIAN_CHARSET", 204},
+    {"THAI_CHARSET", 222},        {"EASTEUROPE_CHARSET", 238}, {"OEM_CHARSET", 255},
+};
+} // namespace
+
+std::optional<QString> charsetToIdent(int charset) {
+    for (const NamedCharset& c : kCharsets)
+        if (c.value == charset)
+            return QString::fromLatin1(c.name);
+    return std::nullopt;
+}
+
+std::optional<int> identToCharset(const QString& ident) {
+    for (const NamedCharset& c : kCharsets)
+        if (ident.compare(QLatin1String(c.name), Qt::CaseInsensitive) == 0)
+            return c.value;
+    return std::nullopt;
+}
+
 QString substituteFontFamily(const QString& storedName) {
     for (const auto& s : kSubstitutes)
         if (storedName.compare(QLatin1String(s.stored), Qt::CaseInsensitive) == 0)

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 namespace wendolarka {
 
@@ -57,6 +58,10 @@ private:
     TFontCharset m_charset = DEFAULT_CHARSET;
     int m_pixelsPerInch = kScreenPixelsPerInch;
 };
+
+// "EASTEUROPE_CHARSET" <-> 238: the GDI character-set names templates use.
+std::optional<QString> charsetToIdent(int charset);
+std::optional<int> identToCharset(const QString& ident);
 
 // The installed face that renders a stored font name ("Arial" -> "Liberation Sans").
 QString substituteFontFamily(const QString& storedName);

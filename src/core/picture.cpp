@@ -165,6 +165,65 @@ TPicture TPicture::FromStoredBytes(const QByteArray& bytes) {
     throw Exception(QStringLiteral("Zapisane dane nie są obrazem w żadnym ze znanych formatów."));
 }
 
+namespace {
+
+QByteArray withLength(const QByteArray& data, quint32 extra = 0) {
+    QByteArray out(4, '\0');
+    qToLittleEndian<quint32>(static_cast<quint32>(data.size()) + extra, reinterpret_cast<uchar*>(out.data()));
+    return out + data;
+}
+
+[[noreturn]] void invalidPictureData() { throw Exception(QStringLiteral("Picture data is not valid")); }
+
+} // namespace
+
+QByteArray pictureToStreamData(const TPicture& picture) {
+    const TGraphic* graphic = picture.Graphic();
+    if (!graphic || graphic->Empty())
+        return {};
+    const QByteArray className = graphic->ClassName().toLatin1();
+    QByteArray out;
+    out.append(static_cast<char>(className.size()));
+    out.append(className);
+    const QByteArray data = graphic->fileData();
+    if (className == "TIcon")
+        return out + data;
+    if (className == "TMetafile")
+        return out + withLength(data, 4); // the length counts itself
+    return out + withLength(data);
+}
+
+TPicture pictureFromStreamData(const QByteArray& data) {
+    if (data.isEmpty())
+        return {};
+    const qsizetype nameLength = static_cast<uchar>(data[0]);
+    if (1 + nameLength > data.size())
+        invalidPictureData();
+    const QByteArray className = data.mid(1, nameLength);
+    const QByteArray rest = data.mid(1 + nameLength);
+    if (className == "TIcon")
+        return TPicture(TIcon::fromFileData(rest));
+    const bool known = className == "TBitmap" || className == "TJPEGImage" || className == "TMetafile";
+    if (!known)
+        return {}; // a picture class this program does not know
+    if (rest.size() < 4)
+        invalidPictureData();
+    const quint32 length = qFromLittleEndian<quint32>(reinterpret_cast<const uchar*>(rest.constData()));
+    if (className == "TMetafile") {
+        if (length <= 4)
+            return {};
+        if (length > static_cast<quint64>(rest.size()))
+            invalidPictureData();
+        return TPicture(TMetafile::fromFileData(rest.mid(4, length - 4)));
+    }
+    if (length > static_cast<quint64>(rest.size() - 4))
+        invalidPictureData();
+    const QByteArray bytes = rest.mid(4, length);
+    if (className == "TBitmap")
+        return TPicture(TBitmap::fromFileData(bytes));
+    return TPicture(TJPEGImage::fromFileData(bytes));
+}
+
 void writeFileOrThrow(const QString& fileName, const QByteArray& data) {
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size())

@@ -129,6 +129,15 @@ private:
     std::unique_ptr<TGraphic> m_graphic;
 };
 
+// The "Picture.Data" payload of a layout template: the picture's class name as
+// a short string, then its data (a length first, but for icons). An empty
+// picture gives empty data.
+QByteArray pictureToStreamData(const TPicture& picture);
+// A class name the program does not know gives an empty picture; damaged data
+// throws the decoder's message, or "Picture data is not valid" for lengths
+// that do not fit.
+TPicture pictureFromStreamData(const QByteArray& data);
+
 // Writes bytes to a file, or throws "Cannot create file %s".
 void writeFileOrThrow(const QString& fileName, const QByteArray& data);
 

@@ -114,7 +114,11 @@ std::shared_ptr<ISQLiteTable> SelectAll(ISQLiteDatabase& db) { return db.Query(Q
 
 TPersonRow ReadRow(const ISQLiteTable& table) {
     TPersonRow row;
-    row.ID = table.FieldInteger(table.ColumnIndex(QStringLiteral("ID")));
+    // Read as text: a file made elsewhere may declare the key with another type name.
+    bool isNumber = false;
+    row.ID = table.FieldText(table.ColumnIndex(QStringLiteral("ID"))).toLongLong(&isNumber);
+    if (!isNumber)
+        throw ESQLiteException(QStringLiteral("Not an integer or numeric field"));
     for (std::size_t i = 0; i < kPersonTextCount; ++i)
         row.texts[i] = table.FieldString(table.ColumnIndex(QString::fromLatin1(kPersonTextColumns[i])));
     const int picture = table.ColumnIndex(QStringLiteral("picture"));

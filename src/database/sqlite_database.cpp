@@ -169,6 +169,12 @@ public:
     }
 
     void RollbackTransaction() override {
+        // The engine may already have rolled back by itself (a full disk, an
+        // I/O error); then there is nothing left to undo.
+        if (sqlite3_get_autocommit(m_db.get())) {
+            m_inTransaction = false;
+            return;
+        }
         Execute(QStringLiteral("ROLLBACK;"));
         m_inTransaction = false;
     }

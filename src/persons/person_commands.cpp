@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QScopedValueRollback>
 #include <QLineEdit>
 
 #include <algorithm>
@@ -80,7 +81,7 @@ void TPersonCommands::NowaBaza1Click() {
     // The new file gets a connection of its own; the open database stays the one shown.
     try {
         person_table::CreateDatabase(chosen->fileName);
-    } catch (...) {
+    } catch (const ESQLiteException&) {
         QFile::remove(chosen->fileName); // no half-made database left behind
         throw;
     }
@@ -114,18 +115,21 @@ void TPersonCommands::OtworzBaze1Click() {
 
 void TPersonCommands::LoadGrid() {
     TFajny& grid = m_windows.G1;
+    // The window paints while a long load goes on; nothing may choose a row meanwhile.
+    const QScopedValueRollback loading(m_loading, true);
     try {
         grid.ClearAllRows();
         setPersonColumns(grid);
         m_db.reset(); // the previous connection closes before the file is opened again
         m_db = person_table::OpenExisting(m_dbFileName);
-        m_currentTable = person_table::SelectForGrid(*m_db);
-        m_currentTable->First();
-        m_windows.LabelCount.setText(QString::number(m_currentTable->Count()));
-        grid.setRowCount(m_currentTable->Count() + 1);
+        const std::shared_ptr<ISQLiteTable> table = person_table::SelectForGrid(*m_db);
+        m_currentTable = table;
+        table->First();
+        m_windows.LabelCount.setText(QString::number(table->Count()));
+        grid.setRowCount(table->Count() + 1);
         grid.setSortOnClick(false);
         m_loaded = true;
-        fillGrid(*m_currentTable);
+        fillGrid(*table);
         grid.HideColumnRange(kFirstHiddenPersonColumn, grid.ColCount() - 1);
         grid.Repaint();
     } catch (const Exception&) {
@@ -156,22 +160,27 @@ void TPersonCommands::fillGrid(ISQLiteTable& table) {
 void TPersonCommands::G1Click() {
     TFajny& grid = m_windows.G1;
     const int row = grid.Row();
-    // The ID cell tells whether the row holds a person.
+    // The ID cell tells whether the row holds a person; the title row never does,
+    // even after an empty table made it an ordinary row.
     const QString idText = grid.Cells(kIdColumn, row);
-    if (idText.isEmpty())
+    bool isNumber = false;
+    idText.toLongLong(&isNumber);
+    if (row < 1 || !isNumber)
         return;
+    requireDatabase();
     TFEdycja& editor = m_windows.FEdycja;
     m_currentRowNo = grid.Cells(0, row).toInt();
     editor.edID->setText(idText);
     editor.Label1->setText(QString::number(m_currentRowNo));
     editor.lblRekordy->setText(editor.Label1->text() + QStringLiteral(" z ") + QString::number(grid.RowCount() - 1));
-    requireDatabase();
     m_chosenRow = row;
     m_currentTable = person_table::SelectById(*m_db, editor.edID->text().toLongLong());
     ShowCurrentRecord();
 }
 
 void TPersonCommands::gridClicked() {
+    if (m_loading)
+        return;
     if (m_windows.G1.LeavingFocus() && m_windows.G1.Row() == m_chosenRow)
         return; // unsaved typing in the editing window stays
     G1Click();
@@ -221,7 +230,11 @@ void TPersonCommands::Edytuj1Click() {
 
 void TPersonCommands::mnuRegenerujClick() {
     requireDatabase();
-    person_table::Regenerate(*m_db);
+    try {
+        person_table::Regenerate(*m_db);
+    } catch (const ESQLiteException& e) {
+        rethrowWriteFailure(e);
+    }
     // The current person stays current; without one, the first of the table.
     std::shared_ptr<ISQLiteTable> table;
     if (m_currentId)
@@ -229,7 +242,8 @@ void TPersonCommands::mnuRegenerujClick() {
     if (!table || table->Count() == 0)
         table = person_table::SelectAll(*m_db);
     m_currentTable = table;
-    ShowCurrentRecord();
+    if (table->Count() > 0)
+        ShowCurrentRecord();
     m_dialogs.ShowMessage(QStringLiteral("Plik bazowy  ") + m_windows.FEdycja.lblBaza->text() +
                           utf8("  został zregenerowany."));
 }
@@ -248,7 +262,7 @@ void TPersonCommands::G1DrawCell(TCanvas& canvas, int col, int row, const TRect&
 void TPersonCommands::chooseCurrentAgain() {
     TFajny& grid = m_windows.G1;
     const int rows = dataRows();
-    if (rows == 0)
+    if (rows == 0 || !m_db) // a reload that failed has said so already
         return;
     int row = m_currentId ? rowOfId(*m_currentId) : -1;
     if (row < 0)
@@ -300,6 +314,7 @@ void TPersonCommands::mnuWstawRekordClick() {
 }
 
 void TPersonCommands::mnuDeleteRekordClick() {
+    requireDatabase();
     if (m_windows.LabelCount.text().toInt() <= 1)
         return;
     const std::int64_t id = requireCurrentId();

@@ -96,6 +96,7 @@ private:
     int m_currentRowNo = 0;
     int m_chosenRow = -1; // the grid row of the last choice
     bool m_loaded = false;
+    bool m_loading = false;
 };
 
 } // namespace wendolarka

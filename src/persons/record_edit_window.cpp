@@ -3,6 +3,7 @@
 #include "core/image_codecs.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
+#include "platform/error_handler.h"
 #include "widgets/cp1250_validator.h"
 #include "widgets/form_setup.h"
 
@@ -97,14 +98,17 @@ void TFEdycja::buildUpperPanel() {
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image1->resize(0, 0);
     ScrollBox1->setWidget(Image1);
+    Image2 = named(new QLabel(ScrollBox1->viewport()), "Image2");
+    Image2->setPixmap(QPixmap::fromImage(m_placeholder.image()));
+    Image2->hide();
 
     btnFoto = button(p, "btnFoto", utf8("&Foto"), "Wstawia do okna obraz", QRect(24, 224, 75, 25));
     btnUsuwa = button(p, "btnUsuwa", utf8("&Usuń"), "Usuwa z okna tylko Fotkę", QRect(104, 224, 75, 25));
     bitZeruj = button(p, "bitZeruj", utf8("Wyczyść dane z rekordu"), "Obraz i wszystkie pola rekordu są wymazywane",
                       QRect(216, 224, 217, 25));
-    connect(btnFoto, &QPushButton::clicked, this, &TFEdycja::btnFotoClick);
-    connect(btnUsuwa, &QPushButton::clicked, this, &TFEdycja::btnUsuwaClick);
-    connect(bitZeruj, &QPushButton::clicked, this, &TFEdycja::btnZerujClick);
+    connect(btnFoto, &QPushButton::clicked, this, [this] { run([this] { btnFotoClick(); }); });
+    connect(btnUsuwa, &QPushButton::clicked, this, [this] { run([this] { btnUsuwaClick(); }); });
+    connect(bitZeruj, &QPushButton::clicked, this, [this] { run([this] { btnZerujClick(); }); });
 
     struct Field {
         QLineEdit** edit;
@@ -133,7 +137,7 @@ void TFEdycja::buildUpperPanel() {
         auto* caption = new QLabel(utf8(f.caption), p);
         caption->setObjectName(QStringLiteral("StaticText_") + QLatin1String(f.name + 2));
         caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        caption->setGeometry(f.left - 76, f.top, 70, 21);
+        caption->setGeometry(f.left - 72, f.top, 66, 21);
         caption->setBuddy(edit);
     }
     edID = named(new QLineEdit(utf8("11"), p), "edID");
@@ -161,8 +165,10 @@ void TFEdycja::buildLowerPanel() {
 
     const auto forward = [this](QPushButton* b, void (IRecordCommands::*command)()) {
         connect(b, &QPushButton::clicked, this, [this, command] {
-            if (m_commands)
-                (m_commands->*command)();
+            run([this, command] {
+                if (m_commands)
+                    (m_commands->*command)();
+            });
         });
     };
     forward(bitDodaj, &IRecordCommands::mnuDodajRekordClick);
@@ -172,6 +178,14 @@ void TFEdycja::buildLowerPanel() {
     forward(bitPoprzedni, &IRecordCommands::mnuPoprzedniClick);
     forward(bitNastepny, &IRecordCommands::mnuNastepnyClick);
     forward(bitOstatni, &IRecordCommands::mnuOstatniClick);
+}
+
+template <typename Command>
+void TFEdycja::run(Command command) {
+    if (m_errors)
+        m_errors->guard(command);
+    else
+        command();
 }
 
 void TFEdycja::setPlacement(const IDesktop* desktop, int mainWindowOuterHeight) {

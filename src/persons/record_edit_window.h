@@ -15,6 +15,7 @@ class QFrame;
 
 namespace wendolarka {
 
+class ErrorHandler;
 class IDesktop;
 class IDialogs;
 
@@ -41,6 +42,8 @@ public:
     explicit TFEdycja(IDialogs& dialogs, QWidget* parent = nullptr);
 
     void setCommands(IRecordCommands* commands) { m_commands = commands; }
+    // Shows what a button's command throws; without one the exception goes on.
+    void setErrorHandler(const ErrorHandler* errors) { m_errors = errors; }
     // Where the window places itself: the virtual desktop and the main window's outer height.
     void setPlacement(const IDesktop* desktop, int mainWindowOuterHeight);
     // Left = desktop width - 482 - 70; Top = desktop height - 548 - main window height - 100.
@@ -76,6 +79,7 @@ public:
     QLabel* lblRekordy = nullptr;
     QScrollArea* ScrollBox1 = nullptr;
     QLabel* Image1 = nullptr;
+    QLabel* Image2 = nullptr; // hidden: holds the placeholder
     QPushButton* btnFoto = nullptr;
     QPushButton* btnUsuwa = nullptr;
     QPushButton* bitZeruj = nullptr;
@@ -111,7 +115,11 @@ private:
     void showPhoto();
 
     IDialogs& m_dialogs;
+    template <typename Command>
+    void run(Command command);
+
     IRecordCommands* m_commands = nullptr;
+    const ErrorHandler* m_errors = nullptr;
     const IDesktop* m_desktop = nullptr;
     int m_mainWindowOuterHeight = 239;
     TPicture m_photo;

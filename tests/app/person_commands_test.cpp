@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -411,4 +412,32 @@ TEST_F(Persons, ADatabaseMadeElsewhereShowsItsPolishLettersAndPhotos) {
     EXPECT_EQ(editor.edImie->text(), QString::fromUtf8("Źdźbło"));
     EXPECT_EQ(pass.lblPriorytet->Caption(), QString::fromUtf8("Gęś"));
     EXPECT_EQ(pass.Image11->Picture().Width(), 6);
+}
+
+TEST_F(Persons, AFailedAddLeavesNoPersonAndNoPhotoAndTheNextAddWorks) {
+    const QString path = database(QStringLiteral("osoby.db"), {{person(QStringLiteral("Nowak")), jpegOf(Qt::red)}});
+    open(path);
+    choose(1);
+    editor.show();
+    {
+        auto db = TSQLiteDatabase::Create(path); // another program refuses new photos
+        db->Execute(QStringLiteral("CREATE TRIGGER no_photo BEFORE INSERT ON osoby WHEN NEW.Picture IS NOT NULL "
+                                   "BEGIN SELECT RAISE(ABORT, 'no photos'); END"));
+    }
+    editor.edNazwisko->setText(QStringLiteral("Kowal"));
+    main.mnuDodajRekord->trigger();
+    EXPECT_TRUE(dialogs.messages.back().text.startsWith(QString::fromUtf8("Zmiana nie została zapisana")));
+    EXPECT_EQ(count(path), 1);
+    {
+        auto db = TSQLiteDatabase::Create(path);
+        db->Execute(QStringLiteral("DROP TRIGGER no_photo"));
+    }
+    editor.bitDodaj->click(); // the editing window's own button, no transaction left open
+    EXPECT_EQ(dialogs.messages.back().text, QStringLiteral("Rekord dodany do bazy. "));
+    EXPECT_EQ(count(path), 2);
+    // The title row never stands for a person, even once it is an ordinary row.
+    grid.setSelection({1, 0, 1, 0});
+    const auto before = commands.CurrentId();
+    main.G1Click();
+    EXPECT_EQ(commands.CurrentId(), before);
 }
