@@ -6,6 +6,7 @@
 #include "designer/pass_elements.h"
 #include "designer/pass_styling.h"
 #include "designer/pass_window.h"
+#include "designer/template_commands.h"
 #include "grid/sortable_grid.h"
 #include "imageset/image_set_window.h"
 #include "persons/person_commands.h"
@@ -112,6 +113,16 @@ void TForm2::Nowy1Click() {
     form->LoadStandardLayout();
     form->ShowCentred();
     EnableFormatka1Commands();
+}
+
+void TForm2::ZapiszJakoWzorzec1Click() {
+    if (m_windows.Form1)
+        template_commands::saveTemplate(*m_windows.Form1, m_services.dialogs);
+}
+
+void TForm2::LadujeDFMClick() {
+    if (m_windows.Form1 && template_commands::loadTemplate(*m_windows.Form1, m_services.dialogs))
+        EnableFormatka1Commands();
 }
 
 void TForm2::visibilityBoxClick(const QString& elementName, bool checked) {

@@ -66,6 +66,8 @@ public:
     // "Za&mknij Formatkę II": the image-set commands go off; the window's close box leaves them.
     void Zamknij1Click();
     void Nowy1Click();
+    void ZapiszJakoWzorzec1Click();
+    void LadujeDFMClick();
     void EnableFormatka1Commands();
 
     // Element visibility, fonts and colours.

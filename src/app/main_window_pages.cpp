@@ -148,6 +148,8 @@ void TForm2::createMenus() {
     ZamknijForm1 = addItem(Forma1, "ZamknijForm1", utf8("Za&mknij Formatkę I"));
     bind(ZamknijForm1, &TForm2::ZamknijForm1Click);
     bind(Nowy1, &TForm2::Nowy1Click);
+    bind(Otworz1, &TForm2::LadujeDFMClick);
+    bind(ZapiszJakoWzorzec1, &TForm2::ZapiszJakoWzorzec1Click);
 
     Forma2 = named(bar->addMenu(utf8("For&matka II ")), "Forma2");
     PokazForme2 = addItem(Forma2, "PokazForme2", utf8("&Pokaż formatkę II"));

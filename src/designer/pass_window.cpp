@@ -7,7 +7,7 @@
 #include "pass_elements.h"
 #include "pass_window_host.h"
 #include "widgets/form_setup.h"
-#include "sample_pictures.h"
+#include "pass_template.h"
 #include "sizer/size_control.h"
 
 #include <QCloseEvent>
@@ -17,54 +17,7 @@
 #include <cmath>
 
 namespace wendolarka {
-namespace {
-
-struct LabelLayout {
-    const char* name;
-    const char* text;
-    int left, top, width, height;
-    bool visible;
-};
-
-struct FrameLayout {
-    const char* name;
-    int left, top, width, height;
-    bool visible;
-    int borderWidth;
-    TColor color;
-    TBevelStyle inner, outer;
-};
-
-TLabel* addLabel(TForm1& form, const LabelLayout& l) {
-    auto* label = form.createControl<TLabel>(QString::fromLatin1(l.name));
-    label->setAutoSize(false);
-    label->SetBounds(l.left, l.top, l.width, l.height);
-    label->setCaption(QString::fromUtf8(l.text));
-    label->setAlignment(taCenter);
-    label->setLayout(tlCenter);
-    label->setVisible(l.visible);
-    return label;
-}
-
-void addFrame(TForm1& form, const FrameLayout& f) {
-    auto* frame = form.createControl<TktMultiBevel>(QString::fromLatin1(f.name));
-    frame->SetBounds(f.left, f.top, f.width, f.height);
-    frame->setBorderWidth(f.borderWidth);
-    frame->setColor(f.color);
-    frame->setBevelInner(f.inner);
-    frame->setBevelOuter(f.outer);
-    frame->setVisible(f.visible);
-}
-
-TLabel3DF* addDescription(TForm1& form, const char* name, const char* text, int left, int width) {
-    auto* label = form.createControl<TLabel3DF>(QString::fromLatin1(name));
-    label->SetBounds(left, 136, width, 17);
-    label->setCaption(QString::fromLatin1(text));
-    label->setVisible(false);
-    return label;
-}
-
-} // namespace
+QByteArray standardLayoutStream(); // kept in the program, generated from resources/
 
 TForm1::TForm1(QWidget* parent) : THostForm(parent) {
     setObjectName(QStringLiteral("Form1"));
@@ -75,61 +28,12 @@ TForm1::TForm1(QWidget* parent) : THostForm(parent) {
 TForm1::~TForm1() { delete SizeControl1.data(); }
 
 void TForm1::LoadStandardLayout() {
-    delete SizeControl1.data();
-    destroyAllControls();
-    bindSlots();
-
-    // The window's own settings.
-    move(553, 523);
-    resize(kClientWidth, kClientHeight);
+    // A fresh window: its own settings back to a new window's, then the stream.
     setWindowTitle(QString());
-    setColor(clWindow);
-    client().setFont(TFont(QStringLiteral("MS Sans Serif"), 8));
-    setFont(client().Font().toQFont());
+    m_events = Events{false, false, false, false};
+    m_settings = Settings{};
     m_pixelsPerInch = 96;
-    m_events = Events{};
-
-    // Elements bottom first, as they are stacked.
-    addLabel(*this, {"lblImie", "Imie", 96, 8, 33, 13, true});
-    addLabel(*this, {"lblNazwisko", "Nazwisko", 192, 8, 65, 13, true});
-    addLabel(*this, {"lblPriorytet", "Priorytet", 176, 56, 65, 13, true});
-    addLabel(*this, {"lblIndex", "Index", 104, 56, 49, 13, false});
-    addFrame(*this, {"Ramka1", 24, 40, 65, 76, true, 3, clBlue, bstLowered, bstNone});
-    addFrame(*this, {"Ramka2", 104, 48, 57, 33, false, 3, clTeal, bstLowered, bstNone});
-    auto* photo = createControl<TImage>(QStringLiteral("Image11"));
-    photo->SetBounds(32, 48, 48, 60);
-    photo->setStretch(true);
-    photo->setPicture(samplePortrait());
-    addFrame(*this, {"Rama0", 0, 0, kClientWidth, kClientHeight, false, 2, clBlack, bstLowered, bstNone});
-    static_cast<TktMultiBevel*>(findControl(QStringLiteral("Rama0")))->setAlign(alClient);
-    addFrame(*this, {"Ramka3", 104, 112, 41, 25, false, 2, clGreen, bstRaised, bstLowered});
-    addLabel(*this, {"lblAdres1", "Adres1", 104, 88, 33, 13, false});
-    addLabel(*this, {"lblAdres2", "Adres2", 224, 88, 33, 13, false});
-    addLabel(*this, {"lblTelefon1", "Telefon1", 24, 120, 42, 13, true});
-    addLabel(*this, {"lblTelefon2", "Telefon2", 168, 120, 42, 13, false});
-    addLabel(*this, {"lblusluga1", "Usługa1", 24, 136, 41, 13, false});
-    addLabel(*this, {"lblUsluga2", "Usługa2", 168, 136, 41, 13, false});
-    TLabel* title = addLabel(*this, {"lblTytul", "Tytul", 24, 8, 23, 13, true});
-    title->setAutoSize(true);
-    addFrame(*this, {"Ramka4", 160, 88, 49, 25, false, 2, clGreen, bstRaised, bstLowered});
-    addFrame(*this, {"Ramka5", 176, 48, 73, 33, false, 2, clGreen, bstRaised, bstLowered});
-    auto* fixedImage = createControl<TImage>(QStringLiteral("ImgStale"));
-    fixedImage->SetBounds(280, 8, 32, 32);
-    fixedImage->setAutoSize(true);
-    fixedImage->setPicture(sampleIcon());
-    fixedImage->setVisible(false);
-    addDescription(*this, "lbl1", "opis1", 120, 25);
-    addDescription(*this, "lbl2", "Opis2", 240, 41);
-
-    auto* sizer = new TSizeControl(this);
-    sizer->setObjectName(QStringLiteral("SizeControl1"));
-    sizer->setGeometry(64, 8, 28, 28);
-    sizer->setGridSize(19);
-    sizer->setSnapToGrid(false);
-    sizer->setMouseButtons(mouseButtons({mbLeft, mbRight}));
-    sizer->setControlActions(caSizeMove);
-    SizeControl1 = sizer;
-    bindSlots();
+    pass_template::loadStream(*this, standardLayoutStream());
 }
 
 void TForm1::bindSlots() {

@@ -65,6 +65,18 @@ public:
         bool onActivate = false;
     };
     Events& events() { return m_events; }
+    const Events& events() const { return m_events; }
+
+    // Window settings a template carries and the program keeps as they are.
+    struct Settings {
+        QString borderStyle = QStringLiteral("bsSizeToolWin");
+        QString position = QStringLiteral("poScreenCenter");
+        bool oldCreateOrder = false;
+        int textHeight = 13;
+    };
+    Settings& settings() { return m_settings; }
+    const Settings& settings() const { return m_settings; }
+    void setPixelsPerInch(int ppi) { m_pixelsPerInch = ppi; }
 
     std::array<TLabel*, 11> textLabels() const;
     TktMultiBevel* frame(int index) const; // 0 the border, 1-5 frames 1-5
@@ -104,6 +116,7 @@ private:
     const IDesktop* m_desktop = nullptr;
     int m_pixelsPerInch = 96;
     Events m_events;
+    Settings m_settings;
 };
 
 } // namespace wendolarka

@@ -36,8 +36,19 @@ QStringList toNameFilters(const QString& filter) {
     QStringList result;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         const QString& description = parts[i];
-        QString masks = parts[i + 1];
-        masks.replace(u';', u' ');
+        // Extensions in any letter case ("WZOR.WZO" copied from elsewhere), and
+        // "*.*" meaning every file, also those without a dot.
+        QStringList maskList;
+        for (const QString& mask : parts[i + 1].split(u';', Qt::SkipEmptyParts)) {
+            if (mask == QStringLiteral("*.*")) {
+                maskList << QStringLiteral("*");
+                continue;
+            }
+            maskList << mask;
+            if (mask.toUpper() != mask)
+                maskList << mask.toUpper();
+        }
+        const QString masks = maskList.join(u' ');
         const QString suffix = QStringLiteral("(") + masks + QStringLiteral(")");
         // The toolkit reads the masks from the last parentheses of the entry.
         result << (description.endsWith(suffix) ? description : description + u' ' + suffix);

@@ -5,12 +5,13 @@
 using namespace wendolarka;
 
 TEST(Dialogs, FiltersBecomeNamedFiltersOncePerEntry) {
+    // Extensions match in either letter case; "*.*" is every file, with or without a dot.
     EXPECT_EQ(toNameFilters(QStringLiteral("Bazy danych|*.db|Wszystkie pliki|*.*")),
-              QStringList({QStringLiteral("Bazy danych (*.db)"), QStringLiteral("Wszystkie pliki (*.*)")}));
+              QStringList({QStringLiteral("Bazy danych (*.db *.DB)"), QStringLiteral("Wszystkie pliki (*)")}));
     EXPECT_EQ(toNameFilters(QStringLiteral("Obrazy (*.jpg;*.bmp)|*.jpg;*.bmp")),
-              QStringList({QStringLiteral("Obrazy (*.jpg;*.bmp) (*.jpg *.bmp)")}));
-    EXPECT_EQ(toNameFilters(QStringLiteral("Wzorce (*.wzo)|*.wzo")),
-              QStringList({QStringLiteral("Wzorce (*.wzo)")}));
+              QStringList({QStringLiteral("Obrazy (*.jpg;*.bmp) (*.jpg *.JPG *.bmp *.BMP)")}));
+    EXPECT_EQ(toNameFilters(QStringLiteral("Wzorce (*.wzo *.WZO)|*.wzo")),
+              QStringList({QStringLiteral("Wzorce (*.wzo *.WZO)")}));
     EXPECT_TRUE(toNameFilters(QString()).isEmpty());
 }
 

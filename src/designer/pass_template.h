@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace wendolarka {
+
+class TForm1;
+
+// The pass window as a layout template: a resource header and a component
+// stream of the window and its elements, with the property tables below.
+namespace pass_template {
+
+// The component stream of the window as it stands (no resource header).
+QByteArray writeStream(const TForm1& form);
+// Header and stream, as a "*.wzo" file holds them.
+QByteArray writeFile(const TForm1& form);
+
+// Reads a whole template file, then replaces the window's elements and
+// settings by what it holds. Throws EStreamError or the picture decoders'
+// errors, and then leaves the window exactly as it was.
+void loadFile(TForm1& form, const QByteArray& file);
+// The same for a bare component stream (the standard layout).
+void loadStream(TForm1& form, const QByteArray& stream);
+
+// A readable account of a template (classes, names, properties; pictures by
+// kind and size), for looking inside a file. Throws like loadFile.
+QString describeFile(const QByteArray& file);
+
+} // namespace pass_template
+} // namespace wendolarka

@@ -1,0 +1,62 @@
+#include "template_commands.h"
+
+#include "core/component_stream.h"
+#include "pass_template.h"
+#include "pass_window.h"
+#include "platform/dialogs.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace wendolarka::template_commands {
+namespace {
+
+// No template comes near this; a larger file is refused before it is read.
+constexpr qint64 kMaxTemplateBytes = 64 * 1024 * 1024;
+
+} // namespace
+
+bool saveTemplate(TForm1& form, IDialogs& dialogs) {
+    FileDialogOptions options;
+    options.defaultExt = QStringLiteral("wzo");
+    options.fileName = QStringLiteral("*.wzo");
+    options.filter = QString::fromUtf8(kTemplateFilter);
+    const auto chosen = dialogs.SaveFile(options);
+    if (!chosen)
+        return false;
+    const QByteArray bytes = pass_template::writeFile(form);
+    QSaveFile file(chosen->fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw Exception(QStringLiteral("Cannot create file %1").arg(chosen->fileName));
+    return true;
+}
+
+bool loadTemplate(TForm1& form, IDialogs& dialogs) {
+    FileDialogOptions options;
+    options.filter = QString::fromUtf8(kTemplateFilter);
+    const auto chosen = dialogs.OpenFile(options);
+    if (!chosen)
+        return false;
+    try {
+        QFile file(chosen->fileName);
+        if (!file.open(QIODevice::ReadOnly) || !QFileInfo(file).isFile())
+            throw Exception(QStringLiteral("Cannot open file %1").arg(chosen->fileName));
+        if (file.size() > kMaxTemplateBytes)
+            throw EStreamError(QStringLiteral("plik za duży na wzorzec"));
+        const bool wasVisible = form.isVisible();
+        pass_template::loadFile(form, file.readAll());
+        // A window already on screen shows the loaded design in the main window's controls too.
+        if (wasVisible)
+            form.FormShow();
+    } catch (const Exception&) {
+        dialogs.MessageDlg(QString::fromUtf8("Błąd! - nie mogę załadować pliku:  ") + QFileInfo(chosen->fileName).fileName() +
+                               QStringLiteral("\n") + QString::fromUtf8("        To chyba nie jest typowy wzorzec? "),
+                           TMsgDlgType::mtError, mbOK);
+        return false;
+    }
+    form.ShowCentred();
+    return true;
+}
+
+} // namespace wendolarka::template_commands

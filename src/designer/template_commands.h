@@ -1,0 +1,24 @@
+#pragma once
+
+namespace wendolarka {
+
+class IDialogs;
+class TForm1;
+
+// The "&Formatka I " menu's template commands, apart from the main window.
+namespace template_commands {
+
+inline constexpr const char* kTemplateFilter = "Pliki (Wzorce).WZO|*.wzo|Dowolny plik (*.*)|*.*";
+
+// "&Zapisz formatkę jako wzorzec": the window, visible or not, to the chosen
+// file. The file is written beside and takes the old one's place only when
+// complete. False when the user cancelled.
+bool saveTemplate(TForm1& form, IDialogs& dialogs);
+
+// "&Otwórz istniejący wzorzec": the chosen template into the window, which is
+// then shown. Any failure shows the error box and leaves the window's design
+// as it was. True when a template was loaded.
+bool loadTemplate(TForm1& form, IDialogs& dialogs);
+
+} // namespace template_commands
+} // namespace wendolarka
