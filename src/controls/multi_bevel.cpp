@@ -202,7 +202,9 @@ void TktMBevel::traceLayer(TCanvas& canvas, const TRect& area, int thickness, in
         }
         canvas.Brush.Style = savedBrush;
     } else if (m_shape == bspPortrait) {
-        drawOctagonRings(canvas, area.Left, area.Top, area.Right, area.Bottom, corner, thickness,
+        // Rings past the middle of the area draw nothing new, however wide the border claims to be.
+        const int rings = std::min(thickness, (std::max(area.Width(), area.Height()) + 1) / 2 + 1);
+        drawOctagonRings(canvas, area.Left, area.Top, area.Right, area.Bottom, corner, rings,
                          canvas.Pen.Color, canvas.Pen.Color);
     } else {
         const TRect s = strip(area, thickness);

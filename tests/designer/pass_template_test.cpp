@@ -3,23 +3,235 @@
 #include "controls/label_3d.h"
 #include "controls/multi_bevel.h"
 #include "core/component_stream.h"
+#include "core/image_codecs.h"
+#include "core/picture.h"
+#include "designer/pass_person.h"
 #include "designer/pass_template.h"
 #include "designer/pass_window.h"
 #include "sizer/size_control.h"
 #include "support/error_text.h"
 
-#include <QFile>
+#include <QtEndian>
+
+#include <random>
 
 #include <gtest/gtest.h>
 
 using namespace wendolarka;
+using namespace wendolarka::component_stream;
 
-TEST(PassTemplate, DumpStandard) {
+namespace {
+
+QByteArray hex(const char* text) { return QByteArray::fromHex(text); }
+
+// A template of the standard window with its elements replaced by `children`.
+QByteArray templateWith(const std::function<void(TStreamWriter&)>& children,
+                        const std::function<void(TStreamWriter&)>& rootProperties = nullptr) {
+    TStreamWriter out;
+    out.signature();
+    out.beginComponent(QStringLiteral("TForm1"), QStringLiteral("Form1"));
+    out.property(QStringLiteral("Width"), TValue::Integer(500));
+    if (rootProperties)
+        rootProperties(out);
+    out.endList();
+    children(out);
+    out.endList();
+    return templateFile(QStringLiteral("TForm1"), out.bytes());
+}
+
+void label(TStreamWriter& out, const QString& name, const QString& caption) {
+    out.beginComponent(QStringLiteral("TLabel"), name);
+    out.property(QStringLiteral("Left"), TValue::Integer(7));
+    out.property(QStringLiteral("Caption"), TValue::String(caption));
+    out.endList();
+    out.endList();
+}
+
+// The error of loading, and whether the window kept its design meanwhile.
+QString refusal(TForm1& form, const QByteArray& file) {
+    const QByteArray before = pass_template::writeStream(form);
+    const QString error = errorOf([&] { pass_template::loadFile(form, file); });
+    EXPECT_EQ(pass_template::writeStream(form), before) << error.toStdString();
+    return error;
+}
+
+} // namespace
+
+TEST(PassTemplate, TheWriterReproducesTheFormatsExampleBytes) {
     TForm1 form;
     const QByteArray file = pass_template::writeFile(form);
-    QFile out(QStringLiteral("/tmp/standard.wzo"));
-    out.open(QIODevice::WriteOnly);
-    out.write(file);
-    out.close();
-    std::fputs(pass_template::describeFile(file).toUtf8().constData(), stdout);
+    const QByteArray header = hex("FF0A00") + "TFORM1" + hex("00 3010");
+    EXPECT_EQ(file.left(12), header);
+    EXPECT_EQ(qFromLittleEndian<quint32>(reinterpret_cast<const uchar*>(file.constData()) + 12), file.size() - 16);
+    EXPECT_EQ(file.mid(16, 4 + 7 + 6), QByteArray("TPF0") + hex("06") + "TForm1" + hex("05") + "Form1");
+    const QByteArray properties = hex("04") + "Left" + hex("032902") + hex("03") + "Top" + hex("030B02") + hex("05") +
+                                  "Width" + hex("038801") + hex("06") + "Height" + hex("03E800") + hex("0B") +
+                                  "BorderStyle" + hex("070D") + "bsSizeToolWin";
+    EXPECT_EQ(file.mid(33, properties.size()), properties);
+}
+
+TEST(PassTemplate, SaveAndLoadGiveTheSameDesignAndThePersonShown) {
+    TForm1 form;
+    TPersonTexts texts;
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        texts[i] = QString::fromUtf8("Łoś %1").arg(i);
+    QImage photo(40, 50, QImage::Format_RGB32);
+    photo.fill(Qt::darkRed);
+    showPersonOnPass(form, texts, TPicture(TJPEGImage::fromImage(photo)));
+    form.lblNazwisko->setFont(TFont(QStringLiteral("Arial Black"), 12, fsBold | fsItalic, clRed, EASTEUROPE_CHARSET));
+    form.lblNazwisko->setColor(clYellow);
+    form.lblNazwisko->SetBounds(150, 20, 120, 30);
+    form.Ramka2->setVisible(true);
+    form.Ramka2->setBorderWidth(7);
+    form.Ramka2->setColor(0x123456); // no name: written as a number
+    form.lbl1->setShadowSize(9);
+    form.lbl1->setCaption(QString(300, u'x')); // a long string
+    const QByteArray saved = pass_template::writeFile(form);
+
+    TForm1 other;
+    pass_template::loadFile(other, saved);
+    EXPECT_EQ(pass_template::writeFile(other), saved);
+    EXPECT_EQ(other.lblUsluga2->Caption(), texts[10]);
+    EXPECT_EQ(other.Image11->Picture().Graphic()->fileData(), form.Image11->Picture().Graphic()->fileData());
+    EXPECT_EQ(other.lblNazwisko->Font(), form.lblNazwisko->Font());
+    EXPECT_FALSE(other.lblNazwisko->ParentFont());
+    EXPECT_EQ(other.Ramka2->Color(), 0x123456);
+    EXPECT_EQ(other.lbl1->ShadowSize(), 9);
+    EXPECT_EQ(other.Snapshot(), form.Snapshot());
+
+    // The standard layout itself is such a stream and writes back unchanged.
+    TForm1 standard;
+    TForm1 reread;
+    pass_template::loadStream(reread, pass_template::writeStream(standard));
+    EXPECT_EQ(pass_template::writeStream(reread), pass_template::writeStream(standard));
+}
+
+TEST(PassTemplate, ReadersAcceptWhatOtherWritersMayWrite) {
+    TForm1 form;
+    QByteArray file = pass_template::writeFile(form);
+    QByteArray wrongLength = file;
+    qToLittleEndian<quint32>(7, reinterpret_cast<uchar*>(wrongLength.data()) + 12);
+    pass_template::loadFile(form, wrongLength);
+    EXPECT_EQ(form.lblImie->Caption(), QStringLiteral("Imie"));
+
+    // Integers in wider tags, colours as plain numbers, a template lacking elements.
+    QByteArray stream("TPF0");
+    stream += hex("06") + "TForm1" + hex("05") + "Form1";
+    stream += hex("04") + "Left" + hex("04 05000000");
+    stream += hex("05") + "Color" + hex("04 FF000000"); // clRed as a number
+    stream += hex("00");
+    stream += hex("06") + "TLabel" + hex("07") + "lblImie";
+    stream += hex("03") + "Top" + hex("13 0900000000000000");
+    stream += hex("00 00 00");
+    pass_template::loadFile(form, templateFile(QStringLiteral("TForm1"), stream));
+    EXPECT_EQ(form.lblImie->Top(), 9);
+    EXPECT_EQ(form.Color(), clRed);
+    EXPECT_EQ(form.lblNazwisko, nullptr); // not in the template: the slot is empty
+    EXPECT_EQ(form.SizeControl1, nullptr);
+
+    // OnActivate bound to its handler runs it.
+    pass_template::loadFile(form, templateWith([](TStreamWriter&) {}, [](TStreamWriter& out) {
+        out.property(QStringLiteral("OnActivate"), TValue::Ident(QStringLiteral("FormActivate")));
+    }));
+    EXPECT_TRUE(form.events().onActivate);
+}
+
+TEST(PassTemplate, EveryRefusalKeepsTheDesign) {
+    TForm1 form;
+    const QByteArray good = pass_template::writeFile(form);
+    QByteArray notFF = good;
+    notFF[0] = 'X';
+    EXPECT_FALSE(refusal(form, notFF).isEmpty());
+    QByteArray noSignature = good;
+    noSignature[16] = 'X';
+    EXPECT_TRUE(refusal(form, noSignature).contains(QStringLiteral("TPF0")));
+    const auto element = [](const QString& cls, const QString& name, const QString& property, const TValue& value) {
+        return templateWith([=](TStreamWriter& out) {
+            out.beginComponent(cls, name);
+            out.property(property, value);
+            out.endList();
+            out.endList();
+        });
+    };
+    EXPECT_TRUE(refusal(form, element("TButton", "b", "Left", TValue::Integer(1))).contains(QStringLiteral("klasa")));
+    EXPECT_TRUE(refusal(form, element("TLabel", "x", "Colour", TValue::Integer(1))).contains(QStringLiteral("Colour")));
+    EXPECT_FALSE(refusal(form, element("TLabel", "x", "Left", TValue::String("1"))).isEmpty());
+    EXPECT_FALSE(refusal(form, element("TLabel", "x", "Layout", TValue::Ident("tlMiddle"))).isEmpty());
+    EXPECT_FALSE(refusal(form, element("TLabel", "Ramka1", "Left", TValue::Integer(1))).isEmpty()); // wrong class for the slot
+    EXPECT_FALSE(refusal(form, element("TLabel", "x", "Width", TValue::Integer(1000000))).isEmpty()); // no screen is that wide
+    EXPECT_FALSE(refusal(form, element("TImage", "x", "Picture.Data",
+                                       TValue::Binary(QByteArray("\x0ATJPEGImage\x05\0\0\0xxxxx", 20))))
+                     .isEmpty()); // a damaged picture
+    // An unknown picture class leaves the picture empty.
+    pass_template::loadFile(form, element("TImage", "Image11", "Picture.Data", TValue::Binary(QByteArray("\x04TGif", 5))));
+    EXPECT_TRUE(form.Image11->Picture().isEmpty());
+    pass_template::loadFile(form, good);
+
+    const auto root = [&](const QString& property, const TValue& value) {
+        return refusal(form, templateWith([](TStreamWriter&) {}, [&](TStreamWriter& out) { out.property(property, value); }));
+    };
+    EXPECT_FALSE(root(QStringLiteral("OnShow"), TValue::Ident(QStringLiteral("Koniec1Click"))).isEmpty());
+    EXPECT_FALSE(root(QStringLiteral("OnShow"), TValue::Ident(QStringLiteral("FormClose"))).isEmpty());
+    EXPECT_FALSE(root(QStringLiteral("PixelsPerInch"), TValue::Integer(0)).isEmpty());
+    EXPECT_FALSE(refusal(form, templateWith([](TStreamWriter& out) {
+                     label(out, QStringLiteral("a"), QStringLiteral("1"));
+                     label(out, QStringLiteral("A"), QStringLiteral("2"));
+                 })).isEmpty()); // the same name twice
+    EXPECT_FALSE(refusal(form, templateWith([](TStreamWriter& out) {
+                     for (int i = 0; i <= 1000; ++i)
+                         label(out, QStringLiteral("l%1").arg(i), QString());
+                 })).isEmpty());
+    // A child record under an element, and lengths that claim more than the file has.
+    QByteArray nested = templateWith([](TStreamWriter& out) {
+        out.beginComponent(QStringLiteral("TLabel"), QStringLiteral("x"));
+        out.endList();
+        out.beginComponent(QStringLiteral("TLabel"), QStringLiteral("y"));
+        out.endList();
+        out.endList();
+        out.endList();
+    });
+    EXPECT_FALSE(refusal(form, nested).isEmpty());
+    for (const char* tag : {"0A", "0C", "12"}) {
+        const QByteArray huge = templateWith([&](TStreamWriter&) {}, [&](TStreamWriter& out) {
+            out.property(QStringLiteral("Caption"), TValue::Nil());
+        });
+        QByteArray claim = huge;
+        const qsizetype at = claim.indexOf("Caption") + 7;
+        claim.replace(at, 1, hex(tag) + hex("FFFFFF7F"));
+        EXPECT_FALSE(refusal(form, claim).isEmpty()) << tag;
+    }
+    QByteArray noZero = good;
+    noZero.replace(3, 7, QByteArray(70, 'A'));
+    EXPECT_FALSE(refusal(form, noZero).isEmpty());
+}
+
+TEST(PassTemplate, ASizerAndItsTargetComeBackOnlyIfSaved) {
+    TForm1 form;
+    form.SizeControl1->setTarget(form.lblImie);
+    TForm1 other;
+    pass_template::loadFile(other, pass_template::writeFile(form));
+    ASSERT_NE(other.SizeControl1, nullptr);
+    EXPECT_EQ(other.SizeControl1->Target(), other.lblImie);
+    form.FormClose(); // the close box frees the sizer
+    pass_template::loadFile(other, pass_template::writeFile(form));
+    EXPECT_EQ(other.SizeControl1, nullptr);
+}
+
+// Every prefix and random damage: a clean refusal or a window, never a crash
+// or a hang. Run under the sanitizers in CI.
+TEST(PassTemplate, DamagedTemplatesFailCleanly) {
+    TForm1 form;
+    const QByteArray good = pass_template::writeFile(form);
+    TForm1 target;
+    for (qsizetype cut = 0; cut < good.size(); cut += (cut < 400 ? 1 : 97))
+        EXPECT_FALSE(errorOf([&] { pass_template::loadFile(target, good.left(cut)); }).isEmpty()) << cut;
+    std::mt19937 random(42);
+    for (int round = 0; round < 400; ++round) {
+        QByteArray damaged = good;
+        for (int k = 0; k < 3; ++k)
+            damaged[random() % damaged.size()] = static_cast<char>(random());
+        errorOf([&] { pass_template::loadFile(target, damaged); });
+    }
+    pass_template::loadFile(target, good);
+    EXPECT_EQ(pass_template::writeFile(target), good);
 }
