@@ -10,17 +10,20 @@ fi
 build_dir="${BUILD_DIR:-build-fuzz}"
 CXX=clang++ CC=clang cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DWENDOLARKA_FUZZ=ON -DWENDOLARKA_TESTS=OFF -DWENDOLARKA_BENCH=OFF >/dev/null
-targets=(fuzz_pictures)
+targets=(fuzz_pictures fuzz_templates)
 cmake --build "$build_dir" --target "${targets[@]}"
 for t in "${targets[@]}"; do
   corpus="$build_dir/corpus/$t"
   mkdir -p "$corpus"
-  # The test fixtures seed the corpus; the first byte picks the reader.
+  # The test fixtures seed the corpus; for pictures the first byte picks the reader.
   for f in tests/data/*; do
-    case "${f##*.}" in
-      jpg) kind='\0' ;; bmp) kind='\1' ;; ico) kind='\2' ;; emf|wmf) kind='\3' ;; *) continue ;;
+    case "$t:${f##*.}" in
+      fuzz_templates:wzo) cp "$f" "$corpus/" ;;
+      fuzz_pictures:jpg) { printf '\0'; cat "$f"; } > "$corpus/seed-$(basename "$f")" ;;
+      fuzz_pictures:bmp) { printf '\1'; cat "$f"; } > "$corpus/seed-$(basename "$f")" ;;
+      fuzz_pictures:ico) { printf '\2'; cat "$f"; } > "$corpus/seed-$(basename "$f")" ;;
+      fuzz_pictures:emf | fuzz_pictures:wmf) { printf '\3'; cat "$f"; } > "$corpus/seed-$(basename "$f")" ;;
     esac
-    { printf "$kind"; cat "$f"; } > "$corpus/seed-$(basename "$f")"
   done
   ASAN_OPTIONS=detect_leaks=1 "$build_dir/fuzz/$t" -max_total_time="${FUZZ_SECONDS:-30}" -rss_limit_mb=2048 "$corpus" 2>&1 | tail -3
 done

@@ -43,8 +43,10 @@ void TForm2::Notes1Change() { RadioGroup1->setItemIndex(kEmptyEntry); }
 void TForm2::Koniec1Click() { close(); }
 
 void TForm2::mnuUkosClick() {
-    if (m_windows.FUkos)
+    if (m_windows.FUkos) {
         m_windows.FUkos->show();
+        m_windows.FUkos->raise();
+    }
 }
 
 void TForm2::ZamknijForm1Click() {

@@ -28,13 +28,15 @@ WendolarkaApp::WendolarkaApp(IDialogs& dialogs, const IDesktop& desktop, const E
       m_finddlg(std::make_unique<Tfinddlg>()),
       m_fedycja(std::make_unique<TFEdycja>(dialogs)),
       m_form1(std::make_unique<TForm1>()),
-      m_fukos(std::make_unique<TFUkos>()),
+      m_fukos(std::make_unique<TFUkos>(dialogs)),
       m_fhelp(std::make_unique<TFhelp>()) {
     m_windows = {m_form2.data(), m_form3.get(), m_fdruk.get(),  m_finddlg.get(),
                  m_fedycja.get(), m_form1.get(), m_fukos.get(), m_fhelp.get()};
     m_form1->setDesktop(&desktop);
     m_fedycja->setPlacement(&desktop, TForm2::kOuterSize.height());
     m_fedycja->setErrorHandler(&errors);
+    m_fukos->setPassWindow(m_form1.get());
+    m_fukos->setErrorHandler(&errors);
     m_form2->setWindows(m_windows);
 }
 

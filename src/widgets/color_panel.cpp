@@ -1,5 +1,7 @@
 #include "color_panel.h"
 
+#include <QMouseEvent>
+
 #include "form_setup.h"
 
 namespace wendolarka {
@@ -15,6 +17,12 @@ void TColorPanel::setColor(TColor color) {
         return;
     m_color = color;
     setBackground(*this, color);
+}
+
+void TColorPanel::mousePressEvent(QMouseEvent* event) {
+    QFrame::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit Click();
 }
 
 } // namespace wendolarka

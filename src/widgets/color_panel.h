@@ -15,6 +15,13 @@ public:
     TColor Color() const { return m_color; }
     void setColor(TColor color);
 
+signals:
+    // A press of the left mouse button on the panel.
+    void Click();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
 private:
     TColor m_color;
 };
