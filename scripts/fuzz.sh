@@ -25,5 +25,9 @@ for t in "${targets[@]}"; do
       fuzz_pictures:emf | fuzz_pictures:wmf) { printf '\3'; cat "$f"; } > "$corpus/seed-$(basename "$f")" ;;
     esac
   done
-  ASAN_OPTIONS=detect_leaks=1 "$build_dir/fuzz/$t" -max_total_time="${FUZZ_SECONDS:-30}" -rss_limit_mb=2048 "$corpus" 2>&1 | tail -3
+  ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/.ci/lsan.supp" \
+    "$build_dir/fuzz/$t" -max_total_time="${FUZZ_SECONDS:-30}" -rss_limit_mb=2048 \
+    -artifact_prefix="$build_dir/" "$corpus" > "$build_dir/$t.log" 2>&1 \
+    || { tail -60 "$build_dir/$t.log"; exit 1; }
+  grep -E "^Done|^#[0-9]+ +DONE" "$build_dir/$t.log" | tail -1
 done

@@ -13,6 +13,8 @@
 #include "widgets/spin_edit.h"
 
 #include <QAction>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -138,4 +140,55 @@ TEST_F(Designer, ControlsThatAddressAMissingElementDoNothing) {
     main.RadioGroup1->setItemIndex(12);
     main.SpinRamka[1]->setValue(5);
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST(TemplateCommands, SaveAndOpenThroughTheMenuWithTheErrorBoxOnAnyFailure) {
+    ScriptedDialogs dialogs;
+    FixedDesktop desktop(QRect(0, 0, 1920, 1080));
+    ErrorHandler errors(dialogs);
+    WendolarkaApp app(dialogs, desktop, errors);
+    TForm2& main = *app.mainWindow();
+    TForm1& pass = *app.windows().Form1;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("projekt.wzo"));
+
+    main.Nowy1->trigger();
+    pass.lblImie->setCaption(QStringLiteral("Zapisana"));
+    dialogs.saveAnswers.push_back(FileDialogResult{path, 1});
+    main.ZapiszJakoWzorzec1->trigger();
+    ASSERT_EQ(dialogs.saveRequests.size(), 1u);
+    EXPECT_EQ(dialogs.saveRequests[0].defaultExt, QStringLiteral("wzo"));
+    EXPECT_EQ(dialogs.saveRequests[0].filter, QStringLiteral("Pliki (Wzorce).WZO|*.wzo|Dowolny plik (*.*)|*.*"));
+    ASSERT_TRUE(QFile::exists(path));
+
+    main.ZamknijForm1->trigger();
+    EXPECT_FALSE(main.Druk1->isEnabled());
+    // A damaged file: the error box, the design as it was, the commands as they were.
+    const QString bad = dir.filePath(QStringLiteral("zly.wzo"));
+    QFile file(bad);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("not a template");
+    file.close();
+    pass.lblImie->setCaption(QStringLiteral("Obecna"));
+    dialogs.openAnswers.push_back(FileDialogResult{bad, 1});
+    main.Otworz1->trigger();
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_EQ(dialogs.messages.back().text,
+              QString::fromUtf8("Błąd! - nie mogę załadować pliku:  zly.wzo\n        To chyba nie jest typowy wzorzec? "));
+    EXPECT_EQ(dialogs.messages.back().type, TMsgDlgType::mtError);
+    EXPECT_EQ(pass.lblImie->Caption(), QStringLiteral("Obecna"));
+    EXPECT_FALSE(pass.isVisible());
+    EXPECT_FALSE(main.Druk1->isEnabled());
+
+    dialogs.openAnswers.push_back(FileDialogResult{path, 1});
+    main.Otworz1->trigger();
+    EXPECT_EQ(dialogs.openRequests.back().filter, QStringLiteral("Pliki (Wzorce).WZO|*.wzo|Dowolny plik (*.*)|*.*"));
+    EXPECT_EQ(pass.lblImie->Caption(), QStringLiteral("Zapisana"));
+    EXPECT_TRUE(pass.isVisible());
+    EXPECT_TRUE(main.Druk1->isEnabled());
+
+    // Saving into a folder that does not exist: the common error, nothing written.
+    dialogs.saveAnswers.push_back(FileDialogResult{dir.filePath(QStringLiteral("brak/x.wzo")), 1});
+    main.ZapiszJakoWzorzec1->trigger();
+    EXPECT_EQ(dialogs.messages.back().text, QStringLiteral("Cannot create file ") + dir.filePath(QStringLiteral("brak/x.wzo")));
 }
