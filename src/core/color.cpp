@@ -78,7 +78,7 @@ std::optional<TColor> identToColor(const QString& ident) {
 
 TColor colorToRGB(TColor color) {
     if (isSystemColor(color)) {
-        const auto index = static_cast<std::size_t>(color & 0xFF);
+        const auto index = static_cast<std::size_t>(color & 0x00FFFFFF); // beyond the table: black
         return index < kSystemScheme.size() ? kSystemScheme[index] : clBlack;
     }
     return color & 0xFFFFFF;
