@@ -157,6 +157,23 @@ QCursor makeMoveCursor() {
     return QCursor(pixmap, 16, 16);
 }
 
+// A hand seen from its back: four fingers up when open, folded when grabbing.
+QCursor makeHandCursor(bool closed) {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::black, 1.2));
+    painter.setBrush(Qt::white);
+    const int fingerTop = closed ? 11 : 5;
+    for (int i = 0; i < 4; ++i)
+        painter.drawRoundedRect(QRectF(8.5 + 4 * i, fingerTop + (i == 0 || i == 3 ? 2 : 0), 4, 12), 2, 2);
+    painter.drawRoundedRect(QRectF(8.5, 13.5, 16, 12), 4, 4);
+    if (!closed)
+        painter.drawRoundedRect(QRectF(4.5, 13.5, 5, 9), 2.5, 2.5); // the thumb
+    return QCursor(pixmap, 16, 16);
+}
+
 } // namespace
 
 QCursor cursorFor(TCursor cursor) {
@@ -164,6 +181,14 @@ QCursor cursorFor(TCursor cursor) {
     case crNSEW: {
         static const QCursor move = makeMoveCursor();
         return move;
+    }
+    case crHandOpen: {
+        static const QCursor hand = makeHandCursor(false);
+        return hand;
+    }
+    case crHandGrab: {
+        static const QCursor grab = makeHandCursor(true);
+        return grab;
     }
     case crCross: return Qt::CrossCursor;
     case crIBeam: return Qt::IBeamCursor;

@@ -93,5 +93,8 @@ private:
 QCursor cursorFor(TCursor cursor);
 // Entry 1 of the cursor table: the four-way move cursor.
 constexpr TCursor crNSEW = 1;
+// Entries 10 and 11: an open hand (the page can be dragged) and a closed one (it is).
+constexpr TCursor crHandOpen = 10;
+constexpr TCursor crHandGrab = 11;
 
 } // namespace wendolarka
