@@ -26,7 +26,7 @@ for t in "${targets[@]}"; do
     esac
   done
   ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/.ci/lsan.supp" \
-    "$build_dir/fuzz/$t" -max_total_time="${FUZZ_SECONDS:-30}" -rss_limit_mb=2048 \
+    "$build_dir/fuzz/$t" -max_total_time="${FUZZ_SECONDS:-30}" -rss_limit_mb=2048 -timeout=20 -max_len=65536 \
     -artifact_prefix="$build_dir/" "$corpus" > "$build_dir/$t.log" 2>&1 \
     || { tail -60 "$build_dir/$t.log"; exit 1; }
   grep -E "^Done|^#[0-9]+ +DONE" "$build_dir/$t.log" | tail -1

@@ -71,6 +71,9 @@ public:
     void setFeedbackRect(std::optional<TRect> rect);
     std::optional<TRect> feedbackRect() const { return m_feedback; }
 
+    // A hidden window learns of a new size only when shown; this tells the elements now.
+    void syncClientBounds() const;
+
 signals:
     // An element is about to be freed; whoever points at it lets go.
     void controlDestroying(TControl* control);
@@ -81,7 +84,6 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    void syncClientBounds() const;
 
     std::unique_ptr<TFormClient> m_client;
     std::vector<std::unique_ptr<TControl>> m_owned;

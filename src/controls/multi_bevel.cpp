@@ -194,10 +194,21 @@ void TktMBevel::traceLayer(TCanvas& canvas, const TRect& area, int thickness, in
     if (m_shape == bspRect) {
         const TBrushStyle savedBrush = canvas.Brush.Style;
         canvas.Brush.Style = bsClear;
+        // Rings whose four edges all lie outside what can be drawn are skipped:
+        // a huge frame costs only its visible rings.
+        const TRect visible = canvas.ClipRect().translated(-canvas.Origin().x(), -canvas.Origin().y());
         for (int k = 0; k < thickness; ++k) {
             const TRect ring = area.inflated(-k, -k);
             if (ring.isEmpty())
                 break;
+            if (ring.Left < visible.Left && ring.Top < visible.Top && ring.Right - 1 >= visible.Right &&
+                ring.Bottom - 1 >= visible.Bottom) {
+                // Jump to the first ring that reaches into the visible area.
+                const int reach = std::min({visible.Left - ring.Left, visible.Top - ring.Top,
+                                            ring.Right - 1 - visible.Right, ring.Bottom - 1 - visible.Bottom});
+                k += std::max(0, reach - 1);
+                continue;
+            }
             canvas.Rectangle(ring);
         }
         canvas.Brush.Style = savedBrush;

@@ -161,6 +161,33 @@ void TCanvas::line(QPoint from, QPoint to) {
         painter.drawLine(from, to);
         return;
     }
+    // Straight lines are cut to the clip rectangle first, so a line far longer
+    // than the image costs only what is drawn of it.
+    if (from.y() == to.y() || from.x() == to.x()) {
+        const TRect clip = m_clip.translated(-m_origin.x(), -m_origin.y());
+        const bool horizontal = from.y() == to.y();
+        const int fixed = horizontal ? from.y() : from.x();
+        if (horizontal ? (fixed < clip.Top || fixed >= clip.Bottom) : (fixed < clip.Left || fixed >= clip.Right))
+            return;
+        const int a = horizontal ? from.x() : from.y();
+        const int b = horizontal ? to.x() : to.y(); // left out
+        const int low = horizontal ? clip.Left : clip.Top;
+        const int high = (horizontal ? clip.Right : clip.Bottom) - 1;
+        const int step = a < b ? 1 : -1;
+        int first = a, last = b - step; // both drawn
+        if (a == b)
+            return;
+        if (step > 0) {
+            first = std::max(first, low);
+            last = std::min(last, high);
+        } else {
+            first = std::min(first, high);
+            last = std::max(last, low);
+        }
+        for (int v = first; step > 0 ? v <= last : v >= last; v += step)
+            horizontal ? plot(v, fixed, Pen.Color, Pen.Mode) : plot(fixed, v, Pen.Color, Pen.Mode);
+        return;
+    }
     // Bresenham, the last point left out.
     int x = from.x(), y = from.y();
     const int dx = std::abs(to.x() - x), dy = -std::abs(to.y() - y);
@@ -248,13 +275,18 @@ void TCanvas::Frame3D(TRect& r, TColor topColor, TColor bottomColor, int width) 
     Pen.Style = psSolid;
     --r.Bottom;
     --r.Right;
-    for (int ring = 0; ring < width; ++ring) {
+    // Rings past the far side of the rectangle fall outside it and draw nothing
+    // of it; however wide the border claims to be, they end there.
+    const int rings = std::min(width, std::max(r.Width(), r.Height()) + 2);
+    for (int ring = 0; ring < rings; ++ring) {
         Pen.Color = topColor;
         Polyline({{r.Left, r.Bottom}, {r.Left, r.Top}, {r.Right, r.Top}});
         Pen.Color = bottomColor;
         Polyline({{r.Right, r.Top}, {r.Right, r.Bottom}, {r.Left - 1, r.Bottom}});
         r = r.inflated(-1, -1);
     }
+    if (width > rings)
+        r = r.inflated(rings - width, rings - width);
     ++r.Bottom;
     ++r.Right;
     Pen = saved;

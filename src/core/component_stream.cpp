@@ -140,6 +140,8 @@ private:
         case Tag::Null:
             fail(QStringLiteral("wartość tam, gdzie jej nie ma"), at);
         case Tag::List:
+            if (!m_limits.lists)
+                fail(QStringLiteral("lista wartości, której żadna właściwość nie przyjmuje"), at);
             while (peek() != 0)
                 v.list.push_back(value(nesting + 1));
             m_in.byte();
@@ -175,10 +177,15 @@ private:
         case Tag::Nil: break;
         case Tag::Binary: v.binary = m_in.take(m_in.length()); break;
         case Tag::Set:
-            for (QByteArray member = m_in.shortString(); !member.isEmpty(); member = m_in.shortString())
+            for (QByteArray member = m_in.shortString(); !member.isEmpty(); member = m_in.shortString()) {
+                if (v.set.size() >= m_limits.maxSetMembers)
+                    fail(QStringLiteral("zbiór o więcej niż %1 elementach").arg(m_limits.maxSetMembers), at);
                 v.set << QString::fromLatin1(member);
+            }
             break;
         case Tag::Collection:
+            if (!m_limits.lists)
+                fail(QStringLiteral("kolekcja, której żadna właściwość nie przyjmuje"), at);
             while (peek() != 0) {
                 TCollectionItem item;
                 const quint8 next = peek();
@@ -289,7 +296,7 @@ TComponentRecord readTemplate(const QByteArray& file, const TReadLimits& limits)
         fail(QStringLiteral("to nie jest nagłówek zasobu"), 0);
     // The name ends with a zero byte within the header's 79 bytes.
     const qsizetype zero = file.indexOf('\0', 3);
-    if (zero < 0 || zero > 3 + 63)
+    if (zero < 0 || zero + 1 + 6 > 79)
         fail(QStringLiteral("nazwa zasobu bez zakończenia"), 3);
     qsizetype pos = zero + 1 + 2 + 4; // flags and the stream length, which is not relied on
     if (pos > file.size())

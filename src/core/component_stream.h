@@ -83,6 +83,8 @@ struct TReadLimits {
     int maxComponents = 1000; // children of the root
     int maxDepth = 1;         // the root's children have no children
     int maxValueNesting = 16; // lists and collections inside each other
+    bool lists = true;        // lists and collections at all (templates have no property that takes them)
+    int maxSetMembers = 64;
 };
 
 // "TPF0" and one component record starting at `bytes[pos]`; `pos` ends after it.

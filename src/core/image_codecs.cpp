@@ -73,7 +73,11 @@ int runDecoder(const QByteArray& data, DecodeContext* c) {
                  static_cast<unsigned long>(data.size()));
     jpeg_save_markers(&c->info, kExifMarker, 0xFFFF);
     jpeg_read_header(&c->info, TRUE);
-    if (!pictureSizeAllowed(c->info.image_width, c->info.image_height)) {
+    // Even a one-colour picture spends some bits on every 8 x 8 block; a header
+    // claiming far more pixels than the bytes can describe is not believed.
+    const qint64 pixels = static_cast<qint64>(c->info.image_width) * c->info.image_height;
+    if (!pictureSizeAllowed(c->info.image_width, c->info.image_height) ||
+        pixels > std::max<qint64>(kPixelsAlwaysBelieved, static_cast<qint64>(data.size()) * kPixelsPerByte)) {
         c->tooLarge = true;
         jpeg_destroy_decompress(&c->info);
         return -1;

@@ -12,6 +12,10 @@ namespace wendolarka {
 inline constexpr qint64 kMaxPictureSide = 65535;
 inline constexpr qint64 kMaxPicturePixels = 100'000'000;
 bool pictureSizeAllowed(qint64 width, qint64 height);
+// JPEG data cannot describe more than about a thousand pixels a byte (half a bit
+// per 8 x 8 block); below a million pixels any claim is believed.
+inline constexpr qint64 kPixelsPerByte = 1024;
+inline constexpr qint64 kPixelsAlwaysBelieved = 1'000'000;
 Exception pictureSizeError(qint64 width, qint64 height);
 
 // Decodes JPEG file data, RGB, greyscale and CMYK/YCCK alike, turned upright by

@@ -38,10 +38,16 @@ std::unique_ptr<TBitmap> TBitmap::fromFileData(const QByteArray& bmp) {
         throw Exception(QStringLiteral("Bitmap image is not valid"));
     if (!pictureSizeAllowed(image.width(), image.height()))
         throw pictureSizeError(image.width(), image.height());
-    return std::make_unique<TBitmap>(std::move(image));
+    auto bitmap = std::make_unique<TBitmap>(std::move(image));
+    bitmap->m_data = bmp;
+    return bitmap;
 }
 
-QByteArray TBitmap::fileData() const { return m_image.isNull() ? QByteArray() : encodeBmp24(m_image); }
+QByteArray TBitmap::fileData() const {
+    if (!m_data.isEmpty())
+        return m_data;
+    return m_image.isNull() ? QByteArray() : encodeBmp24(m_image);
+}
 
 std::unique_ptr<TJPEGImage> TJPEGImage::fromFileData(const QByteArray& jpeg) {
     auto picture = std::make_unique<TJPEGImage>();
@@ -110,8 +116,9 @@ std::unique_ptr<TMetafile> TMetafile::fromFileData(const QByteArray& data) {
         quint16 checksum = 0;
         for (int i = 0; i < 10; ++i)
             checksum ^= readLE<quint16>(data, i * 2);
-        const quint16 inch = readLE<quint16>(data, 14);
-        if (checksum == readLE<quint16>(data, 20) && inch > 0) {
+        // A picture without units per inch counts 96, as it is written.
+        const quint16 inch = readLE<quint16>(data, 14) ? readLE<quint16>(data, 14) : 96;
+        if (checksum == readLE<quint16>(data, 20)) {
             const qint64 w = static_cast<qint64>(readLE<qint16>(data, 10)) - readLE<qint16>(data, 6);
             const qint64 h = static_cast<qint64>(readLE<qint16>(data, 12)) - readLE<qint16>(data, 8);
             // Files drawn with the y axis upwards store the box upside down.

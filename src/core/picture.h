@@ -36,10 +36,13 @@ public:
     std::unique_ptr<TGraphic> clone() const override { return std::make_unique<TBitmap>(*this); }
     QSize size() const override { return m_image.size(); }
     QImage image() const override { return m_image; }
+    // The bytes it was read from, unchanged (8-bit and alpha bitmaps stay as
+    // they were); a bitmap made in the program is written as 24-bit BMP.
     QByteArray fileData() const override;
 
 private:
     QImage m_image;
+    QByteArray m_data;
 };
 
 // A picture kept as the bytes of its file, beside the image decoded from them.

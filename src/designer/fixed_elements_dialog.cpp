@@ -149,21 +149,32 @@ void TFUkos::showEvent(QShowEvent* event) {
 void TFUkos::FormShow() {
     if (!m_form)
         return;
-    // Setting a control runs its handler, which writes the same value back.
+    // Step by step, as the dialog always read them; setting a control runs its
+    // handler, which writes the same value back.
+    const TLabel3DF* first = description(1);
+    const TLabel3DF* second = description(2);
     if (m_form->ImgStale)
         chWidoczny->setChecked(m_form->ImgStale->Visible());
-    for (int which : {1, 2}) {
-        const TLabel3DF* label = description(which);
-        if (!label)
-            continue;
-        (which == 1 ? chOpis1 : chOpis2)->setChecked(label->Visible());
-        (which == 1 ? edOpisu1 : edOpisu2)->setText(label->Caption());
-        TColorPanel* background = which == 1 ? pnlKolor1 : pnlKolor2;
-        background->setColor(label->Color());
-        TColorPanel* shadow = which == 1 ? pnlCien1 : pnlCien2;
-        shadow->setColor(label->ShadowColor());
-        (which == 1 ? SpinEdit1 : SpinEdit2)->setValue(label->ShadowSize());
-    }
+    if (first)
+        chOpis1->setChecked(first->Visible());
+    if (second)
+        chOpis2->setChecked(second->Visible());
+    if (first)
+        edOpisu1->setText(first->Caption());
+    if (second)
+        edOpisu2->setText(second->Caption());
+    if (first)
+        pnlKolor1->setColor(first->Color());
+    if (second)
+        pnlKolor2->setColor(second->Color());
+    if (first)
+        pnlCien1->setColor(first->ShadowColor());
+    if (second)
+        pnlCien2->setColor(second->ShadowColor());
+    if (first)
+        SpinEdit1->setValue(first->ShadowSize());
+    if (second)
+        SpinEdit2->setValue(second->ShadowSize());
 }
 
 void TFUkos::chWidocznyClick() {

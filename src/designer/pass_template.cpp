@@ -25,6 +25,7 @@ using namespace component_stream;
 
 // Sizes and positions beyond this are no screen's.
 constexpr std::int64_t kMaxCoordinate = 32767;
+constexpr qsizetype kMaxCaption = 4096;
 
 std::int64_t integerOf(const TValue& v, const QString& name) {
     if (!v.isInteger())
@@ -285,6 +286,9 @@ void addLabelProperties(Table<T>& t) {
                  [](const T& c) { return TValue::String(c.Caption()); },
                  [](const TValue& v) -> Applier<T> {
                      const QString caption = stringOf(v, QStringLiteral("Caption"));
+                     // No caption on a pass is a book; one that long is damage.
+                     if (caption.size() > kMaxCaption)
+                         refuse(QStringLiteral("napis dłuższy niż %1 znaków").arg(kMaxCaption));
                      return [caption](T& c) { c.setCaption(caption); };
                  }});
     t.push_back(colorProperty<T>("Color", std::nullopt, [](const T& c) { return c.Color(); },
@@ -436,8 +440,8 @@ const Table<TSizeControl>& sizerTable() {
                          const unsigned buttons = setOf(v, QStringLiteral("MouseButtons"), kMouseButtons);
                          return [buttons](T& c) { c.setMouseButtons(buttons); };
                      }});
-        // A grid of a few pixels or more: finer ones are dots no one sees.
-        t.push_back(integerProperty<T>("GridSize", std::nullopt, 0, 50, [](const T& c) { return c.GridSize(); },
+        // The sizer ignores sizes outside 0..50 itself.
+        t.push_back(integerProperty<T>("GridSize", std::nullopt, INT32_MIN, INT32_MAX, [](const T& c) { return c.GridSize(); },
                                        [](T& c, int v) { c.setGridSize(v); }));
         t.push_back(booleanProperty<T>("SnapToGrid", std::nullopt, [](const T& c) { return c.SnapToGrid(); },
                                        [](T& c, bool v) { c.setSnapToGrid(v); }));
@@ -472,7 +476,7 @@ const Table<TForm1>& formTable() {
                           [](T& c, int v) { c.resize(std::max(0, v - kToolWindowFrame.width()), c.height()); }, 0));
         t.push_back(outer("Height", [](const T& c) { return c.height() + kToolWindowFrame.height(); },
                           [](T& c, int v) { c.resize(c.width(), std::max(0, v - kToolWindowFrame.height())); }, 0));
-        t.push_back({"BorderStyle", TValue::Ident(QStringLiteral("bsSizeable")), nullptr,
+        t.push_back({"BorderStyle", std::nullopt, nullptr,
                      [](const T& c) { return TValue::Ident(c.settings().borderStyle); },
                      [](const TValue& v) -> Applier<T> {
                          const auto style = enumOf<int>(v, QStringLiteral("BorderStyle"), kFormBorderStyles);
@@ -484,7 +488,7 @@ const Table<TForm1>& formTable() {
                          const QString caption = stringOf(v, QStringLiteral("Caption"));
                          return [caption](T& c) { c.setWindowTitle(caption); };
                      }});
-        t.push_back(colorProperty<T>("Color", clBtnFace, [](const T& c) { return c.Color(); },
+        t.push_back(colorProperty<T>("Color", std::nullopt, [](const T& c) { return c.Color(); },
                                      [](T& c, TColor v) { c.setColor(v); }));
         addFont<T>(t, nullptr, [](const T& c) { return c.client().Font(); },
                    [](T& c, const TFont& f) {
@@ -493,7 +497,7 @@ const Table<TForm1>& formTable() {
                    });
         t.push_back(booleanProperty<T>("OldCreateOrder", std::nullopt, [](const T& c) { return c.settings().oldCreateOrder; },
                                        [](T& c, bool v) { c.settings().oldCreateOrder = v; }));
-        t.push_back({"Position", TValue::Ident(QStringLiteral("poDesigned")), nullptr,
+        t.push_back({"Position", std::nullopt, nullptr,
                      [](const T& c) { return TValue::Ident(c.settings().position); },
                      [](const TValue& v) -> Applier<T> {
                          const auto position = enumOf<int>(v, QStringLiteral("Position"), kPositions);
@@ -616,8 +620,7 @@ PreparedElement prepareElement(const TComponentRecord& record, const Table<T>& t
 }
 
 PreparedForm prepare(const TComponentRecord& root) {
-    if (root.className.compare(QStringLiteral("TForm1"), Qt::CaseInsensitive) != 0)
-        refuse(QStringLiteral("to nie jest wzorzec przepustki (klasa %1)").arg(root.className));
+    // The root's class and name do not change the window's identity.
     PreparedForm form;
     std::vector<TPropertyRecord> rootProperties;
     for (const TPropertyRecord& record : root.properties) {
@@ -664,11 +667,8 @@ PreparedForm prepare(const TComponentRecord& root) {
             refuse(QStringLiteral("nieznana klasa elementu %1").arg(c));
         }
     }
-    // References name elements of this stream.
-    for (const PreparedElement& element : form.elements)
-        if (element.target && !names.count(element.target->toUpper()))
-            refuse(QStringLiteral("„Target” wskazuje nieistniejący element %1").arg(*element.target));
-    return form;
+    return form; // a Target naming no element resolves to none
+
 }
 
 // Nothing here can fail: every value was checked when it was prepared.
@@ -678,6 +678,7 @@ void apply(TForm1& form, PreparedForm&& prepared) {
     form.bindSlots();
     for (const Applier<TForm1>& set : prepared.root)
         set(form);
+    form.syncClientBounds(); // aligned elements fill the size just read
     TSizeControl* sizer = nullptr;
     std::optional<QString> target;
     for (PreparedElement& element : prepared.elements) {
@@ -695,9 +696,10 @@ void apply(TForm1& form, PreparedForm&& prepared) {
     form.SizeControl1 = sizer;
     form.bindSlots();
     if (sizer && target)
-        sizer->setTarget(form.findControl(*target));
+        if (TControl* element = form.findControl(*target))
+            sizer->setTarget(element);
     if (prepared.visible && *prepared.visible)
-        form.show();
+        form.ShowCentred();
 }
 
 void load(TForm1& form, const TComponentRecord& root) { apply(form, prepare(root)); }
@@ -709,9 +711,8 @@ QByteArray writeStream(const TForm1& form) {
     out.signature();
     out.beginComponent(QStringLiteral("TForm1"), form.objectName().isEmpty() ? QStringLiteral("Form1") : form.objectName());
     for (const Property<TForm1>& p : formTable()) {
-        if (!p.writes(form))
-            continue;
-        out.property(QLatin1String(p.name), p.get(form));
+        if (p.writes(form))
+            out.property(QLatin1String(p.name), p.get(form));
         if (QLatin1String(p.name) == QLatin1String("Position") && form.isVisible())
             out.property(QStringLiteral("Visible"), TValue::Boolean(true));
     }
@@ -741,15 +742,22 @@ QByteArray writeStream(const TForm1& form) {
 
 QByteArray writeFile(const TForm1& form) { return templateFile(QStringLiteral("TForm1"), writeStream(form)); }
 
-void loadFile(TForm1& form, const QByteArray& file) { load(form, readTemplate(file)); }
+// Templates have no property that takes a list or a collection.
+TReadLimits templateLimits() {
+    TReadLimits limits;
+    limits.lists = false;
+    return limits;
+}
+
+void loadFile(TForm1& form, const QByteArray& file) { load(form, readTemplate(file, templateLimits())); }
 
 void loadStream(TForm1& form, const QByteArray& stream) {
     qsizetype pos = 0;
-    load(form, readComponentStream(stream, pos));
+    load(form, readComponentStream(stream, pos, templateLimits()));
 }
 
 QString describeFile(const QByteArray& file) {
-    const TComponentRecord root = readTemplate(file);
+    const TComponentRecord root = readTemplate(file, templateLimits());
     prepare(root); // the same checks as loading
     QString out;
     const auto describeValue = [](const TPropertyRecord& p) -> QString {

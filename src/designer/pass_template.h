@@ -7,6 +7,9 @@ namespace wendolarka {
 
 class TForm1;
 
+// The standard layout: a component stream kept in the program.
+QByteArray standardLayoutStream();
+
 // The pass window as a layout template: a resource header and a component
 // stream of the window and its elements, with the property tables below.
 namespace pass_template {

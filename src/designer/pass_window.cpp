@@ -17,7 +17,6 @@
 #include <cmath>
 
 namespace wendolarka {
-QByteArray standardLayoutStream(); // kept in the program, generated from resources/
 
 TForm1::TForm1(QWidget* parent) : THostForm(parent) {
     setObjectName(QStringLiteral("Form1"));

@@ -47,7 +47,7 @@ bool loadTemplate(TForm1& form, IDialogs& dialogs) {
         const bool wasVisible = form.isVisible();
         pass_template::loadFile(form, file.readAll());
         // A window already on screen shows the loaded design in the main window's controls too.
-        if (wasVisible)
+        if (wasVisible && form.events().onShow)
             form.FormShow();
     } catch (const Exception&) {
         dialogs.MessageDlg(QString::fromUtf8("Błąd! - nie mogę załadować pliku:  ") + QFileInfo(chosen->fileName).fileName() +

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -210,14 +211,14 @@ bool TSizeControl::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Paint:
         static_cast<QObject&>(m_host).event(event);
         if (m_gridSize > 0)
-            paintGridDots();
+            paintGridDots(static_cast<QPaintEvent*>(event)->rect());
         return true;
     default:
         return false;
     }
 }
 
-void TSizeControl::paintGridDots() {
+void TSizeControl::paintGridDots(const QRect& area) {
     QPainter painter(&m_host);
     painter.setPen(QColor(128, 128, 128));
     // Containers are windows of their own on the platform: the dots stay off them.
@@ -225,10 +226,14 @@ void TSizeControl::paintGridDots() {
     for (TControl* c : root()->Controls())
         if (c->Visible() && dynamic_cast<TWinControl*>(c))
             windows.push_back(c->BoundsRect());
+    // Only the dots inside the area being painted.
+    const QRect part = area.intersected(m_host.rect());
     const int columns = m_host.width() / m_gridSize;
     const int rows = m_host.height() / m_gridSize;
-    for (int i = 0; i <= columns; ++i)
-        for (int j = 0; j <= rows; ++j) {
+    const int firstColumn = std::max(0, part.left() / m_gridSize), lastColumn = std::min(columns, part.right() / m_gridSize);
+    const int firstRow = std::max(0, part.top() / m_gridSize), lastRow = std::min(rows, part.bottom() / m_gridSize);
+    for (int i = firstColumn; i <= lastColumn; ++i)
+        for (int j = firstRow; j <= lastRow; ++j) {
             const QPoint dot(i * m_gridSize, j * m_gridSize);
             if (std::none_of(windows.begin(), windows.end(), [dot](const TRect& r) { return r.contains(dot); }))
                 painter.drawPoint(dot);

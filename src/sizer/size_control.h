@@ -107,7 +107,7 @@ private:
     TControl* walk(TControl* from, bool forward);
     void arrowKey(int key, bool shift);
     void arrowKeyReleased(bool shift);
-    void paintGridDots();
+    void paintGridDots(const QRect& area);
 
     THostForm& m_host;
     TWinControl* m_container = nullptr;
