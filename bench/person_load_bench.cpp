@@ -22,21 +22,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench_support.h"
+
 using namespace wendolarka;
 
 namespace {
-
-template <typename Work>
-double bestOf(int runs, Work work) {
-    double best = 1e300;
-    for (int r = 0; r < runs; ++r) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        best = std::min(best, timer.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
 
 void fill(const QString& file, int rows) {
     person_table::CreateDatabase(file);
@@ -58,15 +48,6 @@ void fill(const QString& file, int rows) {
                      QString::fromUtf8("Usługa pierwsza ") + n, QString::fromUtf8("Usługa druga ") + n, photo});
     }
     db->CommitTransaction();
-}
-
-double shell(const QString& file, const QString& select, int runs) {
-    return bestOf(runs, [&] {
-        QProcess sqlite;
-        sqlite.setStandardOutputFile(QProcess::nullDevice());
-        sqlite.start(QStringLiteral("sqlite3"), {file, select});
-        sqlite.waitForFinished(-1);
-    });
 }
 
 } // namespace
@@ -95,8 +76,8 @@ int main(int argc, char** argv) {
         auto db = person_table::OpenExisting(file);
         person_table::SelectForGrid(*db);
     });
-    const double all = shell(file, QStringLiteral("SELECT * FROM osoby ORDER BY Nazwisko"), runs);
-    const double texts = shell(file, QStringLiteral("SELECT ID,Tytul,Imie,Nazwisko,Priorytet,Indeks,Adres1,Adres2,"
+    const double all = sqliteShell(file, QStringLiteral("SELECT * FROM osoby ORDER BY Nazwisko"), runs);
+    const double texts = sqliteShell(file, QStringLiteral("SELECT ID,Tytul,Imie,Nazwisko,Priorytet,Indeks,Adres1,Adres2,"
                                                     "Telefon1,Telefon2,Usluga1,Usluga2 FROM osoby ORDER BY Nazwisko"),
                                runs);
     std::printf("persons %d in the grid: %d rows, best of %d\n", rows, main.G1->RowCount() - 1, runs);

@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench_support.h"
+
 using namespace wendolarka;
 
 namespace {
@@ -45,18 +47,6 @@ void fill(ISQLiteDatabase& db, int rows) {
     db.CommitTransaction();
 }
 
-template <typename Work>
-double bestOf(int runs, Work work) {
-    double best = 1e300;
-    for (int r = 0; r < runs; ++r) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        best = std::min(best, timer.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -74,12 +64,7 @@ int main(int argc, char** argv) {
     auto db = TSQLiteDatabase::Create(file);
     int count = 0;
     const double query = bestOf(runs, [&] { count = db->Query(kSelect)->Count(); });
-    const double shell = bestOf(runs, [&] {
-        QProcess sqlite;
-        sqlite.setStandardOutputFile(QProcess::nullDevice());
-        sqlite.start(QStringLiteral("sqlite3"), {file, kSelect});
-        sqlite.waitForFinished(-1);
-    });
+    const double shell = sqliteShell(file, kSelect, runs);
     std::printf("rows %d (read %d), best of %d\n", rows, count, runs);
     std::printf("Query:        %8.1f ms\n", query);
     std::printf("sqlite3 shell: %8.1f ms\n", shell);

@@ -15,21 +15,11 @@
 #include <cstdlib>
 #include <random>
 
+#include "bench_support.h"
+
 using namespace wendolarka;
 
 namespace {
-
-template <typename Work>
-double bestOf(int runs, Work work) {
-    double best = 1e300;
-    for (int r = 0; r < runs; ++r) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        best = std::min(best, timer.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
 
 // A photo-like picture: smooth shading with grain, so it compresses like one.
 QByteArray photoOfAbout(int bytes) {

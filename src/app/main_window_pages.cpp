@@ -60,8 +60,6 @@ constexpr std::array<VisibilityBinding, 18> kVisibilityBindings = {{
     {"Ramka5", "CheckBoxRamka5"},        {"Rama0", "CheckBoxObramowanie"},
 }};
 
-QString utf8(const char* text) { return QString::fromUtf8(text); }
-
 QCheckBox* makeCheckBox(QWidget* parent, const char* name, const char* caption, QRect geometry,
                         bool checked) {
     auto* box = new QCheckBox(utf8(caption), parent);
@@ -77,12 +75,6 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, QPo
     label->move(at);
     label->adjustSize();
     return label;
-}
-
-template <typename T>
-T* named(T* object, const char* name) {
-    object->setObjectName(QLatin1String(name));
-    return object;
 }
 
 } // namespace

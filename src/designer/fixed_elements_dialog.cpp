@@ -22,14 +22,6 @@
 namespace wendolarka {
 namespace {
 
-QString utf8(const char* text) { return QString::fromUtf8(text); }
-
-template <typename T>
-T* named(T* object, const char* name) {
-    object->setObjectName(QLatin1String(name));
-    return object;
-}
-
 QLabel* caption(QWidget* parent, const char* text, int left, int top) {
     auto* label = new QLabel(utf8(text), parent);
     label->move(left, top);

@@ -5,6 +5,7 @@
 #include "person_grid.h"
 #include "platform/dialogs.h"
 #include "record_edit_window.h"
+#include "widgets/form_setup.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -18,8 +19,6 @@
 
 namespace wendolarka {
 namespace {
-
-QString utf8(const char* text) { return QString::fromUtf8(text); }
 
 const QString kDatabaseFilter = utf8("Pliki bazowe (*.db)|*.db|Dowolne pliki (*.*)|*.*");
 

@@ -20,14 +20,6 @@
 namespace wendolarka {
 namespace {
 
-QString utf8(const char* text) { return QString::fromUtf8(text); }
-
-template <typename T>
-T* named(T* object, const char* name) {
-    object->setObjectName(QLatin1String(name));
-    return object;
-}
-
 QFrame* loweredPanel(QWidget* parent, const char* name) {
     auto* panel = named(new QFrame(parent), name);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);

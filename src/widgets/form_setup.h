@@ -24,6 +24,16 @@ struct FormSetup {
     bool toolWindow = true;
 };
 
+// Texts of the windows are written in UTF-8 in the sources.
+inline QString utf8(const char* text) { return QString::fromUtf8(text); }
+
+// Gives a control its name (the one the other parts of the program use).
+template <typename T>
+T* named(T* object, const char* name) {
+    object->setObjectName(QLatin1String(name));
+    return object;
+}
+
 // Name, caption, size, background and font of a top-level window.
 void initForm(QWidget& form, const FormSetup& setup);
 
