@@ -299,3 +299,41 @@ TEST(PassTemplate, DamagedTemplatesFailCleanly) {
     pass_template::loadFile(target, good);
     EXPECT_EQ(pass_template::writeFile(target), good);
 }
+
+TEST(PassTemplate, AHandWrittenTemplateWithAPhotoAndAnIconLoadsAsWritten) {
+    QImage photo(30, 40, QImage::Format_RGB32);
+    photo.fill(Qt::blue);
+    const QByteArray jpeg = encodeJpeg(photo);
+    const QByteArray icon = TIcon::fromImage(photo.scaled(16, 16)).get()->fileData();
+    const auto le32 = [](qsizetype v) {
+        QByteArray b(4, '\0');
+        qToLittleEndian<quint32>(static_cast<quint32>(v), reinterpret_cast<uchar*>(b.data()));
+        return b;
+    };
+    const QByteArray jpegPayload = hex("0A") + "TJPEGImage" + le32(jpeg.size()) + jpeg;
+    const QByteArray iconPayload = hex("05") + "TIcon" + icon;
+    QByteArray stream = QByteArray("TPF0") + hex("06") + "TForm1" + hex("05") + "Form1";
+    stream += hex("05") + "Width" + hex("038801") + hex("06") + "Height" + hex("03E800");
+    stream += hex("05") + "Color" + hex("07 07") + "clWhite" + hex("00");
+    stream += hex("06") + "TImage" + hex("07") + "Image11";
+    stream += hex("04") + "Left" + hex("02 20") + hex("03") + "Top" + hex("02 30");
+    stream += hex("05") + "Width" + hex("02 30") + hex("06") + "Height" + hex("02 3C");
+    stream += hex("0C") + "Picture.Data" + hex("0A") + le32(jpegPayload.size()) + jpegPayload;
+    stream += hex("07") + "Stretch" + hex("09") + hex("00 00");
+    stream += hex("06") + "TImage" + hex("08") + "ImgStale";
+    stream += hex("08") + "AutoSize" + hex("09");
+    stream += hex("0C") + "Picture.Data" + hex("0A") + le32(iconPayload.size()) + iconPayload;
+    stream += hex("00 00 00");
+    const QByteArray file = templateFile(QStringLiteral("TForm1"), stream);
+    TForm1 form;
+    pass_template::loadFile(form, file);
+    EXPECT_EQ(form.Color(), clWhite);
+    ASSERT_NE(form.Image11, nullptr);
+    EXPECT_EQ(form.Image11->Picture().Graphic()->fileData(), jpeg);
+    EXPECT_EQ(form.ImgStale->Picture().Graphic()->ClassName(), QStringLiteral("TIcon"));
+    EXPECT_EQ(form.ImgStale->Width(), 16);
+    EXPECT_GT(form.Snapshot().pixelColor(40, 60).blue(), 240); // the photo, stretched into its box
+    const QString dump = pass_template::describeFile(file);
+    EXPECT_TRUE(dump.contains(QStringLiteral("Picture.Data = {TJPEGImage 30 × 40 pikseli")));
+    EXPECT_TRUE(dump.contains(QStringLiteral("object ImgStale: TImage")));
+}
