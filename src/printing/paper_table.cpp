@@ -80,10 +80,7 @@ TPaperType FindPaperType(QSize size, TUnits unit, int screenDpi) {
         const TPaperRow& row = kPaperTable[i];
         const int w = UnitConversion(size.width(), screenDpi, unit, row.unit, screenDpi);
         const int h = UnitConversion(size.height(), screenDpi, unit, row.unit, screenDpi);
-        // Also the other way: A4 in pixels (794 x 1123) reads back as 2101 x 2971 tenths of a millimetre.
-        const int rw = UnitConversion(row.width, screenDpi, row.unit, unit, screenDpi);
-        const int rh = UnitConversion(row.height, screenDpi, row.unit, unit, screenDpi);
-        if ((w == row.width && h == row.height) || (rw == size.width() && rh == size.height()))
+        if (w == row.width && h == row.height)
             return static_cast<TPaperType>(i);
     }
     return pCustom;

@@ -39,9 +39,10 @@ inline constexpr int kScreenDpi = 96;
 // mmPixel in the other direction).
 std::int32_t UnitConversion(std::int32_t v, int dpi, TUnits from, TUnits to, int screenDpi = kScreenDpi);
 
-// The first row whose size equals (w, h) given in `unit` (portrait order);
-// pCustom when none does. A row matches when its size, put into `unit`, is (w, h),
-// or when (w, h) put into the row's unit is the row's size.
+// The first row whose size equals (w, h) given in `unit` (portrait order), put
+// into the row's unit; pCustom when none does. A4 in pixels (794 x 1123) reads
+// back as 2101 x 2971 tenths of a millimetre and is therefore pCustom: a paper
+// chosen by type keeps its type and its table size (see the printer layer).
 TPaperType FindPaperType(QSize size, TUnits unit, int screenDpi = kScreenDpi);
 // The first row with the printer's paper code; pCustom when none has it.
 TPaperType PaperTypeFromCode(int code);

