@@ -10,6 +10,7 @@
 #include "grid/sortable_grid.h"
 #include "imageset/image_set_window.h"
 #include "persons/person_commands.h"
+#include "printing/print_window.h"
 #include "widgets/color_panel.h"
 #include "platform/desktop.h"
 #include "platform/error_handler.h"
@@ -115,6 +116,34 @@ void TForm2::Nowy1Click() {
     form->LoadStandardLayout();
     form->ShowCentred();
     EnableFormatka1Commands();
+}
+
+void TForm2::Druk1Click() {
+    if (m_windows.Form1 && m_windows.FDruk)
+        showPrintWindow(*m_windows.FDruk, m_windows.Form1->Snapshot(), false);
+}
+
+void TForm2::PoziomyDruk1Click() {
+    if (m_windows.Form1 && m_windows.FDruk)
+        showPrintWindow(*m_windows.FDruk, m_windows.Form1->Snapshot(), true);
+}
+
+void TForm2::DrukFormatki2Click() {
+    if (!m_windows.Form3 || !m_windows.FDruk)
+        return;
+    const QImage snapshot = m_windows.Form3->grab().toImage(); // the image set window is still a plain window
+    if (m_windows.Form3->isVisible())
+        m_windows.Form3->close();
+    showPrintWindow(*m_windows.FDruk, snapshot, false);
+}
+
+void TForm2::PoziomyDruk2Click() {
+    if (!m_windows.Form3 || !m_windows.FDruk)
+        return;
+    const QImage snapshot = m_windows.Form3->grab().toImage(); // the image set window is still a plain window
+    if (m_windows.Form3->isVisible())
+        m_windows.Form3->close();
+    showPrintWindow(*m_windows.FDruk, snapshot, true);
 }
 
 void TForm2::ZapiszJakoWzorzec1Click() {

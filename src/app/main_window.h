@@ -67,6 +67,11 @@ public:
     void Zamknij1Click();
     void Nowy1Click();
     void ZapiszJakoWzorzec1Click();
+    // The four print commands: a snapshot of the window, previewed and printed.
+    void Druk1Click();
+    void PoziomyDruk1Click();
+    void DrukFormatki2Click();
+    void PoziomyDruk2Click();
     void LadujeDFMClick();
     void EnableFormatka1Commands();
 

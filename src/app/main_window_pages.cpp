@@ -141,6 +141,8 @@ void TForm2::createMenus() {
     bind(ZamknijForm1, &TForm2::ZamknijForm1Click);
     bind(Nowy1, &TForm2::Nowy1Click);
     bind(Otworz1, &TForm2::LadujeDFMClick);
+    bind(Druk1, &TForm2::Druk1Click);
+    bind(PoziomyDruk1, &TForm2::PoziomyDruk1Click);
     bind(ZapiszJakoWzorzec1, &TForm2::ZapiszJakoWzorzec1Click);
 
     Forma2 = named(bar->addMenu(utf8("For&matka II ")), "Forma2");
@@ -160,6 +162,8 @@ void TForm2::createMenus() {
     Forma2->addSeparator()->setObjectName(QStringLiteral("N9"));
     Zamknij1 = addItem(Forma2, "Zamknij1", utf8("Za&mknij Formatkę II"));
     bind(Zamknij1, &TForm2::Zamknij1Click);
+    bind(DrukFormatki2, &TForm2::DrukFormatki2Click);
+    bind(PoziomyDruk2, &TForm2::PoziomyDruk2Click);
 
     Baza1 = named(bar->addMenu(utf8("&Baza")), "Baza1");
     NowaBaza1 = addItem(Baza1, "NowaBaza1", utf8("&Utwórz nową bazę"));

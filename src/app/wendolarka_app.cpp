@@ -24,7 +24,7 @@ namespace wendolarka {
 WendolarkaApp::WendolarkaApp(IDialogs& dialogs, const IDesktop& desktop, const ErrorHandler& errors)
     : m_form2(new TForm2({dialogs, desktop, errors})),
       m_form3(std::make_unique<TForm3>()),
-      m_fdruk(std::make_unique<TFDruk>()),
+      m_fdruk(std::make_unique<TFDruk>(dialogs)),
       m_finddlg(std::make_unique<Tfinddlg>()),
       m_fedycja(std::make_unique<TFEdycja>(dialogs)),
       m_form1(std::make_unique<TForm1>()),
@@ -37,6 +37,7 @@ WendolarkaApp::WendolarkaApp(IDialogs& dialogs, const IDesktop& desktop, const E
     m_fedycja->setErrorHandler(&errors);
     m_fukos->setPassWindow(m_form1.get());
     m_fukos->setErrorHandler(&errors);
+    m_fdruk->setErrorHandler(&errors);
     m_form2->setWindows(m_windows);
 }
 

@@ -1,12 +1,176 @@
 #include "print_window.h"
 
+#include "core/exception.h"
+#include "platform/dialogs.h"
+#include "platform/error_handler.h"
+#include "print_preview.h"
 #include "widgets/form_setup.h"
+#include "widgets/spin_edit.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPrinter>
+#include <QPushButton>
+#include <QShowEvent>
 
 namespace wendolarka {
 
-TFDruk::TFDruk(QWidget* parent) : QWidget(parent) {
-    initForm(*this, {QStringLiteral("FDruk"), QStringLiteral("Podgląd i wydruk strony"), QSize(645, 570) - kToolWindowFrame, clSilver,
-                     TFont(QStringLiteral("MS Sans Serif"), 8, fsBold), false});
+TFDruk::TFDruk(IDialogs& dialogs, QWidget* parent)
+    : QDialog(parent), m_dialogs(dialogs), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+    initForm(*this, {QStringLiteral("FDruk"), utf8("Podgląd i wydruk strony"), QSize(645, 570) - kToolWindowFrame,
+                     clSilver, TFont(QStringLiteral("MS Sans Serif"), 8, fsBold), false});
+    setModal(true);
+
+    PP1 = named(new TPrintPreview(this), "PP1");
+    setBackground(*PP1->viewport(), clBtnShadow);
+    PP1->setFont(TFont(QStringLiteral("Arial"), 9).toQFont());
+    PP1->setUnits(mmPixel);
+    PP1->setPrinter(m_printer.get());
+
+    Panel1 = named(new QFrame(this), "Panel1");
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setLineWidth(2);
+    setBackground(*Panel1, clBtnShadow);
+    btnPrint = named(new QPushButton(utf8("&Druk"), Panel1), "btnPrint");
+    btnPrint->setToolTip(utf8("Rozpoczyna drukowanie obrazu"));
+    btnPrint->setGeometry(8, 6, 80, 26);
+    SpinEdit1 = named(new TSpinEdit(Panel1), "SpinEdit1");
+    SpinEdit1->setToolTip(utf8("Przesuw obrazu w poziomie"));
+    SpinEdit1->setGeometry(110, 8, 70, 22);
+    SpinEdit2 = named(new TSpinEdit(Panel1), "SpinEdit2");
+    SpinEdit2->setToolTip(utf8("Przesuw obrazu w pionie"));
+    SpinEdit2->setGeometry(190, 8, 70, 22);
+    for (TSpinEdit* spin : {SpinEdit1, SpinEdit2}) {
+        // Any shift a sheet can show; beyond it "X + width" would overflow.
+        spin->setLimits(-32767, 32767);
+        spin->setValue(0);
+    }
+    ComboBox1 = named(new QComboBox(Panel1), "ComboBox1");
+    ComboBox1->setEditable(true);
+    ComboBox1->addItems({QStringLiteral("200"), QStringLiteral("175"), QStringLiteral("150"), QStringLiteral("125"),
+                         QStringLiteral("100"), QStringLiteral("50"), QStringLiteral("40"), QStringLiteral("30"),
+                         QStringLiteral("20")});
+    ComboBox1->setCurrentText(QStringLiteral("40"));
+    ComboBox1->setToolTip(utf8("Zmiana rozmiaru obszaru podglądu obrazu"));
+    ComboBox1->setGeometry(290, 8, 70, 22);
+    StaticText1 = named(new QLabel(QStringLiteral("%"), Panel1), "StaticText1");
+    StaticText1->setGeometry(364, 10, 16, 18);
+    Label1 = named(new QLabel(utf8("Pion"), Panel1), "Label1");
+    Label1->setFont(TFont(QStringLiteral("MS Sans Serif"), 9, fsBold).toQFont());
+    setTextColor(*Label1, clRed);
+    Label1->hide(); // FormCreate
+    btnClose = named(new QPushButton(utf8("&Zamknij"), Panel1), "btnClose");
+    btnClose->setToolTip(utf8("Zamyka to okno"));
+    btnClose->setGeometry(400, 6, 80, 26);
+
+    connect(btnPrint, &QPushButton::clicked, this, [this] { run([this] { btnPrintClick(); }); });
+    connect(btnClose, &QPushButton::clicked, this, [this] { run([this] { btnCloseClick(); }); });
+    connect(SpinEdit1, &TSpinEdit::Change, this, [this] { run([this] { SpinEdit1Change(); }); });
+    connect(SpinEdit2, &TSpinEdit::Change, this, [this] { run([this] { SpinEdit1Change(); }); });
+    connect(ComboBox1, &QComboBox::activated, this, [this] { run([this] { ComboBox1Click(); }); });
+    resizeEvent(nullptr);
+}
+
+TFDruk::~TFDruk() = default;
+
+template <typename Handler>
+void TFDruk::run(Handler handler) {
+    if (m_errors)
+        m_errors->guard(handler);
+    else
+        handler();
+}
+
+void TFDruk::resizeEvent(QResizeEvent* event) {
+    if (event)
+        QDialog::resizeEvent(event);
+    Panel1->setGeometry(0, height() - 38, width(), 38);
+    PP1->setGeometry(0, 0, width(), height() - 38);
+}
+
+void TFDruk::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        run([this] { FormShow(); });
+}
+
+void TFDruk::FormShow() {
+    PP1->Clear();
+    PP1->setOrientation(Label1->text() == utf8("Poziom") ? poLandscape : poPortrait);
+    PP1->BeginDoc();
+    try {
+        if (QPainter* canvas = PP1->Canvas())
+            canvas->drawImage(QPoint(SpinEdit1->Value(), SpinEdit2->Value()), m_bitmap);
+    } catch (...) {
+        PP1->EndDoc();
+        throw;
+    }
+    PP1->EndDoc();
+}
+
+void TFDruk::ComboBox1Click() {
+    bool ok = false;
+    const QString text = ComboBox1->currentText().trimmed();
+    const int zoom = text.toInt(&ok); // overflow included: not a valid integer
+    if (!ok)
+        throw Exception(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    PP1->setZoom(zoom);
+    PP1->RelayoutPaper();
+}
+
+void TFDruk::btnPrintClick() {
+    if (PP1->State() != stIdle)
+        return;
+    if (!m_dialogs.PrinterSetup(*m_printer))
+        return;
+    PP1->setDirectPrint(true);
+    try {
+        PrintSnapshot();
+    } catch (...) {
+        PP1->setDirectPrint(false);
+        throw;
+    }
+    PP1->setDirectPrint(false);
+}
+
+void TFDruk::PrintSnapshot() {
+    PP1->PrintJobTitle.clear();
+    PP1->BeginDoc();
+    try {
+        PP1->DrawGraphicAt(SpinEdit1->Value(), SpinEdit2->Value(), m_bitmap);
+    } catch (...) {
+        try {
+            PP1->EndDoc();
+        } catch (...) {
+            // the drawing's own error is the one to report
+        }
+        throw;
+    }
+    PP1->EndDoc();
+}
+
+void TFDruk::btnCloseClick() {
+    PP1->Clear();
+    SpinEdit1->setValue(0);
+    SpinEdit2->setValue(0);
+    ComboBox1->setCurrentText(QStringLiteral("40"));
+    PP1->setZoom(40);
+    PP1->RelayoutPaper();
+    close();
+}
+
+void showPrintWindow(TFDruk& window, const QImage& snapshot, bool landscape) {
+    // The snapshot is released when the window closes, also when anything failed.
+    struct Release {
+        TFDruk& window;
+        ~Release() { window.setPrintBitmap(QImage()); }
+    } release{window};
+    window.setPrintBitmap(snapshot.convertToFormat(QImage::Format_RGB888));
+    window.Label1->setText(QString::fromUtf8(landscape ? "Poziom" : "Pion"));
+    window.exec();
 }
 
 } // namespace wendolarka

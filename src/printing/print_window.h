@@ -1,14 +1,70 @@
 #pragma once
 
-#include <QWidget>
+#include <QDialog>
+#include <QImage>
+
+#include <memory>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPrinter;
+class QPushButton;
 
 namespace wendolarka {
 
-// The print window: previews a snapshot on an A4 page and prints it.
-class TFDruk : public QWidget {
+class ErrorHandler;
+class IDialogs;
+class TPrintPreview;
+class TSpinEdit;
+
+// The print window: previews a snapshot on an A4 sheet, lets the user shift it
+// and zoom, and prints it at its screen size from the sheet's corner.
+class TFDruk : public QDialog {
     Q_OBJECT
 public:
-    explicit TFDruk(QWidget* parent = nullptr);
+    explicit TFDruk(IDialogs& dialogs, QWidget* parent = nullptr);
+    ~TFDruk() override;
+
+    void setErrorHandler(const ErrorHandler* errors) { m_errors = errors; }
+    // The picture to print ("PrintBitmap"), held while the window is open.
+    void setPrintBitmap(const QImage& bitmap) { m_bitmap = bitmap; }
+    const QImage& printBitmap() const { return m_bitmap; }
+    QPrinter& printer() { return *m_printer; }
+
+    void FormShow();
+    void SpinEdit1Change() { FormShow(); }
+    void ComboBox1Click();
+    void btnPrintClick();
+    void btnCloseClick();
+    void PrintSnapshot();
+
+    TPrintPreview* PP1 = nullptr;
+    QFrame* Panel1 = nullptr;
+    QPushButton* btnPrint = nullptr;
+    TSpinEdit* SpinEdit1 = nullptr;
+    TSpinEdit* SpinEdit2 = nullptr;
+    QLabel* StaticText1 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QPushButton* btnClose = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    template <typename Handler>
+    void run(Handler handler);
+
+    IDialogs& m_dialogs;
+    const ErrorHandler* m_errors = nullptr;
+    std::unique_ptr<QPrinter> m_printer;
+    QImage m_bitmap;
 };
+
+// The four print commands: the snapshot shown in the print window, modally,
+// as "Pion" (portrait) or "Poziom" (landscape); freed whatever happens.
+void showPrintWindow(TFDruk& window, const QImage& snapshot, bool landscape);
 
 } // namespace wendolarka

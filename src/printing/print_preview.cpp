@@ -1,0 +1,539 @@
+#include "print_preview.h"
+
+#include "controls/host_form.h"
+#include "core/arithmetic.h"
+#include "core/exception.h"
+
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+namespace wendolarka {
+namespace {
+
+const QString kNoPageMemory = QStringLiteral("Za mało pamięci na tworzenie nowej strony");
+
+} // namespace
+
+TPrintPreview::TPrintPreview(QWidget* parent) : QAbstractScrollArea(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setFont(TFont(QStringLiteral("Arial"), 8).toQFont());
+    m_paper = new TPaperPreview(viewport());
+    m_paper->hide();
+    m_paper->OnPaint = [this](TPaperPreview&, TCanvas& canvas, const TRect& r) { PaintPage(canvas, r); };
+    m_paper->installEventFilter(this);
+    m_paperView.OnChange = [this] {
+        m_paperView.AssignTo(*m_paper);
+        RelayoutPaper();
+    };
+    m_paperView.AssignTo(*m_paper);
+    m_pages.OnChange = [this](TMetafileList&) { pagesChanged(); };
+    m_pages.OnItemChange = [this](TMetafileList&, int index) {
+        if (m_currentPage == index + 1)
+            m_paper->Invalidate();
+        if (OnChange)
+            OnChange(*this);
+    };
+    m_paperSize = paperSizeOf(m_paperType, m_units, m_orientation);
+    m_pageExtent = QSize(ConvertUnit(m_paperSize.width(), m_units, mmPixel),
+                         ConvertUnit(m_paperSize.height(), m_units, mmPixel));
+}
+
+TPrintPreview::~TPrintPreview() {
+    m_pages.OnChange = nullptr;
+    m_pages.OnItemChange = nullptr;
+    m_canvas.reset();
+}
+
+int TPrintPreview::ConvertUnit(int value, TUnits from, TUnits to) const {
+    return UnitConversion(value, kScreenDpi, from, to);
+}
+
+// ---- paper --------------------------------------------------------------------------------
+
+void TPrintPreview::paperChanged() {
+    m_pageExtent = QSize(ConvertUnit(m_paperSize.width(), m_units, mmPixel),
+                         ConvertUnit(m_paperSize.height(), m_units, mmPixel));
+    RelayoutPaper();
+}
+
+void TPrintPreview::setPaperType(TPaperType type) {
+    if (type == m_paperType || m_state != stIdle)
+        return;
+    m_paperType = type;
+    if (type == pCustom)
+        return;
+    m_paperSize = paperSizeOf(type, m_units, m_orientation);
+    paperChanged();
+}
+
+void TPrintPreview::setPaperSize(QSize size) {
+    size = clampPaperSize(size);
+    if (size == m_paperSize || m_state != stIdle)
+        return;
+    m_paperSize = size;
+    const QSize portrait = m_orientation == poLandscape ? size.transposed() : size;
+    m_paperType = FindPaperType(portrait, m_units);
+    paperChanged();
+}
+
+void TPrintPreview::setOrientation(TPrinterOrientation orientation) {
+    if (orientation == m_orientation || m_state != stIdle)
+        return;
+    m_orientation = orientation;
+    m_paperSize.transpose();
+    paperChanged();
+}
+
+void TPrintPreview::setUnits(TUnits units) {
+    if (units == m_units)
+        return;
+    if (m_paperType == pCustom)
+        m_paperSize = QSize(ConvertUnit(m_paperSize.width(), m_units, units), ConvertUnit(m_paperSize.height(), m_units, units));
+    else
+        m_paperSize = paperSizeOf(m_paperType, units, m_orientation);
+    m_units = units;
+    if (m_canvas)
+        mapCanvas(*m_canvas, kScreenDpi, kScreenDpi);
+}
+
+// ---- documents -----------------------------------------------------------------------------
+
+void TPrintPreview::mapCanvas(QPainter& painter, int dpiX, int dpiY) const {
+    // Logical (0, 0) is the physical corner of the sheet; (W, H) in Units its opposite corner.
+    const int w = m_paperSize.width(), h = m_paperSize.height();
+    painter.setWindow(0, 0, w, h);
+    painter.setViewport(0, 0, UnitConversion(w, dpiX, m_units, mmPixel), UnitConversion(h, dpiY, m_units, mmPixel));
+    QFont font = this->font();
+    painter.setFont(font);
+}
+
+void TPrintPreview::openRecordedPage() {
+    m_recording = std::make_unique<QPicture>();
+    m_canvas = std::make_unique<QPainter>();
+    if (!m_canvas->begin(m_recording.get())) {
+        m_canvas.reset();
+        m_recording.reset();
+        throw Exception(kNoPageMemory);
+    }
+    // A recorded page's device is the screen: one pixel unit is one picture unit.
+    mapCanvas(*m_canvas, kScreenDpi, kScreenDpi);
+}
+
+void TPrintPreview::closeRecordedPage() {
+    if (!m_canvas)
+        return;
+    m_canvas->end();
+    m_canvas.reset();
+    TRecordedPage page;
+    page.setPicture(*m_recording);
+    m_recording.reset();
+    m_pages.Add(page);
+}
+
+void TPrintPreview::openPrinterPage() {
+    if (!m_printer)
+        throw Exception(QStringLiteral("Nie wybrano drukarki."));
+    // Full page: shift 0 puts the picture at the sheet's corner, nothing scaled twice.
+    m_printer->setFullPage(true);
+    m_printer->setPageOrientation(m_orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    if (m_paperType != pCustom && m_paperType == pA4)
+        m_printer->setPageSize(QPageSize(QPageSize::A4));
+    else
+        m_printer->setPageSize(QPageSize(QSizeF(ConvertUnit(m_orientation == poLandscape ? m_paperSize.height() : m_paperSize.width(), m_units, mmHiMetric) / 100.0,
+                                                ConvertUnit(m_orientation == poLandscape ? m_paperSize.width() : m_paperSize.height(), m_units, mmHiMetric) / 100.0),
+                                          QPageSize::Millimeter));
+    m_printer->setDocName(PrintJobTitle);
+    auto painter = std::make_unique<QPainter>();
+    if (!painter->begin(m_printer))
+        throw Exception(QStringLiteral("Nie można rozpocząć drukowania na drukarce %1.").arg(m_printer->printerName()));
+    mapCanvas(*painter, m_printer->logicalDpiX(), m_printer->logicalDpiY());
+    m_canvas = std::move(painter);
+}
+
+void TPrintPreview::BeginDoc() {
+    if (m_state != stIdle)
+        return;
+    m_canvas.reset();
+    m_recording.reset();
+    m_aborted = false;
+    if (m_directPrint) {
+        // All or nothing: a job that does not start leaves everything as it was.
+        m_printedPages = 0;
+        openPrinterPage();
+        m_directFlag = true;
+        m_state = stPrinting;
+        if (OnBeginDoc)
+            OnBeginDoc(*this);
+        if (OnNewPage)
+            OnNewPage(*this);
+        return;
+    }
+    Clear();
+    m_state = stRecording;
+    m_directFlag = false;
+    paperChanged();
+    if (OnBeginDoc)
+        OnBeginDoc(*this);
+    NewPage();
+}
+
+void TPrintPreview::NewPage() {
+    if (m_state == stRecording) {
+        if (m_canvas) {
+            if (OnEndPage)
+                OnEndPage(*this);
+            closeRecordedPage();
+        }
+        openRecordedPage();
+    } else if (m_state == stPrinting) {
+        if (m_canvas) {
+            if (OnEndPage)
+                OnEndPage(*this);
+            ++m_printedPages;
+            m_printer->newPage();
+        } else {
+            openPrinterPage();
+        }
+    } else {
+        return;
+    }
+    if (OnNewPage)
+        OnNewPage(*this);
+}
+
+void TPrintPreview::EndDoc() {
+    if (m_state == stIdle)
+        return;
+    const TPreviewState state = m_state;
+    m_state = stIdle; // whatever happens below, the document is over
+    if (state == stRecording) {
+        if (OnEndPage)
+            OnEndPage(*this);
+        if (!m_aborted)
+            closeRecordedPage();
+        m_canvas.reset();
+        m_recording.reset();
+    } else {
+        if (OnEndPage)
+            OnEndPage(*this);
+        ++m_printedPages;
+        const bool ended = m_canvas && m_canvas->end();
+        m_canvas.reset();
+        m_directFlag = false;
+        // A job that did not end well is not reported as printed.
+        bool printed = ended && m_printer && m_printer->printerState() != QPrinter::Error;
+        if (printed && m_printer->outputFormat() == QPrinter::PdfFormat) {
+            const QFileInfo output(m_printer->outputFileName());
+            printed = output.exists() && output.size() > 0;
+        }
+        if (!printed && !m_aborted)
+            throw Exception(QStringLiteral("Drukowanie nie powiodło się; strona nie została wydrukowana."));
+    }
+    if (OnEndDoc)
+        OnEndDoc(*this);
+}
+
+void TPrintPreview::Abort() {
+    if (m_aborted)
+        return;
+    if (m_state == stRecording) {
+        m_aborted = true;
+        if (OnAbort)
+            OnAbort(*this);
+        if (m_canvas)
+            m_canvas->end();
+        m_canvas.reset();
+        m_recording.reset();
+        Clear();
+    } else if (m_state == stPrinting) {
+        m_aborted = true;
+        if (OnAbort)
+            OnAbort(*this);
+        if (m_printer)
+            m_printer->abort();
+    }
+}
+
+void TPrintPreview::setCurrentPage(int page) {
+    if (TotalPages() == 0)
+        return;
+    page = std::clamp(page, 1, TotalPages());
+    if (page == m_currentPage)
+        return;
+    m_currentPage = page;
+    m_paper->Invalidate();
+    if (OnChange)
+        OnChange(*this);
+}
+
+void TPrintPreview::pagesChanged() {
+    if (TotalPages() == 0) {
+        m_currentPage = 0;
+        m_paper->hide();
+    } else if (m_currentPage == 0) {
+        m_currentPage = 1;
+        RelayoutPaper();
+        m_paper->show();
+    }
+    m_paper->Invalidate();
+    m_paper->repaint();
+    if (OnChange)
+        OnChange(*this);
+}
+
+// ---- drawing ---------------------------------------------------------------------------------
+
+QRect TPrintPreview::DrawGraphicInRect(const QRect& r, const QImage& image, bool proportional, bool shrinkOnly,
+                                       bool center) {
+    if (!m_canvas)
+        throw Exception(QStringLiteral("Nie ma otwartej strony do rysowania."));
+    const int gw = ConvertUnit(image.width(), mmPixel, m_units), gh = ConvertUnit(image.height(), mmPixel, m_units);
+    const int rw = r.width(), rh = r.height();
+    int w = rw, h = rh;
+    if (shrinkOnly && gw <= rw && gh <= rh) {
+        w = gw;
+        h = gh;
+    } else if (proportional && gw > 0 && gh > 0) {
+        if (static_cast<double>(rh) / gh > static_cast<double>(rw) / gw) {
+            w = rw;
+            h = MulDiv(gh, rw, gw);
+        } else {
+            w = MulDiv(gw, rh, gh);
+            h = rh;
+        }
+    }
+    const QRect used(center ? r.left() + (rw - w) / 2 : r.left(), center ? r.top() + (rh - h) / 2 : r.top(), w, h);
+    m_canvas->drawImage(used, image);
+    return used;
+}
+
+QPoint TPrintPreview::DrawGraphicAt(int x, int y, const QImage& image) {
+    const QRect r(x, y, ConvertUnit(image.width(), mmPixel, m_units), ConvertUnit(image.height(), mmPixel, m_units));
+    const QRect used = DrawGraphicInRect(r, image, false, false, false);
+    return {used.left() + used.width(), used.top() + used.height()};
+}
+
+void TPrintPreview::PaintPage(TCanvas& canvas, const TRect& r) {
+    if (m_currentPage < 1 || m_currentPage > TotalPages() || m_directFlag)
+        return;
+    const QPicture& page = m_pages[m_currentPage - 1].Picture();
+    QPainter painter(&canvas.image());
+    painter.setClipRect(r.toQRect());
+    // A recorded page keeps no frame: it is drawn scaled by the page extent.
+    painter.translate(r.Left, r.Top);
+    painter.scale(static_cast<double>(r.Width()) / std::max(1, m_pageExtent.width()),
+                  static_cast<double>(r.Height()) / std::max(1, m_pageExtent.height()));
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawPicture(0, 0, page);
+}
+
+// ---- view -----------------------------------------------------------------------------------------
+
+void TPrintPreview::setZoomState(TZoomState state) {
+    if (state == m_zoomState)
+        return;
+    m_zoomState = state;
+    RelayoutPaper();
+}
+
+void TPrintPreview::setZoom(int zoom) {
+    zoom = clampZoom(zoom, m_zoomMin, m_zoomMax);
+    if (zoom == m_zoom && m_zoomState == zsZoomOther)
+        return;
+    const int before = m_zoom;
+    m_zoom = zoom;
+    m_zoomState = zsZoomOther;
+    RelayoutPaper();
+    if (!m_paper->BitmapValid()) {
+        m_zoom = before; // a page too large to hold: the old zoom comes back
+        RelayoutPaper();
+        return;
+    }
+    if (OnZoomChange)
+        OnZoomChange(*this);
+}
+
+void TPrintPreview::setZoomMin(int value) {
+    if (value == m_zoomMin || value <= 0 || value > m_zoomMax)
+        return;
+    m_zoomMin = value;
+    if (m_zoomState == zsZoomOther && m_zoom < value)
+        setZoom(value);
+}
+
+void TPrintPreview::setZoomMax(int value) {
+    if (value == m_zoomMax || value < m_zoomMin)
+        return;
+    m_zoomMax = value;
+    if (m_zoomState == zsZoomOther && m_zoom > value)
+        setZoom(value);
+}
+
+void TPrintPreview::RelayoutPaper() {
+    if (m_pages.Count() == 0)
+        return;
+    const int before = m_zoom;
+    QScrollBar* h = horizontalScrollBar();
+    QScrollBar* v = verticalScrollBar();
+    QSize avail = maximumViewportSize();
+    int px = 0, py = 0;
+    if (ZoomSavePos && m_currentPage != 0) {
+        px = std::max(0, MulDiv(h->value(), 100, h->maximum()));
+        py = std::max(0, MulDiv(v->value(), 100, v->maximum()));
+    }
+    const int frame = 2 * m_paper->BorderSize() + m_paper->ShadowSize();
+    TPaperBox box = ComputePaperBox(m_zoomState, m_zoom, avail, m_pageExtent, frame);
+    m_canScrollHorz = box.size.width() > avail.width();
+    m_canScrollVert = box.size.height() > avail.height();
+    const int barHeight = h->sizeHint().height(), barWidth = v->sizeHint().width();
+    if (m_canScrollHorz) {
+        avail.rheight() -= barHeight;
+        m_canScrollVert = box.size.height() > avail.height();
+        if (m_canScrollVert)
+            avail.rwidth() -= barWidth;
+        box = ComputePaperBox(m_zoomState, m_zoom, avail, m_pageExtent, frame);
+    } else if (m_canScrollVert) {
+        avail.rwidth() -= barWidth;
+        m_canScrollHorz = box.size.width() > avail.width();
+        if (m_canScrollHorz)
+            avail.rheight() -= barHeight;
+        box = ComputePaperBox(m_zoomState, m_zoom, avail, m_pageExtent, frame);
+    }
+    m_zoom = box.zoom;
+    setHorizontalScrollBarPolicy(m_canScrollHorz ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(m_canScrollVert ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    m_paperPos = QPoint(m_canScrollHorz ? 0 : (avail.width() - box.size.width()) / 2,
+                        m_canScrollVert ? 0 : (avail.height() - box.size.height()) / 2);
+    m_paper->resize(box.size);
+    h->setRange(0, std::max(0, box.size.width() - avail.width()));
+    v->setRange(0, std::max(0, box.size.height() - avail.height()));
+    h->setPageStep(avail.width());
+    v->setPageStep(avail.height());
+    h->setSingleStep(16);
+    v->setSingleStep(16);
+    if (m_currentPage != 0 && ZoomSavePos) {
+        h->setValue(m_canScrollHorz ? MulDiv(px, h->maximum(), 100) : 0);
+        v->setValue(m_canScrollVert ? MulDiv(py, v->maximum(), 100) : 0);
+    }
+    placePaper();
+    m_grabbing = false;
+    m_paper->setCursor(cursorFor(m_canScrollHorz || m_canScrollVert ? m_paperView.DragCursor : m_paperView.Cursor));
+    m_paper->Invalidate();
+    if (m_zoom != before && OnZoomChange)
+        OnZoomChange(*this);
+}
+
+void TPrintPreview::placePaper() {
+    m_paper->move(m_paperPos - QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()));
+}
+
+void TPrintPreview::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    RelayoutPaper();
+}
+
+void TPrintPreview::scrollContentsBy(int, int) { placePaper(); }
+
+void TPrintPreview::keyPressEvent(QKeyEvent* event) {
+    QScrollBar* h = horizontalScrollBar();
+    QScrollBar* v = verticalScrollBar();
+    const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    const bool none = mods == Qt::NoModifier || mods == Qt::KeypadModifier;
+    const bool shift = mods == Qt::ShiftModifier, ctrl = mods == Qt::ControlModifier;
+    switch (event->key()) {
+    case Qt::Key_Home:
+        if (none) h->setValue(0); else if (ctrl) v->setValue(0); else break;
+        return;
+    case Qt::Key_End:
+        if (none) h->setValue(h->maximum()); else if (ctrl) v->setValue(v->maximum()); else break;
+        return;
+    case Qt::Key_Left:
+    case Qt::Key_Right: {
+        const int sign = event->key() == Qt::Key_Left ? -1 : 1;
+        h->setValue(h->value() + sign * (ctrl ? viewport()->width() : shift ? 1 : h->singleStep()));
+        return;
+    }
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        const int sign = event->key() == Qt::Key_Up ? -1 : 1;
+        v->setValue(v->value() + sign * (ctrl ? viewport()->height() : shift ? 1 : v->singleStep()));
+        return;
+    }
+    case Qt::Key_PageDown:
+        if (none) setCurrentPage(m_currentPage + 1); else if (ctrl) setCurrentPage(TotalPages()); else break;
+        return;
+    case Qt::Key_PageUp:
+        if (none) setCurrentPage(m_currentPage - 1); else if (ctrl) setCurrentPage(1); else break;
+        return;
+    case Qt::Key_Plus:
+        if (event->modifiers() & Qt::KeypadModifier) { setZoom(m_zoom + ZoomStep); return; }
+        break;
+    case Qt::Key_Minus:
+        if (event->modifiers() & Qt::KeypadModifier) { setZoom(m_zoom - ZoomStep); return; }
+        break;
+    default:
+        break;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+void TPrintPreview::wheelEvent(QWheelEvent* event) {
+    event->accept();
+    const int notches = m_wheel.add(event->angleDelta().y());
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    for (int k = 0; k < std::abs(notches); ++k) {
+        const bool up = notches > 0;
+        if (mods == Qt::NoModifier)
+            verticalScrollBar()->setValue(verticalScrollBar()->value() + (up ? -1 : 1) * verticalScrollBar()->singleStep());
+        else if (mods == Qt::ShiftModifier || (event->buttons() & Qt::MiddleButton))
+            setCurrentPage(m_currentPage + (up ? -1 : 1));
+        else if (mods == Qt::ControlModifier)
+            setZoom(m_zoom + (up ? ZoomStep : -ZoomStep));
+        else
+            event->ignore();
+    }
+}
+
+bool TPrintPreview::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_paper)
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (!hasFocus() && isEnabled())
+            setFocus(Qt::MouseFocusReason);
+        if (m_canScrollHorz || m_canScrollVert) {
+            m_grabbing = true;
+            m_paper->setCursor(cursorFor(m_paperView.GrabCursor));
+        }
+        m_grabPoint = mouse->position().toPoint();
+        return false;
+    }
+    case QEvent::MouseMove: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (!(mouse->buttons() & Qt::LeftButton) || !m_grabbing)
+            return false;
+        const QPoint d = mouse->position().toPoint() - m_grabPoint;
+        if (m_canScrollHorz)
+            horizontalScrollBar()->setValue(horizontalScrollBar()->value() - d.x());
+        if (m_canScrollVert)
+            verticalScrollBar()->setValue(verticalScrollBar()->value() - d.y());
+        return false;
+    }
+    case QEvent::MouseButtonRelease:
+        if (m_grabbing) {
+            m_grabbing = false;
+            m_paper->setCursor(cursorFor(m_paperView.DragCursor));
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+} // namespace wendolarka

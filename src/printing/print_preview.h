@@ -1,0 +1,144 @@
+#pragma once
+
+#include "core/font.h"
+#include "metafile_list.h"
+#include "paper_preview.h"
+#include "paper_table.h"
+#include "preview_layout.h"
+
+#include <QAbstractScrollArea>
+#include <QPicture>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QPainter;
+class QPrinter;
+
+namespace wendolarka {
+
+class TPicture;
+
+enum TPreviewState { stIdle, stRecording, stPrinting };
+
+// Composes pages by drawing on a canvas in the chosen unit and keeps them for an
+// on-screen preview (a sheet of paper at a chosen zoom) or sends them straight to
+// a printer. Pages are recorded pictures in a page store.
+class TPrintPreview : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit TPrintPreview(QWidget* parent = nullptr);
+    ~TPrintPreview() override;
+
+    // ---- paper -----------------------------------------------------------------
+    TUnits Units() const { return m_units; }
+    void setUnits(TUnits units);
+    TPrinterOrientation Orientation() const { return m_orientation; }
+    void setOrientation(TPrinterOrientation orientation);
+    TPaperType PaperType() const { return m_paperType; }
+    void setPaperType(TPaperType type);
+    int PaperWidth() const { return m_paperSize.width(); }
+    int PaperHeight() const { return m_paperSize.height(); }
+    void setPaperWidth(int width) { setPaperSize(QSize(width, m_paperSize.height())); }
+    void setPaperHeight(int height) { setPaperSize(QSize(m_paperSize.width(), height)); }
+    // The paper in screen pixels: the size of every recorded page.
+    QSize PageExtent() const { return m_pageExtent; }
+
+    // ---- documents ---------------------------------------------------------------
+    bool DirectPrint() const { return m_directPrint; }
+    void setDirectPrint(bool value) { m_directPrint = value; }
+    // The printer a direct-printing document goes to; none: direct printing refuses to start.
+    void setPrinter(QPrinter* printer) { m_printer = printer; }
+    QString PrintJobTitle;
+    TPreviewState State() const { return m_state; }
+    // All or nothing: a job that cannot start leaves the component idle, the error passed on.
+    void BeginDoc();
+    void NewPage();
+    // Always back to idle; a printed job that did not end well is reported.
+    void EndDoc();
+    void Abort();
+    bool Aborted() const { return m_aborted; }
+    void Clear() { m_pages.Clear(); }
+    // The open page's painter, in Units; none outside a page.
+    QPainter* Canvas() const { return m_canvas.get(); }
+    int CurrentPage() const { return m_currentPage; }
+    void setCurrentPage(int page);
+    int TotalPages() const { return m_directFlag ? m_printedPages : m_pages.Count(); }
+    TMetafileList& Pages() { return m_pages; }
+
+    // ---- drawing -------------------------------------------------------------------
+    // The picture at its natural size (converted from pixels to Units); returns (right, bottom).
+    QPoint DrawGraphicAt(int x, int y, const QImage& image);
+    QRect DrawGraphicInRect(const QRect& rect, const QImage& image, bool proportional, bool shrinkOnly, bool center);
+    int ConvertUnit(int value, TUnits from, TUnits to) const;
+
+    // ---- view ----------------------------------------------------------------------
+    TZoomState ZoomState() const { return m_zoomState; }
+    void setZoomState(TZoomState state);
+    int Zoom() const { return m_zoom; }
+    void setZoom(int zoom);
+    int ZoomMin() const { return m_zoomMin; }
+    void setZoomMin(int value);
+    int ZoomMax() const { return m_zoomMax; }
+    void setZoomMax(int value);
+    int ZoomStep = 10;
+    bool ZoomSavePos = true;
+    TPaperPreviewOptions& PaperView() { return m_paperView; }
+    TPaperPreview& Paper() const { return *m_paper; }
+    void RelayoutPaper();
+    bool CanScrollHorz() const { return m_canScrollHorz; }
+    bool CanScrollVert() const { return m_canScrollVert; }
+
+    std::function<void(TPrintPreview&)> OnChange, OnZoomChange, OnBeginDoc, OnEndDoc, OnNewPage, OnEndPage, OnAbort;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void setPaperSize(QSize size);
+    void paperChanged();
+    void openRecordedPage();
+    void closeRecordedPage();
+    void openPrinterPage();
+    void mapCanvas(QPainter& painter, int dpiX, int dpiY) const;
+    void PaintPage(TCanvas& canvas, const TRect& pageRect);
+    void pagesChanged();
+    void placePaper();
+
+    TUnits m_units = mmHiMetric;
+    TPrinterOrientation m_orientation = poPortrait;
+    TPaperType m_paperType = pA4;
+    QSize m_paperSize;
+    QSize m_pageExtent;
+
+    TPreviewState m_state = stIdle;
+    bool m_directPrint = false;
+    bool m_directFlag = false;
+    bool m_aborted = false;
+    int m_printedPages = 0;
+    QPrinter* m_printer = nullptr;
+    std::unique_ptr<QPainter> m_canvas;
+    std::unique_ptr<QPicture> m_recording;
+    TMetafileList m_pages;
+    int m_currentPage = 0;
+
+    TZoomState m_zoomState = zsZoomToFit;
+    int m_zoom = 40;
+    int m_zoomMin = 10;
+    int m_zoomMax = 500;
+    TPaperPreviewOptions m_paperView;
+    TPaperPreview* m_paper = nullptr;
+    QPoint m_paperPos; // in content coordinates (before scrolling)
+    bool m_canScrollHorz = false;
+    bool m_canScrollVert = false;
+    bool m_grabbing = false;
+    QPoint m_grabPoint;
+    TWheelAccumulator m_wheel;
+};
+
+} // namespace wendolarka
