@@ -26,6 +26,7 @@ TFDruk::TFDruk(IDialogs& dialogs, QWidget* parent)
 
     PP1 = named(new TPrintPreview(this), "PP1");
     setBackground(*PP1->viewport(), clBtnShadow);
+    PP1->viewport()->setBackgroundRole(QPalette::Window);
     PP1->setFont(TFont(QStringLiteral("Arial"), 9).toQFont());
     PP1->setUnits(mmPixel);
     PP1->setPrinter(m_printer.get());
