@@ -33,8 +33,10 @@ TPrintPreview::TPrintPreview(QWidget* parent) : QAbstractScrollArea(parent) {
     m_paperView.AssignTo(*m_paper);
     m_pages.OnChange = [this](TMetafileList&) { pagesChanged(); };
     m_pages.OnItemChange = [this](TMetafileList&, int index) {
-        if (m_currentPage == index + 1)
+        if (m_currentPage == index + 1) {
+            m_shownPage = 0;
             m_paper->Invalidate();
+        }
         if (OnChange)
             OnChange(*this);
     };
@@ -272,6 +274,7 @@ void TPrintPreview::setCurrentPage(int page) {
 }
 
 void TPrintPreview::pagesChanged() {
+    m_shownPage = 0; // the pages are new: nothing played is still right
     if (TotalPages() == 0) {
         m_currentPage = 0;
         m_paper->hide();
@@ -321,15 +324,20 @@ QPoint TPrintPreview::DrawGraphicAt(int x, int y, const QImage& image) {
 void TPrintPreview::PaintPage(TCanvas& canvas, const TRect& r) {
     if (m_currentPage < 1 || m_currentPage > TotalPages() || m_directFlag)
         return;
-    const QPicture& page = m_pages[m_currentPage - 1].Picture();
+    // The page is played once at its own size (its pictures decoded once) and
+    // that image is what every zoom shows; a recording keeps no frame, so it is
+    // fitted by the page extent.
+    if (m_shownPage != m_currentPage || m_pageImage.size() != m_pageExtent) {
+        m_pageImage = QImage(m_pageExtent.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+        m_pageImage.fill(Qt::transparent);
+        QPainter player(&m_pageImage);
+        player.drawPicture(0, 0, m_pages[m_currentPage - 1].Picture());
+        m_shownPage = m_currentPage;
+    }
     QPainter painter(&canvas.image());
     painter.setClipRect(r.toQRect());
-    // A recorded page keeps no frame: it is drawn scaled by the page extent.
-    painter.translate(r.Left, r.Top);
-    painter.scale(static_cast<double>(r.Width()) / std::max(1, m_pageExtent.width()),
-                  static_cast<double>(r.Height()) / std::max(1, m_pageExtent.height()));
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawPicture(0, 0, page);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, r.Width() != m_pageExtent.width());
+    painter.drawImage(r.toQRect(), m_pageImage);
 }
 
 // ---- view -----------------------------------------------------------------------------------------

@@ -139,6 +139,8 @@ private:
     bool m_grabbing = false;
     QPoint m_grabPoint;
     TWheelAccumulator m_wheel;
+    QImage m_pageImage; // the shown page played at its own size
+    int m_shownPage = 0;
 };
 
 } // namespace wendolarka
