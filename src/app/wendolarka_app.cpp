@@ -11,6 +11,7 @@
 #include "platform/desktop.h"
 #include "platform/error_handler.h"
 #include "widgets/form_setup.h"
+#include "platform/printers.h"
 #include "platform/qt_dialogs.h"
 #include "printing/print_window.h"
 #include "widgets/font_dialog.h"
@@ -22,9 +23,10 @@
 namespace wendolarka {
 
 WendolarkaApp::WendolarkaApp(IDialogs& dialogs, const IDesktop& desktop, const ErrorHandler& errors)
-    : m_form2(new TForm2({dialogs, desktop, errors})),
+    : m_printers(std::make_unique<QtPrinterService>()),
+      m_form2(new TForm2({dialogs, desktop, errors})),
       m_form3(std::make_unique<TForm3>()),
-      m_fdruk(std::make_unique<TFDruk>(dialogs)),
+      m_fdruk(std::make_unique<TFDruk>(dialogs, *m_printers)),
       m_finddlg(std::make_unique<Tfinddlg>()),
       m_fedycja(std::make_unique<TFEdycja>(dialogs)),
       m_form1(std::make_unique<TForm1>()),

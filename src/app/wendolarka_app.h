@@ -12,6 +12,7 @@ namespace wendolarka {
 class ErrorHandler;
 class IDesktop;
 class IDialogs;
+class IPrinterService;
 class TForm2;
 class TForm3;
 class TFDruk;
@@ -32,6 +33,7 @@ public:
     TForm2* mainWindow() const { return m_form2.data(); }
 
 private:
+    std::unique_ptr<IPrinterService> m_printers; // made first: the print window uses it
     QPointer<TForm2> m_form2;
     std::unique_ptr<TForm3> m_form3;
     std::unique_ptr<TFDruk> m_fdruk;

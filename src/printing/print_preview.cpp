@@ -3,6 +3,7 @@
 #include "controls/host_form.h"
 #include "core/arithmetic.h"
 #include "core/exception.h"
+#include "platform/printers.h"
 
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -67,6 +68,7 @@ void TPrintPreview::setPaperType(TPaperType type) {
     if (type == m_paperType || m_state != stIdle)
         return;
     m_paperType = type;
+    m_formName.clear();
     if (type == pCustom)
         return;
     m_paperSize = paperSizeOf(type, m_units, m_orientation);
@@ -80,6 +82,7 @@ void TPrintPreview::setPaperSize(QSize size) {
     m_paperSize = size;
     const QSize portrait = m_orientation == poLandscape ? size.transposed() : size;
     m_paperType = FindPaperType(portrait, m_units);
+    m_formName.clear();
     paperChanged();
 }
 
@@ -137,23 +140,18 @@ void TPrintPreview::closeRecordedPage() {
     m_pages.Add(page);
 }
 
+QPrinter* TPrintPreview::printer() const { return m_service ? &m_service->printer() : nullptr; }
+
 void TPrintPreview::openPrinterPage() {
-    if (!m_printer)
+    if (!printer())
         throw Exception(QStringLiteral("Nie wybrano drukarki."));
     // Full page: shift 0 puts the picture at the sheet's corner, nothing scaled twice.
-    m_printer->setFullPage(true);
-    m_printer->setPageOrientation(m_orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-    if (m_paperType != pCustom && m_paperType == pA4)
-        m_printer->setPageSize(QPageSize(QPageSize::A4));
-    else
-        m_printer->setPageSize(QPageSize(QSizeF(ConvertUnit(m_orientation == poLandscape ? m_paperSize.height() : m_paperSize.width(), m_units, mmHiMetric) / 100.0,
-                                                ConvertUnit(m_orientation == poLandscape ? m_paperSize.width() : m_paperSize.height(), m_units, mmHiMetric) / 100.0),
-                                          QPageSize::Millimeter));
-    m_printer->setDocName(PrintJobTitle);
+    printer()->setFullPage(true);
+    printer()->setDocName(PrintJobTitle);
     auto painter = std::make_unique<QPainter>();
-    if (!painter->begin(m_printer))
-        throw Exception(QStringLiteral("Nie można rozpocząć drukowania na drukarce %1.").arg(m_printer->printerName()));
-    mapCanvas(*painter, m_printer->logicalDpiX(), m_printer->logicalDpiY());
+    if (!painter->begin(printer()))
+        throw Exception(QStringLiteral("Nie można rozpocząć drukowania na drukarce %1.").arg(printer()->printerName()));
+    mapCanvas(*painter, printer()->logicalDpiX(), printer()->logicalDpiY());
     m_canvas = std::move(painter);
 }
 
@@ -166,6 +164,10 @@ void TPrintPreview::BeginDoc() {
     if (m_directPrint) {
         // All or nothing: a job that does not start leaves everything as it was.
         m_printedPages = 0;
+        if (UsePrinterOptions)
+            ReadFromPrinter();
+        else
+            ApplyToPrinter();
         openPrinterPage();
         m_directFlag = true;
         m_state = stPrinting;
@@ -176,6 +178,8 @@ void TPrintPreview::BeginDoc() {
         return;
     }
     Clear();
+    if (UsePrinterOptions)
+        ReadFromPrinter();
     m_state = stRecording;
     m_directFlag = false;
     paperChanged();
@@ -197,7 +201,7 @@ void TPrintPreview::NewPage() {
             if (OnEndPage)
                 OnEndPage(*this);
             ++m_printedPages;
-            m_printer->newPage();
+            printer()->newPage();
         } else {
             openPrinterPage();
         }
@@ -228,9 +232,9 @@ void TPrintPreview::EndDoc() {
         m_canvas.reset();
         m_directFlag = false;
         // A job that did not end well is not reported as printed.
-        bool printed = ended && m_printer && m_printer->printerState() != QPrinter::Error;
-        if (printed && m_printer->outputFormat() == QPrinter::PdfFormat) {
-            const QFileInfo output(m_printer->outputFileName());
+        bool printed = ended && printer() && printer()->printerState() != QPrinter::Error;
+        if (printed && printer()->outputFormat() == QPrinter::PdfFormat) {
+            const QFileInfo output(printer()->outputFileName());
             printed = output.exists() && output.size() > 0;
         }
         if (!printed && !m_aborted)
@@ -256,8 +260,8 @@ void TPrintPreview::Abort() {
         m_aborted = true;
         if (OnAbort)
             OnAbort(*this);
-        if (m_printer)
-            m_printer->abort();
+        if (printer())
+            printer()->abort();
     }
 }
 
@@ -287,6 +291,107 @@ void TPrintPreview::pagesChanged() {
     m_paper->repaint();
     if (OnChange)
         OnChange(*this);
+}
+
+// ---- the printer's paper -----------------------------------------------------------------------
+
+bool TPrintPreview::PrinterInstalled() const { return m_service && m_service->PrinterInstalled(); }
+
+void TPrintPreview::ApplyToPrinter() {
+    if (!m_service)
+        return;
+    TDeviceMode mode = m_service->deviceMode();
+    mode.dmFields &= ~(TDeviceMode::dmPaperSizeField | TDeviceMode::dmPaperLengthField |
+                       TDeviceMode::dmPaperWidthField | TDeviceMode::dmFormNameField);
+    const QString form = MatchPrinterForm();
+    if (!form.isEmpty()) {
+        mode.dmFields |= TDeviceMode::dmFormNameField;
+        mode.dmFormName = form.left(31);
+    }
+    if (m_paperType == pCustom) {
+        QSize size(ConvertUnit(m_paperSize.width(), m_units, mmLoMetric), ConvertUnit(m_paperSize.height(), m_units, mmLoMetric));
+        if (m_orientation == poLandscape)
+            size.transpose();
+        mode.dmFields |= TDeviceMode::dmPaperSizeField | TDeviceMode::dmPaperWidthField | TDeviceMode::dmPaperLengthField;
+        mode.dmPaperSize = 256;
+        mode.dmPaperWidth = size.width();
+        mode.dmPaperLength = size.height();
+    } else {
+        mode.dmFields |= TDeviceMode::dmPaperSizeField;
+        mode.dmPaperSize = kPaperTable[static_cast<std::size_t>(m_paperType)].code;
+    }
+    mode.dmFields |= TDeviceMode::dmOrientationField;
+    mode.dmOrientation = m_orientation == poLandscape ? 2 : 1;
+    m_service->setDeviceMode(mode);
+}
+
+void TPrintPreview::ReadFromPrinter() {
+    if (!m_service)
+        return;
+    const TDeviceMode mode = m_service->deviceMode();
+    if (mode.dmFields & TDeviceMode::dmOrientationField)
+        setOrientation(mode.dmOrientation == 2 ? poLandscape : poPortrait);
+    setPaperType((mode.dmFields & TDeviceMode::dmPaperSizeField) ? PaperTypeFromCode(mode.dmPaperSize) : pCustom);
+    if (m_paperType == pCustom && mode.dmPaperWidth > 0 && mode.dmPaperLength > 0) {
+        QSize size(ConvertUnit(mode.dmPaperWidth, mmLoMetric, m_units), ConvertUnit(mode.dmPaperLength, mmLoMetric, m_units));
+        if (m_orientation == poLandscape)
+            size.transpose();
+        setPaperSize(size);
+    }
+    if (mode.dmFields & TDeviceMode::dmFormNameField)
+        m_formName = mode.dmFormName.left(32);
+}
+
+QString TPrintPreview::MatchPrinterForm() {
+    if (!PrinterInstalled())
+        return {};
+    // A paper chosen by type is matched by the table's own size, never by a
+    // size rounded through pixels (A4 stays 2100 x 2970).
+    const QSize lo = m_paperType != pCustom
+                         ? paperSizeOf(m_paperType, mmLoMetric, poPortrait)
+                         : QSize(ConvertUnit(m_orientation == poLandscape ? m_paperSize.height() : m_paperSize.width(), m_units, mmLoMetric),
+                                 ConvertUnit(m_orientation == poLandscape ? m_paperSize.width() : m_paperSize.height(), m_units, mmLoMetric));
+    if (m_formName.isEmpty()) {
+        for (const TPrinterForm& form : m_service->forms())
+            if (form.size.width() / 100 == lo.width() && form.size.height() / 100 == lo.height()) {
+                m_formName = form.name;
+                break;
+            }
+    }
+    if (!m_autoFormName.isEmpty() && m_autoFormName.compare(m_formName, Qt::CaseInsensitive) == 0)
+        DeletePrinterForm(m_autoFormName);
+    if (m_formName.isEmpty()) {
+        const QSize hi = m_paperType != pCustom ? paperSizeOf(m_paperType, mmHiMetric, poPortrait)
+                                                : QSize(lo.width() * 10, lo.height() * 10);
+        const QString name = QStringLiteral("%1mm x %2mm").arg(hi.width() / 100).arg(hi.height() / 100);
+        const QSize inUnits(ConvertUnit(hi.width(), mmHiMetric, m_units), ConvertUnit(hi.height(), mmHiMetric, m_units));
+        if (AddPrinterForm(name, inUnits.width(), inUnits.height())) {
+            m_formName = m_autoFormName = name;
+            if (OnAutoCustomForm)
+                OnAutoCustomForm(*this, name, true);
+        }
+    }
+    return m_formName;
+}
+
+bool TPrintPreview::AddPrinterForm(const QString& name, int width, int height) {
+    if (!PrinterInstalled())
+        return false;
+    const QSize size(ConvertUnit(width, m_units, mmHiMetric) * 10, ConvertUnit(height, m_units, mmHiMetric) * 10);
+    return m_service->addForm({name, size});
+}
+
+bool TPrintPreview::DeletePrinterForm(const QString& name) {
+    if (!PrinterInstalled() || !m_service->deleteForm(name))
+        return false;
+    if (m_formName.compare(name, Qt::CaseInsensitive) == 0)
+        m_formName.clear();
+    if (m_autoFormName.compare(name, Qt::CaseInsensitive) == 0) {
+        if (OnAutoCustomForm)
+            OnAutoCustomForm(*this, m_autoFormName, false);
+        m_autoFormName.clear();
+    }
+    return true;
 }
 
 // ---- drawing ---------------------------------------------------------------------------------

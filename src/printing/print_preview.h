@@ -18,6 +18,7 @@ class QPrinter;
 
 namespace wendolarka {
 
+class IPrinterService;
 class TPicture;
 
 enum TPreviewState { stIdle, stRecording, stPrinting };
@@ -48,8 +49,22 @@ public:
     // ---- documents ---------------------------------------------------------------
     bool DirectPrint() const { return m_directPrint; }
     void setDirectPrint(bool value) { m_directPrint = value; }
-    // The printer a direct-printing document goes to; none: direct printing refuses to start.
-    void setPrinter(QPrinter* printer) { m_printer = printer; }
+    // The print system a direct-printing document goes to; none: direct printing refuses to start.
+    void setPrinterService(IPrinterService* service) { m_service = service; }
+    bool UsePrinterOptions = false;
+
+    // ---- the printer's paper -----------------------------------------------------
+    bool PrinterInstalled() const;
+    // Paper, form and orientation into the printer; the form operations need an
+    // installed printer, the paper and orientation only a printer object.
+    void ApplyToPrinter();
+    void ReadFromPrinter();
+    QString MatchPrinterForm();
+    bool AddPrinterForm(const QString& name, int width, int height);
+    bool DeletePrinterForm(const QString& name);
+    const QString& FormName() const { return m_formName; }
+    const QString& AutoFormName() const { return m_autoFormName; }
+    std::function<void(TPrintPreview&, const QString& formName, bool inserted)> OnAutoCustomForm;
     QString PrintJobTitle;
     TPreviewState State() const { return m_state; }
     // All or nothing: a job that cannot start leaves the component idle, the error passed on.
@@ -121,7 +136,10 @@ private:
     bool m_directFlag = false;
     bool m_aborted = false;
     int m_printedPages = 0;
-    QPrinter* m_printer = nullptr;
+    QPrinter* printer() const;
+    IPrinterService* m_service = nullptr;
+    QString m_formName;
+    QString m_autoFormName;
     std::unique_ptr<QPainter> m_canvas;
     std::unique_ptr<QPicture> m_recording;
     TMetafileList m_pages;

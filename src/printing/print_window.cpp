@@ -3,6 +3,7 @@
 #include "core/exception.h"
 #include "platform/dialogs.h"
 #include "platform/error_handler.h"
+#include "platform/printers.h"
 #include "print_preview.h"
 #include "widgets/form_setup.h"
 #include "widgets/spin_edit.h"
@@ -18,8 +19,8 @@
 
 namespace wendolarka {
 
-TFDruk::TFDruk(IDialogs& dialogs, QWidget* parent)
-    : QDialog(parent), m_dialogs(dialogs), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+TFDruk::TFDruk(IDialogs& dialogs, IPrinterService& printers, QWidget* parent)
+    : QDialog(parent), m_dialogs(dialogs), m_printers(printers) {
     initForm(*this, {QStringLiteral("FDruk"), utf8("Podgląd i wydruk strony"), QSize(645, 570) - kToolWindowFrame,
                      clSilver, TFont(QStringLiteral("MS Sans Serif"), 8, fsBold), false});
     setModal(true);
@@ -29,7 +30,7 @@ TFDruk::TFDruk(IDialogs& dialogs, QWidget* parent)
     PP1->viewport()->setBackgroundRole(QPalette::Window);
     PP1->setFont(TFont(QStringLiteral("Arial"), 9).toQFont());
     PP1->setUnits(mmPixel);
-    PP1->setPrinter(m_printer.get());
+    PP1->setPrinterService(&m_printers);
 
     Panel1 = named(new QFrame(this), "Panel1");
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -76,6 +77,8 @@ TFDruk::TFDruk(IDialogs& dialogs, QWidget* parent)
 }
 
 TFDruk::~TFDruk() = default;
+
+QPrinter& TFDruk::printer() { return m_printers.printer(); }
 
 template <typename Handler>
 void TFDruk::run(Handler handler) {
@@ -125,8 +128,10 @@ void TFDruk::ComboBox1Click() {
 void TFDruk::btnPrintClick() {
     if (PP1->State() != stIdle)
         return;
-    if (!m_dialogs.PrinterSetup(*m_printer))
+    if (!m_dialogs.PrinterSetup(printer()))
         return;
+    // The window's paper and orientation replace those picked in the dialog.
+    PP1->ApplyToPrinter();
     PP1->setDirectPrint(true);
     try {
         PrintSnapshot();

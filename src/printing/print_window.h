@@ -15,6 +15,7 @@ namespace wendolarka {
 
 class ErrorHandler;
 class IDialogs;
+class IPrinterService;
 class TPrintPreview;
 class TSpinEdit;
 
@@ -23,14 +24,14 @@ class TSpinEdit;
 class TFDruk : public QDialog {
     Q_OBJECT
 public:
-    explicit TFDruk(IDialogs& dialogs, QWidget* parent = nullptr);
+    TFDruk(IDialogs& dialogs, IPrinterService& printers, QWidget* parent = nullptr);
     ~TFDruk() override;
 
     void setErrorHandler(const ErrorHandler* errors) { m_errors = errors; }
     // The picture to print ("PrintBitmap"), held while the window is open.
     void setPrintBitmap(const QImage& bitmap) { m_bitmap = bitmap; }
     const QImage& printBitmap() const { return m_bitmap; }
-    QPrinter& printer() { return *m_printer; }
+    QPrinter& printer();
 
     void FormShow();
     void SpinEdit1Change() { FormShow(); }
@@ -59,7 +60,7 @@ private:
 
     IDialogs& m_dialogs;
     const ErrorHandler* m_errors = nullptr;
-    std::unique_ptr<QPrinter> m_printer;
+    IPrinterService& m_printers;
     QImage m_bitmap;
 };
 

@@ -2,6 +2,7 @@
 #include "printing/print_preview.h"
 #include "printing/print_window.h"
 #include "support/error_text.h"
+#include "support/pdf_printer_service.h"
 #include "support/scripted_dialogs.h"
 #include "widgets/spin_edit.h"
 
@@ -86,10 +87,8 @@ TEST(PrintPreview, PagesInPixelsZoomAndTheDocumentStates) {
 TEST(PrintPreview, AJobThatCannotStartLeavesTheComponentIdle) {
     TPrintPreview preview;
     preview.setUnits(mmPixel);
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QStringLiteral("/nonexistent-folder/x.pdf"));
-    preview.setPrinter(&printer);
+    PdfPrinterService printers(QStringLiteral("/nonexistent-folder/x.pdf"));
+    preview.setPrinterService(&printers);
     preview.setDirectPrint(true);
     EXPECT_FALSE(errorOf([&] { preview.BeginDoc(); }).isEmpty());
     EXPECT_EQ(preview.State(), stIdle);
@@ -105,12 +104,11 @@ TEST(PrintPreview, AJobThatCannotStartLeavesTheComponentIdle) {
 TEST(PrintWindow, ThePictureIsPrintedAtItsScreenSizeFromTheSheetsCorner) {
     ScriptedDialogs dialogs;
     ErrorHandler errors(dialogs);
-    TFDruk window(dialogs);
-    window.setErrorHandler(&errors);
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("wydruk.pdf"));
-    window.printer().setOutputFormat(QPrinter::PdfFormat);
-    window.printer().setOutputFileName(pdf);
+    PdfPrinterService printers(pdf);
+    TFDruk window(dialogs, printers);
+    window.setErrorHandler(&errors);
     window.setPrintBitmap(snapshot());
     window.show();
     EXPECT_EQ(window.PP1->TotalPages(), 1);
@@ -144,4 +142,56 @@ TEST(PrintWindow, ThePictureIsPrintedAtItsScreenSizeFromTheSheetsCorner) {
     EXPECT_EQ(window.PP1->Zoom(), 40);
     window.ComboBox1->setCurrentText(QStringLiteral("99999999999"));
     EXPECT_EQ(errorOf([&] { window.ComboBox1Click(); }), QStringLiteral("'99999999999' is not a valid integer value"));
+}
+
+TEST(PrintPreview, PaperFormsAndTheDeviceModeRecord) {
+    PdfPrinterService printers(QStringLiteral("unused.pdf"));
+    TPrintPreview preview;
+    preview.setUnits(mmPixel);
+    preview.setPrinterService(&printers);
+    // A4 chosen by type matches the A4 form by the table's own size.
+    printers.formList.push_back({QStringLiteral("A4"), QSize(210000, 297000)});
+    EXPECT_EQ(preview.MatchPrinterForm(), QStringLiteral("A4"));
+    preview.setOrientation(poLandscape);
+    preview.ApplyToPrinter();
+    TDeviceMode mode = printers.deviceMode();
+    EXPECT_EQ(mode.dmPaperSize, 9);
+    EXPECT_EQ(mode.dmOrientation, 2);
+    EXPECT_EQ(mode.dmFormName, QStringLiteral("A4"));
+    EXPECT_TRUE(mode.dmFields & TDeviceMode::dmFormNameField);
+    EXPECT_EQ(printers.printer().pageLayout().orientation(), QPageLayout::Landscape);
+
+    // A custom 100 x 150 mm paper with no form gets one of its own, and gives it back.
+    preview.setOrientation(poPortrait);
+    preview.setUnits(mmLoMetric);
+    preview.setPaperWidth(1000);
+    preview.setPaperHeight(1500);
+    ASSERT_EQ(preview.PaperType(), pCustom);
+    QStringList events;
+    preview.OnAutoCustomForm = [&](TPrintPreview&, const QString& name, bool inserted) {
+        events << (inserted ? QStringLiteral("+") : QStringLiteral("-")) + name;
+    };
+    EXPECT_EQ(preview.MatchPrinterForm(), QStringLiteral("100mm x 150mm"));
+    EXPECT_EQ(preview.AutoFormName(), QStringLiteral("100mm x 150mm"));
+    EXPECT_EQ(printers.formList.back().size, QSize(100000, 150000));
+    preview.ApplyToPrinter();
+    EXPECT_EQ(printers.deviceMode().dmPaperSize, 256);
+    EXPECT_EQ(printers.deviceMode().dmPaperWidth, 1000);
+    EXPECT_TRUE(preview.DeletePrinterForm(QStringLiteral("100MM X 150MM")));
+    // Applying matches again: its own form is deleted and made anew, so its size is current.
+    EXPECT_EQ(events, QStringList({QStringLiteral("+100mm x 150mm"), QStringLiteral("-100mm x 150mm"),
+                                   QStringLiteral("+100mm x 150mm"), QStringLiteral("-100mm x 150mm")}));
+    // A print system that takes no forms: the paper goes by its size alone.
+    printers.acceptForms = false;
+    EXPECT_TRUE(preview.MatchPrinterForm().isEmpty());
+
+    // Without an installed printer the forms are left alone, the paper still applied.
+    PdfPrinterService none(QStringLiteral("unused.pdf"), false);
+    TPrintPreview other;
+    other.setPrinterService(&none);
+    other.setOrientation(poLandscape);
+    EXPECT_TRUE(other.MatchPrinterForm().isEmpty());
+    other.ApplyToPrinter();
+    EXPECT_EQ(none.printer().pageLayout().orientation(), QPageLayout::Landscape);
+    EXPECT_EQ(none.printer().pageLayout().pageSize().id(), QPageSize::A4);
 }

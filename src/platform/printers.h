@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class QPrinter;
+
+namespace wendolarka {
+
+// The fields of a printer's device-mode record that the print preview reads and writes.
+struct TDeviceMode {
+    enum Field : unsigned { dmOrientationField = 1, dmPaperSizeField = 2, dmPaperLengthField = 4,
+                            dmPaperWidthField = 8, dmFormNameField = 0x10000 };
+    unsigned dmFields = 0;
+    int dmOrientation = 1; // 1 portrait, 2 landscape
+    int dmPaperSize = 9;   // the paper table's code; 256 = the user-defined size below
+    int dmPaperLength = 0; // tenths of a millimetre
+    int dmPaperWidth = 0;
+    QString dmFormName;    // at most 31 characters
+};
+
+// A printer form: a named paper size in thousandths of a millimetre.
+struct TPrinterForm {
+    QString name;
+    QSize size;
+};
+
+// The print system as the print preview needs it: whether there is a printer,
+// the current printer with its device-mode record, and its forms.
+class IPrinterService {
+public:
+    virtual ~IPrinterService() = default;
+    virtual bool PrinterInstalled() const = 0;
+    // The current printer; with none installed, a PDF writer.
+    virtual QPrinter& printer() = 0;
+    virtual TDeviceMode deviceMode() const = 0;
+    // Writes paper and orientation into the printer object.
+    virtual void setDeviceMode(const TDeviceMode& mode) = 0;
+    virtual std::vector<TPrinterForm> forms() const = 0;
+    // False when the printer takes no new form (the print systems here offer no form editing).
+    virtual bool addForm(const TPrinterForm& form) = 0;
+    virtual bool deleteForm(const QString& name) = 0;
+};
+
+// Over QPrinter and the installed printers; the forms are the page sizes the
+// printer reports.
+class QtPrinterService final : public IPrinterService {
+public:
+    QtPrinterService();
+    ~QtPrinterService() override;
+    bool PrinterInstalled() const override;
+    QPrinter& printer() override { return *m_printer; }
+    TDeviceMode deviceMode() const override;
+    void setDeviceMode(const TDeviceMode& mode) override;
+    std::vector<TPrinterForm> forms() const override;
+    bool addForm(const TPrinterForm&) override { return false; }
+    bool deleteForm(const QString&) override { return false; }
+
+private:
+    std::unique_ptr<QPrinter> m_printer;
+};
+
+// The device-mode record a printer object stands for, and the other way.
+TDeviceMode deviceModeOf(const QPrinter& printer);
+void applyDeviceMode(QPrinter& printer, const TDeviceMode& mode);
+
+} // namespace wendolarka
