@@ -35,7 +35,7 @@ TPrintPreview::TPrintPreview(QWidget* parent) : QAbstractScrollArea(parent) {
     m_pages.OnChange = [this](TMetafileList&) { pagesChanged(); };
     m_pages.OnItemChange = [this](TMetafileList&, int index) {
         if (m_currentPage == index + 1) {
-            m_shownPage = 0;
+            rebuildOverlays();
             m_paper->Invalidate();
         }
         if (OnChange)
@@ -265,6 +265,60 @@ void TPrintPreview::Abort() {
     }
 }
 
+std::optional<QPicture> TPrintPreview::buildOverlay(bool enabled, const TPreviewPageDraw& handler, int pageNo) {
+    if (!enabled || pageNo <= 0 || !handler)
+        return std::nullopt;
+    QPicture picture;
+    QPainter canvas;
+    if (!canvas.begin(&picture))
+        throw Exception(kNoPageMemory);
+    mapCanvas(canvas, kScreenDpi, kScreenDpi);
+    try {
+        handler(*this, pageNo, canvas);
+    } catch (...) {
+        canvas.end();
+        throw;
+    }
+    canvas.end();
+    return picture;
+}
+
+void TPrintPreview::rebuildOverlays() {
+    m_backgroundPage = buildOverlay(m_background, OnBackground, m_currentPage);
+    m_annotationPage = buildOverlay(m_annotation, OnAnnotation, m_currentPage);
+    m_shownPage = 0;
+}
+
+void TPrintPreview::setAnnotation(bool value) {
+    if (value == m_annotation)
+        return;
+    m_annotation = value;
+    UpdateAnnotation();
+}
+
+void TPrintPreview::setBackground(bool value) {
+    if (value == m_background)
+        return;
+    m_background = value;
+    m_backgroundPage = buildOverlay(m_background, OnBackground, m_currentPage);
+    m_shownPage = 0;
+    m_paper->Invalidate();
+}
+
+void TPrintPreview::setGrayscalePreview(bool value) {
+    if (value == m_grayPreview)
+        return;
+    m_grayPreview = value;
+    m_shownPage = 0;
+    m_paper->Invalidate();
+}
+
+void TPrintPreview::UpdateAnnotation() {
+    m_annotationPage = buildOverlay(m_annotation, OnAnnotation, m_currentPage);
+    m_shownPage = 0;
+    m_paper->Invalidate();
+}
+
 void TPrintPreview::setCurrentPage(int page) {
     if (TotalPages() == 0)
         return;
@@ -272,6 +326,7 @@ void TPrintPreview::setCurrentPage(int page) {
     if (page == m_currentPage)
         return;
     m_currentPage = page;
+    rebuildOverlays();
     m_paper->Invalidate();
     if (OnChange)
         OnChange(*this);
@@ -287,6 +342,7 @@ void TPrintPreview::pagesChanged() {
         RelayoutPaper();
         m_paper->show();
     }
+    rebuildOverlays();
     m_paper->Invalidate();
     m_paper->repaint();
     if (OnChange)
@@ -436,7 +492,28 @@ void TPrintPreview::PaintPage(TCanvas& canvas, const TRect& r) {
         m_pageImage = QImage(m_pageExtent.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
         m_pageImage.fill(Qt::transparent);
         QPainter player(&m_pageImage);
-        player.drawPicture(0, 0, m_pages[m_currentPage - 1].Picture());
+        // Underlay, page, overlay.
+        if (m_backgroundPage)
+            player.drawPicture(0, 0, *m_backgroundPage);
+        QImage content(m_pageImage.size(), QImage::Format_ARGB32_Premultiplied);
+        content.fill(Qt::transparent);
+        {
+            QPainter page(&content);
+            page.drawPicture(0, 0, m_pages[m_currentPage - 1].Picture());
+        }
+        if (m_grayPreview) {
+            // gray = (30 red + 59 green + 11 blue) div 100
+            for (int y = 0; y < content.height(); ++y) {
+                auto* row = reinterpret_cast<QRgb*>(content.scanLine(y));
+                for (int x = 0; x < content.width(); ++x) {
+                    const int g = (30 * qRed(row[x]) + 59 * qGreen(row[x]) + 11 * qBlue(row[x])) / 100;
+                    row[x] = qRgba(g, g, g, qAlpha(row[x]));
+                }
+            }
+        }
+        player.drawImage(0, 0, content);
+        if (m_annotationPage)
+            player.drawPicture(0, 0, *m_annotationPage);
         m_shownPage = m_currentPage;
     }
     QPainter painter(&canvas.image());

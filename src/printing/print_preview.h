@@ -105,6 +105,19 @@ public:
     bool CanScrollHorz() const { return m_canScrollHorz; }
     bool CanScrollVert() const { return m_canScrollVert; }
 
+    // ---- overlays and gray --------------------------------------------------------
+    bool Annotation() const { return m_annotation; }
+    void setAnnotation(bool value);
+    bool Background() const { return m_background; }
+    void setBackground(bool value);
+    // gsPreview: the shown page in gray levels.
+    bool GrayscalePreview() const { return m_grayPreview; }
+    void setGrayscalePreview(bool value);
+    // When Annotation is on, the shown page's overlay is made again.
+    void UpdateAnnotation();
+    using TPreviewPageDraw = std::function<void(TPrintPreview&, int pageNo, QPainter& canvas)>;
+    TPreviewPageDraw OnAnnotation, OnBackground;
+
     std::function<void(TPrintPreview&)> OnChange, OnZoomChange, OnBeginDoc, OnEndDoc, OnNewPage, OnEndPage, OnAbort;
 
 protected:
@@ -124,6 +137,9 @@ private:
     void PaintPage(TCanvas& canvas, const TRect& pageRect);
     void pagesChanged();
     void placePaper();
+    // An overlay page recorded by a handler, or none.
+    std::optional<QPicture> buildOverlay(bool enabled, const TPreviewPageDraw& handler, int pageNo);
+    void rebuildOverlays();
 
     TUnits m_units = mmHiMetric;
     TPrinterOrientation m_orientation = poPortrait;
@@ -157,6 +173,11 @@ private:
     bool m_grabbing = false;
     QPoint m_grabPoint;
     TWheelAccumulator m_wheel;
+    bool m_annotation = false;
+    bool m_background = false;
+    bool m_grayPreview = false;
+    std::optional<QPicture> m_annotationPage;
+    std::optional<QPicture> m_backgroundPage;
     QImage m_pageImage; // the shown page played at its own size
     int m_shownPage = 0;
 };

@@ -132,6 +132,7 @@ void TFDruk::btnPrintClick() {
         return;
     // The window's paper and orientation replace those picked in the dialog.
     PP1->ApplyToPrinter();
+    PP1->UpdateAnnotation();
     PP1->setDirectPrint(true);
     try {
         PrintSnapshot();

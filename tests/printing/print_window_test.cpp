@@ -195,3 +195,32 @@ TEST(PrintPreview, PaperFormsAndTheDeviceModeRecord) {
     EXPECT_EQ(none.printer().pageLayout().orientation(), QPageLayout::Landscape);
     EXPECT_EQ(none.printer().pageLayout().pageSize().id(), QPageSize::A4);
 }
+
+TEST(PrintPreview, OverlaysAndGrayOnTheShownPage) {
+    TPrintPreview preview;
+    preview.setUnits(mmPixel);
+    preview.resize(610, 450);
+    preview.BeginDoc();
+    preview.Canvas()->fillRect(QRect(0, 0, 794, 1123), QColor(200, 0, 0));
+    preview.NewPage();
+    preview.EndDoc();
+    int annotated = 0;
+    preview.OnAnnotation = [&](TPrintPreview&, int pageNo, QPainter& canvas) {
+        annotated = pageNo;
+        canvas.fillRect(QRect(0, 0, 100, 100), Qt::blue);
+    };
+    preview.setAnnotation(true);
+    EXPECT_EQ(annotated, 1);
+    preview.setZoom(100);
+    preview.Paper().Render();
+    const QRect page = preview.Paper().GetPageRect().toQRect();
+    EXPECT_EQ(preview.Paper().Bitmap().pixelColor(page.left() + 10, page.top() + 10), QColor(Qt::blue));
+    EXPECT_EQ(preview.Paper().Bitmap().pixelColor(page.left() + 300, page.top() + 300), QColor(200, 0, 0));
+    preview.setGrayscalePreview(true);
+    preview.Paper().Render();
+    const QColor gray = preview.Paper().Bitmap().pixelColor(page.left() + 300, page.top() + 300);
+    EXPECT_EQ(gray.red(), 60); // 30 x 200 div 100
+    EXPECT_EQ(gray.green(), 60);
+    preview.setCurrentPage(2);
+    EXPECT_EQ(annotated, 2);
+}
