@@ -1,0 +1,221 @@
+#include "print_preview.h"
+
+// The preview's view: zoom, layout of the paper, keys, wheel and dragging.
+
+#include "controls/host_form.h"
+#include "core/arithmetic.h"
+#include "core/exception.h"
+#include "platform/printers.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+namespace wendolarka {
+
+// ---- view -----------------------------------------------------------------------------------------
+
+void TPrintPreview::setZoomState(TZoomState state) {
+    if (state == m_zoomState)
+        return;
+    m_zoomState = state;
+    RelayoutPaper();
+}
+
+void TPrintPreview::setZoom(int zoom) {
+    zoom = clampZoom(zoom, m_zoomMin, m_zoomMax);
+    if (zoom == m_zoom && m_zoomState == zsZoomOther)
+        return;
+    const int before = m_zoom;
+    m_zoom = zoom;
+    m_zoomState = zsZoomOther;
+    RelayoutPaper();
+    if (!m_paper->BitmapValid()) {
+        m_zoom = before; // a page too large to hold: the old zoom comes back
+        RelayoutPaper();
+        return;
+    }
+    if (OnZoomChange)
+        OnZoomChange(*this);
+}
+
+void TPrintPreview::setZoomMin(int value) {
+    if (value == m_zoomMin || value <= 0 || value > m_zoomMax)
+        return;
+    m_zoomMin = value;
+    if (m_zoomState == zsZoomOther && m_zoom < value)
+        setZoom(value);
+}
+
+void TPrintPreview::setZoomMax(int value) {
+    if (value == m_zoomMax || value < m_zoomMin)
+        return;
+    m_zoomMax = value;
+    if (m_zoomState == zsZoomOther && m_zoom > value)
+        setZoom(value);
+}
+
+void TPrintPreview::RelayoutPaper() {
+    if (m_pages.Count() == 0)
+        return;
+    const int before = m_zoom;
+    QScrollBar* h = horizontalScrollBar();
+    QScrollBar* v = verticalScrollBar();
+    QSize avail = maximumViewportSize();
+    int px = 0, py = 0;
+    if (ZoomSavePos && m_currentPage != 0) {
+        px = std::max(0, MulDiv(h->value(), 100, h->maximum()));
+        py = std::max(0, MulDiv(v->value(), 100, v->maximum()));
+    }
+    const int frame = 2 * m_paper->BorderSize() + m_paper->ShadowSize();
+    TPaperBox box = ComputePaperBox(m_zoomState, m_zoom, avail, m_pageExtent, frame);
+    m_canScrollHorz = box.size.width() > avail.width();
+    m_canScrollVert = box.size.height() > avail.height();
+    const int barHeight = h->sizeHint().height(), barWidth = v->sizeHint().width();
+    if (m_canScrollHorz) {
+        avail.rheight() -= barHeight;
+        m_canScrollVert = box.size.height() > avail.height();
+        if (m_canScrollVert)
+            avail.rwidth() -= barWidth;
+        box = ComputePaperBox(m_zoomState, m_zoom, avail, m_pageExtent, frame);
+    } else if (m_canScrollVert) {
+        avail.rwidth() -= barWidth;
+        m_canScrollHorz = box.size.width() > avail.width();
+        if (m_canScrollHorz)
+            avail.rheight() -= barHeight;
+        box = ComputePaperBox(m_zoomState, m_zoom, avail, m_pageExtent, frame);
+    }
+    m_zoom = box.zoom;
+    setHorizontalScrollBarPolicy(m_canScrollHorz ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(m_canScrollVert ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    m_paperPos = QPoint(m_canScrollHorz ? 0 : (avail.width() - box.size.width()) / 2,
+                        m_canScrollVert ? 0 : (avail.height() - box.size.height()) / 2);
+    m_paper->resize(box.size);
+    h->setRange(0, std::max(0, box.size.width() - avail.width()));
+    v->setRange(0, std::max(0, box.size.height() - avail.height()));
+    h->setPageStep(avail.width());
+    v->setPageStep(avail.height());
+    h->setSingleStep(16);
+    v->setSingleStep(16);
+    if (m_currentPage != 0 && ZoomSavePos) {
+        h->setValue(m_canScrollHorz ? MulDiv(px, h->maximum(), 100) : 0);
+        v->setValue(m_canScrollVert ? MulDiv(py, v->maximum(), 100) : 0);
+    }
+    placePaper();
+    m_grabbing = false;
+    m_paper->setCursor(cursorFor(m_canScrollHorz || m_canScrollVert ? m_paperView.DragCursor : m_paperView.Cursor));
+    m_paper->Invalidate();
+    if (m_zoom != before && OnZoomChange)
+        OnZoomChange(*this);
+}
+
+void TPrintPreview::placePaper() {
+    m_paper->move(m_paperPos - QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()));
+}
+
+void TPrintPreview::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    RelayoutPaper();
+}
+
+void TPrintPreview::scrollContentsBy(int, int) { placePaper(); }
+
+void TPrintPreview::keyPressEvent(QKeyEvent* event) {
+    QScrollBar* h = horizontalScrollBar();
+    QScrollBar* v = verticalScrollBar();
+    const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    const bool none = mods == Qt::NoModifier || mods == Qt::KeypadModifier;
+    const bool shift = mods == Qt::ShiftModifier, ctrl = mods == Qt::ControlModifier;
+    switch (event->key()) {
+    case Qt::Key_Home:
+        if (none) h->setValue(0); else if (ctrl) v->setValue(0); else break;
+        return;
+    case Qt::Key_End:
+        if (none) h->setValue(h->maximum()); else if (ctrl) v->setValue(v->maximum()); else break;
+        return;
+    case Qt::Key_Left:
+    case Qt::Key_Right: {
+        const int sign = event->key() == Qt::Key_Left ? -1 : 1;
+        h->setValue(h->value() + sign * (ctrl ? viewport()->width() : shift ? 1 : h->singleStep()));
+        return;
+    }
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        const int sign = event->key() == Qt::Key_Up ? -1 : 1;
+        v->setValue(v->value() + sign * (ctrl ? viewport()->height() : shift ? 1 : v->singleStep()));
+        return;
+    }
+    case Qt::Key_PageDown:
+        if (none) setCurrentPage(m_currentPage + 1); else if (ctrl) setCurrentPage(TotalPages()); else break;
+        return;
+    case Qt::Key_PageUp:
+        if (none) setCurrentPage(m_currentPage - 1); else if (ctrl) setCurrentPage(1); else break;
+        return;
+    case Qt::Key_Plus:
+        if (event->modifiers() & Qt::KeypadModifier) { setZoom(m_zoom + ZoomStep); return; }
+        break;
+    case Qt::Key_Minus:
+        if (event->modifiers() & Qt::KeypadModifier) { setZoom(m_zoom - ZoomStep); return; }
+        break;
+    default:
+        break;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+void TPrintPreview::wheelEvent(QWheelEvent* event) {
+    event->accept();
+    const int notches = m_wheel.add(event->angleDelta().y());
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    for (int k = 0; k < std::abs(notches); ++k) {
+        const bool up = notches > 0;
+        if (mods == Qt::NoModifier)
+            verticalScrollBar()->setValue(verticalScrollBar()->value() + (up ? -1 : 1) * verticalScrollBar()->singleStep());
+        else if (mods == Qt::ShiftModifier || (event->buttons() & Qt::MiddleButton))
+            setCurrentPage(m_currentPage + (up ? -1 : 1));
+        else if (mods == Qt::ControlModifier)
+            setZoom(m_zoom + (up ? ZoomStep : -ZoomStep));
+        else
+            event->ignore();
+    }
+}
+
+bool TPrintPreview::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_paper)
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (!hasFocus() && isEnabled())
+            setFocus(Qt::MouseFocusReason);
+        if (m_canScrollHorz || m_canScrollVert) {
+            m_grabbing = true;
+            m_paper->setCursor(cursorFor(m_paperView.GrabCursor));
+        }
+        m_grabPoint = mouse->position().toPoint();
+        return false;
+    }
+    case QEvent::MouseMove: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (!(mouse->buttons() & Qt::LeftButton) || !m_grabbing)
+            return false;
+        const QPoint d = mouse->position().toPoint() - m_grabPoint;
+        if (m_canScrollHorz)
+            horizontalScrollBar()->setValue(horizontalScrollBar()->value() - d.x());
+        if (m_canScrollVert)
+            verticalScrollBar()->setValue(verticalScrollBar()->value() - d.y());
+        return false;
+    }
+    case QEvent::MouseButtonRelease:
+        if (m_grabbing) {
+            m_grabbing = false;
+            m_paper->setCursor(cursorFor(m_paperView.DragCursor));
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+} // namespace wendolarka
