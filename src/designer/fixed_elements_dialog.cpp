@@ -8,7 +8,7 @@
 #include "platform/dialogs.h"
 #include "platform/error_handler.h"
 #include "widgets/color_panel.h"
-#include "widgets/cp1250_validator.h"
+#include "core/cp1250_validator.h"
 #include "widgets/form_setup.h"
 #include "widgets/spin_edit.h"
 

@@ -1,6 +1,6 @@
 #include "string_grid.h"
 
-#include "widgets/cp1250_validator.h"
+#include "core/cp1250_validator.h"
 
 #include <QApplication>
 #include <QKeyEvent>

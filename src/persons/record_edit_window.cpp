@@ -4,7 +4,7 @@
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
 #include "platform/error_handler.h"
-#include "widgets/cp1250_validator.h"
+#include "core/cp1250_validator.h"
 #include "widgets/form_setup.h"
 
 #include <QApplication>

@@ -68,6 +68,11 @@ TFDruk::TFDruk(IDialogs& dialogs, IPrinterService& printers, QWidget* parent)
     btnClose->setToolTip(utf8("Zamyka to okno"));
     btnClose->setGeometry(400, 6, 80, 26);
 
+    // Enter in the zoom box must not start printing: no button is the default.
+    for (QPushButton* button : {btnPrint, btnClose}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
     connect(btnPrint, &QPushButton::clicked, this, [this] { run([this] { btnPrintClick(); }); });
     connect(btnClose, &QPushButton::clicked, this, [this] { run([this] { btnCloseClick(); }); });
     connect(SpinEdit1, &TSpinEdit::Change, this, [this] { run([this] { SpinEdit1Change(); }); });

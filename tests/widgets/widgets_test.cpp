@@ -1,5 +1,5 @@
 #include "widgets/color_panel.h"
-#include "widgets/cp1250_validator.h"
+#include "core/cp1250_validator.h"
 #include "widgets/font_dialog.h"
 #include "widgets/radio_group.h"
 #include "widgets/spin_edit.h"

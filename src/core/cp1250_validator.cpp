@@ -1,6 +1,6 @@
 #include "cp1250_validator.h"
 
-#include "core/cp1250.h"
+#include "cp1250.h"
 
 namespace wendolarka {
 
