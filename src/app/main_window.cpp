@@ -118,33 +118,24 @@ void TForm2::Nowy1Click() {
     EnableFormatka1Commands();
 }
 
-void TForm2::Druk1Click() {
+void TForm2::printPass(bool landscape) {
     if (m_windows.Form1 && m_windows.FDruk)
-        showPrintWindow(*m_windows.FDruk, m_windows.Form1->Snapshot(), false);
+        showPrintWindow(*m_windows.FDruk, m_windows.Form1->Snapshot(), landscape);
 }
 
-void TForm2::PoziomyDruk1Click() {
-    if (m_windows.Form1 && m_windows.FDruk)
-        showPrintWindow(*m_windows.FDruk, m_windows.Form1->Snapshot(), true);
-}
-
-void TForm2::DrukFormatki2Click() {
+void TForm2::printImageSet(bool landscape) {
     if (!m_windows.Form3 || !m_windows.FDruk)
         return;
     const QImage snapshot = m_windows.Form3->grab().toImage(); // the image set window is still a plain window
     if (m_windows.Form3->isVisible())
         m_windows.Form3->close();
-    showPrintWindow(*m_windows.FDruk, snapshot, false);
+    showPrintWindow(*m_windows.FDruk, snapshot, landscape);
 }
 
-void TForm2::PoziomyDruk2Click() {
-    if (!m_windows.Form3 || !m_windows.FDruk)
-        return;
-    const QImage snapshot = m_windows.Form3->grab().toImage(); // the image set window is still a plain window
-    if (m_windows.Form3->isVisible())
-        m_windows.Form3->close();
-    showPrintWindow(*m_windows.FDruk, snapshot, true);
-}
+void TForm2::Druk1Click() { printPass(false); }
+void TForm2::PoziomyDruk1Click() { printPass(true); }
+void TForm2::DrukFormatki2Click() { printImageSet(false); }
+void TForm2::PoziomyDruk2Click() { printImageSet(true); }
 
 void TForm2::ZapiszJakoWzorzec1Click() {
     if (m_windows.Form1)

@@ -218,6 +218,9 @@ private:
     void createFramesPage();
     void createGridPage();
     void keepOuterSize();
+    // A snapshot of the window, shown in the print window (the image set window is closed first).
+    void printPass(bool landscape);
+    void printImageSet(bool landscape);
     TPersonCommands& personCommands() const;
     QAction* addItem(QMenu* menu, const char* name, const QString& caption);
     // Runs a command through the common error handler.

@@ -99,28 +99,20 @@ TFUkos::TFUkos(IDialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs(
         (*c.size)->setLimits(0, 0);
         (*c.size)->setValue(0);
 
-        connect(*c.visible, &QCheckBox::toggled, this, [this, which] { run([this, which] { chOpisClick(which); }); });
-        connect(*c.text, &QLineEdit::textChanged, this, [this, which] { run([this, which] { edOpisuChange(which); }); });
-        connect(*c.background, &TColorPanel::Click, this, [this, which] { run([this, which] { pnlKolorClick(which); }); });
-        connect(*c.fonts, &QPushButton::clicked, this, [this, which] { run([this, which] { bitFontyClick(which); }); });
-        connect(*c.shadow, &TColorPanel::Click, this, [this, which] { run([this, which] { pnlCienClick(which); }); });
-        connect(*c.size, &TSpinEdit::Change, this, [this, which] { run([this, which] { SpinEditChange(which); }); });
+        connect(*c.visible, &QCheckBox::toggled, this, [this, which] { guardOrRun(m_errors, [this, which] { chOpisClick(which); }); });
+        connect(*c.text, &QLineEdit::textChanged, this, [this, which] { guardOrRun(m_errors, [this, which] { edOpisuChange(which); }); });
+        connect(*c.background, &TColorPanel::Click, this, [this, which] { guardOrRun(m_errors, [this, which] { pnlKolorClick(which); }); });
+        connect(*c.fonts, &QPushButton::clicked, this, [this, which] { guardOrRun(m_errors, [this, which] { bitFontyClick(which); }); });
+        connect(*c.shadow, &TColorPanel::Click, this, [this, which] { guardOrRun(m_errors, [this, which] { pnlCienClick(which); }); });
+        connect(*c.size, &TSpinEdit::Change, this, [this, which] { guardOrRun(m_errors, [this, which] { SpinEditChange(which); }); });
     }
 
     bitClose = named(new QPushButton(utf8("&Zamknij"), this), "bitClose");
     bitClose->setGeometry(150, 330, 90, 25);
     connect(bitClose, &QPushButton::clicked, this, &QWidget::close);
-    connect(chWidoczny, &QCheckBox::toggled, this, [this] { run([this] { chWidocznyClick(); }); });
-    connect(bitOpenImg, &QPushButton::clicked, this, [this] { run([this] { bitOpenImgClick(); }); });
-    connect(edImage, &QLineEdit::textChanged, this, [this] { run([this] { edImageChange(); }); });
-}
-
-template <typename Handler>
-void TFUkos::run(Handler handler) {
-    if (m_errors)
-        m_errors->guard(handler);
-    else
-        handler();
+    connect(chWidoczny, &QCheckBox::toggled, this, [this] { guardOrRun(m_errors, [this] { chWidocznyClick(); }); });
+    connect(bitOpenImg, &QPushButton::clicked, this, [this] { guardOrRun(m_errors, [this] { bitOpenImgClick(); }); });
+    connect(edImage, &QLineEdit::textChanged, this, [this] { guardOrRun(m_errors, [this] { edImageChange(); }); });
 }
 
 TLabel3DF* TFUkos::description(int which) const {

@@ -62,9 +62,6 @@ protected:
 
 private:
     TLabel3DF* description(int which) const; // 1 or 2
-    template <typename Handler>
-    void run(Handler handler);
-
     IDialogs& m_dialogs;
     const ErrorHandler* m_errors = nullptr;
     TForm1* m_form = nullptr;

@@ -98,9 +98,9 @@ void TFEdycja::buildUpperPanel() {
     btnUsuwa = button(p, "btnUsuwa", utf8("&Usuń"), "Usuwa z okna tylko Fotkę", QRect(104, 224, 75, 25));
     bitZeruj = button(p, "bitZeruj", utf8("Wyczyść dane z rekordu"), "Obraz i wszystkie pola rekordu są wymazywane",
                       QRect(216, 224, 217, 25));
-    connect(btnFoto, &QPushButton::clicked, this, [this] { run([this] { btnFotoClick(); }); });
-    connect(btnUsuwa, &QPushButton::clicked, this, [this] { run([this] { btnUsuwaClick(); }); });
-    connect(bitZeruj, &QPushButton::clicked, this, [this] { run([this] { btnZerujClick(); }); });
+    connect(btnFoto, &QPushButton::clicked, this, [this] { guardOrRun(m_errors, [this] { btnFotoClick(); }); });
+    connect(btnUsuwa, &QPushButton::clicked, this, [this] { guardOrRun(m_errors, [this] { btnUsuwaClick(); }); });
+    connect(bitZeruj, &QPushButton::clicked, this, [this] { guardOrRun(m_errors, [this] { btnZerujClick(); }); });
 
     struct Field {
         QLineEdit** edit;
@@ -157,7 +157,7 @@ void TFEdycja::buildLowerPanel() {
 
     const auto forward = [this](QPushButton* b, void (IRecordCommands::*command)()) {
         connect(b, &QPushButton::clicked, this, [this, command] {
-            run([this, command] {
+            guardOrRun(m_errors, [this, command] {
                 if (m_commands)
                     (m_commands->*command)();
             });
@@ -170,14 +170,6 @@ void TFEdycja::buildLowerPanel() {
     forward(bitPoprzedni, &IRecordCommands::mnuPoprzedniClick);
     forward(bitNastepny, &IRecordCommands::mnuNastepnyClick);
     forward(bitOstatni, &IRecordCommands::mnuOstatniClick);
-}
-
-template <typename Command>
-void TFEdycja::run(Command command) {
-    if (m_errors)
-        m_errors->guard(command);
-    else
-        command();
 }
 
 void TFEdycja::setPlacement(const IDesktop* desktop, int mainWindowOuterHeight) {

@@ -115,9 +115,6 @@ private:
     void showPhoto();
 
     IDialogs& m_dialogs;
-    template <typename Command>
-    void run(Command command);
-
     IRecordCommands* m_commands = nullptr;
     const ErrorHandler* m_errors = nullptr;
     const IDesktop* m_desktop = nullptr;

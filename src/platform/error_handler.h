@@ -33,4 +33,14 @@ private:
 // The text a user sees for an exception.
 QString exceptionText(const std::exception_ptr& error);
 
+// A window's control handler: through the error handler when the window has
+// one, else directly (a window used on its own, as in tests).
+template <typename Command>
+void guardOrRun(const ErrorHandler* errors, Command&& command) {
+    if (errors)
+        errors->guard(std::forward<Command>(command));
+    else
+        std::forward<Command>(command)();
+}
+
 } // namespace wendolarka

@@ -394,14 +394,11 @@ void TPrintPreview::PaintPage(TCanvas& canvas, const TRect& r) {
         // Underlay, page, overlay.
         if (m_backgroundPage)
             player.drawPicture(0, 0, *m_backgroundPage);
-        QImage content(m_pageImage.size(), QImage::Format_ARGB32_Premultiplied);
-        content.fill(Qt::transparent);
-        {
-            QPainter page(&content);
-            page.drawPicture(0, 0, m_pages[m_currentPage - 1].Picture());
-        }
         if (m_grayPreview) {
-            // gray = (30 red + 59 green + 11 blue) div 100
+            // gray = (30 red + 59 green + 11 blue) div 100, on the page only
+            QImage content(m_pageImage.size(), QImage::Format_ARGB32_Premultiplied);
+            content.fill(Qt::transparent);
+            QPainter(&content).drawPicture(0, 0, m_pages[m_currentPage - 1].Picture());
             for (int y = 0; y < content.height(); ++y) {
                 auto* row = reinterpret_cast<QRgb*>(content.scanLine(y));
                 for (int x = 0; x < content.width(); ++x) {
@@ -409,8 +406,10 @@ void TPrintPreview::PaintPage(TCanvas& canvas, const TRect& r) {
                     row[x] = qRgba(g, g, g, qAlpha(row[x]));
                 }
             }
+            player.drawImage(0, 0, content);
+        } else {
+            player.drawPicture(0, 0, m_pages[m_currentPage - 1].Picture());
         }
-        player.drawImage(0, 0, content);
         if (m_annotationPage)
             player.drawPicture(0, 0, *m_annotationPage);
         m_shownPage = m_currentPage;

@@ -73,25 +73,17 @@ TFDruk::TFDruk(IDialogs& dialogs, IPrinterService& printers, QWidget* parent)
         button->setAutoDefault(false);
         button->setDefault(false);
     }
-    connect(btnPrint, &QPushButton::clicked, this, [this] { run([this] { btnPrintClick(); }); });
-    connect(btnClose, &QPushButton::clicked, this, [this] { run([this] { btnCloseClick(); }); });
-    connect(SpinEdit1, &TSpinEdit::Change, this, [this] { run([this] { SpinEdit1Change(); }); });
-    connect(SpinEdit2, &TSpinEdit::Change, this, [this] { run([this] { SpinEdit1Change(); }); });
-    connect(ComboBox1, &QComboBox::activated, this, [this] { run([this] { ComboBox1Click(); }); });
+    connect(btnPrint, &QPushButton::clicked, this, [this] { guardOrRun(m_errors, [this] { btnPrintClick(); }); });
+    connect(btnClose, &QPushButton::clicked, this, [this] { guardOrRun(m_errors, [this] { btnCloseClick(); }); });
+    connect(SpinEdit1, &TSpinEdit::Change, this, [this] { guardOrRun(m_errors, [this] { SpinEdit1Change(); }); });
+    connect(SpinEdit2, &TSpinEdit::Change, this, [this] { guardOrRun(m_errors, [this] { SpinEdit1Change(); }); });
+    connect(ComboBox1, &QComboBox::activated, this, [this] { guardOrRun(m_errors, [this] { ComboBox1Click(); }); });
     resizeEvent(nullptr);
 }
 
 TFDruk::~TFDruk() = default;
 
 QPrinter& TFDruk::printer() { return m_printers.printer(); }
-
-template <typename Handler>
-void TFDruk::run(Handler handler) {
-    if (m_errors)
-        m_errors->guard(handler);
-    else
-        handler();
-}
 
 void TFDruk::resizeEvent(QResizeEvent* event) {
     if (event)
@@ -103,7 +95,7 @@ void TFDruk::resizeEvent(QResizeEvent* event) {
 void TFDruk::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!event->spontaneous())
-        run([this] { FormShow(); });
+        guardOrRun(m_errors, [this] { FormShow(); });
 }
 
 void TFDruk::FormShow() {

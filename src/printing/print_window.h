@@ -55,9 +55,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    template <typename Handler>
-    void run(Handler handler);
-
     IDialogs& m_dialogs;
     const ErrorHandler* m_errors = nullptr;
     IPrinterService& m_printers;
