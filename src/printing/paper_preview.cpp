@@ -99,8 +99,10 @@ void TPaperPreview::Render() {
         TCanvas canvas(m_bitmap);
         const TRect r = GetPageRect();
         canvas.setClipRect(r);
-        canvas.Brush = {m_paperColor, bsSolid};
-        canvas.FillRect(r);
+        if (!OwnerFillsPage || !OnPaint) {
+            canvas.Brush = {m_paperColor, bsSolid};
+            canvas.FillRect(r);
+        }
         if (OnPaint)
             OnPaint(*this, canvas, r);
         canvas.resetClipRect();
@@ -124,14 +126,21 @@ void TPaperPreview::resizeEvent(QResizeEvent* event) {
 }
 
 void TPaperPreview::sizeChanged() {
+    // The store grows when needed and shrinks when it holds four times the
+    // pixels asked for; the bitmap is a view of its top-left corner.
     // A size the memory cannot hold leaves the bitmap invalid: nothing is painted.
-    QImage bitmap(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32);
-    m_bitmapValid = !bitmap.isNull();
+    const QSize want(std::max(1, width()), std::max(1, height()));
+    const qint64 asked = qint64(want.width()) * want.height();
+    const qint64 held = qint64(m_store.width()) * m_store.height();
+    m_bitmap = QImage();
+    if (m_store.width() < want.width() || m_store.height() < want.height() || held > 4 * asked) {
+        m_store = QImage();
+        m_store = QImage(want, QImage::Format_RGB32);
+    }
+    m_bitmapValid = !m_store.isNull();
     if (m_bitmapValid) {
-        m_bitmap = std::move(bitmap);
+        m_bitmap = QImage(m_store.bits(), want.width(), want.height(), m_store.bytesPerLine(), QImage::Format_RGB32);
         m_frameDrawn = false;
-    } else {
-        m_bitmap = QImage();
     }
 }
 

@@ -57,6 +57,9 @@ public:
     void Render();
 
     TPaperPaintEvent OnPaint;
+    // The owner's OnPaint covers the whole page with opaque pixels, so the paper
+    // colour is not filled in first.
+    bool OwnerFillsPage = false;
     std::function<void(TPaperPreview&)> OnResize;
 
 protected:
@@ -69,7 +72,8 @@ private:
     void keepPaperSize(int& field, int value);
     void sizeChanged();
 
-    QImage m_bitmap;
+    QImage m_store;  // the pixels; kept across resizes so a zoom allocates nothing new
+    QImage m_bitmap; // the control's size, over m_store
     bool m_bitmapValid = false;
     bool m_frameDrawn = false;
     bool m_pageDrawn = false;

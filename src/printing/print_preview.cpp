@@ -26,6 +26,7 @@ TPrintPreview::TPrintPreview(QWidget* parent) : QAbstractScrollArea(parent) {
     m_paper = new TPaperPreview(viewport());
     m_paper->hide();
     m_paper->OnPaint = [this](TPaperPreview&, TCanvas& canvas, const TRect& r) { PaintPage(canvas, r); };
+    m_paper->OwnerFillsPage = true;
     m_paper->installEventFilter(this);
     m_paperView.OnChange = [this] {
         m_paperView.AssignTo(*m_paper);
@@ -382,14 +383,20 @@ QPoint TPrintPreview::DrawGraphicAt(int x, int y, const QImage& image) {
 }
 
 void TPrintPreview::PaintPage(TCanvas& canvas, const TRect& r) {
-    if (m_currentPage < 1 || m_currentPage > TotalPages() || m_directFlag)
+    // The paper control leaves the page to us (OwnerFillsPage): the page image
+    // below is opaque, and without a page the paper colour is filled here.
+    if (m_currentPage < 1 || m_currentPage > TotalPages() || m_directFlag) {
+        canvas.Brush = {m_paper->PaperColor(), bsSolid};
+        canvas.FillRect(r);
         return;
-    // The page is played once at its own size (its pictures decoded once) and
-    // that image is what every zoom shows; a recording keeps no frame, so it is
-    // fitted by the page extent.
-    if (m_shownPage != m_currentPage || m_pageImage.size() != m_pageExtent) {
-        m_pageImage = QImage(m_pageExtent.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-        m_pageImage.fill(Qt::transparent);
+    }
+    // The page is played once at its own size (its pictures decoded once) onto
+    // the paper colour, and that image is what every zoom shows; a recording
+    // keeps no frame, so it is fitted by the page extent.
+    if (m_shownPage != m_currentPage || m_pageImage.size() != m_pageExtent || m_pagePaper != m_paper->PaperColor()) {
+        m_pagePaper = m_paper->PaperColor();
+        m_pageImage = QImage(m_pageExtent.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+        m_pageImage.fill(toQColor(m_pagePaper));
         QPainter player(&m_pageImage);
         // Underlay, page, overlay.
         if (m_backgroundPage)
@@ -414,9 +421,10 @@ void TPrintPreview::PaintPage(TCanvas& canvas, const TRect& r) {
             player.drawPicture(0, 0, *m_annotationPage);
         m_shownPage = m_currentPage;
     }
+    // Stretched colour on colour, as a bitmap is stretched onto a page: every
+    // shown pixel is one pixel of the page, none blended.
     QPainter painter(&canvas.image());
     painter.setClipRect(r.toQRect());
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, r.Width() != m_pageExtent.width());
     painter.drawImage(r.toQRect(), m_pageImage);
 }
 

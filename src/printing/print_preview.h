@@ -178,7 +178,8 @@ private:
     bool m_grayPreview = false;
     std::optional<QPicture> m_annotationPage;
     std::optional<QPicture> m_backgroundPage;
-    QImage m_pageImage; // the shown page played at its own size
+    QImage m_pageImage; // the shown page played at its own size onto the paper
+    TColor m_pagePaper = clWhite;
     int m_shownPage = 0;
 };
 

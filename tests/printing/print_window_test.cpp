@@ -229,3 +229,34 @@ TEST(PrintPreview, OverlaysAndGrayOnTheShownPage) {
     preview.setCurrentPage(2);
     EXPECT_EQ(annotated, 2);
 }
+
+TEST(PrintPreview, ZoomingReusesThePaperPixelsAndShowsPagePixelsUnblended) {
+    TPrintPreview preview;
+    preview.setUnits(mmPixel);
+    preview.resize(645, 532);
+    preview.BeginDoc();
+    // One-pixel stripes: any blending while stretching would show a third colour.
+    for (int x = 0; x < 794; x += 2)
+        preview.Canvas()->fillRect(QRect(x, 0, 1, 1123), QColor(0, 0, 255));
+    preview.EndDoc();
+    preview.setZoom(100);
+    preview.Paper().Render();
+    const uchar* pixels = preview.Paper().Bitmap().constBits();
+    preview.setZoom(90);
+    preview.Paper().Render();
+    EXPECT_EQ(preview.Paper().Bitmap().constBits(), pixels); // smaller: no new allocation
+    const QImage& b = preview.Paper().Bitmap();
+    const QRect page = preview.Paper().GetPageRect().toQRect();
+    for (int x = page.left(); x < page.right(); ++x) {
+        const QColor c = b.pixelColor(x, page.top() + 40);
+        ASSERT_TRUE(c == QColor(Qt::blue) || c == QColor(Qt::white)) << x << " " << c.name().toStdString();
+    }
+    preview.setZoom(300); // larger than ever: the store grows, the page is still right
+    preview.Paper().Render();
+    EXPECT_EQ(preview.Paper().Bitmap().size(), preview.Paper().size());
+    EXPECT_EQ(preview.Paper().Bitmap().pixelColor(preview.Paper().GetPageRect().Left, 5), QColor(Qt::blue));
+    preview.Clear(); // no page: the paper colour still fills the page when shown
+    preview.Paper().Invalidate();
+    preview.Paper().Render();
+    EXPECT_EQ(preview.Paper().Bitmap().pixelColor(10, 10), QColor(Qt::white));
+}
