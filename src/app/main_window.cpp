@@ -6,6 +6,7 @@
 #include "designer/pass_elements.h"
 #include "designer/pass_styling.h"
 #include "designer/pass_window.h"
+#include "designer/picture_export.h"
 #include "designer/template_commands.h"
 #include "grid/sortable_grid.h"
 #include "imageset/image_set_window.h"
@@ -68,6 +69,8 @@ void TForm2::setWindows(const AppWindows& windows) {
     m_windows = windows;
     if (m_windows.Form1)
         m_windows.Form1->setHost(this);
+    if (m_windows.Form3)
+        m_windows.Form3->setHost(this);
     m_persons.reset();
     if (m_windows.FEdycja) {
         m_windows.FEdycja->setCommands(this);
@@ -108,6 +111,54 @@ void TForm2::EnableFormatka1Commands() {
         item->setEnabled(true);
 }
 
+void TForm2::EnableFormatka2Commands() {
+    LadujObraz2->setEnabled(true);
+    LadujObraz2->menuAction()->setEnabled(true);
+    for (QAction* item : {ZapiszForme2jakoJPG, Zamknij1, DrukFormatki2, PoziomyDruk2})
+        item->setEnabled(true);
+}
+
+void TForm2::btnZapisBMPClick() {
+    if (m_windows.Form1)
+        picture_export::exportWindow(*m_windows.Form1, m_services.dialogs);
+}
+
+void TForm2::ZapiszForme2jakoJPGClick() {
+    if (m_windows.Form3)
+        picture_export::exportWindow(*m_windows.Form3, m_services.dialogs);
+}
+
+void TForm2::PokazForme2Click() {
+    if (m_windows.Form1 && m_windows.Form1->isVisible())
+        m_windows.Form1->hide();
+    EnableFormatka2Commands();
+    if (m_windows.Form3) {
+        m_windows.Form3->show();
+        m_windows.Form3->raise();
+    }
+}
+
+void TForm2::DlaClick(int picture) {
+    if (m_windows.Form3)
+        image_set_commands::loadPictureWithDialog(*m_windows.Form3, picture, m_services.dialogs);
+}
+
+void TForm2::cb1Click() {
+    if (m_windows.Form3)
+        m_windows.Form3->cb1Click();
+}
+
+std::array<bool, 10> TForm2::pictureBoxesChecked() const {
+    std::array<bool, 10> checked{};
+    for (std::size_t k = 0; k < checked.size(); ++k)
+        checked[k] = cb[k]->isChecked();
+    return checked;
+}
+
+void TForm2::showLoadItem(int picture, bool visible) { Dla[static_cast<std::size_t>(picture - 1)]->setVisible(visible); }
+
+int TForm2::passPixelsPerInch() const { return m_windows.Form1 ? m_windows.Form1->PixelsPerInch() : 96; }
+
 void TForm2::Nowy1Click() {
     TForm1* form = m_windows.Form1;
     if (!form)
@@ -126,7 +177,7 @@ void TForm2::printPass(bool landscape) {
 void TForm2::printImageSet(bool landscape) {
     if (!m_windows.Form3 || !m_windows.FDruk)
         return;
-    const QImage snapshot = m_windows.Form3->grab().toImage(); // the image set window is still a plain window
+    const QImage snapshot = m_windows.Form3->Snapshot();
     if (m_windows.Form3->isVisible())
         m_windows.Form3->close();
     showPrintWindow(*m_windows.FDruk, snapshot, landscape);

@@ -3,6 +3,7 @@
 #include "app_windows.h"
 #include "core/font.h"
 #include "designer/pass_window_host.h"
+#include "imageset/image_set_window.h"
 #include "persons/record_edit_window.h"
 
 #include <QMainWindow>
@@ -38,7 +39,7 @@ QPoint mainWindowPlacement(const QRect& virtualDesktop, QSize outerSize);
 
 // The main window: a small tabbed control panel with the program's menus and the
 // person grid.
-class TForm2 : public QMainWindow, public IPassWindowHost, public IRecordCommands {
+class TForm2 : public QMainWindow, public IPassWindowHost, public IRecordCommands, public IImageSetHost {
     Q_OBJECT
 public:
     struct Services {
@@ -74,6 +75,17 @@ public:
     void PoziomyDruk2Click();
     void LadujeDFMClick();
     void EnableFormatka1Commands();
+    void EnableFormatka2Commands();
+    // Picture export of either window.
+    void btnZapisBMPClick();
+    void ZapiszForme2jakoJPGClick();
+    // The image set window: shown (the pass window hidden), pictures loaded and shown.
+    void PokazForme2Click();
+    void DlaClick(int picture); // "Obraz 1" .. "Obraz 10"
+    void cb1Click();
+    std::array<bool, 10> pictureBoxesChecked() const override;
+    void showLoadItem(int picture, bool visible) override;
+    int passPixelsPerInch() const override;
 
     // Element visibility, fonts and colours.
     void visibilityBoxClick(const QString& elementName, bool checked);

@@ -144,6 +144,7 @@ void TForm2::createMenus() {
     bind(Druk1, &TForm2::Druk1Click);
     bind(PoziomyDruk1, &TForm2::PoziomyDruk1Click);
     bind(ZapiszJakoWzorzec1, &TForm2::ZapiszJakoWzorzec1Click);
+    bind(ZapisBMP1, &TForm2::btnZapisBMPClick);
 
     Forma2 = named(bar->addMenu(utf8("For&matka II ")), "Forma2");
     PokazForme2 = addItem(Forma2, "PokazForme2", utf8("&Pokaż formatkę II"));
@@ -162,6 +163,11 @@ void TForm2::createMenus() {
     Forma2->addSeparator()->setObjectName(QStringLiteral("N9"));
     Zamknij1 = addItem(Forma2, "Zamknij1", utf8("Za&mknij Formatkę II"));
     bind(Zamknij1, &TForm2::Zamknij1Click);
+    bind(PokazForme2, &TForm2::PokazForme2Click);
+    bind(ZapiszForme2jakoJPG, &TForm2::ZapiszForme2jakoJPGClick);
+    for (int k = 1; k <= 10; ++k)
+        connect(Dla[static_cast<std::size_t>(k - 1)], &QAction::triggered, this,
+                [this, k] { m_services.errors.guard([this, k] { DlaClick(k); }); });
     bind(DrukFormatki2, &TForm2::DrukFormatki2Click);
     bind(PoziomyDruk2, &TForm2::PoziomyDruk2Click);
 
@@ -257,6 +263,8 @@ void TForm2::createVisibilityPage() {
         cb[static_cast<std::size_t>(i)] =
             makeCheckBox(GroupFormatka2, name.constData(), caption.constData(),
                          QRect(i < 5 ? 24 : 88, 20 + 25 * (i % 5), 41, 17), i < 4);
+        connect(cb[static_cast<std::size_t>(i)], &QCheckBox::toggled, this,
+                [this] { m_services.errors.guard([this] { cb1Click(); }); });
     }
 
     // The images group keeps to the right edge; the pass group takes the rest.

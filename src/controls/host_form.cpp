@@ -6,6 +6,7 @@
 #include <QPixmap>
 
 #include <algorithm>
+#include <cmath>
 
 namespace wendolarka {
 
@@ -93,6 +94,17 @@ void THostForm::renderCard(QImage& image) const {
         image = QImage(size(), QImage::Format_RGB32);
     TCanvas canvas(image);
     m_client->draw(canvas);
+}
+
+QString THostForm::sizeReadout(int width, int height, int pixelsPerInch) {
+    const auto millimetres = [pixelsPerInch](int pixels) {
+        // Ties go to the even neighbour.
+        return static_cast<long long>(std::nearbyint(static_cast<long double>(pixels) * 2.54L /
+                                                     pixelsPerInch * 10.0L));
+    };
+    return QStringLiteral("Szer.  ") + QString::number(width) + u'/' +
+           QString::number(millimetres(width)) + QStringLiteral("  Wys. ") + QString::number(height) +
+           u'/' + QString::number(millimetres(height)) + QStringLiteral("  piksele/mm");
 }
 
 QImage THostForm::Snapshot() const {

@@ -71,6 +71,10 @@ public:
     void setFeedbackRect(std::optional<TRect> rect);
     std::optional<TRect> feedbackRect() const { return m_feedback; }
 
+    // The caption a design window shows of its client size:
+    // "Szer.  W/Wmm  Wys. H/Hmm  piksele/mm".
+    static QString sizeReadout(int width, int height, int pixelsPerInch);
+
     // A hidden window learns of a new size only when shown; this tells the elements now.
     void syncClientBounds() const;
 

@@ -14,7 +14,6 @@
 #include <QShowEvent>
 #include "platform/desktop.h"
 
-#include <cmath>
 
 namespace wendolarka {
 
@@ -70,17 +69,6 @@ std::array<TLabel*, 11> TForm1::textLabels() const {
 TktMultiBevel* TForm1::frame(int index) const {
     const std::array<TktMultiBevel*, 6> frames = {Rama0, Ramka1, Ramka2, Ramka3, Ramka4, Ramka5};
     return (index >= 0 && index < 6) ? frames[static_cast<std::size_t>(index)] : nullptr;
-}
-
-QString TForm1::sizeReadout(int width, int height, int pixelsPerInch) {
-    const auto millimetres = [pixelsPerInch](int pixels) {
-        // Ties go to the even neighbour.
-        return static_cast<long long>(std::nearbyint(static_cast<long double>(pixels) * 2.54L /
-                                                     pixelsPerInch * 10.0L));
-    };
-    return QStringLiteral("Szer.  ") + QString::number(width) + u'/' +
-           QString::number(millimetres(width)) + QStringLiteral("  Wys. ") + QString::number(height) +
-           u'/' + QString::number(millimetres(height)) + QStringLiteral("  piksele/mm");
 }
 
 void TForm1::ShowCentred() {

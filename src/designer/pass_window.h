@@ -45,9 +45,6 @@ public:
     // Centred on the screen, as the window is placed at each showing.
     void ShowCentred();
 
-    // "Szer.  W/Wmm  Wys. H/Hmm  piksele/mm"
-    static QString sizeReadout(int width, int height, int pixelsPerInch);
-
     void FormShow();
     void FormResize();
     void FormClose();

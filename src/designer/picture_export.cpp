@@ -1,0 +1,63 @@
+#include "picture_export.h"
+
+#include "controls/host_form.h"
+#include "core/exception.h"
+#include "core/image_codecs.h"
+#include "platform/dialogs.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace wendolarka::picture_export {
+
+QByteArray encodeCard(const QImage& card, Format format) {
+    switch (format) {
+    case Format::Jpeg:
+        return encodeJpeg(card, 90);
+    case Format::Bmp:
+        return encodeBmp24(card);
+    case Format::Png: {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (!card.convertToFormat(QImage::Format_RGB888).save(&buffer, "PNG"))
+            throw Exception(QStringLiteral("Nie można zapisać obrazu w formacie PNG."));
+        return png;
+    }
+    }
+    throw Exception(QStringLiteral("Nieznany format obrazu."));
+}
+
+QString withExtension(const QString& fileName, Format format) {
+    if (!QFileInfo(fileName).suffix().isEmpty())
+        return fileName;
+    switch (format) {
+    case Format::Jpeg: return fileName + QStringLiteral(".jpg");
+    case Format::Bmp: return fileName + QStringLiteral(".bmp");
+    case Format::Png: return fileName + QStringLiteral(".png");
+    }
+    return fileName;
+}
+
+void writeWhole(const QString& fileName, const QByteArray& bytes) {
+    // Written beside the target and renamed over it: a failure never leaves a
+    // cut-off file where a good one was.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw Exception(QStringLiteral("Cannot create file %1").arg(fileName));
+}
+
+bool exportWindow(const THostForm& form, IDialogs& dialogs) {
+    FileDialogOptions options;
+    options.filter = QString::fromUtf8(kExportFilter);
+    const auto chosen = dialogs.SaveFile(options);
+    if (!chosen)
+        return false;
+    const Format format = chosen->filterIndex == 2 ? Format::Bmp : chosen->filterIndex == 3 ? Format::Png : Format::Jpeg;
+    const QImage card = form.Snapshot();
+    writeWhole(withExtension(chosen->fileName, format), encodeCard(card, format));
+    return true;
+}
+
+} // namespace wendolarka::picture_export

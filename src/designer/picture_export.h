@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+namespace wendolarka {
+
+class IDialogs;
+class THostForm;
+
+namespace picture_export {
+
+// The save dialog's filters, in this order: the chosen one decides the format.
+inline constexpr const char* kExportFilter = "Plik JPG|*.jpg|Plik BMP|*.bmp|Plik PNG|*.png";
+enum class Format { Jpeg = 1, Bmp = 2, Png = 3 };
+
+// JPEG: quality 90, baseline, three components (JFIF); BMP: 24 bits, uncompressed; PNG.
+QByteArray encodeCard(const QImage& card, Format format);
+// A name typed without an extension gets the format's; any other name is kept as typed.
+QString withExtension(const QString& fileName, Format format);
+// Replaces the file only once every byte is written; throws "Cannot create file %1".
+void writeWhole(const QString& fileName, const QByteArray& bytes);
+// The command: the save dialog, then the window's card bitmap written in the chosen
+// format. Returns whether a file was written.
+bool exportWindow(const THostForm& form, IDialogs& dialogs);
+
+} // namespace picture_export
+} // namespace wendolarka
