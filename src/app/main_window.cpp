@@ -132,10 +132,8 @@ void TForm2::PokazForme2Click() {
     if (m_windows.Form1 && m_windows.Form1->isVisible())
         m_windows.Form1->hide();
     EnableFormatka2Commands();
-    if (m_windows.Form3) {
-        m_windows.Form3->show();
-        m_windows.Form3->raise();
-    }
+    if (m_windows.Form3)
+        m_windows.Form3->ShowAtCorner();
 }
 
 void TForm2::DlaClick(int picture) {

@@ -53,11 +53,21 @@ TPicture TForm3::placeholderPicture() {
     return TPicture(std::make_unique<TBitmap>(square));
 }
 
+QPoint TForm3::desktopCorner() const {
+    static const QtDesktop systemDesktop;
+    return (m_desktop ? *m_desktop : systemDesktop).VirtualDesktop().topLeft();
+}
+
+void TForm3::ShowAtCorner() {
+    // Placed before it is mapped too: a window manager places a new window by itself otherwise.
+    move(desktopCorner());
+    show();
+    raise();
+}
+
 void TForm3::FormShow() {
     Image_z_BMP->setVisible(false);
-    static const QtDesktop systemDesktop;
-    const IDesktop& desktop = m_desktop ? *m_desktop : systemDesktop;
-    move(desktop.VirtualDesktop().topLeft());
+    move(desktopCorner());
     // A fresh sizer each showing, so the window has exactly one while shown.
     delete SizeControl3.data();
     auto* sizer = new TSizeControl(this);

@@ -50,6 +50,8 @@ public:
     TImage* Image_z_BMP = nullptr;
     QPointer<TSizeControl> SizeControl3;
 
+    // Shown at the desktop's top-left corner and brought to the front.
+    void ShowAtCorner();
     void FormShow();
     void FormResize();
     void FormClose();
@@ -64,6 +66,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    QPoint desktopCorner() const;
+
     std::array<TImage*, kPictures> m_images{};
     QPointer<QObject> m_hostObject;
     IImageSetHost* m_host = nullptr;
