@@ -11,6 +11,7 @@
 #include "grid/sortable_grid.h"
 #include "imageset/image_set_window.h"
 #include "persons/person_commands.h"
+#include "persons/phrase_search.h"
 #include "printing/print_window.h"
 #include "widgets/color_panel.h"
 #include "platform/desktop.h"
@@ -95,6 +96,8 @@ void TForm2::NowaBaza1Click() { personCommands().NowaBaza1Click(); }
 void TForm2::OtworzBaze1Click() { personCommands().OtworzBaze1Click(); }
 void TForm2::mnuRegenerujClick() { personCommands().mnuRegenerujClick(); }
 void TForm2::Edytuj1Click() { personCommands().Edytuj1Click(); }
+void TForm2::Znajdz1Click() { m_search->Znajdz1Click(); }
+void TForm2::ZnajdzNastepnyClick() { m_search->ZnajdzNastepnyClick(); }
 void TForm2::G1Click() { personCommands().gridClicked(); }
 void TForm2::G1DblClick() { personCommands().G1DblClick(); }
 void TForm2::mnuDodajRekordClick() { personCommands().mnuDodajRekordClick(); }
@@ -169,7 +172,7 @@ void TForm2::Nowy1Click() {
 
 void TForm2::printPass(bool landscape) {
     if (m_windows.Form1 && m_windows.FDruk)
-        showPrintWindow(*m_windows.FDruk, m_windows.Form1->Snapshot(), landscape);
+        showPrintWindow(*m_windows.FDruk, m_windows.Form1->Snapshot(), landscape, m_services.desktop.Screen());
 }
 
 void TForm2::printImageSet(bool landscape) {
@@ -178,7 +181,7 @@ void TForm2::printImageSet(bool landscape) {
     const QImage snapshot = m_windows.Form3->Snapshot();
     if (m_windows.Form3->isVisible())
         m_windows.Form3->close();
-    showPrintWindow(*m_windows.FDruk, snapshot, landscape);
+    showPrintWindow(*m_windows.FDruk, snapshot, landscape, m_services.desktop.Screen());
 }
 
 void TForm2::Druk1Click() { printPass(false); }

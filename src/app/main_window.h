@@ -30,6 +30,7 @@ class IDialogs;
 class TColorPanel;
 class TFajny;
 class TPersonCommands;
+class TPhraseSearch;
 class TRadioGroup;
 class TSpinEdit;
 
@@ -102,6 +103,8 @@ public:
     void OtworzBaze1Click();
     void mnuRegenerujClick();
     void Edytuj1Click();
+    void Znajdz1Click();
+    void ZnajdzNastepnyClick();
     void G1Click();
     void G1DblClick();
     // The hidden "Rekordy" menu, also run by the editing window's buttons.
@@ -129,7 +132,8 @@ public:
     TColorPanel* framePanel(int frame) const;
     TSpinEdit* frameSpin(int frame) const;
 
-    bool SearchByRows = false;
+    // Phrase search on the person grid; its by-rows flag is the program's SearchByRows.
+    TPhraseSearch& phraseSearch() const { return *m_search; }
 
     QTabWidget* Notes1 = nullptr;
 
@@ -244,6 +248,7 @@ private:
     Services m_services;
     AppWindows m_windows;
     std::unique_ptr<TPersonCommands> m_persons;
+    std::unique_ptr<TPhraseSearch> m_search;
     TFont m_sampleFont;
     TFont m_fontDialogFont;
     TColor m_colorDialogColor = clBlack;

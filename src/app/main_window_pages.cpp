@@ -1,5 +1,7 @@
 #include "main_window.h"
 
+#include "persons/phrase_search.h"
+
 #include "designer/pass_elements.h"
 #include "grid/sortable_grid.h"
 #include "persons/person_commands.h"
@@ -214,6 +216,8 @@ void TForm2::createMenus() {
     bind(OtworzBaze1, &TForm2::OtworzBaze1Click);
     bind(mnuRegeneruj, &TForm2::mnuRegenerujClick);
     bind(Edytuj1, &TForm2::Edytuj1Click);
+    bind(Znajdz1, &TForm2::Znajdz1Click);
+    bind(ZnajdzNastepny, &TForm2::ZnajdzNastepnyClick);
     bind(mnuDodajRekord, &TForm2::mnuDodajRekordClick);
     bind(mnuWstawRekord, &TForm2::mnuWstawRekordClick);
     bind(mnuDeleteRekord, &TForm2::mnuDeleteRekordClick);
@@ -435,7 +439,8 @@ void TForm2::FormCreate() {
     DisableFormatka2Commands();
     ZnajdzNastepny->setEnabled(false);
     G1->setUseFixed(hfNot);
-    SearchByRows = true;
+    m_search = std::make_unique<TPhraseSearch>(*G1, m_services.dialogs, *ZnajdzNastepny,
+                                                [this] { return Tfinddlg::ask(this, m_services.desktop.Screen()); });
     G1->setSortOnClick(false);
     move(mainWindowPlacement(m_services.desktop.VirtualDesktop(), kOuterSize));
     PanelForm1->hide();

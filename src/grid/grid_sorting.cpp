@@ -104,19 +104,14 @@ std::vector<int> sortOrder(const std::vector<QString>& texts, const TSortOptions
     });
 }
 
-QString asciiUpper(QString text) {
-    for (QChar& c : text)
-        if (c >= u'a' && c <= u'z')
-            c = QChar(c.unicode() - 32);
-    return text;
-}
+QString searchFold(const QString& text) { return text.toUpper(); }
 
 bool CellMatcher::matches(const QString& cell) const {
     if (substring) {
         if (text.isEmpty())
             return false;
         if (keyType == soString)
-            return asciiUpper(cell).contains(text); // the phrase comes folded
+            return searchFold(cell).contains(text); // the phrase comes folded
         return cell.contains(text);
     }
     // A negative length compares an empty part, not the rest of the cell.

@@ -65,8 +65,9 @@ std::vector<int> stableOrder(int count, Compare compare) {
 // position k of the result is the index of the text that goes k-th.
 std::vector<int> sortOrder(const std::vector<QString>& texts, const TSortOptions& options);
 
-// Upper case for ASCII letters only, as the substring search folds.
-QString asciiUpper(QString text);
+// The case-blind substring search compares upper-case texts, Polish letters
+// included ("łoś" finds "Łoś").
+QString searchFold(const QString& text);
 
 // One search's matching rule.
 struct CellMatcher {

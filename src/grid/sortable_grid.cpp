@@ -16,7 +16,7 @@
 #include <optional>
 
 namespace wendolarka {
-using grid_rules::asciiUpper;
+using grid_rules::searchFold;
 
 
 TFajny::TFajny(QWidget* parent) : TStringGrid(parent) {
@@ -226,7 +226,10 @@ TFajny::Found TFajny::FindNext() {
     if (!m_scanMore)
         return {};
     if (m_keyType == soString && m_searchSubstring)
-        m_searchText = asciiUpper(m_searchText);
+        m_searchText = searchFold(m_searchText);
+    // The grid may have been filled again since the search began: never past its end.
+    m_lastRow = std::min(m_lastRow, RowCount() - 1);
+    m_lastCol = std::min(m_lastCol, ColCount() - 1);
     if (m_scanRow > m_lastRow || m_scanCol > m_lastCol) {
         m_scanMore = false;
         return {};

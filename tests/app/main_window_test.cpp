@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "persons/phrase_search.h"
 #include "app/wendolarka_app.h"
 #include "persons/find_dialog.h"
 #include "persons/record_edit_window.h"
@@ -185,7 +186,7 @@ TEST_F(MainWindowFixture, GridHasThirteenColumnsWithTheLaterOnesHidden) {
     EXPECT_EQ(grid->FixedColor(), clBtnFace);
     EXPECT_EQ(grid->UseFixed(), hfNot);
     EXPECT_FALSE(grid->SortOnClick());
-    EXPECT_TRUE(form->SearchByRows);
+    EXPECT_TRUE(form->phraseSearch().SearchByRows());
     EXPECT_EQ(grid->Cells(5, 0), QStringLiteral("Priorytet "));
     EXPECT_EQ(grid->Cells(11, 0), QString::fromUtf8("Usługa1 "));
     const std::vector<int> shown = {30, 0, 110, 140, 170, 80, 0, 0, 0, 0, 0, 0, 0};
