@@ -14,6 +14,15 @@ TPaperPreview::TPaperPreview(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_NoSystemBackground);
     resize(OuterSize(105), OuterSize(148));
     sizeChanged();
+    connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (m_popupMenu)
+            m_popupMenu->popup(mapToGlobal(at));
+    });
+}
+
+void TPaperPreview::setPopupMenu(QMenu* menu) {
+    m_popupMenu = menu;
+    setContextMenuPolicy(menu ? Qt::CustomContextMenu : Qt::DefaultContextMenu);
 }
 
 TColor TPaperPreview::Color() const {
@@ -163,7 +172,7 @@ void TPaperPreviewOptions::AssignTo(TPaperPreview& paper) const {
     paper.setShadowColor(ShadowColor);
     paper.setShadowSize(ShadowWidth);
     paper.setCursor(cursorFor(Cursor));
-    paper.setContextMenuPolicy(PopupMenu ? Qt::CustomContextMenu : Qt::DefaultContextMenu);
+    paper.setPopupMenu(PopupMenu);
 }
 
 void TPaperPreviewOptions::AssignTo(const QObject& other) const {

@@ -4,11 +4,14 @@
 #include "core/color.h"
 
 #include <QImage>
+#include <QMenu>
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
-class QMenu;
+
 
 namespace wendolarka {
 
@@ -42,6 +45,9 @@ public:
     // The colour left in the two corners the offset shadow skips (the parent's by default).
     TColor Color() const;
     void setColor(TColor color);
+    // The menu a right click opens on the paper, or none.
+    QMenu* PopupMenu() const { return m_popupMenu; }
+    void setPopupMenu(QMenu* menu);
 
     int OuterSize(int x) const { return x + 2 * m_borderSize + m_shadowSize; }
     int InnerSize(int x) const { return x - 2 * m_borderSize - m_shadowSize; }
@@ -83,6 +89,7 @@ private:
     TColor m_shadowColor = clBtnShadow;
     int m_shadowSize = 3;
     std::optional<TColor> m_color; // none: the parent's
+    QPointer<QMenu> m_popupMenu;
 };
 
 // The paper's colours, widths, cursors and popup menu, copied onto a paper control.

@@ -51,6 +51,9 @@ TPrintPreview::~TPrintPreview() {
     m_pages.OnChange = nullptr;
     m_pages.OnItemChange = nullptr;
     m_canvas.reset();
+    // The form this component made for its paper goes with it (no event while dying).
+    if (!m_autoFormName.isEmpty() && PrinterInstalled())
+        m_service->deleteForm(m_autoFormName);
 }
 
 int TPrintPreview::ConvertUnit(int value, TUnits from, TUnits to) const {
@@ -102,9 +105,16 @@ void TPrintPreview::setUnits(TUnits units) {
         m_paperSize = QSize(ConvertUnit(m_paperSize.width(), m_units, units), ConvertUnit(m_paperSize.height(), m_units, units));
     else
         m_paperSize = paperSizeOf(m_paperType, units, m_orientation);
+    if (m_canvas) {
+        QPen pen = m_canvas->pen();
+        pen.setWidth(ConvertUnit(pen.width(), m_units, units));
+        m_canvas->setPen(pen);
+    }
     m_units = units;
-    if (m_canvas)
-        mapCanvas(*m_canvas, kScreenDpi, kScreenDpi);
+    if (m_canvas) {
+        const bool printing = m_state == stPrinting && printer();
+        mapCanvas(*m_canvas, printing ? printer()->logicalDpiX() : kScreenDpi, printing ? printer()->logicalDpiY() : kScreenDpi);
+    }
 }
 
 // ---- documents -----------------------------------------------------------------------------
@@ -112,9 +122,15 @@ void TPrintPreview::setUnits(TUnits units) {
 void TPrintPreview::mapCanvas(QPainter& painter, int dpiX, int dpiY) const {
     // Logical (0, 0) is the physical corner of the sheet; (W, H) in Units its opposite corner.
     const int w = m_paperSize.width(), h = m_paperSize.height();
+    const int devW = UnitConversion(w, dpiX, m_units, mmPixel), devH = UnitConversion(h, dpiY, m_units, mmPixel);
     painter.setWindow(0, 0, w, h);
-    painter.setViewport(0, 0, UnitConversion(w, dpiX, m_units, mmPixel), UnitConversion(h, dpiY, m_units, mmPixel));
+    painter.setViewport(0, 0, devW, devH);
+    // The font keeps its point size on any device: its pixels per inch become the
+    // logical units per inch, so the mapping does not scale it a second time.
     QFont font = this->font();
+    const double unitsPerInch = devH > 0 ? static_cast<double>(MulDiv(dpiY, h, devH)) : dpiY;
+    const double points = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 72.0 / kScreenDpi;
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(points * unitsPerInch / 72.0))));
     painter.setFont(font);
 }
 
@@ -238,8 +254,11 @@ void TPrintPreview::EndDoc() {
             const QFileInfo output(printer()->outputFileName());
             printed = output.exists() && output.size() > 0;
         }
-        if (!printed && !m_aborted)
+        if (!printed && !m_aborted) {
+            if (OnEndDoc)
+                OnEndDoc(*this);
             throw Exception(QStringLiteral("Drukowanie nie powiodło się; strona nie została wydrukowana."));
+        }
     }
     if (OnEndDoc)
         OnEndDoc(*this);
@@ -339,8 +358,8 @@ void TPrintPreview::pagesChanged() {
         m_currentPage = 0;
         m_paper->hide();
     } else if (m_currentPage == 0) {
+        RelayoutPaper(); // while no page is current: the view starts at the top-left corner
         m_currentPage = 1;
-        RelayoutPaper();
         m_paper->show();
     }
     rebuildOverlays();

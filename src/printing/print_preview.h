@@ -119,6 +119,9 @@ public:
     TPreviewPageDraw OnAnnotation, OnBackground;
 
     std::function<void(TPrintPreview&)> OnChange, OnZoomChange, OnBeginDoc, OnEndDoc, OnNewPage, OnEndPage, OnAbort;
+    // The paper's mouse, passed on with the point in this component's client coordinates.
+    using TPreviewMouseEvent = std::function<void(TPrintPreview&, Qt::MouseButton, QPoint)>;
+    TPreviewMouseEvent OnClick, OnDblClick, OnMouseDown, OnMouseMove, OnMouseUp;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

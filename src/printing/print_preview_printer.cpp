@@ -82,11 +82,12 @@ QString TPrintPreview::MatchPrinterForm() {
     if (!m_autoFormName.isEmpty() && m_autoFormName.compare(m_formName, Qt::CaseInsensitive) == 0)
         DeletePrinterForm(m_autoFormName);
     if (m_formName.isEmpty()) {
-        const QSize hi = m_paperType != pCustom ? paperSizeOf(m_paperType, mmHiMetric, poPortrait)
-                                                : QSize(lo.width() * 10, lo.height() * 10);
+        const QSize portrait = m_orientation == poLandscape ? m_paperSize.transposed() : m_paperSize;
+        const QSize hi = m_paperType != pCustom
+                             ? paperSizeOf(m_paperType, mmHiMetric, poPortrait)
+                             : QSize(ConvertUnit(portrait.width(), m_units, mmHiMetric), ConvertUnit(portrait.height(), m_units, mmHiMetric));
         const QString name = QStringLiteral("%1mm x %2mm").arg(hi.width() / 100).arg(hi.height() / 100);
-        const QSize inUnits(ConvertUnit(hi.width(), mmHiMetric, m_units), ConvertUnit(hi.height(), mmHiMetric, m_units));
-        if (AddPrinterForm(name, inUnits.width(), inUnits.height())) {
+        if (AddPrinterForm(name, portrait.width(), portrait.height())) {
             m_formName = m_autoFormName = name;
             if (OnAutoCustomForm)
                 OnAutoCustomForm(*this, name, true);

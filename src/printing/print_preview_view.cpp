@@ -62,12 +62,15 @@ void TPrintPreview::RelayoutPaper() {
     const int before = m_zoom;
     QScrollBar* h = horizontalScrollBar();
     QScrollBar* v = verticalScrollBar();
-    QSize avail = maximumViewportSize();
+    // The whole inside of the frame, as if no bar were shown: the layout decides the bars.
+    QSize avail = contentsRect().size();
     int px = 0, py = 0;
     if (ZoomSavePos && m_currentPage != 0) {
         px = std::max(0, MulDiv(h->value(), 100, h->maximum()));
         py = std::max(0, MulDiv(v->value(), 100, v->maximum()));
     }
+    h->setValue(0);
+    v->setValue(0);
     const int frame = 2 * m_paper->BorderSize() + m_paper->ShadowSize();
     TPaperBox box = ComputePaperBox(m_zoomState, m_zoom, avail, m_pageExtent, frame);
     m_canScrollHorz = box.size.width() > avail.width();
@@ -96,8 +99,8 @@ void TPrintPreview::RelayoutPaper() {
     v->setRange(0, std::max(0, box.size.height() - avail.height()));
     h->setPageStep(avail.width());
     v->setPageStep(avail.height());
-    h->setSingleStep(16);
-    v->setSingleStep(16);
+    h->setSingleStep(8);
+    v->setSingleStep(8);
     if (m_currentPage != 0 && ZoomSavePos) {
         h->setValue(m_canScrollHorz ? MulDiv(px, h->maximum(), 100) : 0);
         v->setValue(m_canScrollVert ? MulDiv(py, v->maximum(), 100) : 0);
@@ -125,7 +128,7 @@ void TPrintPreview::keyPressEvent(QKeyEvent* event) {
     QScrollBar* h = horizontalScrollBar();
     QScrollBar* v = verticalScrollBar();
     const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    const bool none = mods == Qt::NoModifier || mods == Qt::KeypadModifier;
+    const bool none = mods == Qt::NoModifier;
     const bool shift = mods == Qt::ShiftModifier, ctrl = mods == Qt::ControlModifier;
     switch (event->key()) {
     case Qt::Key_Home:
@@ -136,12 +139,16 @@ void TPrintPreview::keyPressEvent(QKeyEvent* event) {
         return;
     case Qt::Key_Left:
     case Qt::Key_Right: {
+        if (!none && !shift && !ctrl)
+            break;
         const int sign = event->key() == Qt::Key_Left ? -1 : 1;
         h->setValue(h->value() + sign * (ctrl ? viewport()->width() : shift ? 1 : h->singleStep()));
         return;
     }
     case Qt::Key_Up:
     case Qt::Key_Down: {
+        if (!none && !shift && !ctrl)
+            break;
         const int sign = event->key() == Qt::Key_Up ? -1 : 1;
         v->setValue(v->value() + sign * (ctrl ? viewport()->height() : shift ? 1 : v->singleStep()));
         return;
@@ -153,10 +160,10 @@ void TPrintPreview::keyPressEvent(QKeyEvent* event) {
         if (none) setCurrentPage(m_currentPage - 1); else if (ctrl) setCurrentPage(1); else break;
         return;
     case Qt::Key_Plus:
-        if (event->modifiers() & Qt::KeypadModifier) { setZoom(m_zoom + ZoomStep); return; }
+        if (none && (event->modifiers() & Qt::KeypadModifier)) { setZoom(m_zoom + ZoomStep); return; }
         break;
     case Qt::Key_Minus:
-        if (event->modifiers() & Qt::KeypadModifier) { setZoom(m_zoom - ZoomStep); return; }
+        if (none && (event->modifiers() & Qt::KeypadModifier)) { setZoom(m_zoom - ZoomStep); return; }
         break;
     default:
         break;
@@ -165,25 +172,47 @@ void TPrintPreview::keyPressEvent(QKeyEvent* event) {
 }
 
 void TPrintPreview::wheelEvent(QWheelEvent* event) {
+    // The key-state word of the wheel message: buttons and the Shift and Ctrl keys.
+    const Qt::MouseButtons buttons = event->buttons();
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const int state = (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
+                      (mods & Qt::ShiftModifier ? 4 : 0) | (mods & Qt::ControlModifier ? 8 : 0) |
+                      (buttons & Qt::MiddleButton ? 16 : 0);
+    if (state != 0 && state != 4 && state != 8 && state != 16) {
+        event->ignore();
+        return;
+    }
     event->accept();
     const int notches = m_wheel.add(event->angleDelta().y());
-    const Qt::KeyboardModifiers mods = event->modifiers();
     for (int k = 0; k < std::abs(notches); ++k) {
         const bool up = notches > 0;
-        if (mods == Qt::NoModifier)
+        if (state == 0)
             verticalScrollBar()->setValue(verticalScrollBar()->value() + (up ? -1 : 1) * verticalScrollBar()->singleStep());
-        else if (mods == Qt::ShiftModifier || (event->buttons() & Qt::MiddleButton))
+        else if (state == 4 || state == 16)
             setCurrentPage(m_currentPage + (up ? -1 : 1));
-        else if (mods == Qt::ControlModifier)
-            setZoom(m_zoom + (up ? ZoomStep : -ZoomStep));
         else
-            event->ignore();
+            setZoom(m_zoom + (up ? ZoomStep : -ZoomStep));
     }
 }
 
 bool TPrintPreview::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_paper)
         return false;
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease ||
+        event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonDblClick) {
+        // The paper's mouse is the component's, in the component's client coordinates.
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        const QPoint at = m_paper->mapTo(this, mouse->position().toPoint());
+        const auto& handler = event->type() == QEvent::MouseButtonPress     ? OnMouseDown
+                              : event->type() == QEvent::MouseButtonRelease ? OnMouseUp
+                              : event->type() == QEvent::MouseMove          ? OnMouseMove
+                                                                            : OnDblClick;
+        if (handler)
+            handler(*this, mouse->button(), at);
+        if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton &&
+            m_paper->rect().contains(mouse->position().toPoint()) && OnClick)
+            OnClick(*this, mouse->button(), at);
+    }
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
         auto* mouse = static_cast<QMouseEvent*>(event);

@@ -2,6 +2,7 @@
 
 #include "core/exception.h"
 #include "platform/dialogs.h"
+#include "platform/desktop.h"
 #include "platform/error_handler.h"
 #include "platform/printers.h"
 #include "print_preview.h"
@@ -10,6 +11,7 @@
 
 #include <QComboBox>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -52,10 +54,13 @@ TFDruk::TFDruk(IDialogs& dialogs, IPrinterService& printers, QWidget* parent)
     }
     ComboBox1 = named(new QComboBox(Panel1), "ComboBox1");
     ComboBox1->setEditable(true);
+    ComboBox1->setInsertPolicy(QComboBox::NoInsert); // the list stays the nine values
     ComboBox1->addItems({QStringLiteral("200"), QStringLiteral("175"), QStringLiteral("150"), QStringLiteral("125"),
                          QStringLiteral("100"), QStringLiteral("50"), QStringLiteral("40"), QStringLiteral("30"),
                          QStringLiteral("20")});
-    ComboBox1->setCurrentText(QStringLiteral("40"));
+    // The listed "40" is the current item, not only the text: the box would
+    // otherwise "pick" it by itself when it loses the focus.
+    ComboBox1->setCurrentIndex(ComboBox1->findText(QStringLiteral("40")));
     ComboBox1->setToolTip(utf8("Zmiana rozmiaru obszaru podglądu obrazu"));
     ComboBox1->setGeometry(290, 8, 70, 22);
     StaticText1 = named(new QLabel(QStringLiteral("%"), Panel1), "StaticText1");
@@ -78,6 +83,11 @@ TFDruk::TFDruk(IDialogs& dialogs, IPrinterService& printers, QWidget* parent)
     connect(SpinEdit1, &TSpinEdit::Change, this, [this] { guardOrRun(m_errors, [this] { SpinEdit1Change(); }); });
     connect(SpinEdit2, &TSpinEdit::Change, this, [this] { guardOrRun(m_errors, [this] { SpinEdit1Change(); }); });
     connect(ComboBox1, &QComboBox::activated, this, [this] { guardOrRun(m_errors, [this] { ComboBox1Click(); }); });
+    // A typed value is taken with Enter as a picked one is (a listed one comes through activated).
+    connect(ComboBox1->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        if (ComboBox1->findText(ComboBox1->currentText()) < 0)
+            guardOrRun(m_errors, [this] { ComboBox1Click(); });
+    });
     resizeEvent(nullptr);
 }
 
@@ -90,6 +100,14 @@ void TFDruk::resizeEvent(QResizeEvent* event) {
         QDialog::resizeEvent(event);
     Panel1->setGeometry(0, height() - 38, width(), 38);
     PP1->setGeometry(0, 0, width(), height() - 38);
+}
+
+void TFDruk::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TFDruk::showEvent(QShowEvent* event) {
@@ -160,13 +178,13 @@ void TFDruk::btnCloseClick() {
     PP1->Clear();
     SpinEdit1->setValue(0);
     SpinEdit2->setValue(0);
-    ComboBox1->setCurrentText(QStringLiteral("40"));
+    ComboBox1->setCurrentIndex(ComboBox1->findText(QStringLiteral("40")));
     PP1->setZoom(40);
     PP1->RelayoutPaper();
     close();
 }
 
-void showPrintWindow(TFDruk& window, const QImage& snapshot, bool landscape) {
+void showPrintWindow(TFDruk& window, const QImage& snapshot, bool landscape, const QRect& screen) {
     // The snapshot is released when the window closes, also when anything failed.
     struct Release {
         TFDruk& window;
@@ -174,6 +192,7 @@ void showPrintWindow(TFDruk& window, const QImage& snapshot, bool landscape) {
     } release{window};
     window.setPrintBitmap(snapshot.convertToFormat(QImage::Format_RGB888));
     window.Label1->setText(QString::fromUtf8(landscape ? "Poziom" : "Pion"));
+    window.move(centredOn(screen, window.size() + kToolWindowFrame));
     window.exec();
 }
 

@@ -53,6 +53,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Esc does not close this window: only "&Zamknij" and the title bar do.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     IDialogs& m_dialogs;
@@ -63,6 +65,7 @@ private:
 
 // The four print commands: the snapshot shown in the print window, modally,
 // as "Pion" (portrait) or "Poziom" (landscape); freed whatever happens.
-void showPrintWindow(TFDruk& window, const QImage& snapshot, bool landscape);
+// Shown modally, centred on `screen`, with the snapshot; the snapshot is released afterwards.
+void showPrintWindow(TFDruk& window, const QImage& snapshot, bool landscape, const QRect& screen);
 
 } // namespace wendolarka

@@ -6,7 +6,10 @@
 #include "support/scripted_dialogs.h"
 #include "widgets/spin_edit.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QDir>
 #include <QFile>
 #include <QPainter>
@@ -87,9 +90,9 @@ TEST(PrintPreview, PagesInPixelsZoomAndTheDocumentStates) {
 }
 
 TEST(PrintPreview, AJobThatCannotStartLeavesTheComponentIdle) {
+    PdfPrinterService printers(QStringLiteral("/nonexistent-folder/x.pdf"));
     TPrintPreview preview;
     preview.setUnits(mmPixel);
-    PdfPrinterService printers(QStringLiteral("/nonexistent-folder/x.pdf"));
     preview.setPrinterService(&printers);
     preview.setDirectPrint(true);
     EXPECT_FALSE(errorOf([&] { preview.BeginDoc(); }).isEmpty());
@@ -259,4 +262,81 @@ TEST(PrintPreview, ZoomingReusesThePaperPixelsAndShowsPagePixelsUnblended) {
     preview.Paper().Invalidate();
     preview.Paper().Render();
     EXPECT_EQ(preview.Paper().Bitmap().pixelColor(10, 10), QColor(Qt::white));
+}
+
+TEST(PrintWindow, EscKeepsItOpenTheListStaysAndEachShowingStartsAtTheTopLeft) {
+    ScriptedDialogs dialogs;
+    PdfPrinterService printers(QStringLiteral("/nonexistent-folder/x.pdf"));
+    TFDruk window(dialogs, printers);
+    window.setPrintBitmap(snapshot());
+    window.show();
+    QTest::keyClick(window.PP1, Qt::Key_Escape);
+    EXPECT_TRUE(window.isVisible());
+
+    window.ComboBox1->setCurrentText(QStringLiteral("75"));
+    QTest::keyClick(window.ComboBox1->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(window.ComboBox1->count(), 9); // a typed value is not added to the list
+    EXPECT_EQ(window.PP1->Zoom(), 75);
+
+    QScrollBar* v = window.PP1->verticalScrollBar();
+    ASSERT_TRUE(window.PP1->CanScrollVert());
+    v->setValue(v->maximum() / 2);
+    window.SpinEdit1->setValue(5); // the page is recorded again: the view goes back to the top
+    EXPECT_EQ(v->value(), 0);
+
+    // After closing at 100 % the 40 % page is centred in the whole area, no bars left over.
+    window.ComboBox1->setCurrentText(QStringLiteral("100"));
+    window.ComboBox1Click();
+    window.btnCloseClick();
+    window.show();
+    EXPECT_FALSE(window.PP1->CanScrollHorz() || window.PP1->CanScrollVert());
+    const QSize area = window.PP1->contentsRect().size();
+    const QRect paper = window.PP1->Paper().geometry();
+    EXPECT_EQ(paper.size(), QSize(323, 454));
+    EXPECT_EQ(paper.left(), (area.width() - 323) / 2);
+    EXPECT_EQ(paper.top(), (area.height() - 454) / 2);
+}
+
+TEST(PrintPreview, WheelActsOnlyOnItsOwnKeyStates) {
+    TPrintPreview preview;
+    preview.setUnits(mmPixel);
+    preview.resize(645, 532);
+    preview.BeginDoc();
+    preview.EndDoc();
+    preview.setZoom(100);
+    const auto wheel = [&](Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
+        QWheelEvent event(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, -120), buttons, mods, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(preview.viewport(), &event); // the wheel reaches the view, as from the paper
+        return event.isAccepted();
+    };
+    EXPECT_TRUE(wheel(Qt::NoButton, Qt::NoModifier));
+    EXPECT_EQ(preview.verticalScrollBar()->value(), 8);
+    EXPECT_TRUE(wheel(Qt::NoButton, Qt::ControlModifier));
+    EXPECT_EQ(preview.Zoom(), 90);
+    EXPECT_FALSE(wheel(Qt::LeftButton, Qt::NoModifier));
+    EXPECT_FALSE(wheel(Qt::MiddleButton, Qt::ControlModifier));
+    EXPECT_FALSE(wheel(Qt::NoButton, Qt::ControlModifier | Qt::ShiftModifier));
+    EXPECT_EQ(preview.Zoom(), 90);
+    QTest::keyClick(&preview, Qt::Key_Down, Qt::AltModifier);
+    QTest::keyClick(&preview, Qt::Key_Plus, Qt::KeypadModifier | Qt::ControlModifier);
+    EXPECT_EQ(preview.Zoom(), 90);
+    QTest::keyClick(&preview, Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_EQ(preview.Zoom(), 100);
+}
+
+TEST(PrintPreview, TextKeepsItsPointSizeOnThePrinter) {
+    QTemporaryDir dir;
+    PdfPrinterService printers(dir.filePath(QStringLiteral("tekst.pdf")));
+    TPrintPreview preview;
+    preview.setUnits(mmPixel);
+    preview.setPrinterService(&printers);
+    preview.setDirectPrint(true);
+    preview.BeginDoc();
+    // One unit is one screen pixel: the 8-point font is 11 units high on paper as on screen.
+    EXPECT_EQ(preview.Canvas()->font().pixelSize(), 11);
+    preview.EndDoc();
+    preview.setDirectPrint(false);
+    preview.BeginDoc();
+    EXPECT_EQ(preview.Canvas()->font().pixelSize(), 11);
+    preview.EndDoc();
 }
