@@ -10,7 +10,7 @@ fi
 build_dir="${BUILD_DIR:-build-fuzz}"
 CXX=clang++ CC=clang cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DWENDOLARKA_FUZZ=ON -DWENDOLARKA_TESTS=OFF -DWENDOLARKA_BENCH=OFF >/dev/null
-targets=(fuzz_pictures fuzz_templates)
+targets=(fuzz_pictures fuzz_templates fuzz_rtf fuzz_metafiles)
 cmake --build "$build_dir" --target "${targets[@]}"
 for t in "${targets[@]}"; do
   corpus="$build_dir/corpus/$t"
@@ -19,12 +19,17 @@ for t in "${targets[@]}"; do
   for f in tests/data/*; do
     case "$t:${f##*.}" in
       fuzz_templates:wzo) cp "$f" "$corpus/" ;;
+      fuzz_metafiles:emf | fuzz_metafiles:wmf) cp "$f" "$corpus/" ;;
+      fuzz_rtf:rtf) cp "$f" "$corpus/" ;;
       fuzz_pictures:jpg) { printf '\0'; cat "$f"; } > "$corpus/seed-$(basename "$f")" ;;
       fuzz_pictures:bmp) { printf '\1'; cat "$f"; } > "$corpus/seed-$(basename "$f")" ;;
       fuzz_pictures:ico) { printf '\2'; cat "$f"; } > "$corpus/seed-$(basename "$f")" ;;
       fuzz_pictures:emf | fuzz_pictures:wmf) { printf '\3'; cat "$f"; } > "$corpus/seed-$(basename "$f")" ;;
     esac
   done
+  if [ "$t" = fuzz_rtf ] && [ -f resources/help/wendolarka.rtf ]; then
+    cp resources/help/wendolarka.rtf "$corpus/"
+  fi
   ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/.ci/lsan.supp" \
     "$build_dir/fuzz/$t" -max_total_time="${FUZZ_SECONDS:-30}" -rss_limit_mb=2048 -timeout=20 -max_len=65536 \
     -artifact_prefix="$build_dir/" "$corpus" > "$build_dir/$t.log" 2>&1 \

@@ -11,7 +11,7 @@ packages=(
   fonts-liberation2 fonts-dejavu-core
   xvfb xauth openbox xdotool imagemagick x11-apps x11-utils
   qt6-translations-l10n libjpeg-turbo-progs poppler-utils
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev desktop-file-utils
 )
 
 missing=()

@@ -9,6 +9,7 @@
 #include "designer/picture_export.h"
 #include "designer/template_commands.h"
 #include "grid/sortable_grid.h"
+#include "help/help_window.h"
 #include "imageset/image_set_window.h"
 #include "persons/person_commands.h"
 #include "persons/phrase_search.h"
@@ -51,6 +52,8 @@ void TForm2::mnuUkosClick() {
         m_windows.FUkos->raise();
     }
 }
+
+void TForm2::mnuFAQClick() { showHelpWindow(this, &m_services.errors); }
 
 void TForm2::ZamknijForm1Click() {
     DisableFormatka1Commands();

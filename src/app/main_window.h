@@ -64,6 +64,8 @@ public:
     void Notes1Change();
     void Koniec1Click();
     void mnuUkosClick();
+    // "Wskazówki merytoryczne": a fresh help window each time.
+    void mnuFAQClick();
     void ZamknijForm1Click();
     // "Za&mknij Formatkę II": the image-set commands go off; the window's close box leaves them.
     void Zamknij1Click();

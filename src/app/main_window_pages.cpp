@@ -194,6 +194,7 @@ void TForm2::createMenus() {
     Pomoc1->menuAction()->setShortcut(QKeySequence(Qt::Key_F1));
     mnuFAQ = addItem(Pomoc1, "mnuFAQ", utf8("Wskazówki merytoryczne"));
     mnuFAQ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    bind(mnuFAQ, &TForm2::mnuFAQClick);
 
     Konczy1 = named(bar->addAction(utf8("&Koniec")), "Konczy1");
     bind(Konczy1, &TForm2::Koniec1Click);

@@ -1,6 +1,7 @@
 #include "picture.h"
 
 #include "image_codecs.h"
+#include "metafile_player.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -130,6 +131,14 @@ std::unique_ptr<TMetafile> TMetafile::fromFileData(const QByteArray& data) {
         }
     }
     throw Exception(QStringLiteral("Metafile is not valid"));
+}
+
+QImage TMetafile::image() const {
+    if (!m_isPlayed) {
+        m_played = renderMetafile(m_data, m_size);
+        m_isPlayed = true;
+    }
+    return m_played;
 }
 
 TPicture& TPicture::operator=(const TPicture& other) {

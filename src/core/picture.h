@@ -90,7 +90,8 @@ public:
     QString ClassName() const override { return QStringLiteral("TMetafile"); }
     std::unique_ptr<TGraphic> clone() const override { return std::make_unique<TMetafile>(*this); }
     QSize size() const override { return m_size; }
-    QImage image() const override { return {}; }
+    // Played at its own size on a transparent ground, once, when first asked for.
+    QImage image() const override;
     QByteArray fileData() const override { return m_data; }
     bool Enhanced() const { return m_enhanced; }
 
@@ -98,6 +99,8 @@ private:
     QByteArray m_data;
     QSize m_size;
     bool m_enhanced = false;
+    mutable QImage m_played;
+    mutable bool m_isPlayed = false;
 };
 
 // Holds at most one graphic; loads and saves pictures by their file's extension.

@@ -1,0 +1,30 @@
+# Installs the build into a fresh prefix and checks the installed tree:
+#   cmake -DBUILD_DIR=<build> -DPREFIX=<empty folder> -P install_test.cmake
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
+                RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${result}")
+endif()
+foreach(path bin/wendolarka share/wendolarka/wendolarka.rtf share/applications/wendolarka.desktop
+             share/icons/hicolor/scalable/apps/wendolarka.svg)
+  if(NOT EXISTS ${PREFIX}/${path})
+    message(FATAL_ERROR "not installed: ${path}")
+  endif()
+endforeach()
+file(READ ${PREFIX}/share/applications/wendolarka.desktop entry)
+foreach(line "Exec=wendolarka" "Icon=wendolarka" "Categories=Office;" "Name[pl]=Wendolarka")
+  string(FIND "${entry}" "${line}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "desktop entry lacks ${line}")
+  endif()
+endforeach()
+find_program(validate desktop-file-validate)
+if(validate)
+  execute_process(COMMAND ${validate} ${PREFIX}/share/applications/wendolarka.desktop
+                  RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT result EQUAL 0 OR NOT out STREQUAL "")
+    message(FATAL_ERROR "desktop-file-validate: ${out}")
+  endif()
+endif()
+file(REMOVE_RECURSE ${PREFIX})
