@@ -89,7 +89,9 @@ public:
     int Col() const { return m_col; }
     void setCol(int col) { MoveCurrent(col, m_row, true); }
     int Row() const { return m_row; }
-    void setRow(int row) { MoveCurrent(m_col, row, true); }
+    // In a row-select grid the whole row is chosen: the current column goes back
+    // to the first non-fixed one.
+    void setRow(int row) { MoveCurrent((m_options & goRowSelect) ? m_fixedCols : m_col, row, true); }
     TGridRect Selection() const;
     void setSelection(const TGridRect& selection);
     int TopRow() const { return m_topRow; }

@@ -32,6 +32,7 @@ struct PhraseSearch : ::testing::Test {
 
     PhraseSearch() {
         grid.setUseFixed(hfNot);
+        grid.setOptions(grid.Options() | goRowSelect);
         grid.setFixedRows(1);
         setPersonColumns(grid);
         grid.setRowCount(4);
@@ -56,6 +57,8 @@ struct PhraseSearch : ::testing::Test {
 TEST_F(PhraseSearch, FindsInHiddenColumnsAndFoldsPolishLetters) {
     find(QStringLiteral("leśna"));
     EXPECT_EQ(grid.Row(), 2); // an address: a hidden column
+    EXPECT_EQ(grid.Col(), 1); // the row is chosen, the view stays at the first columns
+    EXPECT_EQ(grid.LeftCol(), 1);
     EXPECT_TRUE(findNext.isEnabled());
     EXPECT_EQ(grid.KeyType(), soString);
     EXPECT_TRUE(grid.SearchSubstring());
