@@ -88,11 +88,12 @@ void THostForm::syncClientBounds() const {
         m_client->SetBounds(0, 0, width(), height());
 }
 
-void THostForm::renderCard(QImage& image) const {
+void THostForm::renderCard(QImage& image, int scale) const {
     syncClientBounds();
-    if (image.size() != size() || image.format() != QImage::Format_RGB32)
-        image = QImage(size(), QImage::Format_RGB32);
-    TCanvas canvas(image);
+    scale = std::max(1, scale);
+    if (image.size() != size() * scale || image.format() != QImage::Format_RGB32)
+        image = QImage(size() * scale, QImage::Format_RGB32);
+    TCanvas canvas(image, scale);
     m_client->draw(canvas);
 }
 

@@ -60,7 +60,9 @@ public:
 
     // The client area as a 24-bit picture, painted from the elements.
     QImage Snapshot() const;
-    void renderCard(QImage& image) const;
+    // The same picture with every pixel `scale` x `scale` pixels and text and
+    // pictures at that resolution; `image` is reused when it has the size.
+    void renderCard(QImage& image, int scale = 1) const;
 
     void invalidateArea(const TRect& hostRect);
 

@@ -111,17 +111,26 @@ TColor applyPenMode(TPenMode mode, TColor pen, TColor dest) {
     return p;
 }
 
-TCanvas::TCanvas(QImage& image) : m_image(image) {
+TCanvas::TCanvas(QImage& image, int scale) : m_image(image), m_scale(std::max(1, scale)) {
     if (m_image.format() != QImage::Format_RGB32)
         m_image = m_image.convertToFormat(QImage::Format_RGB32);
-    m_clip = {0, 0, m_image.width(), m_image.height()};
+    m_clip = bounds();
 }
 
-void TCanvas::setClipRect(const TRect& clip) {
-    m_clip = clip.intersected({0, 0, m_image.width(), m_image.height()});
-}
+TRect TCanvas::bounds() const { return {0, 0, m_image.width() / m_scale, m_image.height() / m_scale}; }
 
-void TCanvas::resetClipRect() { m_clip = {0, 0, m_image.width(), m_image.height()}; }
+void TCanvas::setClipRect(const TRect& clip) { m_clip = clip.intersected(bounds()); }
+
+void TCanvas::resetClipRect() { m_clip = bounds(); }
+
+void TCanvas::beginPainter(QPainter& painter, const TRect& clip) const {
+    painter.setClipRect(QRect(clip.Left * m_scale, clip.Top * m_scale, clip.Width() * m_scale, clip.Height() * m_scale));
+    if (m_scale > 1) {
+        painter.scale(m_scale, m_scale);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    }
+    painter.translate(m_origin);
+}
 
 TRect TCanvas::clipFor(const TRect& r) const {
     return r.translated(m_origin.x(), m_origin.y()).intersected(m_clip);
@@ -132,16 +141,22 @@ void TCanvas::plot(int x, int y, TColor color, TPenMode mode) {
     y += m_origin.y();
     if (!m_clip.contains({x, y}))
         return;
-    auto* row = reinterpret_cast<QRgb*>(m_image.scanLine(y));
-    row[x] = toRgb32(applyPenMode(mode, colorToRGB(color), fromRgb32(row[x])));
+    const TColor pen = colorToRGB(color);
+    for (int dy = 0; dy < m_scale; ++dy) {
+        auto* row = reinterpret_cast<QRgb*>(m_image.scanLine(y * m_scale + dy));
+        for (int dx = 0; dx < m_scale; ++dx) {
+            QRgb& pixel = row[x * m_scale + dx];
+            pixel = toRgb32(applyPenMode(mode, pen, fromRgb32(pixel)));
+        }
+    }
 }
 
 TColor TCanvas::Pixel(int x, int y) const {
     x += m_origin.x();
     y += m_origin.y();
-    if (x < 0 || y < 0 || x >= m_image.width() || y >= m_image.height())
+    if (!bounds().contains({x, y}))
         return clBlack;
-    return fromRgb32(reinterpret_cast<const QRgb*>(m_image.constScanLine(y))[x]);
+    return fromRgb32(reinterpret_cast<const QRgb*>(m_image.constScanLine(y * m_scale))[x * m_scale]);
 }
 
 void TCanvas::setPixel(int x, int y, TColor color) { plot(x, y, color, pmCopy); }
@@ -152,8 +167,7 @@ void TCanvas::line(QPoint from, QPoint to) {
     if (Pen.Width > 1) {
         // Wide pens are geometric: drawn centred on the line, end point included.
         QPainter painter(&m_image);
-        painter.setClipRect(m_clip.toQRect());
-        painter.translate(m_origin);
+        beginPainter(painter, m_clip);
         QPen pen(QColor::fromRgb(toRgb32(Pen.Color)), Pen.Width);
         pen.setCapStyle(Qt::SquareCap);
         pen.setJoinStyle(Qt::MiterJoin);
@@ -225,9 +239,9 @@ void TCanvas::fill(const TRect& r, TColor color) {
     if (area.isEmpty())
         return;
     const QRgb rgb = toRgb32(color);
-    for (int y = area.Top; y < area.Bottom; ++y) {
+    for (int y = area.Top * m_scale; y < area.Bottom * m_scale; ++y) {
         auto* row = reinterpret_cast<QRgb*>(m_image.scanLine(y));
-        std::fill(row + area.Left, row + area.Right, rgb);
+        std::fill(row + area.Left * m_scale, row + area.Right * m_scale, rgb);
     }
 }
 
@@ -312,14 +326,14 @@ void TCanvas::DrawFocusRect(const TRect& r) {
 
 void TCanvas::Draw(int x, int y, const QImage& image) {
     QPainter painter(&m_image);
-    painter.setClipRect(m_clip.toQRect());
-    painter.drawImage(QPoint(x + m_origin.x(), y + m_origin.y()), image);
+    beginPainter(painter, m_clip);
+    painter.drawImage(QPoint(x, y), image);
 }
 
 void TCanvas::StretchDraw(const TRect& r, const QImage& image) {
     QPainter painter(&m_image);
-    painter.setClipRect(m_clip.toQRect());
-    painter.drawImage(r.translated(m_origin.x(), m_origin.y()).toQRect(), image);
+    beginPainter(painter, m_clip);
+    painter.drawImage(r.toQRect(), image);
 }
 
 QSize TCanvas::TextExtent(const QString& text) const {
@@ -391,8 +405,7 @@ int TCanvas::DrawText(const QString& text, TRect& r, unsigned flags) {
         clip = clipFor(r);
     if (clip.isEmpty())
         return height;
-    painter.setClipRect(clip.toQRect());
-    painter.translate(m_origin);
+    beginPainter(painter, clip);
     painter.setFont(font);
     const QColor textColor = QColor::fromRgb(toRgb32(Font.Color()));
     for (const TextLine& line : lines) {

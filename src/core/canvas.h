@@ -64,9 +64,14 @@ enum TDrawTextFlag : unsigned {
 // their right and bottom edges, LineTo leaves its end point, 1-pixel pens
 // combine with the pixels under them by their mode. Coordinates are relative
 // to the origin; nothing is drawn outside the clip rectangle.
+//
+// With a scale k every unit is k x k image pixels: the same drawing, pixel for
+// pixel k times larger, while text, pictures and wide pens are drawn at the
+// image's full resolution (a pass for a 300 dpi sheet).
 class TCanvas {
 public:
-    explicit TCanvas(QImage& image);
+    explicit TCanvas(QImage& image, int scale = 1);
+    int Scale() const { return m_scale; }
 
     TPen Pen;
     TBrush Brush;
@@ -113,8 +118,12 @@ private:
     void line(QPoint from, QPoint to);
     void fill(const TRect& r, TColor color);
     TRect clipFor(const TRect& r) const;
+    TRect bounds() const;
+    // A painter on the image in units: clipped to the clip rectangle, scaled, at the origin.
+    void beginPainter(QPainter& painter, const TRect& clip) const;
 
     QImage& m_image;
+    int m_scale = 1;
     QPoint m_origin;
     TRect m_clip;
     QPoint m_penPos;

@@ -163,3 +163,23 @@ TEST(PassWindow, MissingElementsLeaveEmptySlots) {
     EXPECT_EQ(host.widths.count(3), 0u);
     EXPECT_EQ(host.boxes.count(QStringLiteral("Ramka3")), 0u);
 }
+
+TEST(PassWindow, ACardAtThreeTimesItsSizeIsTheSamePassSharper) {
+    TForm1 form;
+    QImage one, three;
+    form.renderCard(one);
+    form.renderCard(three, 3);
+    ASSERT_EQ(three.size(), one.size() * 3);
+    // Frames, fills and lines: every pixel became a 3 x 3 block of its colour.
+    int same = 0, blocks = 0;
+    for (int y = 0; y < one.height(); ++y)
+        for (int x = 0; x < one.width(); ++x) {
+            ++blocks;
+            if (three.pixel(3 * x + 1, 3 * y + 1) == one.pixel(x, y))
+                ++same;
+        }
+    EXPECT_GT(same, blocks * 9 / 10); // text and the photo are drawn anew, finer
+    const TRect frame = form.Ramka1->BoundsRect();
+    for (int x = frame.Left; x < frame.Right; ++x)
+        EXPECT_EQ(three.pixel(3 * x + 2, 3 * frame.Top + 2), one.pixel(x, frame.Top)) << x;
+}
