@@ -121,8 +121,12 @@ TPersonRow ReadRow(const ISQLiteTable& table) {
         throw ESQLiteException(QStringLiteral("Not an integer or numeric field"));
     for (std::size_t i = 0; i < kPersonTextCount; ++i)
         row.texts[i] = table.FieldString(table.ColumnIndex(QString::fromLatin1(kPersonTextColumns[i])));
-    const int picture = table.ColumnIndex(QStringLiteral("picture"));
-    if (!table.FieldIsNull(picture)) {
+    // A result without photos (the grid's) reads as persons without them.
+    int picture = -1;
+    for (int c = 0; c < table.ColumnCount(); ++c)
+        if (table.ColumnName(c).compare(QStringLiteral("picture"), Qt::CaseInsensitive) == 0)
+            picture = c;
+    if (picture >= 0 && !table.FieldIsNull(picture)) {
         const TMemoryStream* stream = table.FieldBlob(picture);
         row.picture = stream ? stream->bytes() : QByteArray();
     }

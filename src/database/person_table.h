@@ -54,7 +54,7 @@ std::shared_ptr<ISQLiteTable> SelectById(ISQLiteDatabase& db, std::int64_t id);
 // Every person in the engine's order, photos included.
 std::shared_ptr<ISQLiteTable> SelectAll(ISQLiteDatabase& db);
 
-// The current row of a result of SelectById or SelectAll.
+// The current row of a result of SelectById, SelectAll or SelectForGrid (no photo then).
 TPersonRow ReadRow(const ISQLiteTable& table);
 
 // Adds a person with a photo; both are stored or neither. Returns the new ID.

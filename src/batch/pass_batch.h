@@ -1,0 +1,90 @@
+#pragma once
+
+#include "core/person.h"
+#include "sheet_layout.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QSet>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QPainter;
+
+namespace wendolarka {
+
+class ISQLiteDatabase;
+class TForm1;
+class TPicture;
+
+// Which persons get a pass. With nothing set, everybody.
+struct TPersonFilter {
+    std::optional<QSet<std::int64_t>> ids;   // these persons only
+    QString phrase;                          // a cell matching it, by the grid's search rules
+    bool matchCase = false;
+    bool wholeWords = false;
+    std::optional<QSet<QString>> priorities; // a "Priorytet" among these
+};
+
+// The IDs of the persons the filter lets through, in surname order.
+std::vector<std::int64_t> choosePersons(ISQLiteDatabase& db, const TPersonFilter& filter);
+// Whether one person's texts pass the filter (IDs aside).
+bool personMatches(const TPersonTexts& texts, const TPersonFilter& filter);
+
+// Draws passes from a template, one person at a time, on a window of its own
+// that is never shown: the user's pass window stays as it is.
+class TPassRenderer {
+public:
+    // `templateFile` is the bytes of a *.wzo file; throws the template reader's error.
+    explicit TPassRenderer(const QByteArray& templateFile);
+    ~TPassRenderer();
+    QSize passSize() const; // in screen pixels
+    // The pass of that person, `scale` times its screen size.
+    const QImage& render(const TPersonTexts& texts, const TPicture& photo, int scale);
+
+private:
+    std::unique_ptr<TForm1> m_form;
+    QImage m_card;
+};
+
+// Answers "go on?" while sheets are made: (passes done, passes in all).
+using TBatchProgress = std::function<bool(int done, int total)>;
+
+// Passes for many persons on A4 sheets. Pages are made one at a time: only one
+// pass picture is held however many persons there are.
+class TPassBatch {
+public:
+    TPassBatch(ISQLiteDatabase& db, const QByteArray& templateFile, std::vector<std::int64_t> persons,
+               const TSheetOptions& options);
+    ~TPassBatch();
+
+    int passCount() const { return static_cast<int>(m_persons.size()); }
+    int sheetCount() const { return m_layout.sheetsFor(passCount()); }
+    const TSheetLayout& layout() const { return m_layout; }
+
+    // One sheet on a painter whose device has `dotsPerInch` and whose origin is
+    // the sheet's corner; passes drawn `scale` times their screen size. Returns
+    // false when the progress answered to stop.
+    bool drawSheet(QPainter& painter, int sheet, double dotsPerInch, int scale, const TBatchProgress& progress = {});
+    // Every sheet into a PDF file at `dotsPerInch`. The file appears only when
+    // complete: a cancelled or failed run leaves nothing (and an older file as it was).
+    // Returns false when cancelled; throws when the file cannot be written.
+    bool writePdf(const QString& fileName, int dotsPerInch = 300, const TBatchProgress& progress = {});
+
+private:
+    void drawCutMarks(QPainter& painter, const QRectF& place, double dotsPerMm) const;
+
+    ISQLiteDatabase& m_db;
+    TPassRenderer m_renderer;
+    std::vector<std::int64_t> m_persons;
+    TSheetOptions m_options;
+    TSheetLayout m_layout;
+    int m_done = 0;
+};
+
+} // namespace wendolarka
