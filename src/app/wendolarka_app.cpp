@@ -1,5 +1,9 @@
 #include "wendolarka_app.h"
 
+#include "batch/command_line.h"
+
+#include <cstdio>
+
 #include "persons/find_dialog.h"
 #include "persons/record_edit_window.h"
 #include "designer/fixed_elements_dialog.h"
@@ -58,6 +62,21 @@ bool installPolishTranslations(QCoreApplication& application) {
 WendolarkaApp::~WendolarkaApp() { delete m_form2.data(); }
 
 int runWendolarka(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (isCommandLineRun(arguments)) {
+        // Work without windows needs no display: the offscreen platform always serves.
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Errors are one line each: the toolkit's chatter (fonts, runtime folders) stays out.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+            if (type == QtFatalMsg)
+                std::fputs((message + u'\n').toLocal8Bit().constData(), stderr);
+        });
+        QApplication application(argc, argv);
+        return runCommandLine(arguments);
+    }
     TApplication application(argc, argv);
     TApplication::setTitle(QStringLiteral("Wendolarka"));
     application.setHelpFile(QStringLiteral("wendolarka.hlp"));

@@ -62,6 +62,11 @@ const QImage& TPassRenderer::render(const TPersonTexts& texts, const TPicture& p
     return m_card;
 }
 
+const QImage& TPassRenderer::renderAsDesigned(int scale) {
+    m_form->renderCard(m_card, scale);
+    return m_card;
+}
+
 TPassBatch::TPassBatch(ISQLiteDatabase& db, const QByteArray& templateFile, std::vector<std::int64_t> persons,
                        const TSheetOptions& options)
     : m_db(db), m_renderer(templateFile), m_persons(std::move(persons)), m_options(options),

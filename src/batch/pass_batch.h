@@ -46,6 +46,8 @@ public:
     QSize passSize() const; // in screen pixels
     // The pass of that person, `scale` times its screen size.
     const QImage& render(const TPersonTexts& texts, const TPicture& photo, int scale);
+    // The pass as the template holds it, nobody's data on it.
+    const QImage& renderAsDesigned(int scale);
 
 private:
     std::unique_ptr<TForm1> m_form;

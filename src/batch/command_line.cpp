@@ -1,0 +1,246 @@
+#include "command_line.h"
+
+#include "core/exception.h"
+#include "core/picture.h"
+#include "database/person_table.h"
+#include "designer/picture_export.h"
+#include "pass_batch.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+#include <unistd.h>
+
+namespace wendolarka {
+namespace {
+
+constexpr int kDone = 0, kRefused = 1, kUsage = 2, kNobody = 3;
+
+// A failure that ends the run with its exit code and one line of text.
+struct RunError {
+    int code;
+    QString text;
+};
+
+void say(std::FILE* stream, const QString& line) {
+    std::fputs((line + u'\n').toUtf8().constData(), stream);
+    std::fflush(stream);
+}
+
+struct Options {
+    QString mode; // "batch" or "export"
+    QString templateFile;
+    QString database;
+    QString out;
+    QString filter;
+    QString ids;
+    QString id;
+    QString perPage = QStringLiteral("auto");
+    QString dpi;
+    bool landscape = false;
+    bool cutMarks = false;
+};
+
+Options parse(const QStringList& arguments) {
+    Options options;
+    // Options that take a value, and where it goes.
+    const QHash<QString, QString Options::*> valued = {
+        {QStringLiteral("--batch"), &Options::templateFile}, {QStringLiteral("--export"), &Options::templateFile},
+        {QStringLiteral("--database"), &Options::database},  {QStringLiteral("--out"), &Options::out},
+        {QStringLiteral("--filter"), &Options::filter},      {QStringLiteral("--ids"), &Options::ids},
+        {QStringLiteral("--id"), &Options::id},              {QStringLiteral("--per-page"), &Options::perPage},
+        {QStringLiteral("--dpi"), &Options::dpi}};
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == u"--landscape") {
+            options.landscape = true;
+        } else if (argument == u"--cut-marks") {
+            options.cutMarks = true;
+        } else if (valued.contains(argument)) {
+            if (i + 1 >= arguments.size())
+                throw RunError{kUsage, QString::fromUtf8("opcja %1 wymaga wartości").arg(argument)};
+            if (argument == u"--batch" || argument == u"--export") {
+                if (!options.mode.isEmpty())
+                    throw RunError{kUsage, QString::fromUtf8("podaj tylko jedno z --batch i --export")};
+                options.mode = argument.mid(2);
+            }
+            options.*valued.value(argument) = arguments[++i];
+        } else {
+            throw RunError{kUsage, QString::fromUtf8("nieznana opcja: %1 (zobacz wendolarka --help)").arg(argument)};
+        }
+    }
+    if (options.mode.isEmpty())
+        throw RunError{kUsage, QString::fromUtf8("brak --batch albo --export (zobacz wendolarka --help)")};
+    if (options.out.isEmpty())
+        throw RunError{kUsage, QString::fromUtf8("brak --out: dokąd zapisać wynik")};
+    if (options.mode == u"batch" && options.database.isEmpty())
+        throw RunError{kUsage, QString::fromUtf8("--batch wymaga --database")};
+    if (!options.id.isEmpty() && options.database.isEmpty())
+        throw RunError{kUsage, QString::fromUtf8("--id wymaga --database")};
+    return options;
+}
+
+QByteArray readTemplate(const QString& path) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        throw RunError{kRefused, QString::fromUtf8("nie mogę otworzyć wzorca %1").arg(path)};
+    if (file.size() > 64 * 1024 * 1024)
+        throw RunError{kRefused, QString::fromUtf8("%1: plik za duży na wzorzec").arg(path)};
+    return file.readAll();
+}
+
+std::shared_ptr<ISQLiteDatabase> openDatabase(const QString& path) {
+    try {
+        return person_table::OpenExisting(path);
+    } catch (const Exception& error) {
+        throw RunError{kRefused, QStringLiteral("%1: %2").arg(path, error.message())};
+    }
+}
+
+int positiveNumber(const QString& text, const char* what) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value <= 0)
+        throw RunError{kUsage, QString::fromUtf8("%1: to nie jest dodatnia liczba całkowita: %2").arg(QString::fromUtf8(what), text)};
+    return value;
+}
+
+// Where the process writes progress: only a terminal sees it.
+TBatchProgress terminalProgress(std::FILE* errors) {
+    if (!::isatty(::fileno(errors)))
+        return {};
+    return [errors, last = -1](int done, int total) mutable {
+        if (done != last && (done == total || done % 10 == 0)) {
+            std::fprintf(errors, "\rPrzepustki: %d z %d", done, total);
+            if (done == total)
+                std::fputc('\n', errors);
+            std::fflush(errors);
+            last = done;
+        }
+        return true;
+    };
+}
+
+int runBatch(const Options& options, std::FILE* errors) {
+    const QByteArray templateFile = readTemplate(options.templateFile);
+    const std::shared_ptr<ISQLiteDatabase> db = openDatabase(options.database);
+    TPersonFilter filter;
+    filter.phrase = options.filter;
+    if (!options.ids.isEmpty()) {
+        QSet<std::int64_t> ids;
+        for (const QString& part : options.ids.split(u',', Qt::SkipEmptyParts))
+            ids.insert(positiveNumber(part.trimmed(), "--ids"));
+        filter.ids = ids;
+    }
+    TSheetOptions sheet;
+    sheet.landscape = options.landscape;
+    sheet.cutMarks = options.cutMarks;
+    if (!parsePerSheet(options.perPage, sheet))
+        throw RunError{kUsage, QString::fromUtf8("--per-page przyjmuje auto albo KOLUMNYxWIERSZE, np. 2x4: %1").arg(options.perPage)};
+    const int dpi = options.dpi.isEmpty() ? 300 : positiveNumber(options.dpi, "--dpi");
+    std::vector<std::int64_t> persons = choosePersons(*db, filter);
+    if (persons.empty())
+        throw RunError{kNobody, QString::fromUtf8("żadna osoba nie pasuje do wyboru")};
+    std::unique_ptr<TPassBatch> batch;
+    try {
+        batch = std::make_unique<TPassBatch>(*db, templateFile, std::move(persons), sheet);
+    } catch (const Exception& error) {
+        throw RunError{kRefused, QStringLiteral("%1: %2").arg(options.templateFile, error.message())};
+    }
+    batch->writePdf(options.out, dpi, terminalProgress(errors));
+    return kDone;
+}
+
+int runExport(const Options& options) {
+    const QByteArray templateFile = readTemplate(options.templateFile);
+    picture_export::Format format;
+    const QString suffix = QFileInfo(options.out).suffix().toLower();
+    if (suffix == u"png")
+        format = picture_export::Format::Png;
+    else if (suffix == u"jpg" || suffix == u"jpeg")
+        format = picture_export::Format::Jpeg;
+    else if (suffix == u"bmp")
+        format = picture_export::Format::Bmp;
+    else
+        throw RunError{kUsage, QString::fromUtf8("--out: nazwa pliku ma kończyć się na .png, .jpg albo .bmp: %1").arg(options.out)};
+    const int dpi = options.dpi.isEmpty() ? 96 : positiveNumber(options.dpi, "--dpi");
+    std::unique_ptr<TPassRenderer> renderer;
+    try {
+        renderer = std::make_unique<TPassRenderer>(templateFile);
+    } catch (const Exception& error) {
+        throw RunError{kRefused, QStringLiteral("%1: %2").arg(options.templateFile, error.message())};
+    }
+    TPersonTexts texts;
+    TPicture photo;
+    QImage pass;
+    if (!options.database.isEmpty()) {
+        const std::shared_ptr<ISQLiteDatabase> db = openDatabase(options.database);
+        const std::int64_t id = options.id.isEmpty() ? 0 : positiveNumber(options.id, "--id");
+        const std::shared_ptr<ISQLiteTable> table = id ? person_table::SelectById(*db, id) : person_table::SelectForGrid(*db);
+        if (table->Count() == 0)
+            throw RunError{kNobody, id ? QString::fromUtf8("w bazie nie ma osoby o numerze %1").arg(id)
+                                       : QString::fromUtf8("baza nie zawiera żadnej osoby")};
+        const TPersonRow row = person_table::ReadRow(*table);
+        try {
+            if (row.picture && !row.picture->isEmpty())
+                photo = TPicture::FromStoredBytes(*row.picture);
+        } catch (const Exception&) {
+            // a photo that cannot be read leaves the pass without one
+        }
+        pass = renderer->render(row.texts, photo, (dpi + 95) / 96);
+    } else {
+        pass = renderer->renderAsDesigned((dpi + 95) / 96);
+    }
+    picture_export::writeWhole(options.out, picture_export::encodeCard(pass, format));
+    return kDone;
+}
+
+} // namespace
+
+bool isCommandLineRun(const QStringList& arguments) {
+    for (const QString& argument : arguments)
+        if (argument == u"--batch" || argument == u"--export" || argument == u"--help" || argument == u"-h")
+            return true;
+    return false;
+}
+
+QString commandLineUsage() {
+    return QString::fromUtf8(
+        "Użycie:\n"
+        "  wendolarka                         okno programu\n"
+        "  wendolarka --batch WZORZEC.wzo --database OSOBY.db --out PRZEPUSTKI.pdf\n"
+        "             [--filter FRAZA] [--ids 1,5,9] [--landscape] [--per-page auto|KxW]\n"
+        "             [--cut-marks] [--dpi 300]\n"
+        "      przepustki wybranych osób (w kolejności nazwisk), wiele na arkuszu A4,\n"
+        "      do pliku PDF; KxW to kolumny x wiersze, np. 2x4\n"
+        "  wendolarka --export WZORZEC.wzo [--database OSOBY.db [--id N]] --out PRZEPUSTKA.png|jpg|bmp\n"
+        "             [--dpi 96|300]\n"
+        "      jedna przepustka jako obraz (bez bazy: wzorzec taki, jaki jest)\n"
+        "  wendolarka --help                  ten opis\n"
+        "\n"
+        "Okno nie jest potrzebne: bez ekranu program pracuje sam.\n"
+        "Kody wyjścia: 0 gotowe, 1 plik odrzucony, 2 złe argumenty, 3 żadna osoba nie pasuje.\n");
+}
+
+int runCommandLine(const QStringList& arguments, std::FILE* output, std::FILE* errors) {
+    if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
+        std::fputs(commandLineUsage().toUtf8().constData(), output);
+        return kDone;
+    }
+    try {
+        const Options options = parse(arguments);
+        return options.mode == u"batch" ? runBatch(options, errors) : runExport(options);
+    } catch (const RunError& error) {
+        say(errors, QStringLiteral("wendolarka: ") + error.text);
+        return error.code;
+    } catch (const Exception& error) {
+        say(errors, QStringLiteral("wendolarka: ") + error.message());
+        return kRefused;
+    } catch (const std::exception& error) {
+        say(errors, QStringLiteral("wendolarka: ") + QString::fromLocal8Bit(error.what()));
+        return kRefused;
+    }
+}
+
+} // namespace wendolarka

@@ -1,0 +1,116 @@
+#include "batch/command_line.h"
+#include "core/image_codecs.h"
+#include "database/person_table.h"
+#include "designer/pass_template.h"
+#include "designer/pass_window.h"
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+using namespace wendolarka;
+
+namespace {
+
+struct CommandLine : ::testing::Test {
+    QTemporaryDir dir;
+    QString templateFile = dir.filePath(QStringLiteral("karta.wzo"));
+    QString database = dir.filePath(QStringLiteral("osoby.db"));
+    QString lastError;
+
+    CommandLine() {
+        TForm1 standard;
+        write(templateFile, pass_template::writeFile(standard));
+        person_table::CreateDatabase(database);
+        const auto db = person_table::OpenExisting(database);
+        TPersonTexts texts;
+        texts[2] = QStringLiteral("Zych");
+        QImage face(30, 40, QImage::Format_RGB32);
+        face.fill(Qt::red);
+        person_table::Insert(*db, texts, encodeJpeg(face));
+    }
+    void write(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    int run(const QStringList& arguments) {
+        std::FILE* out = std::tmpfile();
+        std::FILE* err = std::tmpfile();
+        const int code = runCommandLine(arguments, out, err);
+        std::rewind(err);
+        char buffer[4096] = {};
+        const std::size_t n = std::fread(buffer, 1, sizeof buffer - 1, err);
+        lastError = QString::fromUtf8(buffer, static_cast<qsizetype>(n));
+        std::fclose(out);
+        std::fclose(err);
+        return code;
+    }
+    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+};
+
+} // namespace
+
+TEST_F(CommandLine, EachBadInputIsOneLineAndItsOwnCode) {
+    const auto oneLine = [&] { return lastError.startsWith(QStringLiteral("wendolarka: ")) && lastError.count(u'\n') == 1; };
+    EXPECT_EQ(run({QStringLiteral("--out"), path("x.pdf")}), 2);
+    EXPECT_TRUE(oneLine());
+    EXPECT_EQ(run({QStringLiteral("--batch"), templateFile, QStringLiteral("--database"), database, QStringLiteral("--out"),
+                   path("x.pdf"), QStringLiteral("--color")}),
+              2);
+    EXPECT_TRUE(lastError.contains(QStringLiteral("--color")));
+    EXPECT_EQ(run({QStringLiteral("--batch"), templateFile, QStringLiteral("--out"), path("x.pdf")}), 2); // no database
+    EXPECT_EQ(run({QStringLiteral("--batch"), path("brak.wzo"), QStringLiteral("--database"), database,
+                   QStringLiteral("--out"), path("x.pdf")}),
+              1);
+    EXPECT_TRUE(oneLine());
+    write(path("zly.wzo"), "to nie wzorzec");
+    EXPECT_EQ(run({QStringLiteral("--batch"), path("zly.wzo"), QStringLiteral("--database"), database,
+                   QStringLiteral("--out"), path("x.pdf")}),
+              1);
+    EXPECT_TRUE(oneLine());
+    EXPECT_EQ(run({QStringLiteral("--batch"), templateFile, QStringLiteral("--database"), templateFile,
+                   QStringLiteral("--out"), path("x.pdf")}),
+              1); // not a database
+    EXPECT_TRUE(oneLine());
+    EXPECT_EQ(run({QStringLiteral("--batch"), templateFile, QStringLiteral("--database"), database,
+                   QStringLiteral("--out"), path("x.pdf"), QStringLiteral("--filter"), QStringLiteral("Nikt")}),
+              3);
+    EXPECT_EQ(lastError, QString::fromUtf8("wendolarka: żadna osoba nie pasuje do wyboru\n"));
+    EXPECT_EQ(run({QStringLiteral("--batch"), templateFile, QStringLiteral("--database"), database,
+                   QStringLiteral("--out"), path("x.pdf"), QStringLiteral("--per-page"), QStringLiteral("9x9")}),
+              1); // does not fit the sheet
+    EXPECT_EQ(run({QStringLiteral("--batch"), templateFile, QStringLiteral("--database"), database,
+                   QStringLiteral("--out"), path("x.pdf"), QStringLiteral("--per-page"), QStringLiteral("dwa")}),
+              2);
+    EXPECT_FALSE(QFile::exists(path("x.pdf")));
+    EXPECT_EQ(run({QStringLiteral("--export"), templateFile, QStringLiteral("--out"), path("karta.gif")}), 2);
+    EXPECT_EQ(run({QStringLiteral("--help")}), 0);
+}
+
+TEST_F(CommandLine, BatchAndExportWriteTheirFiles) {
+    EXPECT_EQ(run({QStringLiteral("--batch"), templateFile, QStringLiteral("--database"), database, QStringLiteral("--out"),
+                   path("wszyscy.pdf"), QStringLiteral("--landscape"), QStringLiteral("--cut-marks")}),
+              0)
+        << lastError.toStdString();
+    QFile pdf(path("wszyscy.pdf"));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.read(5) == "%PDF-");
+
+    EXPECT_EQ(run({QStringLiteral("--export"), templateFile, QStringLiteral("--database"), database, QStringLiteral("--id"),
+                   QStringLiteral("2"), QStringLiteral("--out"), path("zych.png"), QStringLiteral("--dpi"), QStringLiteral("300")}),
+              0)
+        << lastError.toStdString();
+    const QImage sharp(path("zych.png"));
+    EXPECT_EQ(sharp.size(), QSize(376 * 4, 194 * 4)); // at least 300 dpi: four dots a pixel
+    EXPECT_EQ(run({QStringLiteral("--export"), templateFile, QStringLiteral("--out"), path("wzor.bmp")}), 0);
+    EXPECT_EQ(QImage(path("wzor.bmp")).size(), QSize(376, 194));
+    EXPECT_EQ(run({QStringLiteral("--export"), templateFile, QStringLiteral("--database"), database, QStringLiteral("--id"),
+                   QStringLiteral("99"), QStringLiteral("--out"), path("nikt.png")}),
+              3);
+    EXPECT_FALSE(QFile::exists(path("nikt.png")));
+}
