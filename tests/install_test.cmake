@@ -1,8 +1,19 @@
 # Installs the build into a fresh prefix and checks the installed tree:
 #   cmake -DBUILD_DIR=<build> -DPREFIX=<empty folder> -P install_test.cmake
 file(REMOVE_RECURSE ${PREFIX})
+# Installing writes the build's install_manifest.txt: a user's real installation
+# keeps its manifest (the README uninstalls with it).
+set(manifest ${BUILD_DIR}/install_manifest.txt)
+if(EXISTS ${manifest})
+  file(COPY_FILE ${manifest} ${manifest}.kept)
+endif()
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
                 RESULT_VARIABLE result OUTPUT_QUIET)
+if(EXISTS ${manifest}.kept)
+  file(RENAME ${manifest}.kept ${manifest})
+else()
+  file(REMOVE ${manifest})
+endif()
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
@@ -12,6 +23,10 @@ foreach(path bin/wendolarka share/wendolarka/wendolarka.rtf share/applications/w
     message(FATAL_ERROR "not installed: ${path}")
   endif()
 endforeach()
+execute_process(COMMAND ${PREFIX}/bin/wendolarka --help RESULT_VARIABLE result OUTPUT_VARIABLE usage ERROR_QUIET)
+if(NOT result EQUAL 0 OR NOT usage MATCHES "--batch")
+  message(FATAL_ERROR "the installed program does not start: ${result}")
+endif()
 file(READ ${PREFIX}/share/applications/wendolarka.desktop entry)
 foreach(line "Exec=wendolarka" "Icon=wendolarka" "Categories=Office;" "Name[pl]=Wendolarka")
   string(FIND "${entry}" "${line}" at)

@@ -51,12 +51,19 @@ void writeWhole(const QString& fileName, const QByteArray& bytes) {
 bool exportWindow(const THostForm& form, IDialogs& dialogs) {
     FileDialogOptions options;
     options.filter = QString::fromUtf8(kExportFilter);
+    options.filterIndex = 0; // the type chosen last time
     const auto chosen = dialogs.SaveFile(options);
     if (!chosen)
         return false;
     const Format format = chosen->filterIndex == 2 ? Format::Bmp : chosen->filterIndex == 3 ? Format::Png : Format::Jpeg;
+    const QString fileName = withExtension(chosen->fileName, format);
+    // The dialog asked about the name as typed; a file under the completed name is asked about here.
+    if (fileName != chosen->fileName && QFileInfo::exists(fileName) &&
+        dialogs.MessageDlg(QString::fromUtf8("Plik %1 już istnieje.\nCzy chcesz go zastąpić?").arg(fileName),
+                           TMsgDlgType::mtConfirmation, mbYes | mbNo) != mrYes)
+        return false;
     const QImage card = form.Snapshot();
-    writeWhole(withExtension(chosen->fileName, format), encodeCard(card, format));
+    writeWhole(fileName, encodeCard(card, format));
     return true;
 }
 

@@ -314,9 +314,17 @@ void TStringGrid::MoveCurrent(int col, int row, bool moveAnchor) {
         while (m_leftCol < col && col >= m_leftCol + VisibleColCount())
             setLeftCol(m_leftCol + 1);
     viewport()->update();
-    ClickCell();
+    if (!m_quietMove)
+        ClickCell();
     if ((m_options & goAlwaysShowEditor) && (m_options & goEditing) && hasFocus())
         showEditor();
+}
+
+void TStringGrid::ShowCell(int col, int row) {
+    m_quietMove = true;
+    setCol(col);
+    setRow(row);
+    m_quietMove = false;
 }
 
 void TStringGrid::setTopRow(int row) {

@@ -92,6 +92,8 @@ public:
     // In a row-select grid the whole row is chosen: the current column goes back
     // to the first non-fixed one.
     void setRow(int row) { MoveCurrent((m_options & goRowSelect) ? m_fixedCols : m_col, row, true); }
+    // Col, then Row, without the click event: the cell is shown, nothing is chosen.
+    void ShowCell(int col, int row);
     TGridRect Selection() const;
     void setSelection(const TGridRect& selection);
     int TopRow() const { return m_topRow; }
@@ -203,6 +205,7 @@ private:
     TFont m_font;
     int m_defaultColWidth = 64;
     int m_defaultRowHeight = 24;
+    bool m_quietMove = false;
     TGridOptions m_options = goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect;
     TScrollStyle m_scrollBars = ssBoth;
     bool m_defaultDrawing = true;

@@ -59,8 +59,10 @@ QPoint TForm3::desktopCorner() const {
 }
 
 void TForm3::ShowAtCorner() {
-    // Placed before it is mapped too: a window manager places a new window by itself otherwise.
-    move(desktopCorner());
+    // Placed before it is mapped too: a window manager places a new window by
+    // itself otherwise. A window already shown stays where the user put it.
+    if (!isVisible())
+        move(desktopCorner());
     show();
     raise();
 }
@@ -141,6 +143,7 @@ namespace image_set_commands {
 bool loadPictureWithDialog(TForm3& form, int k, IDialogs& dialogs) {
     FileDialogOptions options;
     options.filter = QString::fromUtf8("Pliki graficzne JPG i BMP|*.jpg;*.bmp|Pliki JPG|*.jpg|Pliki BMP|*.bmp|Dowolny plik (*.*)|*.*");
+    options.filterIndex = 0; // the type chosen last time
     const auto chosen = dialogs.OpenFile(options);
     if (!chosen)
         return false;

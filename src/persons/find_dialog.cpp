@@ -42,6 +42,7 @@ Tfinddlg::Tfinddlg(QWidget* parent) : QDialog(parent) {
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     Search->setFocus();
+    setFixedSize(size()); // a dialog border: not resized
 }
 
 TSearchRequest Tfinddlg::request() const {

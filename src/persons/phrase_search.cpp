@@ -44,8 +44,8 @@ void TPhraseSearch::ZnajdzNastepnyClick() {
 }
 
 void TPhraseSearch::showHit(int col, int row) {
-    m_grid.setCol(col);
-    m_grid.setRow(row);
+    // The cell is shown, the person is not chosen: that waits for a click, F4 or leaving the grid.
+    m_grid.ShowCell(col, row);
     m_grid.setFocus();
 }
 

@@ -24,8 +24,8 @@ enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4
 struct FileDialogOptions {
     QString title;
     QString filter;
-    int filterIndex = 1;
-    QString initialDir;
+    int filterIndex = 1; // 0: the type last chosen with this filter (1 the first time)
+    QString initialDir;  // empty: the folder the dialog was last left in
     QString fileName;
     QString defaultExt; // without the dot
 };

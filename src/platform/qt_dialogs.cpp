@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
@@ -12,32 +13,6 @@
 
 namespace wendolarka {
 namespace {
-
-std::optional<FileDialogResult> runFileDialog(const FileDialogOptions& options,
-                                              QFileDialog::AcceptMode mode) {
-    QFileDialog dialog(QApplication::activeWindow(), options.title, options.initialDir);
-    dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                       : QFileDialog::AnyFile);
-    const QStringList filters = toNameFilters(options.filter);
-    if (!filters.isEmpty()) {
-        dialog.setNameFilters(filters);
-        const int index = qBound(1, options.filterIndex, static_cast<int>(filters.size()));
-        dialog.selectNameFilter(filters[index - 1]);
-    }
-    if (!options.defaultExt.isEmpty())
-        dialog.setDefaultSuffix(options.defaultExt);
-    if (!options.fileName.isEmpty())
-        dialog.selectFile(options.fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    FileDialogResult result;
-    result.fileName = dialog.selectedFiles().constFirst();
-    result.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
-    if (result.filterIndex < 1)
-        result.filterIndex = 1;
-    return result;
-}
 
 QMessageBox::Icon iconFor(TMsgDlgType type) {
     switch (type) {
@@ -74,12 +49,42 @@ constexpr std::array<ButtonKind, 7> kButtons = {{
 
 } // namespace
 
+std::optional<FileDialogResult> QtDialogs::runFileDialog(const FileDialogOptions& options, bool save) {
+    Memory& memory = save ? m_save : m_open;
+    const QFileDialog::AcceptMode mode = save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen;
+    QFileDialog dialog(QApplication::activeWindow(), options.title,
+                       options.initialDir.isEmpty() ? memory.folder : options.initialDir);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const QStringList filters = toNameFilters(options.filter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        const int wanted = options.filterIndex > 0 ? options.filterIndex : memory.filterIndex.value(options.filter, 1);
+        const int index = qBound(1, wanted, static_cast<int>(filters.size()));
+        dialog.selectNameFilter(filters[index - 1]);
+    }
+    if (!options.defaultExt.isEmpty())
+        dialog.setDefaultSuffix(options.defaultExt);
+    if (!options.fileName.isEmpty())
+        dialog.selectFile(options.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    FileDialogResult result;
+    result.fileName = dialog.selectedFiles().constFirst();
+    result.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    if (result.filterIndex < 1)
+        result.filterIndex = 1;
+    memory.folder = QFileInfo(result.fileName).absolutePath();
+    memory.filterIndex.insert(options.filter, result.filterIndex);
+    return result;
+}
+
 std::optional<FileDialogResult> QtDialogs::OpenFile(const FileDialogOptions& options) {
-    return runFileDialog(options, QFileDialog::AcceptOpen);
+    return runFileDialog(options, false);
 }
 
 std::optional<FileDialogResult> QtDialogs::SaveFile(const FileDialogOptions& options) {
-    return runFileDialog(options, QFileDialog::AcceptSave);
+    return runFileDialog(options, true);
 }
 
 std::optional<TFont> QtDialogs::ChooseFont(const TFont& initial) {

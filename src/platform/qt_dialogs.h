@@ -2,6 +2,8 @@
 
 #include "dialogs.h"
 
+#include <QHash>
+
 #include <functional>
 
 namespace wendolarka {
@@ -23,7 +25,17 @@ public:
     void ShowError(const QString& text) override;
 
 private:
+    // The open and the save dialog each keep the folder they were last left in
+    // and, for a filter shown again, the type last chosen in it, as one shared
+    // dialog of each kind would.
+    struct Memory {
+        QString folder;
+        QHash<QString, int> filterIndex;
+    };
+    std::optional<FileDialogResult> runFileDialog(const FileDialogOptions& options, bool save);
+
     FontChooser m_chooseFont;
+    Memory m_open, m_save;
 };
 
 } // namespace wendolarka

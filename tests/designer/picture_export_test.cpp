@@ -131,3 +131,16 @@ TEST_F(Export, AFailedWriteLeavesTheOldFileWhole) {
     EXPECT_EQ(readAll(path), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("stary.bmp")}); // nothing left beside it
 }
+
+TEST_F(Export, ANameCompletedToAnExistingFileIsAskedAbout) {
+    ASSERT_TRUE(save(QStringLiteral("karta.jpg"), 1));
+    const QByteArray before = readAll(dir.filePath(QStringLiteral("karta.jpg")));
+    dialogs.messageAnswers.push_back(mrNo);
+    EXPECT_FALSE(save(QStringLiteral("karta"), 1)); // "karta" as JPEG is karta.jpg, which exists
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages.back().type, TMsgDlgType::mtConfirmation);
+    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("karta.jpg"))), before);
+    EXPECT_TRUE(save(QStringLiteral("karta"), 2)); // as BMP: karta.bmp is new, nothing asked
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.saveRequests.back().filterIndex, 0); // the dialog keeps the last type
+}

@@ -55,7 +55,10 @@ struct PhraseSearch : ::testing::Test {
 } // namespace
 
 TEST_F(PhraseSearch, FindsInHiddenColumnsAndFoldsPolishLetters) {
+    int clicks = 0;
+    QObject::connect(&grid, &TFajny::Click, [&] { ++clicks; });
     find(QStringLiteral("leśna"));
+    EXPECT_EQ(clicks, 0); // found, not chosen
     EXPECT_EQ(grid.Row(), 2); // an address: a hidden column
     EXPECT_EQ(grid.Col(), 1); // the row is chosen, the view stays at the first columns
     EXPECT_EQ(grid.LeftCol(), 1);
