@@ -8,15 +8,26 @@
 #include "designer/pass_window.h"
 #include "grid/grid_sorting.h"
 
-#include <QPageLayout>
-#include <QPageSize>
+#include "core/image_codecs.h"
+#include "pdf_sheets.h"
+
 #include <QPainter>
-#include <QPdfWriter>
 #include <QSaveFile>
+#include <QThread>
+#include <QThreadPool>
+
+#include <deque>
+#include <future>
 
 #include <cmath>
 
 namespace wendolarka {
+namespace {
+
+constexpr double kCutMarkWidthMm = 0.25;
+
+} // namespace
+
 
 bool personMatches(const TPersonTexts& texts, const TPersonFilter& filter) {
     if (filter.priorities && !filter.priorities->contains(texts[3].trimmed()))
@@ -57,9 +68,13 @@ TPassRenderer::~TPassRenderer() = default;
 QSize TPassRenderer::passSize() const { return m_form->size(); }
 
 const QImage& TPassRenderer::render(const TPersonTexts& texts, const TPicture& photo, int scale) {
-    showPersonOnPass(*m_form, texts, photo);
-    m_form->renderCard(m_card, scale);
+    render(texts, photo, scale, m_card);
     return m_card;
+}
+
+void TPassRenderer::render(const TPersonTexts& texts, const TPicture& photo, int scale, QImage& into) {
+    showPersonOnPass(*m_form, texts, photo);
+    m_form->renderCard(into, scale);
 }
 
 const QImage& TPassRenderer::renderAsDesigned(int scale) {
@@ -74,16 +89,34 @@ TPassBatch::TPassBatch(ISQLiteDatabase& db, const QByteArray& templateFile, std:
 
 TPassBatch::~TPassBatch() = default;
 
-void TPassBatch::drawCutMarks(QPainter& painter, const QRectF& place, double dotsPerMm) const {
-    // Short lines outside each corner, along both edges, 2 mm off the pass.
-    const double gap = 1.0 * dotsPerMm, length = 4.0 * dotsPerMm;
-    QPen pen(Qt::black, std::max(1.0, 0.2 * dotsPerMm));
-    painter.setPen(pen);
+std::vector<std::pair<QPointF, QPointF>> cutMarks(const QRectF& place) {
+    // Short lines beside each corner, along both edges, a millimetre off the pass.
+    constexpr double gap = 1.0, length = 4.0;
+    std::vector<std::pair<QPointF, QPointF>> marks;
     for (const QPointF corner : {place.topLeft(), place.topRight(), place.bottomLeft(), place.bottomRight()}) {
         const double sx = corner.x() == place.left() ? -1 : 1, sy = corner.y() == place.top() ? -1 : 1;
-        painter.drawLine(QPointF(corner.x() + sx * gap, corner.y()), QPointF(corner.x() + sx * (gap + length), corner.y()));
-        painter.drawLine(QPointF(corner.x(), corner.y() + sy * gap), QPointF(corner.x(), corner.y() + sy * (gap + length)));
+        marks.emplace_back(QPointF(corner.x() + sx * gap, corner.y()), QPointF(corner.x() + sx * (gap + length), corner.y()));
+        marks.emplace_back(QPointF(corner.x(), corner.y() + sy * gap), QPointF(corner.x(), corner.y() + sy * (gap + length)));
     }
+    return marks;
+}
+
+void TPassBatch::renderPass(int index, int scale, QImage& into) {
+    const std::shared_ptr<ISQLiteTable> row = person_table::SelectById(m_db, m_persons[static_cast<std::size_t>(index)]);
+    TPersonTexts texts;
+    TPicture photo;
+    if (row->Count() > 0) {
+        const TPersonRow person = person_table::ReadRow(*row);
+        texts = person.texts;
+        // A photo that cannot be read leaves the pass without one, as in the grid.
+        if (person.picture && !person.picture->isEmpty()) {
+            try {
+                photo = TPicture::FromStoredBytes(*person.picture);
+            } catch (const Exception&) {
+            }
+        }
+    }
+    m_renderer.render(texts, photo, scale, into);
 }
 
 bool TPassBatch::drawSheet(QPainter& painter, int sheet, double dotsPerInch, int scale, const TBatchProgress& progress) {
@@ -93,25 +126,16 @@ bool TPassBatch::drawSheet(QPainter& painter, int sheet, double dotsPerInch, int
     for (int i = first; i < last; ++i) {
         if (progress && !progress(m_done, passCount()))
             return false;
-        const std::shared_ptr<ISQLiteTable> row = person_table::SelectById(m_db, m_persons[static_cast<std::size_t>(i)]);
-        TPersonTexts texts;
-        TPicture photo;
-        if (row->Count() > 0) {
-            const TPersonRow person = person_table::ReadRow(*row);
-            texts = person.texts;
-            // A photo that cannot be read leaves the pass without one, as in the grid.
-            if (person.picture && !person.picture->isEmpty()) {
-                try {
-                    photo = TPicture::FromStoredBytes(*person.picture);
-                } catch (const Exception&) {
-                }
-            }
-        }
         const QRectF mm = m_layout.places[static_cast<std::size_t>(i - first)];
         const QRectF place(mm.left() * dotsPerMm, mm.top() * dotsPerMm, mm.width() * dotsPerMm, mm.height() * dotsPerMm);
-        painter.drawImage(place, m_renderer.render(texts, photo, scale));
+        QImage pass;
+        renderPass(i, scale, pass);
+        painter.drawImage(place, pass);
         if (m_options.cutMarks)
-            drawCutMarks(painter, place, dotsPerMm);
+            for (const auto& [from, to] : cutMarks(mm)) {
+                painter.setPen(QPen(Qt::black, kCutMarkWidthMm * dotsPerMm));
+                painter.drawLine(from * dotsPerMm, to * dotsPerMm);
+            }
         ++m_done;
     }
     return true;
@@ -122,33 +146,94 @@ bool TPassBatch::writePdf(const QString& fileName, int dotsPerInch, const TBatch
     if (!file.open(QIODevice::WriteOnly))
         throw Exception(QStringLiteral("Cannot create file %1").arg(fileName));
     m_done = 0;
-    // Passes drawn at the sheet's resolution: every screen pixel is `scale` dots.
-    const int scale = std::max(1, (dotsPerInch + 95) / 96); // never below the resolution asked for
-    const double dpi = 96.0 * scale;
-    {
-        QPdfWriter pdf(&file);
-        pdf.setCreator(QStringLiteral("Wendolarka"));
-        pdf.setTitle(QString::fromUtf8("Przepustki"));
-        pdf.setResolution(static_cast<int>(dpi));
-        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
-                                      m_options.landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
-        QPainter painter;
-        if (!painter.begin(&pdf))
-            throw Exception(QStringLiteral("Cannot create file %1").arg(fileName));
+    // Every screen pixel of a pass becomes `scale` x `scale` dots: never below the resolution asked for.
+    const int scale = std::max(1, (dotsPerInch + 95) / 96);
+    TPdfSheetWriter pdf(file, m_layout.sheetMm);
+    // Passes are drawn here, one at a time; their JPEG encoding runs on the other
+    // cores meanwhile. A few wait at most, so memory stays flat however many there are.
+    struct Pending {
+        int object;
+        QSize pixels;
+        std::future<QByteArray> jpeg;
+        std::size_t picture; // the picture being encoded, back to the free ones when done
+    };
+    std::deque<Pending> pending;
+    const int inFlight = std::max(2, 2 * QThread::idealThreadCount());
+    // Pictures are drawn into a few reused images: a new 1500 x 800 image per
+    // pass would cost more in fresh memory than the drawing itself.
+    std::vector<QImage> pictures(static_cast<std::size_t>(inFlight + 1));
+    std::vector<std::size_t> freePictures;
+    for (std::size_t k = 0; k < pictures.size(); ++k)
+        freePictures.push_back(k);
+    const auto writeOldest = [&] {
+        Pending& oldest = pending.front();
+        pdf.writePicture(oldest.object, oldest.jpeg.get(), oldest.pixels);
+        freePictures.push_back(oldest.picture);
+        pending.pop_front();
+    };
+    const auto drainAll = [&] {
+        // Nothing may outlive this call: the encoders read images of this run.
+        for (Pending& waiting : pending)
+            if (waiting.jpeg.valid())
+                waiting.jpeg.wait();
+    };
+    // A pool of our own: Qt's global one serves its own image conversions and
+    // scaling, which would wait behind our encoders.
+    QThreadPool encoders;
+    encoders.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+    try {
         for (int sheet = 0; sheet < sheetCount(); ++sheet) {
-            if (sheet > 0)
-                pdf.newPage();
-            if (!drawSheet(painter, sheet, dpi, scale, progress)) {
-                painter.end();
-                file.cancelWriting();
-                return false;
+            pdf.beginPage();
+            const int first = sheet * m_layout.perSheet();
+            const int last = std::min(passCount(), first + m_layout.perSheet());
+            for (int i = first; i < last; ++i) {
+                if (progress && !progress(m_done, passCount())) {
+                    drainAll();
+                    file.cancelWriting();
+                    return false;
+                }
+                while (freePictures.empty())
+                    writeOldest();
+                const std::size_t slot = freePictures.back();
+                freePictures.pop_back();
+                QImage& picture = pictures[slot];
+                renderPass(i, scale, picture);
+                auto promise = std::make_shared<std::promise<QByteArray>>();
+                Pending job{pdf.reservePicture(), picture.size(), promise->get_future(), slot};
+                // The encoder reads the picture; nothing writes to it until its job is done.
+                QImage pass = picture;
+                encoders.start([promise, pass]() mutable {
+                    try {
+                        QByteArray jpeg = encodeJpegFast(pass, 90);
+                        pass = QImage(); // let go before the picture is drawn on again
+                        promise->set_value(std::move(jpeg));
+                    } catch (...) {
+                        promise->set_exception(std::current_exception());
+                    }
+                });
+                const QRectF place = m_layout.places[static_cast<std::size_t>(i - first)];
+                pdf.placePicture(job.object, place);
+                if (m_options.cutMarks)
+                    for (const auto& [from, to] : cutMarks(place))
+                        pdf.line(from, to, kCutMarkWidthMm);
+                pending.push_back(std::move(job));
+                while (static_cast<int>(pending.size()) > inFlight)
+                    writeOldest();
+                ++m_done;
             }
+            pdf.endPage();
         }
-        painter.end();
+        while (!pending.empty())
+            writeOldest();
+    } catch (...) {
+        drainAll();
+        file.cancelWriting();
+        throw;
     }
+    pdf.finish();
     if (progress)
         progress(m_done, passCount());
-    if (!file.commit())
+    if (!pdf.ok() || !file.commit())
         throw Exception(QStringLiteral("Cannot create file %1").arg(fileName));
     return true;
 }

@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QPointF>
+#include <QRectF>
 #include <QSet>
 #include <QString>
 
@@ -46,6 +48,8 @@ public:
     QSize passSize() const; // in screen pixels
     // The pass of that person, `scale` times its screen size.
     const QImage& render(const TPersonTexts& texts, const TPicture& photo, int scale);
+    // The same into `into`, which is reused when it has the size.
+    void render(const TPersonTexts& texts, const TPicture& photo, int scale, QImage& into);
     // The pass as the template holds it, nobody's data on it.
     const QImage& renderAsDesigned(int scale);
 
@@ -53,6 +57,9 @@ private:
     std::unique_ptr<TForm1> m_form;
     QImage m_card;
 };
+
+// The cut marks of a pass at `place` (millimetres): lines beside its corners.
+std::vector<std::pair<QPointF, QPointF>> cutMarks(const QRectF& place);
 
 // Answers "go on?" while sheets are made: (passes done, passes in all).
 using TBatchProgress = std::function<bool(int done, int total)>;
@@ -79,7 +86,8 @@ public:
     bool writePdf(const QString& fileName, int dotsPerInch = 300, const TBatchProgress& progress = {});
 
 private:
-    void drawCutMarks(QPainter& painter, const QRectF& place, double dotsPerMm) const;
+    // The pass of the index-th person, `scale` times its screen size, into `into`.
+    void renderPass(int index, int scale, QImage& into);
 
     ISQLiteDatabase& m_db;
     TPassRenderer m_renderer;

@@ -106,7 +106,7 @@ int runDecoder(const QByteArray& data, DecodeContext* c) {
     return 0;
 }
 
-int runEncoder(int quality, EncodeContext* c) {
+int runEncoder(int quality, bool fast, EncodeContext* c) {
     c->info.err = jpeg_std_error(&c->errors.base);
     c->errors.base.error_exit = onJpegError;
     c->errors.base.emit_message = silence;
@@ -118,10 +118,15 @@ int runEncoder(int quality, EncodeContext* c) {
     jpeg_mem_dest(&c->info, &c->buffer, &c->size);
     c->info.image_width = static_cast<JDIMENSION>(c->rgb.width());
     c->info.image_height = static_cast<JDIMENSION>(c->rgb.height());
-    c->info.input_components = 3;
-    c->info.in_color_space = JCS_RGB;
+    // 32-bit pixels lie in memory as blue, green, red, unused on this byte order:
+    // the encoder takes them as they are, without a converted copy.
+    const bool bgrx = c->rgb.format() == QImage::Format_RGB32 && QSysInfo::ByteOrder == QSysInfo::LittleEndian;
+    c->info.input_components = bgrx ? 4 : 3;
+    c->info.in_color_space = bgrx ? JCS_EXT_BGRX : JCS_RGB;
     jpeg_set_defaults(&c->info);
     jpeg_set_quality(&c->info, quality, TRUE);
+    if (fast)
+        c->info.dct_method = JDCT_IFAST;
     jpeg_start_compress(&c->info, TRUE);
     while (c->info.next_scanline < c->info.image_height) {
         auto* row = const_cast<JSAMPROW>(c->rgb.constScanLine(static_cast<int>(c->info.next_scanline)));
@@ -220,16 +225,26 @@ QImage decodeJpeg(const QByteArray& data) {
     return applyOrientation(image, exifOrientation(context.exif));
 }
 
-QByteArray encodeJpeg(const QImage& image, int quality) {
+namespace {
+
+QByteArray encode(const QImage& image, int quality, bool fast) {
     EncodeContext context;
-    context.rgb = image.convertToFormat(QImage::Format_RGB888);
-    const int code = runEncoder(quality, &context);
+    context.rgb = image.format() == QImage::Format_RGB32 && QSysInfo::ByteOrder == QSysInfo::LittleEndian
+                      ? image
+                      : image.convertToFormat(QImage::Format_RGB888);
+    const int code = runEncoder(quality, fast, &context);
     const QByteArray data(reinterpret_cast<const char*>(context.buffer), static_cast<qsizetype>(context.size));
     std::free(context.buffer);
     if (code)
         throw jpegError(code, context.errors.message);
     return data;
 }
+
+} // namespace
+
+QByteArray encodeJpeg(const QImage& image, int quality) { return encode(image, quality, false); }
+
+QByteArray encodeJpegFast(const QImage& image, int quality) { return encode(image, quality, true); }
 
 QByteArray encodeBmp24(const QImage& source) {
     const QImage rgb = source.convertToFormat(QImage::Format_RGB888);

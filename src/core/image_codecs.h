@@ -31,6 +31,9 @@ QImage applyOrientation(const QImage& image, int orientation);
 
 // Baseline sequential JFIF, three colour components, at the given quality.
 QByteArray encodeJpeg(const QImage& image, int quality = 90);
+// The same with the encoder's fast integer transform: for pictures made by the
+// thousand (sheets of passes), where a trace of precision buys a third of the time.
+QByteArray encodeJpegFast(const QImage& image, int quality = 90);
 
 // An uncompressed 24-bit BMP file: file header, 40-byte information header,
 // rows bottom-up, each padded to a multiple of four bytes.
