@@ -10,6 +10,7 @@ class TFEdycja;
 class TForm1;
 class TFUkos;
 class TFhelp;
+class IPrinterService;
 
 // The program's windows, in the order they are created at start.
 struct AppWindows {
@@ -21,6 +22,7 @@ struct AppWindows {
     TForm1* Form1 = nullptr;
     TFUkos* FUkos = nullptr;
     TFhelp* Fhelp = nullptr;
+    IPrinterService* printers = nullptr; // the print system the print commands use
 };
 
 } // namespace wendolarka

@@ -7,6 +7,9 @@
 #include "designer/pass_styling.h"
 #include "designer/pass_window.h"
 #include "designer/picture_export.h"
+#include "designer/pass_template.h"
+#include "batch/batch_dialog.h"
+#include "persons/person_grid.h"
 #include "designer/template_commands.h"
 #include "grid/sortable_grid.h"
 #include "help/help_window.h"
@@ -30,7 +33,7 @@
 namespace wendolarka {
 
 void TForm2::DisableFormatka1Commands() {
-    for (QAction* item : {ZapiszJakoWzorzec1, ZapisBMP1, Druk1, ZamknijForm1, PoziomyDruk1})
+    for (QAction* item : {ZapiszJakoWzorzec1, ZapisBMP1, Druk1, ZamknijForm1, PoziomyDruk1, WieleOsob})
         item->setEnabled(false);
 }
 
@@ -113,7 +116,7 @@ void TForm2::mnuOstatniClick() { personCommands().mnuOstatniClick(); }
 
 
 void TForm2::EnableFormatka1Commands() {
-    for (QAction* item : {ZapiszJakoWzorzec1, ZapisBMP1, Druk1, ZamknijForm1, PoziomyDruk1})
+    for (QAction* item : {ZapiszJakoWzorzec1, ZapisBMP1, Druk1, ZamknijForm1, PoziomyDruk1, WieleOsob})
         item->setEnabled(true);
 }
 
@@ -185,6 +188,19 @@ void TForm2::printImageSet(bool landscape) {
     if (m_windows.Form3->isVisible())
         m_windows.Form3->close();
     showPrintWindow(*m_windows.FDruk, snapshot, landscape, m_services.desktop.Screen());
+}
+
+void TForm2::WieleOsobClick() {
+    if (!m_windows.Form1 || !m_windows.printers)
+        return;
+    if (!m_persons || !m_persons->Db()) {
+        m_services.dialogs.ShowMessage(utf8("Najpierw otwórz bazę danych z osobami (Baza, Otwórz bazę)."));
+        return;
+    }
+    TFWieleOsob::Source source{m_persons->Db(), pass_template::writeFile(*m_windows.Form1), selectedPersonIds(*G1)};
+    TFWieleOsob window(m_services.dialogs, *m_windows.printers, std::move(source), this);
+    window.setErrorHandler(&m_services.errors);
+    window.exec();
 }
 
 void TForm2::Druk1Click() { printPass(false); }

@@ -77,6 +77,8 @@ public:
     void DrukFormatki2Click();
     void PoziomyDruk2Click();
     void LadujeDFMClick();
+    // "Przepustki dla wielu osób…": passes for the persons of the open database.
+    void WieleOsobClick();
     void EnableFormatka1Commands();
     void EnableFormatka2Commands();
     // Picture export of either window.
@@ -193,6 +195,7 @@ public:
     QAction* ZapisBMP1 = nullptr;
     QAction* Druk1 = nullptr;
     QAction* PoziomyDruk1 = nullptr;
+    QAction* WieleOsob = nullptr;
     QAction* ZamknijForm1 = nullptr;
     QMenu* Forma2 = nullptr;
     QAction* PokazForme2 = nullptr;

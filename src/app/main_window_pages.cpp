@@ -138,6 +138,7 @@ void TForm2::createMenus() {
     ZapisBMP1 = addItem(Forma1, "ZapisBMP1", utf8("Zapis formatki do pliku JPG lub &BMP"));
     Druk1 = addItem(Forma1, "Druk1", utf8("Pionowy podgląd i &druk Formatki I"));
     PoziomyDruk1 = addItem(Forma1, "PoziomyDruk1", utf8("Poziomy podgląd i druk &formatki I"));
+    WieleOsob = addItem(Forma1, "WieleOsob", utf8("Przepustki dla &wielu osób…"));
     Forma1->addSeparator()->setObjectName(QStringLiteral("N3"));
     ZamknijForm1 = addItem(Forma1, "ZamknijForm1", utf8("Za&mknij Formatkę I"));
     bind(ZamknijForm1, &TForm2::ZamknijForm1Click);
@@ -147,6 +148,7 @@ void TForm2::createMenus() {
     bind(PoziomyDruk1, &TForm2::PoziomyDruk1Click);
     bind(ZapiszJakoWzorzec1, &TForm2::ZapiszJakoWzorzec1Click);
     bind(ZapisBMP1, &TForm2::btnZapisBMPClick);
+    bind(WieleOsob, &TForm2::WieleOsobClick);
 
     Forma2 = named(bar->addMenu(utf8("For&matka II ")), "Forma2");
     PokazForme2 = addItem(Forma2, "PokazForme2", utf8("&Pokaż formatkę II"));

@@ -37,7 +37,7 @@ WendolarkaApp::WendolarkaApp(IDialogs& dialogs, const IDesktop& desktop, const E
       m_fukos(std::make_unique<TFUkos>(dialogs)),
       m_fhelp(std::make_unique<TFhelp>()) {
     m_windows = {m_form2.data(), m_form3.get(), m_fdruk.get(),  m_finddlg.get(),
-                 m_fedycja.get(), m_form1.get(), m_fukos.get(), m_fhelp.get()};
+                 m_fedycja.get(), m_form1.get(), m_fukos.get(), m_fhelp.get(), m_printers.get()};
     m_form1->setDesktop(&desktop);
     m_form3->setDesktop(&desktop);
     m_fedycja->setPlacement(&desktop, TForm2::kOuterSize.height());

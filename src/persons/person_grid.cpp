@@ -28,4 +28,16 @@ void setPersonColumns(TFajny& grid) {
     }
 }
 
+QSet<std::int64_t> selectedPersonIds(const TFajny& grid) {
+    QSet<std::int64_t> ids;
+    const TGridRect selection = grid.Selection();
+    for (int row = std::max(selection.Top, grid.FixedRows()); row <= selection.Bottom && row < grid.RowCount(); ++row) {
+        bool isNumber = false;
+        const std::int64_t id = grid.Cells(kIdColumn, row).toLongLong(&isNumber);
+        if (isNumber)
+            ids.insert(id);
+    }
+    return ids;
+}
+
 } // namespace wendolarka

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QSet>
+
+#include <cstdint>
+
 namespace wendolarka {
 
 class TFajny;
@@ -13,5 +17,8 @@ inline constexpr int kSurnameColumn = 4;
 
 // Titles (trailing blanks kept) and widths into row 0.
 void setPersonColumns(TFajny& grid);
+
+// The IDs of the persons in the grid's selected rows.
+QSet<std::int64_t> selectedPersonIds(const TFajny& grid);
 
 } // namespace wendolarka

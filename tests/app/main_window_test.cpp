@@ -78,7 +78,8 @@ TEST_F(MainWindowFixture, MenusAreLaidOutAsTabled) {
                            QString::fromUtf8("&Zapisz formatkę jako wzorzec"), QStringLiteral("-"),
                            QString::fromUtf8("Zapis formatki do pliku JPG lub &BMP"),
                            QString::fromUtf8("Pionowy podgląd i &druk Formatki I"),
-                           QString::fromUtf8("Poziomy podgląd i druk &formatki I"), QStringLiteral("-"),
+                           QString::fromUtf8("Poziomy podgląd i druk &formatki I"),
+                           QString::fromUtf8("Przepustki dla &wielu osób…"), QStringLiteral("-"),
                            QString::fromUtf8("Za&mknij Formatkę I")}));
     EXPECT_EQ(captions(form->Baza1),
               QStringList({QString::fromUtf8("&Utwórz nową bazę"), QString::fromUtf8("&Otwórz bazę"),

@@ -1,0 +1,337 @@
+#include "batch_dialog.h"
+
+#include "core/exception.h"
+#include "database/person_table.h"
+#include "platform/dialogs.h"
+#include "platform/error_handler.h"
+#include "platform/printers.h"
+#include "printing/print_preview.h"
+#include "widgets/form_setup.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace wendolarka {
+
+QStringList prioritiesPresent(ISQLiteDatabase& db) {
+    QStringList found;
+    const std::shared_ptr<ISQLiteTable> table = person_table::SelectForGrid(db);
+    for (table->First(); !table->AtEnd(); table->Next()) {
+        const QString priority = person_table::ReadRow(*table).texts[3].trimmed();
+        if (!found.contains(priority))
+            found << priority;
+    }
+    found.sort();
+    return found;
+}
+
+TFWieleOsob::TFWieleOsob(IDialogs& dialogs, IPrinterService& printers, Source source, QWidget* parent)
+    : QDialog(parent), m_dialogs(dialogs), m_printers(printers), m_source(std::move(source)),
+      m_passSize(TPassRenderer(m_source.templateFile).passSize()) {
+    initForm(*this, {QStringLiteral("FWieleOsob"), utf8("Przepustki dla wielu osób"), QSize(980, 640), clBtnFace,
+                     TFont(QStringLiteral("MS Sans Serif"), 8, fsBold), false});
+    auto* persons = named(new QGroupBox(utf8("Osoby"), this), "GroupOsoby");
+    rbAll = named(new QRadioButton(utf8("Wszystkie osoby z bazy"), persons), "rbAll");
+    rbSelected = named(new QRadioButton(utf8("Zaznaczone wiersze siatki (%1)").arg(m_source.selectedIds.size()), persons),
+                       "rbSelected");
+    rbPhrase = named(new QRadioButton(utf8("Pasujące do frazy:"), persons), "rbPhrase");
+    edPhrase = named(new QLineEdit(persons), "edPhrase");
+    chkLitery = named(new QCheckBox(utf8("Uwzględnij wielkość liter"), persons), "chkLitery");
+    chkSlowa = named(new QCheckBox(utf8("Uwzględnij tylko całe wyrazy"), persons), "chkSlowa");
+    rbPriority = named(new QRadioButton(utf8("O priorytecie:"), persons), "rbPriority");
+    lstPriorytety = named(new QListWidget(persons), "lstPriorytety");
+    for (const QString& priority : prioritiesPresent(*m_source.db)) {
+        auto* item = new QListWidgetItem(priority.isEmpty() ? utf8("(bez priorytetu)") : priority, lstPriorytety);
+        item->setData(Qt::UserRole, priority);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+    }
+    lstPriorytety->setMaximumHeight(90);
+    auto* personsLayout = new QVBoxLayout(persons);
+    for (QWidget* w : std::initializer_list<QWidget*>{rbAll, rbSelected, rbPhrase, edPhrase, chkLitery, chkSlowa, rbPriority,
+                                                      lstPriorytety})
+        personsLayout->addWidget(w);
+    (m_source.selectedIds.size() > 1 ? rbSelected : rbAll)->setChecked(true);
+    rbSelected->setEnabled(!m_source.selectedIds.isEmpty());
+
+    auto* sheet = named(new QGroupBox(utf8("Arkusz A4"), this), "GroupArkusz");
+    rbPortrait = named(new QRadioButton(utf8("Pionowo"), sheet), "rbPortrait");
+    rbLandscape = named(new QRadioButton(utf8("Poziomo"), sheet), "rbLandscape");
+    auto* orientation = new QButtonGroup(sheet);
+    orientation->addButton(rbPortrait);
+    orientation->addButton(rbLandscape);
+    rbPortrait->setChecked(true);
+    rbFit = named(new QRadioButton(utf8("Tyle przepustek, ile się zmieści"), sheet), "rbFit");
+    rbGrid = named(new QRadioButton(utf8("Kolumny × wiersze:"), sheet), "rbGrid");
+    auto* count = new QButtonGroup(sheet);
+    count->addButton(rbFit);
+    count->addButton(rbGrid);
+    rbFit->setChecked(true);
+    spColumns = named(new QSpinBox(sheet), "spColumns");
+    spColumns->setRange(1, 20);
+    spColumns->setValue(2);
+    spRows = named(new QSpinBox(sheet), "spRows");
+    spRows->setRange(1, 40);
+    spRows->setValue(4);
+    const TSheetOptions defaults;
+    spMargin = named(new QDoubleSpinBox(sheet), "spMargin");
+    spMargin->setRange(0, 50);
+    spMargin->setSuffix(QStringLiteral(" mm"));
+    spMargin->setValue(defaults.marginMm);
+    spGap = named(new QDoubleSpinBox(sheet), "spGap");
+    spGap->setRange(0, 50);
+    spGap->setSuffix(QStringLiteral(" mm"));
+    spGap->setValue(defaults.gapMm);
+    chkCutMarks = named(new QCheckBox(utf8("Znaczniki cięcia"), sheet), "chkCutMarks");
+    auto* sheetLayout = new QGridLayout(sheet);
+    sheetLayout->addWidget(rbPortrait, 0, 0);
+    sheetLayout->addWidget(rbLandscape, 0, 1);
+    sheetLayout->addWidget(rbFit, 1, 0, 1, 3);
+    sheetLayout->addWidget(rbGrid, 2, 0);
+    sheetLayout->addWidget(spColumns, 2, 1);
+    sheetLayout->addWidget(spRows, 2, 2);
+    sheetLayout->addWidget(new QLabel(utf8("Margines:"), sheet), 3, 0);
+    sheetLayout->addWidget(spMargin, 3, 1);
+    sheetLayout->addWidget(new QLabel(utf8("Odstęp:"), sheet), 4, 0);
+    sheetLayout->addWidget(spGap, 4, 1);
+    sheetLayout->addWidget(chkCutMarks, 5, 0, 1, 3);
+
+    lblCount = named(new QLabel(this), "lblCount");
+    btnPreview = named(new QPushButton(utf8("&Podgląd"), this), "btnPreview");
+    btnPdf = named(new QPushButton(utf8("Zapisz &PDF…"), this), "btnPdf");
+    btnPrint = named(new QPushButton(utf8("&Drukuj…"), this), "btnPrint");
+    btnClose = named(new QPushButton(utf8("&Zamknij"), this), "btnClose");
+    for (QPushButton* button : {btnPreview, btnPdf, btnPrint, btnClose})
+        button->setAutoDefault(false);
+
+    Preview = named(new TPrintPreview(this), "Preview");
+    Preview->setUnits(mmPixel);
+    Preview->setPrinterService(&m_printers);
+    btnPrevPage = named(new QPushButton(QStringLiteral("<"), this), "btnPrevPage");
+    btnNextPage = named(new QPushButton(QStringLiteral(">"), this), "btnNextPage");
+    lblPage = named(new QLabel(this), "lblPage");
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(persons);
+    left->addWidget(sheet);
+    left->addWidget(lblCount);
+    auto* buttons = new QGridLayout;
+    buttons->addWidget(btnPreview, 0, 0);
+    buttons->addWidget(btnPdf, 0, 1);
+    buttons->addWidget(btnPrint, 1, 0);
+    buttons->addWidget(btnClose, 1, 1);
+    left->addLayout(buttons);
+    left->addStretch();
+    auto* pages = new QHBoxLayout;
+    pages->addWidget(btnPrevPage);
+    pages->addWidget(lblPage, 1, Qt::AlignCenter);
+    pages->addWidget(btnNextPage);
+    auto* right = new QVBoxLayout;
+    right->addWidget(Preview, 1);
+    right->addLayout(pages);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left);
+    layout->addLayout(right, 1);
+
+    const auto guarded = [this](auto work) { return [this, work] { guardOrRun(m_errors, work); }; };
+    for (QRadioButton* button : {rbAll, rbSelected, rbPhrase, rbPriority, rbPortrait, rbLandscape, rbFit, rbGrid})
+        connect(button, &QRadioButton::toggled, this, guarded([this] { updateCount(); }));
+    for (QCheckBox* box : {chkLitery, chkSlowa})
+        connect(box, &QCheckBox::toggled, this, guarded([this] { updateCount(); }));
+    connect(edPhrase, &QLineEdit::textChanged, this, guarded([this] {
+                if (!rbPhrase->isChecked())
+                    rbPhrase->setChecked(true);
+                updateCount();
+            }));
+    connect(lstPriorytety, &QListWidget::itemChanged, this, guarded([this] {
+                if (!rbPriority->isChecked())
+                    rbPriority->setChecked(true);
+                updateCount();
+            }));
+    for (QSpinBox* spin : {spColumns, spRows})
+        connect(spin, &QSpinBox::valueChanged, this, guarded([this] {
+                    rbGrid->setChecked(true);
+                    updateCount();
+                }));
+    for (QDoubleSpinBox* spin : {spMargin, spGap})
+        connect(spin, &QDoubleSpinBox::valueChanged, this, guarded([this] { updateCount(); }));
+    connect(btnPreview, &QPushButton::clicked, this, guarded([this] { showPreview(); }));
+    connect(btnPdf, &QPushButton::clicked, this, guarded([this] { savePdf(); }));
+    connect(btnPrint, &QPushButton::clicked, this, guarded([this] { print(); }));
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
+    connect(btnPrevPage, &QPushButton::clicked, this, [this] { Preview->setCurrentPage(Preview->CurrentPage() - 1); });
+    connect(btnNextPage, &QPushButton::clicked, this, [this] { Preview->setCurrentPage(Preview->CurrentPage() + 1); });
+    Preview->OnChange = [this](TPrintPreview&) { showPage(); };
+    updateCount();
+}
+
+TFWieleOsob::~TFWieleOsob() = default;
+
+TPersonFilter TFWieleOsob::filter() const {
+    TPersonFilter filter;
+    if (rbSelected->isChecked()) {
+        filter.ids = m_source.selectedIds;
+    } else if (rbPhrase->isChecked()) {
+        filter.phrase = edPhrase->text();
+        filter.matchCase = chkLitery->isChecked();
+        filter.wholeWords = chkSlowa->isChecked();
+    } else if (rbPriority->isChecked()) {
+        QSet<QString> chosen;
+        for (int i = 0; i < lstPriorytety->count(); ++i)
+            if (lstPriorytety->item(i)->checkState() == Qt::Checked)
+                chosen.insert(lstPriorytety->item(i)->data(Qt::UserRole).toString());
+        filter.priorities = chosen;
+    }
+    return filter;
+}
+
+TSheetOptions TFWieleOsob::sheetOptions() const {
+    TSheetOptions options;
+    options.landscape = rbLandscape->isChecked();
+    if (rbGrid->isChecked()) {
+        options.columns = spColumns->value();
+        options.rows = spRows->value();
+    }
+    options.marginMm = spMargin->value();
+    options.gapMm = spGap->value();
+    options.cutMarks = chkCutMarks->isChecked();
+    return options;
+}
+
+std::vector<std::int64_t> TFWieleOsob::chosenPersons() const { return choosePersons(*m_source.db, filter()); }
+
+void TFWieleOsob::updateCount() {
+    const int persons = static_cast<int>(chosenPersons().size());
+    bool fits = true;
+    QString text;
+    try {
+        const TSheetLayout layout = computeSheetLayout(m_passSize, sheetOptions());
+        text = passCountText(persons, layout.sheetsFor(persons)) +
+               utf8(" (po %1 na arkuszu)").arg(layout.perSheet());
+    } catch (const Exception& error) {
+        fits = false;
+        text = error.message();
+    }
+    lblCount->setText(text);
+    for (QPushButton* button : {btnPreview, btnPdf, btnPrint})
+        button->setEnabled(fits && persons > 0);
+}
+
+std::unique_ptr<TPassBatch> TFWieleOsob::makeBatch() const {
+    std::vector<std::int64_t> persons = chosenPersons();
+    if (persons.empty())
+        throw Exception(utf8("Żadna osoba nie pasuje do wyboru."));
+    return std::make_unique<TPassBatch>(*m_source.db, m_source.templateFile, std::move(persons), sheetOptions());
+}
+
+bool TFWieleOsob::withProgress(const QString& title, const std::function<bool(const TBatchProgress&)>& work) {
+    QProgressDialog progress(title, utf8("Anuluj"), 0, 100, this);
+    progress.setWindowTitle(utf8("Przepustki dla wielu osób"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(400); // a moment's work shows no dialog
+    return work([&progress](int done, int total) {
+        progress.setMaximum(std::max(1, total));
+        progress.setValue(done);
+        return !progress.wasCanceled();
+    });
+}
+
+void TFWieleOsob::showPreview() {
+    std::unique_ptr<TPassBatch> batch = makeBatch();
+    Preview->setOrientation(sheetOptions().landscape ? poLandscape : poPortrait);
+    Preview->BeginDoc();
+    const bool done = withProgress(utf8("Przygotowuję podgląd arkuszy…"), [&](const TBatchProgress& progress) {
+        try {
+            for (int sheet = 0; sheet < batch->sheetCount(); ++sheet) {
+                if (sheet > 0)
+                    Preview->NewPage();
+                if (!batch->drawSheet(*Preview->Canvas(), sheet, 96, 1, progress))
+                    return false;
+            }
+        } catch (...) {
+            Preview->EndDoc();
+            throw;
+        }
+        return true;
+    });
+    Preview->EndDoc();
+    if (!done)
+        Preview->Clear();
+    showPage();
+}
+
+void TFWieleOsob::showPage() {
+    lblPage->setText(Preview->TotalPages() ? utf8("Arkusz %1 z %2").arg(Preview->CurrentPage()).arg(Preview->TotalPages())
+                                           : QString());
+    btnPrevPage->setEnabled(Preview->CurrentPage() > 1);
+    btnNextPage->setEnabled(Preview->CurrentPage() < Preview->TotalPages());
+}
+
+bool TFWieleOsob::savePdf() {
+    std::unique_ptr<TPassBatch> batch = makeBatch();
+    FileDialogOptions options;
+    options.filter = utf8("Plik PDF|*.pdf");
+    options.filterIndex = 0;
+    options.defaultExt = QStringLiteral("pdf");
+    const auto chosen = m_dialogs.SaveFile(options);
+    if (!chosen)
+        return false;
+    QString fileName = chosen->fileName;
+    if (QFileInfo(fileName).suffix().isEmpty())
+        fileName += QStringLiteral(".pdf");
+    return withProgress(utf8("Zapisuję przepustki do pliku PDF…"),
+                        [&](const TBatchProgress& progress) { return batch->writePdf(fileName, 300, progress); });
+}
+
+bool TFWieleOsob::print() {
+    std::unique_ptr<TPassBatch> batch = makeBatch();
+    QPrinter& printer = m_printers.printer();
+    if (!m_dialogs.PrinterSetup(printer))
+        return false;
+    // The sheet is A4 in the chosen orientation, drawn from its physical corner.
+    printer.setFullPage(true);
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
+                                      sheetOptions().landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
+    printer.setDocName(utf8("Przepustki"));
+    const int dpi = printer.resolution();
+    // Passes at the printer's resolution, but no finer than 384 dpi: more dots
+    // than that only cost memory and time on the way to the printer.
+    const int scale = std::clamp((dpi + 95) / 96, 1, 4);
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw Exception(utf8("Nie można rozpocząć drukowania na drukarce %1.").arg(printer.printerName()));
+    const bool done = withProgress(utf8("Drukuję przepustki…"), [&](const TBatchProgress& progress) {
+        for (int sheet = 0; sheet < batch->sheetCount(); ++sheet) {
+            if (sheet > 0)
+                printer.newPage();
+            if (!batch->drawSheet(painter, sheet, dpi, scale, progress))
+                return false;
+        }
+        return true;
+    });
+    if (!done)
+        printer.abort();
+    const bool ended = painter.end();
+    if (done && (!ended || printer.printerState() == QPrinter::Error))
+        throw Exception(QStringLiteral("Drukowanie nie powiodło się; strona nie została wydrukowana."));
+    return done;
+}
+
+} // namespace wendolarka

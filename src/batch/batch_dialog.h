@@ -1,0 +1,100 @@
+#pragma once
+
+#include "pass_batch.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class QButtonGroup;
+class QCheckBox;
+class QDoubleSpinBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+
+namespace wendolarka {
+
+class ErrorHandler;
+class IDialogs;
+class IPrinterService;
+class TPrintPreview;
+
+// "Przepustki dla wielu osób": which persons, how many to a sheet, then the
+// sheets previewed, printed or written to a PDF file.
+class TFWieleOsob : public QDialog {
+    Q_OBJECT
+public:
+    struct Source {
+        std::shared_ptr<ISQLiteDatabase> db;
+        QByteArray templateFile;          // the pass as the pass window holds it
+        QSet<std::int64_t> selectedIds;   // the rows selected in the grid
+    };
+
+    TFWieleOsob(IDialogs& dialogs, IPrinterService& printers, Source source, QWidget* parent = nullptr);
+    ~TFWieleOsob() override;
+    void setErrorHandler(const ErrorHandler* errors) { m_errors = errors; }
+
+    // The choices as they stand.
+    TPersonFilter filter() const;
+    TSheetOptions sheetOptions() const;
+    // The persons chosen now, in surname order.
+    std::vector<std::int64_t> chosenPersons() const;
+    // Counts the persons and sheets again: "12 osób, 2 arkusze".
+    void updateCount();
+
+    // The sheets in the preview, one page each.
+    void showPreview();
+    // The save dialog, then the PDF; returns whether a file was written.
+    bool savePdf();
+    // The printer dialog, then the sheets at the printer's resolution.
+    bool print();
+
+    QRadioButton* rbAll = nullptr;
+    QRadioButton* rbSelected = nullptr;
+    QRadioButton* rbPhrase = nullptr;
+    QRadioButton* rbPriority = nullptr;
+    QLineEdit* edPhrase = nullptr;
+    QCheckBox* chkLitery = nullptr;
+    QCheckBox* chkSlowa = nullptr;
+    QListWidget* lstPriorytety = nullptr;
+    QRadioButton* rbPortrait = nullptr;
+    QRadioButton* rbLandscape = nullptr;
+    QRadioButton* rbFit = nullptr;
+    QRadioButton* rbGrid = nullptr;
+    QSpinBox* spColumns = nullptr;
+    QSpinBox* spRows = nullptr;
+    QDoubleSpinBox* spMargin = nullptr;
+    QDoubleSpinBox* spGap = nullptr;
+    QCheckBox* chkCutMarks = nullptr;
+    QLabel* lblCount = nullptr;
+    QPushButton* btnPreview = nullptr;
+    QPushButton* btnPdf = nullptr;
+    QPushButton* btnPrint = nullptr;
+    QPushButton* btnClose = nullptr;
+    QPushButton* btnPrevPage = nullptr;
+    QPushButton* btnNextPage = nullptr;
+    QLabel* lblPage = nullptr;
+    TPrintPreview* Preview = nullptr;
+
+private:
+    // A batch of the current choices; nothing when nobody is chosen (the count says so).
+    std::unique_ptr<TPassBatch> makeBatch() const;
+    // Runs `work` with a progress dialog that can cancel it; false when cancelled.
+    bool withProgress(const QString& title, const std::function<bool(const TBatchProgress&)>& work);
+    void showPage();
+
+    IDialogs& m_dialogs;
+    IPrinterService& m_printers;
+    Source m_source;
+    QSize m_passSize;
+    const ErrorHandler* m_errors = nullptr;
+};
+
+// The "Priorytet" values of the persons, each once, sorted.
+QStringList prioritiesPresent(ISQLiteDatabase& db);
+
+} // namespace wendolarka

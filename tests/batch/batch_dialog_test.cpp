@@ -1,0 +1,94 @@
+#include "batch/batch_dialog.h"
+#include "core/image_codecs.h"
+#include "database/person_table.h"
+#include "designer/pass_template.h"
+#include "designer/pass_window.h"
+#include "printing/print_preview.h"
+#include "support/pdf_printer_service.h"
+#include "support/scripted_dialogs.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace wendolarka;
+
+namespace {
+
+struct ManyPasses : ::testing::Test {
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    PdfPrinterService printers{dir.filePath(QStringLiteral("drukarka.pdf"))};
+    std::shared_ptr<ISQLiteDatabase> db;
+    std::vector<std::int64_t> ids;
+    std::unique_ptr<TFWieleOsob> window;
+
+    ManyPasses() {
+        const QString file = dir.filePath(QStringLiteral("osoby.db"));
+        person_table::CreateDatabase(file);
+        db = person_table::OpenExisting(file);
+        for (int i = 0; i < 11; ++i) {
+            TPersonTexts texts;
+            texts[2] = QStringLiteral("Nazwisko%1").arg(i, 2, 10, QChar(u'0'));
+            texts[3] = i < 3 ? QStringLiteral("VIP") : QStringLiteral("B");
+            ids.push_back(person_table::Insert(*db, texts, QByteArray()));
+        }
+        TForm1 pass;
+        window = std::make_unique<TFWieleOsob>(
+            dialogs, printers, TFWieleOsob::Source{db, pass_template::writeFile(pass), {ids[0], ids[4], ids[5]}});
+    }
+};
+
+} // namespace
+
+TEST_F(ManyPasses, ChoicesCountPersonsAndSheets) {
+    EXPECT_TRUE(window->rbSelected->isChecked()); // rows were selected in the grid
+    EXPECT_EQ(window->lblCount->text(), QString::fromUtf8("3 osoby, 1 arkusz (po 10 na arkuszu)"));
+    window->rbAll->setChecked(true); // eleven and the sample person
+    EXPECT_EQ(window->lblCount->text(), QString::fromUtf8("12 osób, 2 arkusze (po 10 na arkuszu)"));
+    window->spColumns->setValue(1); // 1 x 4 now
+    EXPECT_TRUE(window->rbGrid->isChecked());
+    EXPECT_EQ(window->lblCount->text(), QString::fromUtf8("12 osób, 3 arkusze (po 4 na arkuszu)"));
+    window->spColumns->setValue(3); // three passes are wider than A4
+    EXPECT_FALSE(window->btnPdf->isEnabled());
+    window->rbFit->setChecked(true);
+    window->edPhrase->setText(QStringLiteral("nazwisko0"));
+    EXPECT_TRUE(window->rbPhrase->isChecked());
+    EXPECT_EQ(window->chosenPersons().size(), 10u);
+    for (int i = 0; i < window->lstPriorytety->count(); ++i)
+        if (window->lstPriorytety->item(i)->text() == QStringLiteral("VIP"))
+            window->lstPriorytety->item(i)->setCheckState(Qt::Checked);
+    EXPECT_TRUE(window->rbPriority->isChecked());
+    EXPECT_EQ(window->chosenPersons(), (std::vector<std::int64_t>{ids[0], ids[1], ids[2]}));
+}
+
+TEST_F(ManyPasses, PreviewPdfAndPrinter) {
+    window->rbAll->setChecked(true);
+    window->spColumns->setValue(2);
+    window->spRows->setValue(2); // 4 a sheet: 12 persons, 3 sheets
+    window->showPreview();
+    EXPECT_EQ(window->Preview->TotalPages(), 3);
+    EXPECT_EQ(window->lblPage->text(), QString::fromUtf8("Arkusz 1 z 3"));
+    window->btnNextPage->click();
+    EXPECT_EQ(window->lblPage->text(), QString::fromUtf8("Arkusz 2 z 3"));
+
+    dialogs.saveAnswers.push_back(FileDialogResult{dir.filePath(QStringLiteral("wielu")), 1});
+    EXPECT_TRUE(window->savePdf());
+    QFile pdf(dir.filePath(QStringLiteral("wielu.pdf")));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.readAll().contains("/Count 3"));
+
+    dialogs.printerSetupAnswers.push_back(true);
+    EXPECT_TRUE(window->print());
+    EXPECT_GT(QFile(dir.filePath(QStringLiteral("drukarka.pdf"))).size(), 0);
+    dialogs.printerSetupAnswers.push_back(false);
+    EXPECT_FALSE(window->print());
+}
