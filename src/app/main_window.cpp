@@ -200,6 +200,7 @@ void TForm2::WieleOsobClick() {
     TFWieleOsob::Source source{m_persons->Db(), pass_template::writeFile(*m_windows.Form1), selectedPersonIds(*G1)};
     TFWieleOsob window(m_services.dialogs, *m_windows.printers, std::move(source), this);
     window.setErrorHandler(&m_services.errors);
+    window.move(centredOn(m_services.desktop.Screen(), window.size() + kToolWindowFrame));
     window.exec();
 }
 

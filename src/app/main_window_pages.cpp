@@ -393,9 +393,10 @@ void TForm2::createGridPage() {
     G1 = named(new TFajny(page), "G1");
     // The grid's stored settings.
     // Without goEditing: nothing typed into the grid ever reached the database,
-    // and a changed ID cell would redirect the next delete.
+    // and a changed ID cell would redirect the next delete. With range selection:
+    // several persons can be marked (drag, Shift or Ctrl) for passes made at once.
     G1->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goDrawFocusSelected |
-                   goRowSizing | goColSizing | goRowMoving | goColMoving | goRowSelect);
+                   goRowSizing | goColSizing | goRowMoving | goColMoving | goRowSelect | goRangeSelect);
     G1->setScrollBars(ssVertical);
     G1->setKeyType(soString);
     G1->setKeyPos(1);

@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace wendolarka {
@@ -179,6 +180,10 @@ TFWieleOsob::TFWieleOsob(IDialogs& dialogs, IPrinterService& printers, Source so
     connect(btnPrevPage, &QPushButton::clicked, this, [this] { Preview->setCurrentPage(Preview->CurrentPage() - 1); });
     connect(btnNextPage, &QPushButton::clicked, this, [this] { Preview->setCurrentPage(Preview->CurrentPage() + 1); });
     Preview->OnChange = [this](TPrintPreview&) { showPage(); };
+    m_previewTimer = new QTimer(this);
+    m_previewTimer->setSingleShot(true);
+    m_previewTimer->setInterval(300);
+    connect(m_previewTimer, &QTimer::timeout, this, guarded([this] { showPreview(); }));
     updateCount();
 }
 
@@ -218,6 +223,8 @@ TSheetOptions TFWieleOsob::sheetOptions() const {
 std::vector<std::int64_t> TFWieleOsob::chosenPersons() const { return choosePersons(*m_source.db, filter()); }
 
 void TFWieleOsob::updateCount() {
+    if (m_busy)
+        return; // the choices cannot change under a job; its events come through the progress dialog
     const int persons = static_cast<int>(chosenPersons().size());
     bool fits = true;
     QString text;
@@ -232,6 +239,12 @@ void TFWieleOsob::updateCount() {
     lblCount->setText(text);
     for (QPushButton* button : {btnPreview, btnPdf, btnPrint})
         button->setEnabled(fits && persons > 0);
+    // A few sheets are shown at once; a long list waits for "Podgląd".
+    constexpr int kShownAtOnce = 100;
+    Preview->Clear();
+    showPage();
+    if (fits && persons > 0 && persons <= kShownAtOnce)
+        m_previewTimer->start();
 }
 
 std::unique_ptr<TPassBatch> TFWieleOsob::makeBatch() const {
@@ -242,6 +255,12 @@ std::unique_ptr<TPassBatch> TFWieleOsob::makeBatch() const {
 }
 
 bool TFWieleOsob::withProgress(const QString& title, const std::function<bool(const TBatchProgress&)>& work) {
+    m_previewTimer->stop();
+    struct Busy {
+        bool& flag;
+        explicit Busy(bool& f) : flag(f) { flag = true; }
+        ~Busy() { flag = false; }
+    } busy(m_busy);
     QProgressDialog progress(title, utf8("Anuluj"), 0, 100, this);
     progress.setWindowTitle(utf8("Przepustki dla wielu osób"));
     progress.setWindowModality(Qt::WindowModal);
@@ -254,6 +273,8 @@ bool TFWieleOsob::withProgress(const QString& title, const std::function<bool(co
 }
 
 void TFWieleOsob::showPreview() {
+    if (m_busy)
+        return;
     std::unique_ptr<TPassBatch> batch = makeBatch();
     Preview->setOrientation(sheetOptions().landscape ? poLandscape : poPortrait);
     Preview->BeginDoc();
@@ -285,6 +306,8 @@ void TFWieleOsob::showPage() {
 }
 
 bool TFWieleOsob::savePdf() {
+    if (m_busy)
+        return false;
     std::unique_ptr<TPassBatch> batch = makeBatch();
     FileDialogOptions options;
     options.filter = utf8("Plik PDF|*.pdf");
@@ -301,6 +324,8 @@ bool TFWieleOsob::savePdf() {
 }
 
 bool TFWieleOsob::print() {
+    if (m_busy)
+        return false;
     std::unique_ptr<TPassBatch> batch = makeBatch();
     QPrinter& printer = m_printers.printer();
     if (!m_dialogs.PrinterSetup(printer))

@@ -15,6 +15,7 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
+class QTimer;
 
 namespace wendolarka {
 
@@ -91,6 +92,8 @@ private:
     IPrinterService& m_printers;
     Source m_source;
     QSize m_passSize;
+    QTimer* m_previewTimer = nullptr; // the preview follows the choices, a moment after the last
+    bool m_busy = false;              // one job at a time: the progress dialog lets events through
     const ErrorHandler* m_errors = nullptr;
 };
 

@@ -30,12 +30,17 @@ void setPersonColumns(TFajny& grid) {
 
 QSet<std::int64_t> selectedPersonIds(const TFajny& grid) {
     QSet<std::int64_t> ids;
-    const TGridRect selection = grid.Selection();
-    for (int row = std::max(selection.Top, grid.FixedRows()); row <= selection.Bottom && row < grid.RowCount(); ++row) {
+    const auto take = [&](int row) {
         bool isNumber = false;
         const std::int64_t id = grid.Cells(kIdColumn, row).toLongLong(&isNumber);
-        if (isNumber)
+        if (isNumber && row >= grid.FixedRows() && row < grid.RowCount())
             ids.insert(id);
+    };
+    if (grid.Options() & goRangeSelect) {
+        for (const int row : grid.SelectedRows())
+            take(row);
+    } else {
+        take(grid.Row());
     }
     return ids;
 }
