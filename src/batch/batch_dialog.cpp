@@ -154,7 +154,7 @@ TFWieleOsob::TFWieleOsob(IDialogs& dialogs, IPrinterService& printers, Source so
     const auto guarded = [this](auto work) { return [this, work] { guardOrRun(m_errors, work); }; };
     for (QRadioButton* button : {rbAll, rbSelected, rbPhrase, rbPriority, rbPortrait, rbLandscape, rbFit, rbGrid})
         connect(button, &QRadioButton::toggled, this, guarded([this] { updateCount(); }));
-    for (QCheckBox* box : {chkLitery, chkSlowa})
+    for (QCheckBox* box : {chkLitery, chkSlowa, chkCutMarks})
         connect(box, &QCheckBox::toggled, this, guarded([this] { updateCount(); }));
     connect(edPhrase, &QLineEdit::textChanged, this, guarded([this] {
                 if (!rbPhrase->isChecked())
@@ -245,6 +245,8 @@ void TFWieleOsob::updateCount() {
     showPage();
     if (fits && persons > 0 && persons <= kShownAtOnce)
         m_previewTimer->start();
+    else if (fits && persons > 0)
+        lblPage->setText(utf8("Arkusze pokaże przycisk „Podgląd”."));
 }
 
 std::unique_ptr<TPassBatch> TFWieleOsob::makeBatch() const {
@@ -262,7 +264,8 @@ bool TFWieleOsob::withProgress(const QString& title, const std::function<bool(co
         ~Busy() { flag = false; }
     } busy(m_busy);
     QProgressDialog progress(title, utf8("Anuluj"), 0, 100, this);
-    progress.setWindowTitle(utf8("Przepustki dla wielu osób"));
+    progress.setWindowTitle(utf8("Przepustki"));
+    progress.setMinimumWidth(360);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(400); // a moment's work shows no dialog
     return work([&progress](int done, int total) {

@@ -30,6 +30,7 @@ void say(std::FILE* stream, const QString& line) {
 
 struct Options {
     QString mode; // "batch" or "export"
+    QStringList given;
     QString templateFile;
     QString database;
     QString out;
@@ -53,6 +54,7 @@ Options parse(const QStringList& arguments) {
         {QStringLiteral("--dpi"), &Options::dpi}};
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
+        options.given << argument;
         if (argument == u"--landscape") {
             options.landscape = true;
         } else if (argument == u"--cut-marks") {
@@ -78,6 +80,13 @@ Options parse(const QStringList& arguments) {
         throw RunError{kUsage, QString::fromUtf8("--batch wymaga --database")};
     if (!options.id.isEmpty() && options.database.isEmpty())
         throw RunError{kUsage, QString::fromUtf8("--id wymaga --database")};
+    // An option of the other job would be silently ignored: it is refused instead.
+    const QStringList batchOnly = {QStringLiteral("--filter"), QStringLiteral("--ids"), QStringLiteral("--landscape"),
+                                   QStringLiteral("--per-page"), QStringLiteral("--cut-marks")};
+    const QStringList exportOnly = {QStringLiteral("--id")};
+    for (const QString& option : options.mode == u"batch" ? exportOnly : batchOnly)
+        if (options.given.contains(option))
+            throw RunError{kUsage, QString::fromUtf8("opcja %1 nie dotyczy --%2").arg(option, options.mode)};
     return options;
 }
 
@@ -95,6 +104,27 @@ std::shared_ptr<ISQLiteDatabase> openDatabase(const QString& path) {
         return person_table::OpenExisting(path);
     } catch (const Exception& error) {
         throw RunError{kRefused, QStringLiteral("%1: %2").arg(path, error.message())};
+    }
+}
+
+// Dots per inch a picture or a sheet may ask for.
+int dotsPerInch(const QString& text, int byDefault) {
+    if (text.isEmpty())
+        return byDefault;
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < 72 || value > 1200)
+        throw RunError{kUsage, QString::fromUtf8("--dpi: liczba od 72 do 1200: %1").arg(text)};
+    return value;
+}
+
+// A file written whole or not at all, its failure said in one Polish line.
+template <typename Write>
+void writeOut(const QString& path, Write write) {
+    try {
+        write();
+    } catch (const Exception&) {
+        throw RunError{kRefused, QString::fromUtf8("nie mogę zapisać pliku %1 (brak katalogu, miejsca lub prawa zapisu)").arg(path)};
     }
 }
 
@@ -138,17 +168,23 @@ int runBatch(const Options& options, std::FILE* errors) {
     sheet.cutMarks = options.cutMarks;
     if (!parsePerSheet(options.perPage, sheet))
         throw RunError{kUsage, QString::fromUtf8("--per-page przyjmuje auto albo KOLUMNYxWIERSZE, np. 2x4: %1").arg(options.perPage)};
-    const int dpi = options.dpi.isEmpty() ? 300 : positiveNumber(options.dpi, "--dpi");
-    std::vector<std::int64_t> persons = choosePersons(*db, filter);
-    if (persons.empty())
-        throw RunError{kNobody, QString::fromUtf8("żadna osoba nie pasuje do wyboru")};
-    std::unique_ptr<TPassBatch> batch;
+    const int dpi = dotsPerInch(options.dpi, 300);
+    QSize passSize;
     try {
-        batch = std::make_unique<TPassBatch>(*db, templateFile, std::move(persons), sheet);
+        passSize = TPassRenderer(templateFile).passSize();
     } catch (const Exception& error) {
         throw RunError{kRefused, QStringLiteral("%1: %2").arg(options.templateFile, error.message())};
     }
-    batch->writePdf(options.out, dpi, terminalProgress(errors));
+    try {
+        computeSheetLayout(passSize, sheet);
+    } catch (const Exception& error) {
+        throw RunError{kUsage, QStringLiteral("--per-page: ") + error.message()};
+    }
+    std::vector<std::int64_t> persons = choosePersons(*db, filter);
+    if (persons.empty())
+        throw RunError{kNobody, QString::fromUtf8("żadna osoba nie pasuje do wyboru")};
+    TPassBatch batch(*db, templateFile, std::move(persons), sheet);
+    writeOut(options.out, [&] { batch.writePdf(options.out, dpi, terminalProgress(errors)); });
     return kDone;
 }
 
@@ -164,7 +200,8 @@ int runExport(const Options& options) {
         format = picture_export::Format::Bmp;
     else
         throw RunError{kUsage, QString::fromUtf8("--out: nazwa pliku ma kończyć się na .png, .jpg albo .bmp: %1").arg(options.out)};
-    const int dpi = options.dpi.isEmpty() ? 96 : positiveNumber(options.dpi, "--dpi");
+    const int dpi = dotsPerInch(options.dpi, 96);
+    const int scale = (dpi + 95) / 96;
     std::unique_ptr<TPassRenderer> renderer;
     try {
         renderer = std::make_unique<TPassRenderer>(templateFile);
@@ -188,19 +225,22 @@ int runExport(const Options& options) {
         } catch (const Exception&) {
             // a photo that cannot be read leaves the pass without one
         }
-        pass = renderer->render(row.texts, photo, (dpi + 95) / 96);
+        pass = renderer->render(row.texts, photo, scale);
     } else {
-        pass = renderer->renderAsDesigned((dpi + 95) / 96);
+        pass = renderer->renderAsDesigned(scale);
     }
-    picture_export::writeWhole(options.out, picture_export::encodeCard(pass, format));
+    // The picture says its own resolution, so that it prints at the pass's size.
+    writeOut(options.out, [&] { picture_export::writeWhole(options.out, picture_export::encodeCard(pass, format, 96 * scale)); });
     return kDone;
 }
 
 } // namespace
 
 bool isCommandLineRun(const QStringList& arguments) {
+    // The window takes no arguments of its own; the toolkit's start with one dash
+    // (-platform, -style). Anything else asks for work without the window, or is a mistake said so.
     for (const QString& argument : arguments)
-        if (argument == u"--batch" || argument == u"--export" || argument == u"--help" || argument == u"-h")
+        if (argument.startsWith(QStringLiteral("--")) || argument == u"-h" || !argument.startsWith(u'-'))
             return true;
     return false;
 }
@@ -220,7 +260,9 @@ QString commandLineUsage() {
         "  wendolarka --help                  ten opis\n"
         "\n"
         "Okno nie jest potrzebne: bez ekranu program pracuje sam.\n"
-        "Kody wyjścia: 0 gotowe, 1 plik odrzucony, 2 złe argumenty, 3 żadna osoba nie pasuje.\n");
+        "--dpi: od 72 do 1200; przepustka ma zawsze co najmniej tyle punktów na cal.\n"
+        "Kody wyjścia: 0 gotowe, 1 plik odrzucony lub nie do zapisania, 2 złe argumenty,\n"
+        "3 żadna osoba nie pasuje.\n");
 }
 
 int runCommandLine(const QStringList& arguments, std::FILE* output, std::FILE* errors) {

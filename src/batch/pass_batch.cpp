@@ -59,6 +59,7 @@ std::vector<std::int64_t> choosePersons(ISQLiteDatabase& db, const TPersonFilter
 }
 
 TPassRenderer::TPassRenderer(const QByteArray& templateFile) : m_form(std::make_unique<TForm1>()) {
+    m_form->setDrawingOnly(true); // a template saved from a shown window says "Visible"
     pass_template::loadFile(*m_form, templateFile);
     m_form->FormShow(); // the elements as the pass window shows them (a stretched photo); no host to tell
 }
@@ -123,20 +124,21 @@ bool TPassBatch::drawSheet(QPainter& painter, int sheet, double dotsPerInch, int
     const double dotsPerMm = dotsPerInch / 25.4;
     const int first = sheet * m_layout.perSheet();
     const int last = std::min(passCount(), first + m_layout.perSheet());
+    QImage pass;
     for (int i = first; i < last; ++i) {
         if (progress && !progress(m_done, passCount()))
             return false;
         const QRectF mm = m_layout.places[static_cast<std::size_t>(i - first)];
-        const QRectF place(mm.left() * dotsPerMm, mm.top() * dotsPerMm, mm.width() * dotsPerMm, mm.height() * dotsPerMm);
-        QImage pass;
         renderPass(i, scale, pass);
-        painter.drawImage(place, pass);
-        if (m_options.cutMarks)
-            for (const auto& [from, to] : cutMarks(mm)) {
-                painter.setPen(QPen(Qt::black, kCutMarkWidthMm * dotsPerMm));
-                painter.drawLine(from * dotsPerMm, to * dotsPerMm);
-            }
+        painter.drawImage(QRectF(mm.topLeft() * dotsPerMm, mm.size() * dotsPerMm), pass);
         ++m_done;
+    }
+    if (m_options.cutMarks) {
+        // After every pass: with no gap a neighbour would cover the marks between them.
+        painter.setPen(QPen(Qt::black, std::max(1.0, kCutMarkWidthMm * dotsPerMm)));
+        for (int i = first; i < last; ++i)
+            for (const auto& [from, to] : cutMarks(m_layout.places[static_cast<std::size_t>(i - first)]))
+                painter.drawLine(from * dotsPerMm, to * dotsPerMm);
     }
     return true;
 }
@@ -144,7 +146,7 @@ bool TPassBatch::drawSheet(QPainter& painter, int sheet, double dotsPerInch, int
 bool TPassBatch::writePdf(const QString& fileName, int dotsPerInch, const TBatchProgress& progress) {
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
-        throw Exception(QStringLiteral("Cannot create file %1").arg(fileName));
+        throw Exception(QString::fromUtf8("Nie mogę utworzyć pliku %1.").arg(fileName));
     m_done = 0;
     // Every screen pixel of a pass becomes `scale` x `scale` dots: never below the resolution asked for.
     const int scale = std::max(1, (dotsPerInch + 95) / 96);
@@ -211,16 +213,16 @@ bool TPassBatch::writePdf(const QString& fileName, int dotsPerInch, const TBatch
                         promise->set_exception(std::current_exception());
                     }
                 });
-                const QRectF place = m_layout.places[static_cast<std::size_t>(i - first)];
-                pdf.placePicture(job.object, place);
-                if (m_options.cutMarks)
-                    for (const auto& [from, to] : cutMarks(place))
-                        pdf.line(from, to, kCutMarkWidthMm);
+                pdf.placePicture(job.object, m_layout.places[static_cast<std::size_t>(i - first)]);
                 pending.push_back(std::move(job));
                 while (static_cast<int>(pending.size()) > inFlight)
                     writeOldest();
                 ++m_done;
             }
+            if (m_options.cutMarks) // over every pass of the sheet, none covering them
+                for (int i = first; i < last; ++i)
+                    for (const auto& [from, to] : cutMarks(m_layout.places[static_cast<std::size_t>(i - first)]))
+                        pdf.line(from, to, kCutMarkWidthMm);
             pdf.endPage();
         }
         while (!pending.empty())
@@ -234,7 +236,7 @@ bool TPassBatch::writePdf(const QString& fileName, int dotsPerInch, const TBatch
     if (progress)
         progress(m_done, passCount());
     if (!pdf.ok() || !file.commit())
-        throw Exception(QStringLiteral("Cannot create file %1").arg(fileName));
+        throw Exception(QString::fromUtf8("Nie mogę zapisać pliku %1 (brak miejsca lub prawa zapisu).").arg(fileName));
     return true;
 }
 

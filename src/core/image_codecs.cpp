@@ -57,6 +57,7 @@ struct EncodeContext {
     QImage rgb;
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
+    int dotsPerInch = 0;
 };
 
 // Returns the decoder's message number, or 0 when the image was read.
@@ -125,6 +126,11 @@ int runEncoder(int quality, bool fast, EncodeContext* c) {
     c->info.in_color_space = bgrx ? JCS_EXT_BGRX : JCS_RGB;
     jpeg_set_defaults(&c->info);
     jpeg_set_quality(&c->info, quality, TRUE);
+    // A picture made for print says its dots per inch; others keep the defaults.
+    if (c->dotsPerInch > 0 && c->dotsPerInch <= 65535) {
+        c->info.density_unit = 1;
+        c->info.X_density = c->info.Y_density = static_cast<UINT16>(c->dotsPerInch);
+    }
     if (fast)
         c->info.dct_method = JDCT_IFAST;
     jpeg_start_compress(&c->info, TRUE);
@@ -227,8 +233,9 @@ QImage decodeJpeg(const QByteArray& data) {
 
 namespace {
 
-QByteArray encode(const QImage& image, int quality, bool fast) {
+QByteArray encode(const QImage& image, int quality, bool fast, int dotsPerInch) {
     EncodeContext context;
+    context.dotsPerInch = dotsPerInch;
     context.rgb = image.format() == QImage::Format_RGB32 && QSysInfo::ByteOrder == QSysInfo::LittleEndian
                       ? image
                       : image.convertToFormat(QImage::Format_RGB888);
@@ -242,11 +249,11 @@ QByteArray encode(const QImage& image, int quality, bool fast) {
 
 } // namespace
 
-QByteArray encodeJpeg(const QImage& image, int quality) { return encode(image, quality, false); }
+QByteArray encodeJpeg(const QImage& image, int quality, int dotsPerInch) { return encode(image, quality, false, dotsPerInch); }
 
-QByteArray encodeJpegFast(const QImage& image, int quality) { return encode(image, quality, true); }
+QByteArray encodeJpegFast(const QImage& image, int quality) { return encode(image, quality, true, 0); }
 
-QByteArray encodeBmp24(const QImage& source) {
+QByteArray encodeBmp24(const QImage& source, int dotsPerInch) {
     const QImage rgb = source.convertToFormat(QImage::Format_RGB888);
     const int w = rgb.width(), h = rgb.height();
     const int stride = (w * 3 + 3) & ~3;
@@ -264,8 +271,9 @@ QByteArray encodeBmp24(const QImage& source) {
     qToLittleEndian<quint16>(24, p + 28);
     qToLittleEndian<quint32>(0, p + 30); // no compression
     qToLittleEndian<quint32>(pixelBytes, p + 34);
-    qToLittleEndian<qint32>(3780, p + 38); // 96 per inch
-    qToLittleEndian<qint32>(3780, p + 42);
+    const qint32 perMetre = qRound(dotsPerInch / 0.0254); // 3780 for 96 per inch
+    qToLittleEndian<qint32>(perMetre, p + 38);
+    qToLittleEndian<qint32>(perMetre, p + 42);
     for (int y = 0; y < h; ++y) {
         const uchar* in = rgb.constScanLine(h - 1 - y);
         uchar* out = p + 54 + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride);

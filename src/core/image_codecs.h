@@ -30,13 +30,14 @@ int exifOrientation(const QByteArray& tiff);
 QImage applyOrientation(const QImage& image, int orientation);
 
 // Baseline sequential JFIF, three colour components, at the given quality.
-QByteArray encodeJpeg(const QImage& image, int quality = 90);
+// With dotsPerInch above 0 the JFIF header states it; else it keeps the encoder's default.
+QByteArray encodeJpeg(const QImage& image, int quality = 90, int dotsPerInch = 0);
 // The same with the encoder's fast integer transform: for pictures made by the
 // thousand (sheets of passes), where a trace of precision buys a third of the time.
 QByteArray encodeJpegFast(const QImage& image, int quality = 90);
 
 // An uncompressed 24-bit BMP file: file header, 40-byte information header,
 // rows bottom-up, each padded to a multiple of four bytes.
-QByteArray encodeBmp24(const QImage& image);
+QByteArray encodeBmp24(const QImage& image, int dotsPerInch = 96);
 
 } // namespace wendolarka

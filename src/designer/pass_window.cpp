@@ -72,6 +72,8 @@ TktMultiBevel* TForm1::frame(int index) const {
 }
 
 void TForm1::ShowCentred() {
+    if (m_drawingOnly)
+        return;
     static const QtDesktop systemDesktop;
     const IDesktop& desktop = m_desktop ? *m_desktop : systemDesktop;
     move(centredOn(desktop.Screen(), size()));

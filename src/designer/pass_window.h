@@ -44,6 +44,9 @@ public:
 
     // Centred on the screen, as the window is placed at each showing.
     void ShowCentred();
+    // A window that only draws passes (for many persons at once) is never shown,
+    // whatever a template it loads says.
+    void setDrawingOnly(bool value) { m_drawingOnly = value; }
 
     void FormShow();
     void FormResize();
@@ -114,6 +117,7 @@ private:
     int m_pixelsPerInch = 96;
     Events m_events;
     Settings m_settings;
+    bool m_drawingOnly = false;
 };
 
 } // namespace wendolarka

@@ -11,17 +11,20 @@
 
 namespace wendolarka::picture_export {
 
-QByteArray encodeCard(const QImage& card, Format format) {
+QByteArray encodeCard(const QImage& card, Format format, int dotsPerInch) {
     switch (format) {
     case Format::Jpeg:
-        return encodeJpeg(card, 90);
+        return encodeJpeg(card, 90, dotsPerInch == 96 ? 0 : dotsPerInch);
     case Format::Bmp:
-        return encodeBmp24(card);
+        return encodeBmp24(card, dotsPerInch);
     case Format::Png: {
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
-        if (!card.convertToFormat(QImage::Format_RGB888).save(&buffer, "PNG"))
+        QImage rgb = card.convertToFormat(QImage::Format_RGB888);
+        rgb.setDotsPerMeterX(qRound(dotsPerInch / 0.0254));
+        rgb.setDotsPerMeterY(qRound(dotsPerInch / 0.0254));
+        if (!rgb.save(&buffer, "PNG"))
             throw Exception(QStringLiteral("Nie można zapisać obrazu w formacie PNG."));
         return png;
     }

@@ -16,7 +16,8 @@ inline constexpr const char* kExportFilter = "Plik JPG|*.jpg|Plik BMP|*.bmp|Plik
 enum class Format { Jpeg = 1, Bmp = 2, Png = 3 };
 
 // JPEG: quality 90, baseline, three components (JFIF); BMP: 24 bits, uncompressed; PNG.
-QByteArray encodeCard(const QImage& card, Format format);
+// `dotsPerInch` is written into the file (a pass drawn larger for print says so).
+QByteArray encodeCard(const QImage& card, Format format, int dotsPerInch = 96);
 // A name typed without an extension gets the format's; any other name is kept as typed.
 QString withExtension(const QString& fileName, Format format);
 // Replaces the file only once every byte is written; throws "Cannot create file %1".

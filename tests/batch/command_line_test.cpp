@@ -83,7 +83,23 @@ TEST_F(CommandLine, EachBadInputIsOneLineAndItsOwnCode) {
     EXPECT_EQ(lastError, QString::fromUtf8("wendolarka: żadna osoba nie pasuje do wyboru\n"));
     EXPECT_EQ(run({QStringLiteral("--batch"), templateFile, QStringLiteral("--database"), database,
                    QStringLiteral("--out"), path("x.pdf"), QStringLiteral("--per-page"), QStringLiteral("9x9")}),
-              1); // does not fit the sheet
+              2); // does not fit the sheet
+    EXPECT_TRUE(lastError.startsWith(QStringLiteral("wendolarka: --per-page: ")));
+    EXPECT_EQ(run({QStringLiteral("--batch"), templateFile, QStringLiteral("--database"), database,
+                   QStringLiteral("--out"), path("x.pdf"), QStringLiteral("--id"), QStringLiteral("2")}),
+              2); // an option of the other job
+    EXPECT_EQ(run({QStringLiteral("--export"), templateFile, QStringLiteral("--out"), path("k.png"),
+                   QStringLiteral("--landscape")}),
+              2);
+    EXPECT_EQ(run({QStringLiteral("--export"), templateFile, QStringLiteral("--out"), path("k.png"),
+                   QStringLiteral("--dpi"), QStringLiteral("100000")}),
+              2);
+    EXPECT_EQ(run({QStringLiteral("--batch"), templateFile, QStringLiteral("--database"), database,
+                   QStringLiteral("--out"), QStringLiteral("/nonexistent-folder/x.pdf")}),
+              1);
+    EXPECT_TRUE(lastError.startsWith(QString::fromUtf8("wendolarka: nie mogę zapisać pliku"))) << lastError.toStdString();
+    EXPECT_TRUE(isCommandLineRun({QStringLiteral("osoby.db")}));    // a stray word is a mistake to report
+    EXPECT_FALSE(isCommandLineRun({QStringLiteral("-platform"), QStringLiteral("-style")}));
     EXPECT_EQ(run({QStringLiteral("--batch"), templateFile, QStringLiteral("--database"), database,
                    QStringLiteral("--out"), path("x.pdf"), QStringLiteral("--per-page"), QStringLiteral("dwa")}),
               2);
@@ -107,6 +123,7 @@ TEST_F(CommandLine, BatchAndExportWriteTheirFiles) {
         << lastError.toStdString();
     const QImage sharp(path("zych.png"));
     EXPECT_EQ(sharp.size(), QSize(376 * 4, 194 * 4)); // at least 300 dpi: four dots a pixel
+    EXPECT_NEAR(sharp.dotsPerMeterX() * 0.0254, 384, 1); // and the file says so: it prints at the pass's size
     EXPECT_EQ(run({QStringLiteral("--export"), templateFile, QStringLiteral("--out"), path("wzor.bmp")}), 0);
     EXPECT_EQ(QImage(path("wzor.bmp")).size(), QSize(376, 194));
     EXPECT_EQ(run({QStringLiteral("--export"), templateFile, QStringLiteral("--database"), database, QStringLiteral("--id"),
