@@ -16,8 +16,10 @@
 #include <QThread>
 #include <QThreadPool>
 
+#include <condition_variable>
 #include <deque>
 #include <future>
+#include <mutex>
 
 #include <cmath>
 
@@ -85,7 +87,7 @@ const QImage& TPassRenderer::renderAsDesigned(int scale) {
 
 TPassBatch::TPassBatch(ISQLiteDatabase& db, const QByteArray& templateFile, std::vector<std::int64_t> persons,
                        const TSheetOptions& options)
-    : m_db(db), m_renderer(templateFile), m_persons(std::move(persons)), m_options(options),
+    : m_db(db), m_templateFile(templateFile), m_renderer(templateFile), m_persons(std::move(persons)), m_options(options),
       m_layout(computeSheetLayout(m_renderer.passSize(), options)) {}
 
 TPassBatch::~TPassBatch() = default;
@@ -102,22 +104,66 @@ std::vector<std::pair<QPointF, QPointF>> cutMarks(const QRectF& place) {
     return marks;
 }
 
-void TPassBatch::renderPass(int index, int scale, QImage& into) {
+std::pair<TPersonTexts, QByteArray> TPassBatch::readPerson(int index) {
     const std::shared_ptr<ISQLiteTable> row = person_table::SelectById(m_db, m_persons[static_cast<std::size_t>(index)]);
-    TPersonTexts texts;
-    TPicture photo;
-    if (row->Count() > 0) {
-        const TPersonRow person = person_table::ReadRow(*row);
-        texts = person.texts;
-        // A photo that cannot be read leaves the pass without one, as in the grid.
-        if (person.picture && !person.picture->isEmpty()) {
-            try {
-                photo = TPicture::FromStoredBytes(*person.picture);
-            } catch (const Exception&) {
-            }
+    if (row->Count() == 0)
+        return {};
+    TPersonRow person = person_table::ReadRow(*row);
+    return {person.texts, person.picture.value_or(QByteArray())};
+}
+
+namespace {
+
+// A photo that cannot be read leaves the pass without one, as in the grid.
+TPicture photoOf(const QByteArray& stored) {
+    if (stored.isEmpty())
+        return {};
+    try {
+        return TPicture::FromStoredBytes(stored);
+    } catch (const Exception&) {
+        return {};
+    }
+}
+
+// Windows that draw passes on the encoder threads: one per thread, made here on
+// the main thread and never shown (a hidden window's repaint requests end at
+// once, so drawing touches nothing the main thread uses). A job takes a free
+// one and gives it back.
+class TRendererPool {
+public:
+    TRendererPool(const QByteArray& templateFile, int count) {
+        for (int k = 0; k < count; ++k) {
+            m_renderers.push_back(std::make_unique<TPassRenderer>(templateFile));
+            m_free.push_back(m_renderers.back().get());
         }
     }
-    m_renderer.render(texts, photo, scale, into);
+    TPassRenderer& take() {
+        std::unique_lock lock(m_mutex);
+        m_available.wait(lock, [this] { return !m_free.empty(); });
+        TPassRenderer* renderer = m_free.back();
+        m_free.pop_back();
+        return *renderer;
+    }
+    void giveBack(TPassRenderer& renderer) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_free.push_back(&renderer);
+        }
+        m_available.notify_one();
+    }
+
+private:
+    std::vector<std::unique_ptr<TPassRenderer>> m_renderers;
+    std::vector<TPassRenderer*> m_free;
+    std::mutex m_mutex;
+    std::condition_variable m_available;
+};
+
+} // namespace
+
+void TPassBatch::renderPass(int index, int scale, QImage& into) {
+    const auto [texts, stored] = readPerson(index);
+    m_renderer.render(texts, photoOf(stored), scale, into);
 }
 
 bool TPassBatch::drawSheet(QPainter& painter, int sheet, double dotsPerInch, int scale, const TBatchProgress& progress) {
@@ -151,38 +197,35 @@ bool TPassBatch::writePdf(const QString& fileName, int dotsPerInch, const TBatch
     // Every screen pixel of a pass becomes `scale` x `scale` dots: never below the resolution asked for.
     const int scale = std::max(1, (dotsPerInch + 95) / 96);
     TPdfSheetWriter pdf(file, m_layout.sheetMm);
-    // Passes are drawn here, one at a time; their JPEG encoding runs on the other
-    // cores meanwhile. A few wait at most, so memory stays flat however many there are.
+    // The database is read here; drawing and JPEG encoding run on a pool of
+    // threads of our own (Qt's global pool serves its own image work), each
+    // thread with its own pass window. A few passes wait at most, so memory
+    // stays flat however many persons there are.
+    struct Encoded {
+        QByteArray jpeg;
+        QSize pixels;
+    };
     struct Pending {
         int object;
-        QSize pixels;
-        std::future<QByteArray> jpeg;
-        std::size_t picture; // the picture being encoded, back to the free ones when done
+        std::future<Encoded> pass;
     };
     std::deque<Pending> pending;
-    const int inFlight = std::max(2, 2 * QThread::idealThreadCount());
-    // Pictures are drawn into a few reused images: a new 1500 x 800 image per
-    // pass would cost more in fresh memory than the drawing itself.
-    std::vector<QImage> pictures(static_cast<std::size_t>(inFlight + 1));
-    std::vector<std::size_t> freePictures;
-    for (std::size_t k = 0; k < pictures.size(); ++k)
-        freePictures.push_back(k);
+    const int threads = std::max(1, QThread::idealThreadCount());
+    const int inFlight = 2 * threads;
+    TRendererPool renderers(m_templateFile, threads);
+    QThreadPool workers;
+    workers.setMaxThreadCount(threads);
     const auto writeOldest = [&] {
-        Pending& oldest = pending.front();
-        pdf.writePicture(oldest.object, oldest.jpeg.get(), oldest.pixels);
-        freePictures.push_back(oldest.picture);
+        Encoded done = pending.front().pass.get();
+        pdf.writePicture(pending.front().object, done.jpeg, done.pixels);
         pending.pop_front();
     };
     const auto drainAll = [&] {
-        // Nothing may outlive this call: the encoders read images of this run.
+        // Nothing may outlive this call: the jobs use the pass windows of this run.
         for (Pending& waiting : pending)
-            if (waiting.jpeg.valid())
-                waiting.jpeg.wait();
+            if (waiting.pass.valid())
+                waiting.pass.wait();
     };
-    // A pool of our own: Qt's global one serves its own image conversions and
-    // scaling, which would wait behind our encoders.
-    QThreadPool encoders;
-    encoders.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
     try {
         for (int sheet = 0; sheet < sheetCount(); ++sheet) {
             pdf.beginPage();
@@ -194,21 +237,19 @@ bool TPassBatch::writePdf(const QString& fileName, int dotsPerInch, const TBatch
                     file.cancelWriting();
                     return false;
                 }
-                while (freePictures.empty())
-                    writeOldest();
-                const std::size_t slot = freePictures.back();
-                freePictures.pop_back();
-                QImage& picture = pictures[slot];
-                renderPass(i, scale, picture);
-                auto promise = std::make_shared<std::promise<QByteArray>>();
-                Pending job{pdf.reservePicture(), picture.size(), promise->get_future(), slot};
-                // The encoder reads the picture; nothing writes to it until its job is done.
-                QImage pass = picture;
-                encoders.start([promise, pass]() mutable {
+                auto [texts, stored] = readPerson(i);
+                auto promise = std::make_shared<std::promise<Encoded>>();
+                Pending job{pdf.reservePicture(), promise->get_future()};
+                workers.start([promise, &renderers, texts = std::move(texts), stored = std::move(stored), scale] {
                     try {
-                        QByteArray jpeg = encodeJpegFast(pass, 90);
-                        pass = QImage(); // let go before the picture is drawn on again
-                        promise->set_value(std::move(jpeg));
+                        TPassRenderer& renderer = renderers.take();
+                        struct GiveBack {
+                            TRendererPool& pool;
+                            TPassRenderer& renderer;
+                            ~GiveBack() { pool.giveBack(renderer); }
+                        } giveBack{renderers, renderer};
+                        const QImage& pass = renderer.render(texts, photoOf(stored), scale);
+                        promise->set_value({encodeJpegFast(pass, 90), pass.size()});
                     } catch (...) {
                         promise->set_exception(std::current_exception());
                     }

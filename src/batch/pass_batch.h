@@ -86,10 +86,13 @@ public:
     bool writePdf(const QString& fileName, int dotsPerInch = 300, const TBatchProgress& progress = {});
 
 private:
+    // The index-th person's texts and stored photo, read from the database.
+    std::pair<TPersonTexts, QByteArray> readPerson(int index);
     // The pass of the index-th person, `scale` times its screen size, into `into`.
     void renderPass(int index, int scale, QImage& into);
 
     ISQLiteDatabase& m_db;
+    QByteArray m_templateFile;
     TPassRenderer m_renderer;
     std::vector<std::int64_t> m_persons;
     TSheetOptions m_options;
