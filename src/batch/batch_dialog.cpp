@@ -31,11 +31,10 @@
 
 namespace wendolarka {
 
-QStringList prioritiesPresent(ISQLiteDatabase& db) {
+QStringList prioritiesPresent(const std::vector<TPersonRow>& persons) {
     QStringList found;
-    const std::shared_ptr<ISQLiteTable> table = person_table::SelectForGrid(db);
-    for (table->First(); !table->AtEnd(); table->Next()) {
-        const QString priority = person_table::ReadRow(*table).texts[3].trimmed();
+    for (const TPersonRow& person : persons) {
+        const QString priority = person.texts[3].trimmed();
         if (!found.contains(priority))
             found << priority;
     }
@@ -45,7 +44,7 @@ QStringList prioritiesPresent(ISQLiteDatabase& db) {
 
 TFWieleOsob::TFWieleOsob(IDialogs& dialogs, IPrinterService& printers, Source source, QWidget* parent)
     : QDialog(parent), m_dialogs(dialogs), m_printers(printers), m_source(std::move(source)),
-      m_passSize(TPassRenderer(m_source.templateFile).passSize()) {
+      m_passSize(TPassRenderer(m_source.templateFile).passSize()), m_persons(personList(*m_source.db)) {
     initForm(*this, {QStringLiteral("FWieleOsob"), utf8("Przepustki dla wielu osób"), QSize(980, 640), clBtnFace,
                      TFont(QStringLiteral("MS Sans Serif"), 8, fsBold), false});
     auto* persons = named(new QGroupBox(utf8("Osoby"), this), "GroupOsoby");
@@ -58,7 +57,7 @@ TFWieleOsob::TFWieleOsob(IDialogs& dialogs, IPrinterService& printers, Source so
     chkSlowa = named(new QCheckBox(utf8("Uwzględnij tylko całe wyrazy"), persons), "chkSlowa");
     rbPriority = named(new QRadioButton(utf8("O priorytecie:"), persons), "rbPriority");
     lstPriorytety = named(new QListWidget(persons), "lstPriorytety");
-    for (const QString& priority : prioritiesPresent(*m_source.db)) {
+    for (const QString& priority : prioritiesPresent(m_persons)) {
         auto* item = new QListWidgetItem(priority.isEmpty() ? utf8("(bez priorytetu)") : priority, lstPriorytety);
         item->setData(Qt::UserRole, priority);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
@@ -220,7 +219,7 @@ TSheetOptions TFWieleOsob::sheetOptions() const {
     return options;
 }
 
-std::vector<std::int64_t> TFWieleOsob::chosenPersons() const { return choosePersons(*m_source.db, filter()); }
+std::vector<std::int64_t> TFWieleOsob::chosenPersons() const { return choosePersons(m_persons, filter()); }
 
 void TFWieleOsob::updateCount() {
     if (m_busy)
@@ -341,7 +340,7 @@ bool TFWieleOsob::print() {
     const int dpi = printer.resolution();
     // Passes at the printer's resolution, but no finer than 384 dpi: more dots
     // than that only cost memory and time on the way to the printer.
-    const int scale = std::clamp((dpi + 95) / 96, 1, 4);
+    const int scale = std::min(scaleForDpi(dpi), 4);
     QPainter painter;
     if (!painter.begin(&printer))
         throw Exception(utf8("Nie można rozpocząć drukowania na drukarce %1.").arg(printer.printerName()));

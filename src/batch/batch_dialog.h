@@ -92,12 +92,13 @@ private:
     IPrinterService& m_printers;
     Source m_source;
     QSize m_passSize;
+    std::vector<TPersonRow> m_persons; // read once: the choices are counted at every keystroke
     QTimer* m_previewTimer = nullptr; // the preview follows the choices, a moment after the last
     bool m_busy = false;              // one job at a time: the progress dialog lets events through
     const ErrorHandler* m_errors = nullptr;
 };
 
 // The "Priorytet" values of the persons, each once, sorted.
-QStringList prioritiesPresent(ISQLiteDatabase& db);
+QStringList prioritiesPresent(const std::vector<TPersonRow>& persons);
 
 } // namespace wendolarka

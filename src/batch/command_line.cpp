@@ -201,31 +201,29 @@ int runExport(const Options& options) {
     else
         throw RunError{kUsage, QString::fromUtf8("--out: nazwa pliku ma kończyć się na .png, .jpg albo .bmp: %1").arg(options.out)};
     const int dpi = dotsPerInch(options.dpi, 96);
-    const int scale = (dpi + 95) / 96;
+    const int scale = scaleForDpi(dpi);
     std::unique_ptr<TPassRenderer> renderer;
     try {
         renderer = std::make_unique<TPassRenderer>(templateFile);
     } catch (const Exception& error) {
         throw RunError{kRefused, QStringLiteral("%1: %2").arg(options.templateFile, error.message())};
     }
-    TPersonTexts texts;
-    TPicture photo;
     QImage pass;
     if (!options.database.isEmpty()) {
         const std::shared_ptr<ISQLiteDatabase> db = openDatabase(options.database);
-        const std::int64_t id = options.id.isEmpty() ? 0 : positiveNumber(options.id, "--id");
-        const std::shared_ptr<ISQLiteTable> table = id ? person_table::SelectById(*db, id) : person_table::SelectForGrid(*db);
-        if (table->Count() == 0)
-            throw RunError{kNobody, id ? QString::fromUtf8("w bazie nie ma osoby o numerze %1").arg(id)
-                                       : QString::fromUtf8("baza nie zawiera żadnej osoby")};
-        const TPersonRow row = person_table::ReadRow(*table);
-        try {
-            if (row.picture && !row.picture->isEmpty())
-                photo = TPicture::FromStoredBytes(*row.picture);
-        } catch (const Exception&) {
-            // a photo that cannot be read leaves the pass without one
+        // Without --id the first person in surname order, photo included.
+        std::int64_t id = options.id.isEmpty() ? 0 : positiveNumber(options.id, "--id");
+        if (!id) {
+            const std::vector<TPersonRow> persons = personList(*db);
+            if (persons.empty())
+                throw RunError{kNobody, QString::fromUtf8("baza nie zawiera żadnej osoby")};
+            id = persons.front().ID;
         }
-        pass = renderer->render(row.texts, photo, scale);
+        const std::shared_ptr<ISQLiteTable> table = person_table::SelectById(*db, id);
+        if (table->Count() == 0)
+            throw RunError{kNobody, QString::fromUtf8("w bazie nie ma osoby o numerze %1").arg(id)};
+        const TPersonRow row = person_table::ReadRow(*table);
+        pass = renderer->render(row.texts, passPhoto(row.picture.value_or(QByteArray())), scale);
     } else {
         pass = renderer->renderAsDesigned(scale);
     }

@@ -47,17 +47,24 @@ bool personMatches(const TPersonTexts& texts, const TPersonFilter& filter) {
     return false;
 }
 
-std::vector<std::int64_t> choosePersons(ISQLiteDatabase& db, const TPersonFilter& filter) {
-    std::vector<std::int64_t> chosen;
+std::vector<TPersonRow> personList(ISQLiteDatabase& db) {
+    std::vector<TPersonRow> persons;
     const std::shared_ptr<ISQLiteTable> table = person_table::SelectForGrid(db);
-    for (table->First(); !table->AtEnd(); table->Next()) {
-        const TPersonRow row = person_table::ReadRow(*table);
-        if (filter.ids && !filter.ids->contains(row.ID))
-            continue;
-        if (personMatches(row.texts, filter))
+    for (table->First(); !table->AtEnd(); table->Next())
+        persons.push_back(person_table::ReadRow(*table));
+    return persons;
+}
+
+std::vector<std::int64_t> choosePersons(const std::vector<TPersonRow>& persons, const TPersonFilter& filter) {
+    std::vector<std::int64_t> chosen;
+    for (const TPersonRow& row : persons)
+        if ((!filter.ids || filter.ids->contains(row.ID)) && personMatches(row.texts, filter))
             chosen.push_back(row.ID);
-    }
     return chosen;
+}
+
+std::vector<std::int64_t> choosePersons(ISQLiteDatabase& db, const TPersonFilter& filter) {
+    return choosePersons(personList(db), filter);
 }
 
 TPassRenderer::TPassRenderer(const QByteArray& templateFile) : m_form(std::make_unique<TForm1>()) {
@@ -112,10 +119,7 @@ std::pair<TPersonTexts, QByteArray> TPassBatch::readPerson(int index) {
     return {person.texts, person.picture.value_or(QByteArray())};
 }
 
-namespace {
-
-// A photo that cannot be read leaves the pass without one, as in the grid.
-TPicture photoOf(const QByteArray& stored) {
+TPicture passPhoto(const QByteArray& stored) {
     if (stored.isEmpty())
         return {};
     try {
@@ -124,6 +128,8 @@ TPicture photoOf(const QByteArray& stored) {
         return {};
     }
 }
+
+namespace {
 
 // Windows that draw passes on the encoder threads: one per thread, made here on
 // the main thread and never shown (a hidden window's repaint requests end at
@@ -163,7 +169,7 @@ private:
 
 void TPassBatch::renderPass(int index, int scale, QImage& into) {
     const auto [texts, stored] = readPerson(index);
-    m_renderer.render(texts, photoOf(stored), scale, into);
+    m_renderer.render(texts, passPhoto(stored), scale, into);
 }
 
 bool TPassBatch::drawSheet(QPainter& painter, int sheet, double dotsPerInch, int scale, const TBatchProgress& progress) {
@@ -195,7 +201,7 @@ bool TPassBatch::writePdf(const QString& fileName, int dotsPerInch, const TBatch
         throw Exception(QString::fromUtf8("Nie mogę utworzyć pliku %1.").arg(fileName));
     m_done = 0;
     // Every screen pixel of a pass becomes `scale` x `scale` dots: never below the resolution asked for.
-    const int scale = std::max(1, (dotsPerInch + 95) / 96);
+    const int scale = scaleForDpi(dotsPerInch);
     TPdfSheetWriter pdf(file, m_layout.sheetMm);
     // The database is read here; drawing and JPEG encoding run on a pool of
     // threads of our own (Qt's global pool serves its own image work), each
@@ -248,7 +254,7 @@ bool TPassBatch::writePdf(const QString& fileName, int dotsPerInch, const TBatch
                             TPassRenderer& renderer;
                             ~GiveBack() { pool.giveBack(renderer); }
                         } giveBack{renderers, renderer};
-                        const QImage& pass = renderer.render(texts, photoOf(stored), scale);
+                        const QImage& pass = renderer.render(texts, passPhoto(stored), scale);
                         promise->set_value({encodeJpegFast(pass, 90), pass.size()});
                     } catch (...) {
                         promise->set_exception(std::current_exception());

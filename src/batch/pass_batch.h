@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/person.h"
+#include "database/person_table.h"
 #include "sheet_layout.h"
 
 #include <QByteArray>
@@ -10,6 +11,7 @@
 #include <QSet>
 #include <QString>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -33,10 +35,18 @@ struct TPersonFilter {
     std::optional<QSet<QString>> priorities; // a "Priorytet" among these
 };
 
+// Every person without the photo, in surname order.
+std::vector<TPersonRow> personList(ISQLiteDatabase& db);
 // The IDs of the persons the filter lets through, in surname order.
+std::vector<std::int64_t> choosePersons(const std::vector<TPersonRow>& persons, const TPersonFilter& filter);
 std::vector<std::int64_t> choosePersons(ISQLiteDatabase& db, const TPersonFilter& filter);
 // Whether one person's texts pass the filter (IDs aside).
 bool personMatches(const TPersonTexts& texts, const TPersonFilter& filter);
+
+// A stored photo for a pass; one that cannot be read leaves the pass without one, as in the grid.
+TPicture passPhoto(const QByteArray& stored);
+// The whole-number scale of a pass drawn with at least `dotsPerInch` (a screen pixel is 1/96 inch).
+inline int scaleForDpi(int dotsPerInch) { return std::max(1, (dotsPerInch + 95) / 96); }
 
 // Draws passes from a template, one person at a time, on a window of its own
 // that is never shown: the user's pass window stays as it is.
