@@ -3,6 +3,7 @@
 //   export_bench [runs]
 #include "controls/image.h"
 #include "core/image_codecs.h"
+#include "core/safe_file.h"
 #include "designer/picture_export.h"
 #include "imageset/image_set_window.h"
 
@@ -55,10 +56,10 @@ int main(int argc, char** argv) {
     }
     const QString ours = dir.filePath(QStringLiteral("ours.jpg"));
     const double exported = bestOf(runs, [&] {
-        picture_export::writeWhole(ours, picture_export::encodeCard(set.Snapshot(), picture_export::Format::Jpeg));
+        writeFileSafely(ours, picture_export::encodeCard(set.Snapshot(), picture_export::Format::Jpeg));
     });
     const QString bmp = dir.filePath(QStringLiteral("card.bmp"));
-    picture_export::writeWhole(bmp, encodeBmp24(set.Snapshot()));
+    writeFileSafely(bmp, encodeBmp24(set.Snapshot()));
     const QString theirs = dir.filePath(QStringLiteral("cjpeg.jpg"));
     const double cjpeg = bestOf(runs, [&] {
         QProcess process;

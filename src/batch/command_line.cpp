@@ -2,6 +2,7 @@
 
 #include "core/exception.h"
 #include "core/picture.h"
+#include "core/safe_file.h"
 #include "database/person_table.h"
 #include "designer/picture_export.h"
 #include "pass_batch.h"
@@ -118,19 +119,24 @@ int dotsPerInch(const QString& text, int byDefault) {
     return value;
 }
 
-// A file written whole or not at all, its failure said in one Polish line.
+// The output written whole or not at all, or one line that names the file that
+// failed: the output with its cause, or the database when reading it failed.
 template <typename Write>
-void writeOut(const QString& path, Write write) {
+void namingFailures(const QString& database, Write write) {
     try {
         write();
-    } catch (const Exception&) {
-        throw RunError{kRefused, QString::fromUtf8("nie mogę zapisać pliku %1 (brak katalogu, miejsca lub prawa zapisu)").arg(path)};
+    } catch (const EFileWrite& error) {
+        throw RunError{kRefused, error.message()};
+    } catch (const ESQLiteException& error) {
+        throw RunError{kRefused, QStringLiteral("%1: %2")
+                                     .arg(database, person_table::describeFailure(error, QString()).simplified())};
     }
 }
 
-int positiveNumber(const QString& text, const char* what) {
+// Person IDs are the engine's 64-bit row ids.
+std::int64_t positiveNumber(const QString& text, const char* what) {
     bool ok = false;
-    const int value = text.toInt(&ok);
+    const qlonglong value = text.toLongLong(&ok);
     if (!ok || value <= 0)
         throw RunError{kUsage, QString::fromUtf8("%1: to nie jest dodatnia liczba całkowita: %2").arg(QString::fromUtf8(what), text)};
     return value;
@@ -180,11 +186,12 @@ int runBatch(const Options& options, std::FILE* errors) {
     } catch (const Exception& error) {
         throw RunError{kUsage, QStringLiteral("--per-page: ") + error.message()};
     }
-    std::vector<std::int64_t> persons = choosePersons(*db, filter);
+    std::vector<std::int64_t> persons;
+    namingFailures(options.database, [&] { persons = choosePersons(*db, filter); });
     if (persons.empty())
         throw RunError{kNobody, QString::fromUtf8("żadna osoba nie pasuje do wyboru")};
     TPassBatch batch(*db, templateFile, std::move(persons), sheet);
-    writeOut(options.out, [&] { batch.writePdf(options.out, dpi, terminalProgress(errors)); });
+    namingFailures(options.database, [&] { batch.writePdf(options.out, dpi, terminalProgress(errors)); });
     return kDone;
 }
 
@@ -209,26 +216,28 @@ int runExport(const Options& options) {
         throw RunError{kRefused, QStringLiteral("%1: %2").arg(options.templateFile, error.message())};
     }
     QImage pass;
-    if (!options.database.isEmpty()) {
-        const std::shared_ptr<ISQLiteDatabase> db = openDatabase(options.database);
-        // Without --id the first person in surname order, photo included.
-        std::int64_t id = options.id.isEmpty() ? 0 : positiveNumber(options.id, "--id");
-        if (!id) {
-            const std::vector<TPersonRow> persons = personList(*db);
-            if (persons.empty())
-                throw RunError{kNobody, QString::fromUtf8("baza nie zawiera żadnej osoby")};
-            id = persons.front().ID;
-        }
-        const std::shared_ptr<ISQLiteTable> table = person_table::SelectById(*db, id);
-        if (table->Count() == 0)
-            throw RunError{kNobody, QString::fromUtf8("w bazie nie ma osoby o numerze %1").arg(id)};
-        const TPersonRow row = person_table::ReadRow(*table);
-        pass = renderer->render(row.texts, passPhoto(row.picture.value_or(QByteArray())), scale);
-    } else {
+    if (options.database.isEmpty()) {
         pass = renderer->renderAsDesigned(scale);
+    } else {
+        namingFailures(options.database, [&] {
+            const std::shared_ptr<ISQLiteDatabase> db = openDatabase(options.database);
+            // Without --id the first person in surname order, photo included.
+            std::int64_t id = options.id.isEmpty() ? 0 : positiveNumber(options.id, "--id");
+            if (!id) {
+                const std::vector<TPersonRow> persons = personList(*db);
+                if (persons.empty())
+                    throw RunError{kNobody, QString::fromUtf8("baza nie zawiera żadnej osoby")};
+                id = persons.front().ID;
+            }
+            const std::shared_ptr<ISQLiteTable> table = person_table::SelectById(*db, id);
+            if (table->Count() == 0)
+                throw RunError{kNobody, QString::fromUtf8("w bazie nie ma osoby o numerze %1").arg(id)};
+            const TPersonRow row = person_table::ReadRow(*table);
+            pass = renderer->render(row.texts, passPhoto(row.picture.value_or(QByteArray())), scale);
+        });
     }
     // The picture says its own resolution, so that it prints at the pass's size.
-    writeOut(options.out, [&] { picture_export::writeWhole(options.out, picture_export::encodeCard(pass, format, 96 * scale)); });
+    namingFailures(options.database, [&] { writeFileSafely(options.out, picture_export::encodeCard(pass, format, 96 * scale)); });
     return kDone;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/exception.h"
 #include "core/picture.h"
+#include "core/safe_file.h"
 #include "database/person_table.h"
 #include "designer/pass_person.h"
 #include "designer/pass_template.h"
@@ -12,7 +13,6 @@
 #include "pdf_sheets.h"
 
 #include <QPainter>
-#include <QSaveFile>
 #include <QThread>
 #include <QThreadPool>
 
@@ -196,9 +196,8 @@ bool TPassBatch::drawSheet(QPainter& painter, int sheet, double dotsPerInch, int
 }
 
 bool TPassBatch::writePdf(const QString& fileName, int dotsPerInch, const TBatchProgress& progress) {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Exception(QString::fromUtf8("Nie mogę utworzyć pliku %1.").arg(fileName));
+    TSafeFile file(fileName);
+    file.open();
     m_done = 0;
     // Every screen pixel of a pass becomes `scale` x `scale` dots: never below the resolution asked for.
     const int scale = scaleForDpi(dotsPerInch);
@@ -240,7 +239,7 @@ bool TPassBatch::writePdf(const QString& fileName, int dotsPerInch, const TBatch
             for (int i = first; i < last; ++i) {
                 if (progress && !progress(m_done, passCount())) {
                     drainAll();
-                    file.cancelWriting();
+                    file.discard();
                     return false;
                 }
                 auto [texts, stored] = readPerson(i);
@@ -276,14 +275,13 @@ bool TPassBatch::writePdf(const QString& fileName, int dotsPerInch, const TBatch
             writeOldest();
     } catch (...) {
         drainAll();
-        file.cancelWriting();
+        file.discard();
         throw;
     }
     pdf.finish();
     if (progress)
         progress(m_done, passCount());
-    if (!pdf.ok() || !file.commit())
-        throw Exception(QString::fromUtf8("Nie mogę zapisać pliku %1 (brak miejsca lub prawa zapisu).").arg(fileName));
+    file.commit(); // says why when a write failed, keeping the old file
     return true;
 }
 

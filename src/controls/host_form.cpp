@@ -1,5 +1,7 @@
 #include "host_form.h"
 
+#include "core/exception.h"
+
 #include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
@@ -91,6 +93,11 @@ void THostForm::syncClientBounds() const {
 void THostForm::renderCard(QImage& image, int scale) const {
     syncClientBounds();
     scale = std::max(1, scale);
+    if (static_cast<qint64>(width()) * scale > kMaxCardSide || static_cast<qint64>(height()) * scale > kMaxCardSide)
+        throw Exception(QString::fromUtf8("Obraz przepustki miałby %1 × %2 pikseli; najwięcej można %3 na bok.")
+                            .arg(static_cast<qint64>(width()) * scale)
+                            .arg(static_cast<qint64>(height()) * scale)
+                            .arg(kMaxCardSide));
     if (image.size() != size() * scale || image.format() != QImage::Format_RGB32)
         image = QImage(size() * scale, QImage::Format_RGB32);
     TCanvas canvas(image, scale);

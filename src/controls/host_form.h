@@ -29,6 +29,10 @@ private:
 // A window whose client area is painted from its elements: it owns them, paints
 // them bottom first into an off-screen image and copies that to the screen, and
 // renders the same image as a card bitmap without looking at the screen.
+// No screen or card printer reaches this many pixels a side; a design or a card
+// picture larger than it is refused rather than drawn.
+inline constexpr int kMaxCardSide = 8192;
+
 class THostForm : public QWidget {
     Q_OBJECT
 public:
@@ -62,6 +66,7 @@ public:
     QImage Snapshot() const;
     // The same picture with every pixel `scale` x `scale` pixels and text and
     // pictures at that resolution; `image` is reused when it has the size.
+    // Throws when the picture would be larger than kMaxCardSide a side.
     void renderCard(QImage& image, int scale = 1) const;
 
     void invalidateArea(const TRect& hostRect);

@@ -49,6 +49,7 @@ struct DecodeContext {
     bool tooLarge = false;
     bool cmyk = false;
     bool adobeInverted = false;
+    int maxSide = 0;
 };
 
 struct EncodeContext {
@@ -91,6 +92,15 @@ int runDecoder(const QByteArray& data, DecodeContext* c) {
     c->cmyk = c->info.jpeg_color_space == JCS_CMYK || c->info.jpeg_color_space == JCS_YCCK;
     c->adobeInverted = c->info.saw_Adobe_marker;
     c->info.out_color_space = c->cmyk ? JCS_CMYK : JCS_RGB;
+    if (c->maxSide > 0) {
+        // The smallest of the decoder's eighths that still reaches the side asked for.
+        const unsigned longSide = std::max(c->info.image_width, c->info.image_height);
+        unsigned eighths = 8;
+        while (eighths > 1 && longSide * (eighths - 1) / 8 >= static_cast<unsigned>(c->maxSide))
+            --eighths;
+        c->info.scale_num = eighths;
+        c->info.scale_denom = 8;
+    }
     jpeg_start_decompress(&c->info);
     c->image = QImage(static_cast<int>(c->info.output_width), static_cast<int>(c->info.output_height),
                       c->cmyk ? QImage::Format_RGBX8888 : QImage::Format_RGB888);
@@ -220,8 +230,9 @@ QImage applyOrientation(const QImage& image, int orientation) {
     }
 }
 
-QImage decodeJpeg(const QByteArray& data) {
+QImage decodeJpeg(const QByteArray& data, int maxSide) {
     DecodeContext context;
+    context.maxSide = maxSide;
     if (const int code = runDecoder(data, &context)) {
         if (context.tooLarge)
             throw pictureSizeError(context.info.image_width, context.info.image_height);

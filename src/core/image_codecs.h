@@ -21,8 +21,13 @@ Exception pictureSizeError(qint64 width, qint64 height);
 // Decodes JPEG file data, RGB, greyscale and CMYK/YCCK alike, turned upright by
 // its EXIF orientation. Throws Exception("JPEG error #n: <decoder's text>")
 // when the data is not a JPEG it can read, and the size error for a header
-// claiming a size no picture has.
-QImage decodeJpeg(const QByteArray& data);
+// claiming a size no picture has. With `maxSide` the decoder scales by itself
+// (by eighths) so that the longer side stays near it: a huge photo never
+// takes more memory than a pass can show.
+QImage decodeJpeg(const QByteArray& data, int maxSide = 0);
+
+// The longest side of a stored person's photo as it is held for showing.
+inline constexpr int kMaxPhotoSide = 2048;
 
 // The EXIF orientation (1-8) of the TIFF block of an APP1 "Exif" segment; 1 when absent.
 int exifOrientation(const QByteArray& tiff);

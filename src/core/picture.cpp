@@ -1,5 +1,7 @@
 #include "picture.h"
 
+#include "safe_file.h"
+
 #include "image_codecs.h"
 #include "metafile_player.h"
 
@@ -50,9 +52,9 @@ QByteArray TBitmap::fileData() const {
     return m_image.isNull() ? QByteArray() : encodeBmp24(m_image);
 }
 
-std::unique_ptr<TJPEGImage> TJPEGImage::fromFileData(const QByteArray& jpeg) {
+std::unique_ptr<TJPEGImage> TJPEGImage::fromFileData(const QByteArray& jpeg, int maxSide) {
     auto picture = std::make_unique<TJPEGImage>();
-    picture->m_image = decodeJpeg(jpeg);
+    picture->m_image = decodeJpeg(jpeg, maxSide);
     picture->m_data = jpeg;
     return picture;
 }
@@ -170,8 +172,8 @@ TPicture TPicture::LoadFromFile(const QString& fileName) {
 TPicture TPicture::FromStoredBytes(const QByteArray& bytes) {
     if (bytes.isEmpty())
         return {};
-    if (bytes.startsWith("\xFF\xD8"))
-        return TPicture(TJPEGImage::fromFileData(bytes));
+    if (bytes.startsWith("\xFF\xD8")) // held no larger than any pass shows it; the stored bytes stay as they are
+        return TPicture(TJPEGImage::fromFileData(bytes, kMaxPhotoSide));
     if (bytes.startsWith("BM"))
         return TPicture(TBitmap::fromFileData(bytes));
     if (bytes.startsWith(QByteArray("\0\0\1\0", 4)))
@@ -240,11 +242,7 @@ TPicture pictureFromStreamData(const QByteArray& data) {
     return TPicture(TJPEGImage::fromFileData(bytes));
 }
 
-void writeFileOrThrow(const QString& fileName, const QByteArray& data) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size())
-        throw Exception(QStringLiteral("Cannot create file %1").arg(fileName));
-}
+void writeFileOrThrow(const QString& fileName, const QByteArray& data) { writeFileSafely(fileName, data); }
 
 void TPicture::SaveToFile(const QString& fileName) const {
     writeFileOrThrow(fileName, m_graphic ? m_graphic->fileData() : QByteArray());

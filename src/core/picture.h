@@ -62,8 +62,8 @@ protected:
 class TJPEGImage final : public TFileGraphic {
 public:
     TJPEGImage() = default;
-    // Throws "JPEG error #n".
-    static std::unique_ptr<TJPEGImage> fromFileData(const QByteArray& jpeg);
+    // Throws "JPEG error #n". `maxSide` as decodeJpeg's; the bytes stay whole.
+    static std::unique_ptr<TJPEGImage> fromFileData(const QByteArray& jpeg, int maxSide = 0);
     // Encodes a picture at the given quality.
     static std::unique_ptr<TJPEGImage> fromImage(const QImage& image, int quality = 90);
     QString ClassName() const override { return QStringLiteral("TJPEGImage"); }

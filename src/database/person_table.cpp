@@ -1,5 +1,7 @@
 #include "person_table.h"
 
+#include "core/safe_file.h"
+
 #include <QFileInfo>
 
 namespace wendolarka::person_table {
@@ -18,9 +20,14 @@ SqlParams textParams(const TPersonTexts& texts) {
 
 // Runs `work` in one transaction: committed when it all went through, rolled
 // back otherwise, so the next command finds no transaction left open.
+enum class Lock { Deferred, Immediate };
+
 template <typename Work>
-void inTransaction(ISQLiteDatabase& db, Work work) {
-    db.BeginTransaction();
+void inTransaction(ISQLiteDatabase& db, Work work, Lock lock = Lock::Deferred) {
+    if (lock == Lock::Immediate)
+        db.BeginImmediateTransaction();
+    else
+        db.BeginTransaction();
     try {
         work();
         db.CommitTransaction();
@@ -36,6 +43,49 @@ void inTransaction(ISQLiteDatabase& db, Work work) {
 }
 
 QString quoted(const QString& fileName) { return QStringLiteral("„") + fileName + QStringLiteral("”"); }
+
+// The row of that ID as stored now, read inside the caller's transaction.
+std::optional<TPersonRow> storedRow(ISQLiteDatabase& db, std::int64_t id) {
+    const auto table = SelectById(db, id);
+    if (table->Count() == 0)
+        return std::nullopt;
+    return ReadRow(*table);
+}
+
+bool sameRow(const TPersonRow& a, const TPersonRow& b) {
+    return a.texts == b.texts && a.picture.value_or(QByteArray()) == b.picture.value_or(QByteArray());
+}
+
+void writeTexts(ISQLiteDatabase& db, std::int64_t id, const TPersonTexts& texts,
+                const std::optional<QByteArray>& photo) {
+    SqlParams params = textParams(texts);
+    params.emplace_back(id);
+    db.Execute(QStringLiteral("UPDATE osoby SET Tytul=?, Imie=?, Nazwisko=?, Priorytet=?, Indeks=?, Adres1=?, "
+                              "Adres2=?, Telefon1=?, Telefon2=?, Usluga1=?, Usluga2=? WHERE ID=?;"),
+               params);
+    if (photo)
+        db.Execute(QStringLiteral("UPDATE osoby SET picture = ? WHERE ID = ?"), {*photo, id});
+}
+
+// Runs `change` only while the stored row is still the one read.
+template <typename Change>
+TGuardedWrite guarded(ISQLiteDatabase& db, const TPersonRow& asRead, Change change) {
+    TGuardedWrite result;
+    inTransaction(db, [&] {
+        const std::optional<TPersonRow> now = storedRow(db, asRead.ID);
+        if (!now) {
+            result.outcome = TGuardedWrite::GoneMeanwhile;
+            return;
+        }
+        if (!sameRow(*now, asRead)) {
+            result.outcome = TGuardedWrite::ChangedMeanwhile;
+            result.stored = *now;
+            return;
+        }
+        change();
+    }, Lock::Immediate);
+    return result;
+}
 
 } // namespace
 
@@ -55,17 +105,30 @@ TPersonTexts samplePerson() {
 }
 
 void CreateDatabase(const QString& fileName) {
-    if (QFileInfo::exists(fileName))
+    if (QFileInfo::exists(fileName) || QFileInfo(fileName).isSymLink())
         throw EPersonDatabase(QStringLiteral("Plik ") + quoted(fileName) + QStringLiteral(" już istnieje."));
-    auto db = TSQLiteDatabase::Create(fileName);
+    // Made in memory and written in one go: a full disk leaves no half-made database.
+    auto db = TSQLiteDatabase::CreateInMemory();
     db->Execute(createStatement());
     SqlParams params = textParams(samplePerson());
     db->Execute(QStringLiteral("INSERT INTO osoby (ID,Tytul,Imie,Nazwisko,Priorytet,Indeks,Adres1,Adres2,"
                                "Telefon1,Telefon2,Usluga1,Usluga2) VALUES(NULL,?,?,?,?,?,?,?,?,?,?,?);"),
                 params);
+    writeFileSafely(fileName, db->Serialize());
 }
 
-std::shared_ptr<ISQLiteDatabase> OpenExisting(const QString& fileName) {
+QString describeFailure(const ESQLiteException& error, const QString& fileName) {
+    if (error.isBusy())
+        return QString::fromUtf8("Baza jest zajęta przez inny program; spróbuj ponownie.\n\n") + error.message();
+    if (error.isCorrupt())
+        return QString::fromUtf8("Plik bazy danych%1 jest uszkodzony. Spróbuj polecenia „Regeneruj (odśwież) bazę” "
+                                 "z menu „Baza” albo wróć do kopii zapasowej tego pliku.\n\n")
+                   .arg(fileName.isEmpty() ? QString() : u' ' + quoted(fileName)) +
+               error.message();
+    return error.message();
+}
+
+std::shared_ptr<ISQLiteDatabase> OpenExisting(const QString& fileName, int busyTimeoutMs) {
     const QFileInfo info(fileName);
     if (!info.exists())
         throw EPersonDatabase(QStringLiteral("Plik ") + quoted(fileName) + QStringLiteral(" nie istnieje."));
@@ -75,8 +138,12 @@ std::shared_ptr<ISQLiteDatabase> OpenExisting(const QString& fileName) {
     std::shared_ptr<ISQLiteTable> columns;
     try {
         db = TSQLiteDatabase::Create(fileName);
+        db->SetBusyTimeout(busyTimeoutMs);
         columns = db->Query(QStringLiteral("PRAGMA table_info(osoby)"));
-    } catch (const ESQLiteException&) {
+    } catch (const ESQLiteException& e) {
+        // A lock or damage is said as such; anything else is no person database.
+        if (e.isBusy() || e.isCorrupt())
+            throw EPersonDatabase(describeFailure(e, fileName));
         throw EPersonDatabase(QStringLiteral("Plik ") + quoted(fileName) +
                               QStringLiteral(" nie jest bazą danych SQLite albo nie da się go odczytać."));
     }
@@ -147,19 +214,20 @@ std::int64_t Insert(ISQLiteDatabase& db, const TPersonTexts& texts, const QByteA
 }
 
 void Update(ISQLiteDatabase& db, std::int64_t id, const TPersonTexts& texts, const std::optional<QByteArray>& photo) {
-    inTransaction(db, [&] {
-        SqlParams params = textParams(texts);
-        params.emplace_back(id);
-        db.Execute(QStringLiteral("UPDATE osoby SET Tytul=?, Imie=?, Nazwisko=?, Priorytet=?, Indeks=?, Adres1=?, "
-                                  "Adres2=?, Telefon1=?, Telefon2=?, Usluga1=?, Usluga2=? WHERE ID=?;"),
-                   params);
-        if (photo)
-            db.Execute(QStringLiteral("UPDATE osoby SET picture = ? WHERE ID = ?"), {*photo, id});
-    });
+    inTransaction(db, [&] { writeTexts(db, id, texts, photo); });
 }
 
 void Delete(ISQLiteDatabase& db, std::int64_t id) {
     db.Execute(QStringLiteral("DELETE FROM osoby WHERE ID=?"), {id});
+}
+
+TGuardedWrite UpdateIfUnchanged(ISQLiteDatabase& db, const TPersonRow& asRead, const TPersonTexts& texts,
+                                const std::optional<QByteArray>& photo) {
+    return guarded(db, asRead, [&] { writeTexts(db, asRead.ID, texts, photo); });
+}
+
+TGuardedWrite DeleteIfUnchanged(ISQLiteDatabase& db, const TPersonRow& asRead) {
+    return guarded(db, asRead, [&] { Delete(db, asRead.ID); });
 }
 
 void Regenerate(ISQLiteDatabase& db) { db.Execute(QStringLiteral("VACUUM")); }

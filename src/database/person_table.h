@@ -31,20 +31,29 @@ struct TPersonRow {
 // runs in one transaction that is rolled back when any part of it fails.
 namespace person_table {
 
+// How long a command waits for another program's lock before it gives up.
+inline constexpr int kBusyTimeoutMs = 3000;
+
 // The table's CREATE statement as the program has always written it.
 QString createStatement();
 // The sample person of a new database.
 TPersonTexts samplePerson();
 
-// Makes a new database file with the table and the sample person, through a
-// connection of its own that is closed again. Throws EPersonDatabase when the
-// file already exists, ESQLiteException when the engine fails.
+// Makes a new database file with the table and the sample person: built in
+// memory and written whole or not at all. Throws EPersonDatabase when the file
+// already exists, EFileWrite when it cannot be written, ESQLiteException when
+// the engine fails.
 void CreateDatabase(const QString& fileName);
 
-// Opens an existing person database. Throws EPersonDatabase, and creates
-// nothing, when the file is missing, is no SQLite database or lacks the table
-// or one of its columns.
-std::shared_ptr<ISQLiteDatabase> OpenExisting(const QString& fileName);
+// Opens an existing person database whose commands wait up to `busyTimeoutMs`
+// for another program's lock. Throws EPersonDatabase, and creates nothing,
+// when the file is missing, is no SQLite database, is damaged, stays locked or
+// lacks the table or one of its columns.
+std::shared_ptr<ISQLiteDatabase> OpenExisting(const QString& fileName, int busyTimeoutMs = kBusyTimeoutMs);
+
+// The program's words for a failure of the engine on that file: a lock held
+// too long, a damaged file (named unless `fileName` is empty), or the engine's own text.
+QString describeFailure(const ESQLiteException& error, const QString& fileName);
 
 // Every person in surname order (the engine's byte order), without photos:
 // columns ID and the eleven texts.
@@ -63,6 +72,18 @@ std::int64_t Insert(ISQLiteDatabase& db, const TPersonTexts& texts, const QByteA
 void Update(ISQLiteDatabase& db, std::int64_t id, const TPersonTexts& texts,
             const std::optional<QByteArray>& photo);
 void Delete(ISQLiteDatabase& db, std::int64_t id);
+
+// What a guarded change found in the table when it came to write.
+struct TGuardedWrite {
+    enum Outcome { Written, ChangedMeanwhile, GoneMeanwhile } outcome = Written;
+    TPersonRow stored; // the row as it is now (ChangedMeanwhile)
+};
+// As Update and Delete, but only while the stored row is still `asRead`: the
+// check and the change run in one transaction holding the write lock, so
+// another program's change in between is never overwritten unseen.
+TGuardedWrite UpdateIfUnchanged(ISQLiteDatabase& db, const TPersonRow& asRead, const TPersonTexts& texts,
+                                const std::optional<QByteArray>& photo);
+TGuardedWrite DeleteIfUnchanged(ISQLiteDatabase& db, const TPersonRow& asRead);
 // Rebuilds the whole database file.
 void Regenerate(ISQLiteDatabase& db);
 

@@ -28,7 +28,8 @@ void raiseError(sqlite3* db, const QString& message, const QString& sql) {
         // The engine quotes our own code-page text back in its messages.
         const QString engineMessage = cp1250::decode(QByteArray(sqlite3_errmsg(db)));
         throw ESQLiteException(message + QStringLiteral(" \"") + sql + QStringLiteral("\" : ") +
-                               engineMessage);
+                                   engineMessage,
+                               sqlite3_extended_errcode(db));
     }
     throw ESQLiteException(message);
 }
@@ -77,6 +78,8 @@ namespace {
 
 using namespace sqlite_detail;
 
+int primaryCode(int code) { return code & 0xFF; }
+
 struct ConnectionCloser {
     void operator()(sqlite3* db) const noexcept { sqlite3_close(db); }
 };
@@ -91,10 +94,11 @@ public:
         if (rc != SQLITE_OK) {
             if (!m_db)
                 throw ESQLiteException(QStringLiteral("Failed to open database \"") + fileName +
-                                       QStringLiteral("\" : unknown error"));
+                                       QStringLiteral("\" : unknown error"), rc);
             throw ESQLiteException(QStringLiteral("Failed to open database \"") + fileName +
-                                   QStringLiteral("\" : ") +
-                                   cp1250::decode(QByteArray(sqlite3_errmsg(m_db.get()))));
+                                       QStringLiteral("\" : ") +
+                                       cp1250::decode(QByteArray(sqlite3_errmsg(m_db.get()))),
+                                   sqlite3_extended_errcode(m_db.get()));
         }
         Execute(QStringLiteral("PRAGMA SYNCHRONOUS=NORMAL;"));
         Execute(QStringLiteral("PRAGMA temp_store = MEMORY;"));
@@ -156,12 +160,8 @@ public:
             raiseError(m_db.get(), QStringLiteral("Error executing SQL statement"), sql);
     }
 
-    void BeginTransaction() override {
-        if (m_inTransaction)
-            throw ESQLiteException(QStringLiteral("Transaction already open"));
-        Execute(QStringLiteral("BEGIN TRANSACTION;"));
-        m_inTransaction = true;
-    }
+    void BeginTransaction() override { begin(QStringLiteral("BEGIN TRANSACTION;")); }
+    void BeginImmediateTransaction() override { begin(QStringLiteral("BEGIN IMMEDIATE TRANSACTION;")); }
 
     void CommitTransaction() override {
         Execute(QStringLiteral("COMMIT;"));
@@ -198,15 +198,41 @@ public:
 
     QString EngineVersion() const override { return QString::fromLatin1(sqlite3_libversion()); }
 
+    QByteArray Serialize() override {
+        sqlite3_int64 size = 0;
+        std::unique_ptr<unsigned char, decltype(&sqlite3_free)> bytes(
+            sqlite3_serialize(m_db.get(), "main", &size, 0), &sqlite3_free);
+        if (!bytes)
+            raiseError(m_db.get(), QStringLiteral("Could not serialize database"), QStringLiteral("main"));
+        return QByteArray(reinterpret_cast<const char*>(bytes.get()), static_cast<qsizetype>(size));
+    }
+
 private:
+    void begin(const QString& statement) {
+        if (m_inTransaction)
+            throw ESQLiteException(QStringLiteral("Transaction already open"));
+        Execute(statement);
+        m_inTransaction = true;
+    }
+
     std::unique_ptr<sqlite3, ConnectionCloser> m_db;
     bool m_inTransaction = false;
 };
 
 } // namespace
 
+bool ESQLiteException::isBusy() const noexcept {
+    return primaryCode(m_engineCode) == SQLITE_BUSY || primaryCode(m_engineCode) == SQLITE_LOCKED;
+}
+
+bool ESQLiteException::isCorrupt() const noexcept { return primaryCode(m_engineCode) == SQLITE_CORRUPT; }
+
 std::shared_ptr<ISQLiteDatabase> TSQLiteDatabase::Create(const QString& fileName) {
     return std::make_shared<SQLiteDatabase>(fileName);
+}
+
+std::shared_ptr<ISQLiteDatabase> TSQLiteDatabase::CreateInMemory() {
+    return std::make_shared<SQLiteDatabase>(QStringLiteral(":memory:"));
 }
 
 } // namespace wendolarka

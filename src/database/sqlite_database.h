@@ -15,7 +15,17 @@ namespace wendolarka {
 // Every failure of the database layer; the text is the user's error message.
 class ESQLiteException : public Exception {
 public:
-    using Exception::Exception;
+    explicit ESQLiteException(QString message, int engineCode = 0)
+        : Exception(std::move(message)), m_engineCode(engineCode) {}
+    // The engine's result code behind the failure; 0 for the layer's own refusals.
+    int engineCode() const noexcept { return m_engineCode; }
+    // Another connection holds the lock longer than the busy time-out.
+    bool isBusy() const noexcept;
+    // The file's pages are damaged.
+    bool isCorrupt() const noexcept;
+
+private:
+    int m_engineCode;
 };
 
 // A value bound to a "?" of a statement: NULL, integer, float, text (stored as
@@ -67,12 +77,17 @@ public:
     virtual QString QueryText(const QString& sql) = 0;
     virtual void WriteBlob(const QString& sql, TMemoryStream& stream) = 0;
     virtual void BeginTransaction() = 0;
+    // As BeginTransaction, taking the write lock at once: what is read inside
+    // cannot be changed by another connection before the commit.
+    virtual void BeginImmediateTransaction() = 0;
     virtual void CommitTransaction() = 0;
     virtual void RollbackTransaction() = 0;
     virtual bool HasTable(const QString& name) = 0;
     virtual std::int64_t LastRowId() const = 0;
     virtual void SetBusyTimeout(int milliseconds) = 0;
     virtual QString EngineVersion() const = 0;
+    // The whole database as the bytes of its file.
+    virtual QByteArray Serialize() = 0;
 
     // Values never go into SQL text: these bind them to the statement's "?"s in order.
     virtual std::shared_ptr<ISQLiteTable> Query(const QString& sql, const SqlParams& params) = 0;
@@ -82,6 +97,8 @@ public:
 namespace TSQLiteDatabase {
 // Opens (or creates) the file; throws ESQLiteException when the engine refuses.
 std::shared_ptr<ISQLiteDatabase> Create(const QString& fileName);
+// A database that lives in memory only, until Serialize() gives its file.
+std::shared_ptr<ISQLiteDatabase> CreateInMemory();
 } // namespace TSQLiteDatabase
 
 // The default float-to-text conversion: general format, up to 15 significant

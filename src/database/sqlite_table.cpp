@@ -79,7 +79,7 @@ public:
         int rc = sqlite3_step(st);
         while (rc != SQLITE_DONE) {
             if (rc == SQLITE_BUSY)
-                throw ESQLiteException(QStringLiteral("Could not prepare SQL statement"));
+                throw ESQLiteException(QStringLiteral("Could not prepare SQL statement"), SQLITE_BUSY);
             if (rc != SQLITE_ROW)
                 raiseError(db, QStringLiteral("Could not retrieve data"), sql);
             if (m_rowCount == 0)
@@ -260,10 +260,8 @@ private:
             default: {
                 const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
                 const int size = sqlite3_column_bytes(st, c);
-                // Text ends at its first zero byte.
-                const void* zero = text ? std::memchr(text, 0, static_cast<std::size_t>(size)) : nullptr;
-                const qsizetype length = zero ? static_cast<const char*>(zero) - text : size;
-                m_cells.emplace_back(text ? cp1250::decode(text, length) : QString());
+                // Read whole, a zero byte included: a text cut at it would be stored cut at the next save.
+                m_cells.emplace_back(text ? cp1250::decode(text, size) : QString());
                 break;
             }
             }

@@ -38,6 +38,12 @@ int coordinateOf(const TValue& v, const QString& name) {
     const std::int64_t value = integerOf(v, name);
     if (value < -kMaxCoordinate || value > kMaxCoordinate)
         refuse(QStringLiteral("„%1” = %2 leży poza każdym ekranem").arg(name).arg(value));
+    // A size no card reaches would only make drawing take minutes and gigabytes.
+    if ((name == u"Width" || name == u"Height") && value > kMaxCardSide)
+        refuse(QStringLiteral("„%1” = %2: element przepustki może mieć najwyżej %3 pikseli na bok")
+                   .arg(name)
+                   .arg(value)
+                   .arg(kMaxCardSide));
     return static_cast<int>(value);
 }
 
@@ -448,22 +454,24 @@ const Table<TForm1>& formTable() {
         using T = TForm1;
         Table<T> t;
         const auto outer = [](const char* name, std::function<int(const T&)> get, std::function<void(T&, int)> set,
-                              int low) {
+                              int low, int high) {
             return Property<T>{name, std::nullopt, nullptr, [get](const T& c) { return TValue::Integer(get(c)); },
-                               [name, set, low](const TValue& v) -> Applier<T> {
-                                   const int value = boundedOf(v, QLatin1String(name), low, kMaxCoordinate);
+                               [name, set, low, high](const TValue& v) -> Applier<T> {
+                                   const int value = boundedOf(v, QLatin1String(name), low, high);
                                    return [set, value](T& c) { set(c, value); };
                                }};
         };
         t.push_back(outer("Left", [](const T& c) { return c.pos().x(); }, [](T& c, int v) { c.move(v, c.y()); },
-                          -kMaxCoordinate));
+                          -kMaxCoordinate, kMaxCoordinate));
         t.push_back(outer("Top", [](const T& c) { return c.pos().y(); }, [](T& c, int v) { c.move(c.x(), v); },
-                          -kMaxCoordinate));
-        // Outer sizes: the client area is what the frame of a tool window leaves.
+                          -kMaxCoordinate, kMaxCoordinate));
+        // Outer sizes: the client area is what the frame of a tool window leaves; no card is larger than the bound.
         t.push_back(outer("Width", [](const T& c) { return c.width() + kToolWindowFrame.width(); },
-                          [](T& c, int v) { c.resize(std::max(0, v - kToolWindowFrame.width()), c.height()); }, 0));
+                          [](T& c, int v) { c.resize(std::max(0, v - kToolWindowFrame.width()), c.height()); }, 0,
+                          kMaxCardSide + kToolWindowFrame.width()));
         t.push_back(outer("Height", [](const T& c) { return c.height() + kToolWindowFrame.height(); },
-                          [](T& c, int v) { c.resize(c.width(), std::max(0, v - kToolWindowFrame.height())); }, 0));
+                          [](T& c, int v) { c.resize(c.width(), std::max(0, v - kToolWindowFrame.height())); }, 0,
+                          kMaxCardSide + kToolWindowFrame.height()));
         t.push_back({"BorderStyle", std::nullopt, nullptr,
                      [](const T& c) { return TValue::Ident(c.settings().borderStyle); },
                      [](const TValue& v) -> Applier<T> {

@@ -3,11 +3,11 @@
 #include "controls/host_form.h"
 #include "core/exception.h"
 #include "core/image_codecs.h"
+#include "core/safe_file.h"
 #include "platform/dialogs.h"
 
 #include <QBuffer>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace wendolarka::picture_export {
 
@@ -43,14 +43,6 @@ QString withExtension(const QString& fileName, Format format) {
     return fileName;
 }
 
-void writeWhole(const QString& fileName, const QByteArray& bytes) {
-    // Written beside the target and renamed over it: a failure never leaves a
-    // cut-off file where a good one was.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw Exception(QStringLiteral("Cannot create file %1").arg(fileName));
-}
-
 bool exportWindow(const THostForm& form, IDialogs& dialogs) {
     FileDialogOptions options;
     options.filter = QString::fromUtf8(kExportFilter);
@@ -66,7 +58,7 @@ bool exportWindow(const THostForm& form, IDialogs& dialogs) {
                            TMsgDlgType::mtConfirmation, mbYes | mbNo) != mrYes)
         return false;
     const QImage card = form.Snapshot();
-    writeWhole(fileName, encodeCard(card, format));
+    writeFileSafely(fileName, encodeCard(card, format));
     return true;
 }
 

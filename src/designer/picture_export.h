@@ -20,8 +20,6 @@ enum class Format { Jpeg = 1, Bmp = 2, Png = 3 };
 QByteArray encodeCard(const QImage& card, Format format, int dotsPerInch = 96);
 // A name typed without an extension gets the format's; any other name is kept as typed.
 QString withExtension(const QString& fileName, Format format);
-// Replaces the file only once every byte is written; throws "Cannot create file %1".
-void writeWhole(const QString& fileName, const QByteArray& bytes);
 // The command: the save dialog, then the window's card bitmap written in the chosen
 // format. Returns whether a file was written.
 bool exportWindow(const THostForm& form, IDialogs& dialogs);

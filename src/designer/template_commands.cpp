@@ -1,13 +1,13 @@
 #include "template_commands.h"
 
 #include "core/component_stream.h"
+#include "core/safe_file.h"
 #include "pass_template.h"
 #include "pass_window.h"
 #include "platform/dialogs.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace wendolarka::template_commands {
 namespace {
@@ -26,9 +26,7 @@ bool saveTemplate(TForm1& form, IDialogs& dialogs) {
     if (!chosen)
         return false;
     const QByteArray bytes = pass_template::writeFile(form);
-    QSaveFile file(chosen->fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw Exception(QStringLiteral("Cannot create file %1").arg(chosen->fileName));
+    writeFileSafely(chosen->fileName, bytes);
     return true;
 }
 

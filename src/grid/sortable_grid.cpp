@@ -2,6 +2,7 @@
 
 #include "core/cp1250.h"
 #include "core/exception.h"
+#include "core/safe_file.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -312,9 +313,7 @@ void TFajny::SaveToTextFile(const QString& fileName, QChar separator) const {
     for (int r = 0; r < RowCount(); ++r)
         text += Rows(r).join(separator) + QStringLiteral("\r\n");
     const QByteArray bytes = cp1250::encode(text);
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        throw Exception(QStringLiteral("Cannot create file %1").arg(fileName));
+    writeFileSafely(fileName, bytes);
 }
 
 } // namespace wendolarka

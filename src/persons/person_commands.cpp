@@ -4,6 +4,7 @@
 #include "grid/sortable_grid.h"
 #include "person_grid.h"
 #include "platform/dialogs.h"
+#include "record_conflict.h"
 #include "record_edit_window.h"
 #include "widgets/form_setup.h"
 
@@ -22,10 +23,19 @@ namespace {
 
 const QString kDatabaseFilter = utf8("Pliki bazowe (*.db)|*.db|Dowolne pliki (*.*)|*.*");
 
-// A write that did not go through: the engine's reason, in the program's words.
-[[noreturn]] void rethrowWriteFailure(const Exception& e) {
+// The engine's failure on that file in the program's words: a lock or damage said as such.
+QString failureText(const Exception& e, const QString& fileName) {
+    if (const auto* engine = dynamic_cast<const ESQLiteException*>(&e))
+        return person_table::describeFailure(*engine, fileName);
+    return e.message();
+}
+
+// A write that did not go through; the transaction was rolled back, so nothing changed.
+[[noreturn]] void rethrowWriteFailure(const ESQLiteException& e, const QString& fileName) {
+    if (e.isBusy())
+        throw Exception(failureText(e, fileName));
     throw Exception(utf8("Zmiana nie została zapisana w bazie danych; baza pozostała bez zmian.\n\n") +
-                    e.message());
+                    failureText(e, fileName));
 }
 
 } // namespace
@@ -77,13 +87,8 @@ void TPersonCommands::NowaBaza1Click() {
                              TMsgDlgType::mtInformation, mbOK);
         return;
     }
-    // The new file gets a connection of its own; the open database stays the one shown.
-    try {
-        person_table::CreateDatabase(chosen->fileName);
-    } catch (const ESQLiteException&) {
-        QFile::remove(chosen->fileName); // no half-made database left behind
-        throw;
-    }
+    // Made apart and written whole or not at all; the open database stays the one shown.
+    person_table::CreateDatabase(chosen->fileName);
 }
 
 void TPersonCommands::OtworzBaze1Click() {
@@ -102,7 +107,7 @@ void TPersonCommands::OtworzBaze1Click() {
             m_dbFileName = chosen->fileName;
             // A person of another file is nobody here.
             m_currentId.reset();
-            m_recordPhoto.reset();
+            m_readRow.reset();
             m_chosenRow = -1;
             LoadGrid();
             m_windows.FEdycja.lblBaza->setText(QFileInfo(chosen->fileName).fileName());
@@ -120,7 +125,7 @@ void TPersonCommands::LoadGrid() {
         grid.ClearAllRows();
         setPersonColumns(grid);
         m_db.reset(); // the previous connection closes before the file is opened again
-        m_db = person_table::OpenExisting(m_dbFileName);
+        m_db = person_table::OpenExisting(m_dbFileName, m_busyTimeoutMs);
         const std::shared_ptr<ISQLiteTable> table = person_table::SelectForGrid(*m_db);
         m_currentTable = table;
         table->First();
@@ -131,9 +136,15 @@ void TPersonCommands::LoadGrid() {
         fillGrid(*table);
         grid.HideColumnRange(kFirstHiddenPersonColumn, grid.ColCount() - 1);
         grid.Repaint();
-    } catch (const Exception&) {
+    } catch (const Exception& e) {
         m_db.reset(); // the connection always belongs to the file shown
-        m_dialogs.MessageDlg(utf8("Błąd podczas odczytu bazy danych!"), TMsgDlgType::mtWarning, mbOK);
+        // A lock or a damaged file is named as the reason; the engine's own words stay out of the plain case.
+        const auto* engine = dynamic_cast<const ESQLiteException*>(&e);
+        const auto* refusal = dynamic_cast<const EPersonDatabase*>(&e);
+        QString text = utf8("Błąd podczas odczytu bazy danych!");
+        if ((engine && (engine->isBusy() || engine->isCorrupt())) || refusal)
+            text += QStringLiteral("\n\n") + failureText(e, m_dbFileName);
+        m_dialogs.MessageDlg(text, TMsgDlgType::mtWarning, mbOK);
     }
 }
 
@@ -163,18 +174,38 @@ void TPersonCommands::G1Click() {
     // even after an empty table made it an ordinary row.
     const QString idText = grid.Cells(kIdColumn, row);
     bool isNumber = false;
-    idText.toLongLong(&isNumber);
+    const std::int64_t id = idText.toLongLong(&isNumber);
     if (row < 1 || !isNumber)
         return;
     requireDatabase();
+    // Read first: a read that fails (a lock, damage, a person deleted elsewhere)
+    // leaves the shown person, the counter and the grid's row as they were.
+    std::shared_ptr<ISQLiteTable> table;
+    TPersonRow person;
+    try {
+        table = person_table::SelectById(*m_db, id);
+        person = person_table::ReadRow(*table);
+    } catch (const Exception& e) {
+        backToShownRow();
+        throw Exception(failureText(e, m_dbFileName));
+    }
     TFEdycja& editor = m_windows.FEdycja;
     m_currentRowNo = grid.Cells(0, row).toInt();
     editor.edID->setText(idText);
     editor.Label1->setText(QString::number(m_currentRowNo));
     editor.lblRekordy->setText(editor.Label1->text() + QStringLiteral(" z ") + QString::number(grid.RowCount() - 1));
     m_chosenRow = row;
-    m_currentTable = person_table::SelectById(*m_db, editor.edID->text().toLongLong());
-    ShowCurrentRecord();
+    m_currentTable = table;
+    showPerson(person);
+}
+
+void TPersonCommands::backToShownRow() {
+    TFajny& grid = m_windows.G1;
+    int row = m_currentId ? rowOfId(*m_currentId) : -1;
+    if (row < 0)
+        row = m_chosenRow;
+    if (row >= 1 && row < grid.RowCount() && row != grid.Row())
+        grid.setSelection({kIdColumn, row, kIdColumn, row});
 }
 
 void TPersonCommands::gridClicked() {
@@ -185,13 +216,14 @@ void TPersonCommands::gridClicked() {
     G1Click();
 }
 
-void TPersonCommands::ShowCurrentRecord() {
-    const TPersonRow person = person_table::ReadRow(*m_currentTable);
+void TPersonCommands::ShowCurrentRecord() { showPerson(person_table::ReadRow(*m_currentTable)); }
+
+void TPersonCommands::showPerson(const TPersonRow& person) {
     TFEdycja& editor = m_windows.FEdycja;
     m_currentId = person.ID;
     editor.edID->setText(QString::number(person.ID));
     editor.setTexts(person.texts);
-    m_recordPhoto = person.picture;
+    m_readRow = person;
     editor.setPhotoChangedByUser(false);
     // Both photos are emptied first: a photo that cannot be read never leaves
     // the previous person's face behind.
@@ -232,7 +264,7 @@ void TPersonCommands::mnuRegenerujClick() {
     try {
         person_table::Regenerate(*m_db);
     } catch (const ESQLiteException& e) {
-        rethrowWriteFailure(e);
+        rethrowWriteFailure(e, m_dbFileName);
     }
     // The current person stays current; without one, the first of the table.
     std::shared_ptr<ISQLiteTable> table;
@@ -283,7 +315,7 @@ void TPersonCommands::mnuDodajRekordClick() {
     try {
         m_currentId = person_table::Insert(*m_db, editor.texts(), photo);
     } catch (const ESQLiteException& e) {
-        rethrowWriteFailure(e);
+        rethrowWriteFailure(e, m_dbFileName);
     }
     LoadGrid();
     chooseCurrentAgain();
@@ -293,20 +325,103 @@ void TPersonCommands::mnuDodajRekordClick() {
 QByteArray TPersonCommands::photoForOverwrite() const {
     const TFEdycja& editor = m_windows.FEdycja;
     // The record keeps its photo as stored unless the user changed it.
-    if (!editor.photoChangedByUser() && m_recordPhoto && !m_recordPhoto->isEmpty())
-        return *m_recordPhoto;
+    if (!editor.photoChangedByUser() && m_readRow && m_readRow->picture && !m_readRow->picture->isEmpty())
+        return *m_readRow->picture;
     return editor.photoToStore().Graphic()->fileData();
 }
 
+TPersonRow TPersonCommands::readRowOf(std::int64_t id) {
+    if (m_readRow && m_readRow->ID == id)
+        return *m_readRow;
+    // Current without having been read here (an add whose reload failed): what is stored now is the base.
+    try {
+        const auto table = person_table::SelectById(*m_db, id);
+        if (table->Count() > 0)
+            return person_table::ReadRow(*table);
+    } catch (const Exception& e) {
+        throw Exception(failureText(e, m_dbFileName));
+    }
+    TPersonRow gone;
+    gone.ID = id;
+    return gone;
+}
+
+person_table::TGuardedWrite TPersonCommands::writeGuarded(const std::function<person_table::TGuardedWrite()>& write) {
+    try {
+        return write();
+    } catch (const ESQLiteException& e) {
+        rethrowWriteFailure(e, m_dbFileName);
+    }
+}
+
+void TPersonCommands::takeInStoredChanges(const TPersonRow& stored) {
+    TFEdycja& editor = m_windows.FEdycja;
+    const TPersonTexts texts = record_conflict::merged(editor.texts(), *m_readRow, stored);
+    editor.setTexts(texts);
+    // The stored photo comes in unless the user chose another one.
+    if (!editor.photoChangedByUser()) {
+        TPicture photo;
+        try {
+            if (stored.picture)
+                photo = TPicture::FromStoredBytes(*stored.picture);
+        } catch (const Exception&) {
+            // An unreadable photo shows as none; the stored bytes stay the record's.
+        }
+        editor.setPhoto(photo);
+        editor.setPhotoChangedByUser(false);
+        if (m_windows.showOnPass)
+            m_windows.showOnPass(texts, photo);
+    }
+    m_readRow = stored; // the next save compares with what is stored now
+    // The grid shows the stored row; the choice stays on this person without re-reading it.
+    LoadGrid();
+    const int row = rowOfId(stored.ID);
+    if (row >= 1) {
+        m_windows.G1.setSelection({kIdColumn, row, kIdColumn, row});
+        m_chosenRow = row;
+    }
+}
+
 void TPersonCommands::mnuWstawRekordClick() {
+    // Checked before the question: with nobody to overwrite there is nothing to confirm.
+    requireCurrentId();
     if (m_dialogs.MessageDlg(utf8("Wstawić do tego rekordu nowe dane?"), TMsgDlgType::mtConfirmation,
                              mbYes | mbNo) != mrYes)
         return;
-    const std::int64_t id = requireCurrentId();
-    try {
-        person_table::Update(*m_db, id, m_windows.FEdycja.texts(), photoForOverwrite());
-    } catch (const ESQLiteException& e) {
-        rethrowWriteFailure(e);
+    TFEdycja& editor = m_windows.FEdycja;
+    m_readRow = readRowOf(*m_currentId);
+    for (;;) {
+        const TPersonTexts typed = editor.texts();
+        const QByteArray photo = photoForOverwrite();
+        const auto result = writeGuarded([&] {
+            return person_table::UpdateIfUnchanged(*m_db, *m_readRow, typed, photo);
+        });
+        if (result.outcome == person_table::TGuardedWrite::Written)
+            break;
+        if (result.outcome == person_table::TGuardedWrite::GoneMeanwhile) {
+            // The typed input is never dropped: it stays in the window or becomes a new person.
+            if (m_dialogs.MessageDlg(record_conflict::goneQuestion(), TMsgDlgType::mtWarning, mbYes | mbNo) != mrYes)
+                return;
+            try {
+                m_currentId = person_table::Insert(*m_db, typed, photo);
+            } catch (const ESQLiteException& e) {
+                rethrowWriteFailure(e, m_dbFileName);
+            }
+            m_readRow.reset();
+            LoadGrid();
+            chooseCurrentAgain();
+            m_dialogs.ShowMessage(QStringLiteral("Rekord dodany do bazy. "));
+            return;
+        }
+        const TModalResult answer = m_dialogs.MessageDlg(record_conflict::changedQuestion(*m_readRow, result.stored),
+                                                         TMsgDlgType::mtWarning, mbYes | mbNo | mbCancel);
+        if (answer == mrYes) {
+            m_readRow = result.stored; // overwrite what is stored now, unless it changes again
+            continue;
+        }
+        if (answer == mrNo)
+            takeInStoredChanges(result.stored);
+        return;
     }
     LoadGrid();
     chooseCurrentAgain();
@@ -325,12 +440,19 @@ void TPersonCommands::mnuDeleteRekordClick() {
         m_dialogs.MessageDlg(utf8("Zniszczyć rekord ") + rowNo + utf8("  jesteś tego pewny ?"),
                              TMsgDlgType::mtConfirmation, mbYes | mbNo | mbCancel);
     if (answer == mrYes) {
-        try {
-            person_table::Delete(*m_db, id);
-        } catch (const ESQLiteException& e) {
-            rethrowWriteFailure(e);
+        TPersonRow asRead = readRowOf(id);
+        for (;;) {
+            const auto result = writeGuarded([&] { return person_table::DeleteIfUnchanged(*m_db, asRead); });
+            if (result.outcome != person_table::TGuardedWrite::ChangedMeanwhile) {
+                m_currentId.reset(); // deleted, here or elsewhere
+                break;
+            }
+            // Changed elsewhere since it was read: deleted only when the user says so knowing what changed.
+            if (m_dialogs.MessageDlg(record_conflict::changedBeforeDeleteQuestion(asRead, result.stored),
+                                     TMsgDlgType::mtWarning, mbYes | mbNo) != mrYes)
+                break;
+            asRead = result.stored;
         }
-        m_currentId.reset();
     }
     LoadGrid();
     chooseCurrentAgain();
@@ -344,11 +466,23 @@ void TPersonCommands::SelectGridRow() {
 }
 
 void TPersonCommands::navigateTo(int rowNo) {
-    m_currentRowNo = rowNo;
-    m_windows.FEdycja.Label1->setText(QString::number(rowNo));
-    SelectGridRow();
-    m_windows.FEdycja.edID->setText(m_windows.G1.Cells(kIdColumn, m_windows.G1.Row()));
-    Edytuj1Click();
+    TFEdycja& editor = m_windows.FEdycja;
+    // A step that cannot read its person moves nothing: counter and row stay with the person shown.
+    const int shownRowNo = m_currentRowNo;
+    const QString shownLabel = editor.Label1->text(), shownId = editor.edID->text();
+    try {
+        m_currentRowNo = rowNo;
+        editor.Label1->setText(QString::number(rowNo));
+        SelectGridRow();
+        editor.edID->setText(m_windows.G1.Cells(kIdColumn, m_windows.G1.Row()));
+        Edytuj1Click();
+    } catch (...) {
+        m_currentRowNo = shownRowNo;
+        editor.Label1->setText(shownLabel);
+        editor.edID->setText(shownId);
+        backToShownRow();
+        throw;
+    }
 }
 
 void TPersonCommands::mnuPierwszyClick() {

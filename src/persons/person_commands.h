@@ -3,6 +3,7 @@
 #include "core/canvas.h"
 #include "core/person.h"
 #include "core/picture.h"
+#include "database/person_table.h"
 
 #include <QString>
 
@@ -72,6 +73,9 @@ public:
     // The grid row holding that ID, or -1.
     int rowOfId(std::int64_t id) const;
 
+    // How long a command waits for another program's lock on the database.
+    void setBusyTimeout(int milliseconds) { m_busyTimeoutMs = milliseconds; }
+
     // How often a long load lets the window repaint, in milliseconds.
     static constexpr int kRepaintInterval = 250;
 
@@ -85,6 +89,15 @@ private:
     void chooseCurrentAgain();
     void navigateTo(int rowNo);
     QByteArray photoForOverwrite() const;
+    // Shows a person read from the table in the editing window and on the pass.
+    void showPerson(const TPersonRow& person);
+    // After a failed read: the grid's row goes back to the person shown.
+    void backToShownRow();
+    // The person as read when shown, the base a change is checked against.
+    TPersonRow readRowOf(std::int64_t id);
+    person_table::TGuardedWrite writeGuarded(const std::function<person_table::TGuardedWrite()>& write);
+    // Another program's changes into the fields the user left alone; nothing is written.
+    void takeInStoredChanges(const TPersonRow& stored);
 
     IDialogs& m_dialogs;
     Windows m_windows;
@@ -92,11 +105,12 @@ private:
     std::shared_ptr<ISQLiteDatabase> m_db;
     std::shared_ptr<ISQLiteTable> m_currentTable;
     std::optional<std::int64_t> m_currentId;
-    std::optional<QByteArray> m_recordPhoto; // the current person's photo as stored
+    std::optional<TPersonRow> m_readRow; // the current person as read, photo as stored
     int m_currentRowNo = 0;
     int m_chosenRow = -1; // the grid row of the last choice
     bool m_loaded = false;
     bool m_loading = false;
+    int m_busyTimeoutMs = person_table::kBusyTimeoutMs;
 };
 
 } // namespace wendolarka

@@ -219,25 +219,25 @@ bool TSizeControl::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TSizeControl::paintGridDots(const QRect& area) {
-    QPainter painter(&m_host);
-    painter.setPen(QColor(128, 128, 128));
-    // Containers are windows of their own on the platform: the dots stay off them.
-    std::vector<TRect> windows;
+    // Only the area being painted, and containers (windows of their own on the
+    // platform) keep the dots off them.
+    QRegion dotted = QRegion(area.intersected(m_host.rect()));
     for (TControl* c : root()->Controls())
         if (c->Visible() && dynamic_cast<TWinControl*>(c))
-            windows.push_back(c->BoundsRect());
-    // Only the dots inside the area being painted.
-    const QRect part = area.intersected(m_host.rect());
-    const int columns = m_host.width() / m_gridSize;
-    const int rows = m_host.height() / m_gridSize;
-    const int firstColumn = std::max(0, part.left() / m_gridSize), lastColumn = std::min(columns, part.right() / m_gridSize);
-    const int firstRow = std::max(0, part.top() / m_gridSize), lastRow = std::min(rows, part.bottom() / m_gridSize);
-    for (int i = firstColumn; i <= lastColumn; ++i)
-        for (int j = firstRow; j <= lastRow; ++j) {
-            const QPoint dot(i * m_gridSize, j * m_gridSize);
-            if (std::none_of(windows.begin(), windows.end(), [dot](const TRect& r) { return r.contains(dot); }))
-                painter.drawPoint(dot);
-        }
+            dotted -= c->BoundsRect().toQRect();
+    if (dotted.isEmpty())
+        return;
+    // One dot a cell, laid as a tile from the window's corner: the time follows
+    // the area painted, not the number of dots (a grid of 1 has one a pixel).
+    if (m_gridTile.width() != m_gridSize) {
+        QImage tile(m_gridSize, m_gridSize, QImage::Format_ARGB32_Premultiplied);
+        tile.fill(Qt::transparent);
+        tile.setPixel(0, 0, qRgb(128, 128, 128));
+        m_gridTile = QPixmap::fromImage(tile);
+    }
+    QPainter painter(&m_host);
+    painter.setClipRegion(dotted);
+    painter.fillRect(dotted.boundingRect(), QBrush(m_gridTile));
 }
 
 void TSizeControl::pickByMouse(QPoint p) {

@@ -2,6 +2,7 @@
 
 #include "controls/control.h"
 
+#include <QPixmap>
 #include <QWidget>
 #include <functional>
 
@@ -131,6 +132,7 @@ private:
     TMouseButtons m_mouseButtons = mouseButtons({mbLeft, mbRight});
     bool m_enabled = true;
     int m_gridSize = 8;
+    QPixmap m_gridTile; // one grid cell with its dot
     bool m_snapToGrid = false;
 };
 

@@ -190,5 +190,6 @@ TEST(TemplateCommands, SaveAndOpenThroughTheMenuWithTheErrorBoxOnAnyFailure) {
     // Saving into a folder that does not exist: the common error, nothing written.
     dialogs.saveAnswers.push_back(FileDialogResult{dir.filePath(QStringLiteral("brak/x.wzo")), 1});
     main.ZapiszJakoWzorzec1->trigger();
-    EXPECT_EQ(dialogs.messages.back().text, QStringLiteral("Cannot create file ") + dir.filePath(QStringLiteral("brak/x.wzo")));
+    EXPECT_EQ(dialogs.messages.back().text, QString::fromUtf8("Nie mogę zapisać pliku %1: nie ma takiego folderu.")
+                                                .arg(dir.filePath(QStringLiteral("brak/x.wzo"))));
 }

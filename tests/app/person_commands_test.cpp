@@ -339,10 +339,12 @@ TEST_F(Persons, CommandsWithoutADatabaseSayWhatIsMissing) {
     EXPECT_TRUE(dialogs.messages[0].text.startsWith(QString::fromUtf8("Nie ma otwartej bazy danych.")));
     main.mnuRegeneruj->trigger();
     EXPECT_TRUE(dialogs.messages.back().text.startsWith(QString::fromUtf8("Nie ma otwartej bazy danych.")));
-    dialogs.messageAnswers.push_back(mrYes);
+    // Nothing to overwrite: said before any question is asked.
+    const std::size_t asked = dialogs.messages.size();
     main.mnuWstawRekord->trigger();
+    ASSERT_EQ(dialogs.messages.size(), asked + 1);
     EXPECT_TRUE(dialogs.messages.back().text.startsWith(QString::fromUtf8("Nie ma otwartej bazy danych.")));
-    const std::size_t before = dialogs.messages.size(); // the question, then the refusal
+    const std::size_t before = dialogs.messages.size();
     main.Edytuj1->trigger(); // an empty grid: just the window
     EXPECT_EQ(dialogs.messages.size(), before);
     EXPECT_TRUE(editor.isVisible());
@@ -440,4 +442,111 @@ TEST_F(Persons, AFailedAddLeavesNoPersonAndNoPhotoAndTheNextAddWorks) {
     const auto before = commands.CurrentId();
     main.G1Click();
     EXPECT_EQ(commands.CurrentId(), before);
+}
+
+TEST_F(Persons, TwoProgramsOnOneDatabaseLoseNeitherChange) {
+    const QString path = database(QStringLiteral("osoby.db"), {{person(QStringLiteral("Adamska")), jpegOf(Qt::red)},
+                                                               {person(QStringLiteral("Bielik")), jpegOf(Qt::green)}});
+    auto elsewhere = person_table::OpenExisting(path); // the other program
+    open(path);
+    choose(1);
+    const std::int64_t id = *commands.CurrentId();
+    editor.edImie->setText(QStringLiteral("Ewa")); // typed here
+    TPersonTexts theirs = stored(path, id).texts;
+    theirs[2] = QStringLiteral("Adamska-Nowak");
+    person_table::Update(*elsewhere, id, theirs, std::nullopt);
+
+    // The question says what the other program changed; Cancel writes nothing and keeps the typing.
+    dialogs.messageAnswers.push_back(mrYes);
+    dialogs.messageAnswers.push_back(mrCancel);
+    main.mnuWstawRekord->trigger();
+    const QString question = dialogs.messages.back().text;
+    EXPECT_TRUE(question.contains(QString::fromUtf8("Nazwisko: „Adamska” → „Adamska-Nowak”"))) << question.toStdString();
+    EXPECT_FALSE(question.contains(QString::fromUtf8("Imię")));
+    EXPECT_EQ(stored(path, id).texts, theirs);
+    EXPECT_EQ(editor.edImie->text(), QStringLiteral("Ewa"));
+
+    // "Nie" takes their change into the fields left alone; saving then keeps both.
+    dialogs.messageAnswers.push_back(mrYes);
+    dialogs.messageAnswers.push_back(mrNo);
+    main.mnuWstawRekord->trigger();
+    EXPECT_EQ(editor.edImie->text(), QStringLiteral("Ewa"));
+    EXPECT_EQ(editor.edNazwisko->text(), QStringLiteral("Adamska-Nowak"));
+    EXPECT_EQ(stored(path, id).texts, theirs);
+    dialogs.messageAnswers.push_back(mrYes);
+    main.mnuWstawRekord->trigger();
+    EXPECT_EQ(stored(path, id).texts[1], QStringLiteral("Ewa"));
+    EXPECT_EQ(stored(path, id).texts[2], QStringLiteral("Adamska-Nowak"));
+
+    // "Tak" overwrites knowingly.
+    theirs = stored(path, id).texts;
+    theirs[3] = QStringLiteral("Zwykły");
+    person_table::Update(*elsewhere, id, theirs, std::nullopt);
+    editor.edPriorytet->setText(QStringLiteral("Pilny"));
+    dialogs.messageAnswers.push_back(mrYes);
+    dialogs.messageAnswers.push_back(mrYes);
+    main.mnuWstawRekord->trigger();
+    EXPECT_EQ(stored(path, id).texts[3], QStringLiteral("Pilny"));
+
+    // Deleted elsewhere: the typing stays, and becomes a new person when the user says so.
+    person_table::Delete(*elsewhere, id);
+    editor.edImie->setText(QStringLiteral("Ewelina"));
+    dialogs.messageAnswers.push_back(mrYes);
+    dialogs.messageAnswers.push_back(mrNo);
+    main.mnuWstawRekord->trigger();
+    EXPECT_TRUE(dialogs.messages.back().text.startsWith(QString::fromUtf8("Tej osoby nie ma już w bazie")));
+    EXPECT_EQ(editor.edImie->text(), QStringLiteral("Ewelina"));
+    EXPECT_EQ(count(path), 1);
+    dialogs.messageAnswers.push_back(mrYes);
+    dialogs.messageAnswers.push_back(mrYes);
+    main.mnuWstawRekord->trigger();
+    EXPECT_EQ(count(path), 2);
+    EXPECT_EQ(stored(path, *commands.CurrentId()).texts[1], QStringLiteral("Ewelina"));
+    EXPECT_EQ(editor.edImie->text(), QStringLiteral("Ewelina"));
+
+    // A delete of a person changed elsewhere asks again, naming the change.
+    theirs = stored(path, *commands.CurrentId()).texts;
+    theirs[4] = QStringLiteral("99");
+    person_table::Update(*elsewhere, *commands.CurrentId(), theirs, std::nullopt);
+    dialogs.messageAnswers.push_back(mrYes);
+    dialogs.messageAnswers.push_back(mrNo);
+    main.mnuDeleteRekord->trigger();
+    EXPECT_TRUE(dialogs.messages.back().text.contains(QString::fromUtf8("Indeks: „7” → „99”")));
+    EXPECT_EQ(count(path), 2);
+}
+
+TEST_F(Persons, ALockedDatabaseIsSaidAndTheShownPersonStaysConsistent) {
+    const QString path = database(QStringLiteral("osoby.db"), {{person(QStringLiteral("Adamska")), jpegOf(Qt::red)},
+                                                               {person(QStringLiteral("Bielik")), jpegOf(Qt::green)}});
+    commands.setBusyTimeout(200);
+    open(path);
+    main.mnuPierwszy->trigger();
+    ASSERT_EQ(editor.edNazwisko->text(), QStringLiteral("Adamska"));
+    auto other = TSQLiteDatabase::Create(path);
+    other->Execute(QStringLiteral("BEGIN EXCLUSIVE"));
+
+    const std::size_t before = dialogs.messages.size();
+    main.mnuNastepny->trigger();
+    ASSERT_EQ(dialogs.messages.size(), before + 1);
+    EXPECT_TRUE(dialogs.messages.back().text.startsWith(
+        QString::fromUtf8("Baza jest zajęta przez inny program; spróbuj ponownie.")));
+    EXPECT_EQ(editor.edNazwisko->text(), QStringLiteral("Adamska"));
+    EXPECT_EQ(editor.Label1->text(), QStringLiteral("1"));
+    EXPECT_EQ(editor.lblRekordy->text(), QStringLiteral("1 z 2"));
+    EXPECT_EQ(grid.Row(), 1);
+    EXPECT_EQ(commands.CurrentRowNo(), 1);
+
+    editor.edImie->setText(QStringLiteral("Ewa"));
+    dialogs.messageAnswers.push_back(mrYes);
+    main.mnuWstawRekord->trigger();
+    EXPECT_TRUE(dialogs.messages.back().text.startsWith(
+        QString::fromUtf8("Baza jest zajęta przez inny program; spróbuj ponownie.")));
+    EXPECT_EQ(editor.edImie->text(), QStringLiteral("Ewa"));
+    other->Execute(QStringLiteral("COMMIT"));
+    EXPECT_EQ(stored(path, *commands.CurrentId()).texts[1], QStringLiteral("Anna"));
+
+    // Free again: the step goes through.
+    main.mnuNastepny->trigger();
+    EXPECT_EQ(editor.edNazwisko->text(), QStringLiteral("Bielik"));
+    EXPECT_EQ(editor.lblRekordy->text(), QStringLiteral("2 z 2"));
 }

@@ -1,18 +1,25 @@
 #include "batch/command_line.h"
+#include "core/component_stream.h"
 #include "core/image_codecs.h"
 #include "database/person_table.h"
 #include "designer/pass_template.h"
 #include "designer/pass_window.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include "support/full_disk.h"
+
 #include <cstdio>
+#include <sys/stat.h>
 
 using namespace wendolarka;
+using namespace wendolarka::component_stream;
 
 namespace {
 
@@ -97,7 +104,7 @@ TEST_F(CommandLine, EachBadInputIsOneLineAndItsOwnCode) {
     EXPECT_EQ(run({QStringLiteral("--batch"), templateFile, QStringLiteral("--database"), database,
                    QStringLiteral("--out"), QStringLiteral("/nonexistent-folder/x.pdf")}),
               1);
-    EXPECT_TRUE(lastError.startsWith(QString::fromUtf8("wendolarka: nie mogę zapisać pliku"))) << lastError.toStdString();
+    EXPECT_EQ(lastError, QString::fromUtf8("wendolarka: Nie mogę zapisać pliku /nonexistent-folder/x.pdf: nie ma takiego folderu.\n"));
     EXPECT_TRUE(isCommandLineRun({QStringLiteral("osoby.db")}));    // a stray word is a mistake to report
     EXPECT_FALSE(isCommandLineRun({QStringLiteral("-platform"), QStringLiteral("-style")}));
     EXPECT_EQ(run({QStringLiteral("--batch"), templateFile, QStringLiteral("--database"), database,
@@ -130,4 +137,96 @@ TEST_F(CommandLine, BatchAndExportWriteTheirFiles) {
                    QStringLiteral("99"), QStringLiteral("--out"), path("nikt.png")}),
               3);
     EXPECT_FALSE(QFile::exists(path("nikt.png")));
+}
+
+TEST_F(CommandLine, AFailedRunNamesItsCulpritAndNeverReplacesWhatWasThere) {
+    // A full disk: the old picture stays byte for byte, the run says why and exits 1.
+    test::FullDisk disk;
+    if (disk.mounted()) {
+        const QByteArray old(500, 'o');
+        disk.put(QStringLiteral("karta.png"), old);
+        disk.fill();
+        const QString out = disk.filePath(QStringLiteral("karta.png"));
+        EXPECT_EQ(run({QStringLiteral("--export"), templateFile, QStringLiteral("--out"), out}), 1);
+        EXPECT_EQ(lastError, QString::fromUtf8("wendolarka: Nie mogę zapisać pliku %1: brak miejsca na dysku. "
+                                               "Poprzednia zawartość pliku została zachowana.\n")
+                                 .arg(out));
+        QFile kept(out);
+        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+        EXPECT_EQ(kept.readAll(), old);
+    } else {
+        std::fprintf(stderr, "%s\n", test::FullDisk::skipReason());
+    }
+
+    // A device stays a device, also behind a link.
+    QFile::link(QStringLiteral("/dev/full"), path("pelny.png"));
+    EXPECT_EQ(run({QStringLiteral("--export"), templateFile, QStringLiteral("--out"), path("pelny.png")}), 1);
+    EXPECT_TRUE(QFileInfo(path("pelny.png")).isSymLink());
+    QFile::link(QStringLiteral("/dev/full"), path("pelny.pdf"));
+    EXPECT_EQ(run({QStringLiteral("--batch"), templateFile, QStringLiteral("--database"), database,
+                   QStringLiteral("--out"), path("pelny.pdf")}),
+              1);
+    EXPECT_TRUE(lastError.contains(QString::fromUtf8("brak miejsca na dysku"))) << lastError.toStdString();
+    QFile::link(QStringLiteral("/dev/null"), path("nic.pdf"));
+    EXPECT_EQ(run({QStringLiteral("--batch"), templateFile, QStringLiteral("--database"), database,
+                   QStringLiteral("--out"), path("nic.pdf")}),
+              0);
+    struct stat info {};
+    ASSERT_EQ(::stat("/dev/full", &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+    ASSERT_EQ(::stat("/dev/null", &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+
+    // IDs are the engine's 64-bit ones.
+    person_table::OpenExisting(database)->Execute(
+        QStringLiteral("INSERT INTO osoby (ID, Nazwisko) VALUES (3000000000, 'Duży')"));
+    EXPECT_EQ(run({QStringLiteral("--export"), templateFile, QStringLiteral("--database"), database,
+                   QStringLiteral("--id"), QStringLiteral("3000000000"), QStringLiteral("--out"), path("duzy.png")}),
+              0) << lastError.toStdString();
+    EXPECT_EQ(run({QStringLiteral("--batch"), templateFile, QStringLiteral("--database"), database,
+                   QStringLiteral("--ids"), QStringLiteral("3000000000"), QStringLiteral("--out"), path("duzy.pdf")}),
+              0) << lastError.toStdString();
+
+    // A database with damaged pages is named as the culprit, not the output.
+    {
+        const auto db = person_table::OpenExisting(database);
+        for (int i = 0; i < 300; ++i)
+            person_table::Insert(*db, TPersonTexts{}, QByteArray(900, 'f'));
+    }
+    QFile damaged(database);
+    ASSERT_TRUE(damaged.open(QIODevice::ReadWrite));
+    for (qint64 page = 3; page < 60; ++page) {
+        damaged.seek(page * 4096);
+        damaged.write(QByteArray(4096, '\x5A'));
+    }
+    damaged.close();
+    EXPECT_EQ(run({QStringLiteral("--batch"), templateFile, QStringLiteral("--database"), database,
+                   QStringLiteral("--out"), path("lista.pdf")}),
+              1);
+    EXPECT_TRUE(lastError.startsWith(QString::fromUtf8("wendolarka: %1: Plik bazy danych jest uszkodzony.").arg(database)))
+        << lastError.toStdString();
+    EXPECT_EQ(lastError.count(u'\n'), 1);
+    EXPECT_FALSE(QFile::exists(path("lista.pdf")));
+}
+
+TEST_F(CommandLine, AHostileTemplateIsRefusedAtOnce) {
+    // A window no screen has with a grid of one pixel: refused before anything is drawn.
+    TStreamWriter out;
+    out.signature();
+    out.beginComponent(QStringLiteral("TForm1"), QStringLiteral("Form1"));
+    out.property(QStringLiteral("Width"), TValue::Integer(32767));
+    out.property(QStringLiteral("Height"), TValue::Integer(32767));
+    out.endList();
+    out.beginComponent(QStringLiteral("TSizeControl"), QStringLiteral("SizeControl1"));
+    out.property(QStringLiteral("GridSize"), TValue::Integer(1));
+    out.endList();
+    out.endList();
+    out.endList();
+    write(path("wielki.wzo"), component_stream::templateFile(QStringLiteral("TForm1"), out.bytes()));
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(run({QStringLiteral("--export"), path("wielki.wzo"), QStringLiteral("--out"), path("wielki.png")}), 1);
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_TRUE(lastError.startsWith(QStringLiteral("wendolarka: ") + path("wielki.wzo"))) << lastError.toStdString();
+    EXPECT_FALSE(QFile::exists(path("wielki.png")));
 }

@@ -127,6 +127,7 @@ TEST_F(Files, PicturesLoadByExtensionAndReportEachFailure) {
     EXPECT_TRUE(errorOf([&] { TPicture::LoadFromFile(write(QStringLiteral("bad.jpg"), "xx")); })
                     .startsWith(QStringLiteral("JPEG error #")));
     EXPECT_EQ(errorOf([&] { photo.SaveToFile(dir.filePath(QStringLiteral("no/folder/x.jpg"))); }),
-              QStringLiteral("Cannot create file ") + dir.filePath(QStringLiteral("no/folder/x.jpg")));
+              QString::fromUtf8("Nie mogę zapisać pliku %1: nie ma takiego folderu.")
+                  .arg(dir.filePath(QStringLiteral("no/folder/x.jpg"))));
 }
 

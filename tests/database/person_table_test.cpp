@@ -5,6 +5,9 @@
 
 #include <QFile>
 
+#include <chrono>
+#include <thread>
+
 #include <gtest/gtest.h>
 
 using namespace wendolarka;
@@ -122,4 +125,132 @@ TEST_F(SqliteTest, ValuesAreStoredAsTypedAndEachChangeIsWholeOrNothing) {
     person_table::Regenerate(*db); // the whole file, as the menu says
     person_table::Delete(*db, id);
     EXPECT_EQ(person_table::SelectById(*db, id)->Count(), 0);
+}
+
+namespace {
+
+// A database of `count` persons with photos, spread over many pages.
+void fillPersons(ISQLiteDatabase& db, int count) {
+    for (int i = 0; i < count; ++i)
+        person_table::Insert(db, texts(QStringLiteral("Osoba%1").arg(i)), QByteArray(900, char('a' + i % 26)));
+}
+
+TPersonRow rowOf(ISQLiteDatabase& db, std::int64_t id) { return person_table::ReadRow(*person_table::SelectById(db, id)); }
+
+} // namespace
+
+TEST_F(SqliteTest, AChangeChecksTheRowIsStillTheOneReadByAnotherProgramToo) {
+    person_table::CreateDatabase(path());
+    auto here = person_table::OpenExisting(path());
+    auto elsewhere = person_table::OpenExisting(path()); // a second copy of the program
+    const TPersonRow asRead = rowOf(*here, 1);
+
+    // Unchanged meanwhile: written.
+    TPersonTexts typed = asRead.texts;
+    typed[1] = QStringLiteral("Jan");
+    EXPECT_EQ(person_table::UpdateIfUnchanged(*here, asRead, typed, std::nullopt).outcome,
+              person_table::TGuardedWrite::Written);
+    EXPECT_EQ(rowOf(*elsewhere, 1).texts[1], QStringLiteral("Jan"));
+
+    // Changed elsewhere since it was read: nothing written, the stored row comes back.
+    const TPersonRow second = rowOf(*here, 1);
+    TPersonTexts theirs = second.texts;
+    theirs[2] = QStringLiteral("Nowak");
+    person_table::Update(*elsewhere, 1, theirs, QByteArray("ich zdjęcie"));
+    typed[3] = QStringLiteral("Pilna");
+    const auto refused = person_table::UpdateIfUnchanged(*here, second, typed, std::nullopt);
+    ASSERT_EQ(refused.outcome, person_table::TGuardedWrite::ChangedMeanwhile);
+    EXPECT_EQ(refused.stored.texts, theirs);
+    EXPECT_EQ(refused.stored.picture, QByteArray("ich zdjęcie"));
+    EXPECT_EQ(rowOf(*elsewhere, 1).texts, theirs);
+    EXPECT_FALSE(here->IsInTransaction());
+    // Against what is stored now it goes through.
+    EXPECT_EQ(person_table::UpdateIfUnchanged(*here, refused.stored, typed, std::nullopt).outcome,
+              person_table::TGuardedWrite::Written);
+
+    // A delete checks the same; a person deleted elsewhere is said as gone.
+    const TPersonRow third = rowOf(*here, 1);
+    person_table::Update(*elsewhere, 1, theirs, std::nullopt);
+    EXPECT_EQ(person_table::DeleteIfUnchanged(*here, third).outcome, person_table::TGuardedWrite::ChangedMeanwhile);
+    EXPECT_EQ(person_table::SelectById(*elsewhere, 1)->Count(), 1);
+    person_table::Delete(*elsewhere, 1);
+    EXPECT_EQ(person_table::UpdateIfUnchanged(*here, third, typed, std::nullopt).outcome,
+              person_table::TGuardedWrite::GoneMeanwhile);
+    EXPECT_EQ(person_table::DeleteIfUnchanged(*here, third).outcome, person_table::TGuardedWrite::GoneMeanwhile);
+}
+
+TEST_F(SqliteTest, AShortLockIsWaitedForALongOneSaidAndNothingChanged) {
+    person_table::CreateDatabase(path());
+    auto other = TSQLiteDatabase::Create(path()); // another program, no time-out of its own
+    auto here = person_table::OpenExisting(path(), 300);
+    const TPersonRow asRead = rowOf(*here, 1);
+    TPersonTexts typed = asRead.texts;
+    typed[2] = QStringLiteral("Zmieniony");
+
+    other->Execute(QStringLiteral("BEGIN EXCLUSIVE"));
+    QString message;
+    try {
+        person_table::UpdateIfUnchanged(*here, asRead, typed, std::nullopt);
+    } catch (const ESQLiteException& e) {
+        EXPECT_TRUE(e.isBusy());
+        message = person_table::describeFailure(e, path());
+    }
+    EXPECT_TRUE(message.startsWith(QString::fromUtf8("Baza jest zajęta przez inny program; spróbuj ponownie.\n\n")))
+        << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("database is locked")));
+    EXPECT_FALSE(here->IsInTransaction());
+    other->Execute(QStringLiteral("COMMIT"));
+    EXPECT_EQ(rowOf(*other, 1).texts, asRead.texts);
+
+    // A lock let go within the time-out is only waited for.
+    auto patient = person_table::OpenExisting(path(), 5000);
+    other->Execute(QStringLiteral("BEGIN EXCLUSIVE"));
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        other->Execute(QStringLiteral("COMMIT"));
+    });
+    EXPECT_EQ(person_table::UpdateIfUnchanged(*patient, asRead, typed, std::nullopt).outcome,
+              person_table::TGuardedWrite::Written);
+    release.join();
+    EXPECT_EQ(rowOf(*other, 1).texts[2], QStringLiteral("Zmieniony"));
+}
+
+TEST_F(SqliteTest, TextsWithAZeroByteAndDamagedFilesAreHandledWhole) {
+    person_table::CreateDatabase(path());
+    auto db = person_table::OpenExisting(path());
+    TPersonTexts withZero = texts(QStringLiteral("Kowal") + QChar(0) + QStringLiteral("ski"));
+    withZero[6] = QStringLiteral("ul. Długa") + QChar(0) + QStringLiteral("5");
+    const std::int64_t id = person_table::Insert(*db, withZero, QByteArray("photo"));
+    EXPECT_EQ(rowOf(*db, id).texts, withZero);
+    // Saving one field keeps every other whole.
+    TPersonTexts changed = rowOf(*db, id).texts;
+    changed[0] = QStringLiteral("Pani");
+    person_table::Update(*db, id, changed, std::nullopt);
+    EXPECT_EQ(rowOf(*db, id).texts[2], withZero[2]);
+    EXPECT_EQ(rowOf(*db, id).texts[6], withZero[6]);
+
+    // Pages of the table overwritten: the file is named as damaged, and the way out suggested.
+    fillPersons(*db, 300);
+    db.reset();
+    QFile file(path());
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const qint64 pageSize = 4096;
+    for (qint64 page = 2; page < 40; ++page) {
+        file.seek(page * pageSize);
+        file.write(QByteArray(pageSize, '\x5A'));
+    }
+    file.close();
+    QString message;
+    try {
+        auto damaged = person_table::OpenExisting(path());
+        person_table::SelectAll(*damaged);
+    } catch (const ESQLiteException& e) {
+        EXPECT_TRUE(e.isCorrupt());
+        message = person_table::describeFailure(e, path());
+    } catch (const Exception& e) {
+        message = e.message();
+    }
+    EXPECT_TRUE(message.startsWith(QString::fromUtf8("Plik bazy danych „%1” jest uszkodzony.").arg(path())))
+        << message.toStdString();
+    EXPECT_TRUE(message.contains(QString::fromUtf8("„Regeneruj (odśwież) bazę”")));
 }

@@ -113,10 +113,11 @@ TEST_F(SqliteTest, CursorWalksAndTheResultOutlivesItsConnection) {
     EXPECT_EQ(table->FieldText(0), QStringLiteral("3"));
 }
 
-TEST_F(SqliteTest, TextEndsAtItsFirstZeroByteAndNumbersMustBeNumbers) {
+TEST_F(SqliteTest, TextIsReadWholeAndNumbersMustBeNumbers) {
     auto db = open();
+    // A zero byte inside is part of the text: cut there, the rest would be lost at the next save.
     auto table = db->Query(QStringLiteral("select cast(x'41420043' as text), 'abc'"));
-    EXPECT_EQ(table->FieldText(0), QStringLiteral("AB"));
+    EXPECT_EQ(table->FieldText(0), QStringLiteral("AB") + QChar(0) + QStringLiteral("C"));
     auto words = db->Query(QStringLiteral("select 'abc'"));
     try {
         words->FirstFieldNumber();

@@ -248,8 +248,8 @@ TEST(PassTemplate, HostileValuesAreRefusedOrDrawnCheaply) {
         out.beginComponent(QStringLiteral("TktMultiBevel"), QStringLiteral("f"));
         out.property(QStringLiteral("Left"), TValue::Integer(-16000));
         out.property(QStringLiteral("Top"), TValue::Integer(-16000));
-        out.property(QStringLiteral("Width"), TValue::Integer(32767));
-        out.property(QStringLiteral("Height"), TValue::Integer(32767));
+        out.property(QStringLiteral("Width"), TValue::Integer(kMaxCardSide));
+        out.property(QStringLiteral("Height"), TValue::Integer(kMaxCardSide));
         out.property(QStringLiteral("BorderWidth"), TValue::Integer(32767));
         out.endList();
         out.endList();
@@ -267,6 +267,20 @@ TEST(PassTemplate, HostileValuesAreRefusedOrDrawnCheaply) {
     EXPECT_LT(timer.elapsed(), 5000);
     EXPECT_FALSE(card.isNull());
     EXPECT_EQ(form.SizeControl1->Target(), nullptr); // a Target naming nobody is none
+
+    // No card is larger than the bound: a window or an element claiming more is refused, saying so.
+    TForm1 hostile;
+    EXPECT_EQ(refusal(hostile, templateWith([](TStreamWriter& out) {
+                  out.beginComponent(QStringLiteral("TImage"), QStringLiteral("Image11"));
+                  out.property(QStringLiteral("Width"), TValue::Integer(kMaxCardSide + 1));
+                  out.endList();
+                  out.endList();
+              })),
+              QString::fromUtf8("„Width” = 8193: element przepustki może mieć najwyżej 8192 pikseli na bok"));
+    EXPECT_TRUE(refusal(hostile, templateWith([](TStreamWriter&) {}, [](TStreamWriter& out) {
+                    out.property(QStringLiteral("Height"), TValue::Integer(32767));
+                }))
+                    .startsWith(QString::fromUtf8("„Height” = 32767 poza zakresem")));
 }
 
 TEST(PassTemplate, ASizerAndItsTargetComeBackOnlyIfSaved) {

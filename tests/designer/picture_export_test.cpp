@@ -1,5 +1,6 @@
 #include "controls/label.h"
 #include "core/exception.h"
+#include "core/safe_file.h"
 #include "designer/pass_window.h"
 #include "designer/picture_export.h"
 #include "support/scripted_dialogs.h"
@@ -122,12 +123,13 @@ TEST_F(Export, AFailedWriteLeavesTheOldFileWhole) {
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
     QString message;
     try {
-        picture_export::writeWhole(path, QByteArray(before.size() + 8192, 'x'));
+        writeFileSafely(path, QByteArray(before.size() + 8192, 'x'));
     } catch (const Exception& e) {
         message = e.message();
     }
     setrlimit(RLIMIT_FSIZE, &saved);
-    EXPECT_EQ(message, QStringLiteral("Cannot create file %1").arg(path));
+    EXPECT_EQ(message, QString::fromUtf8("Nie mogę zapisać pliku %1: plik byłby większy, niż system pozwala. "
+                                          "Poprzednia zawartość pliku została zachowana.").arg(path));
     EXPECT_EQ(readAll(path), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("stary.bmp")}); // nothing left beside it
 }
