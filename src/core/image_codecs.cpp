@@ -93,10 +93,10 @@ int runDecoder(const QByteArray& data, DecodeContext* c) {
     c->adobeInverted = c->info.saw_Adobe_marker;
     c->info.out_color_space = c->cmyk ? JCS_CMYK : JCS_RGB;
     if (c->maxSide > 0) {
-        // The smallest of the decoder's eighths that still reaches the side asked for.
-        const unsigned longSide = std::max(c->info.image_width, c->info.image_height);
+        // The largest of the decoder's eighths that stays within the side asked for.
+        const std::uint64_t longSide = std::max(c->info.image_width, c->info.image_height);
         unsigned eighths = 8;
-        while (eighths > 1 && longSide * (eighths - 1) / 8 >= static_cast<unsigned>(c->maxSide))
+        while (eighths > 1 && longSide * eighths > 8 * static_cast<std::uint64_t>(c->maxSide))
             --eighths;
         c->info.scale_num = eighths;
         c->info.scale_denom = 8;

@@ -22,7 +22,7 @@ Exception pictureSizeError(qint64 width, qint64 height);
 // its EXIF orientation. Throws Exception("JPEG error #n: <decoder's text>")
 // when the data is not a JPEG it can read, and the size error for a header
 // claiming a size no picture has. With `maxSide` the decoder scales by itself
-// (by eighths) so that the longer side stays near it: a huge photo never
+// (by eighths, down to one eighth) so that the longer side stays within it: a huge photo never
 // takes more memory than a pass can show.
 QImage decodeJpeg(const QByteArray& data, int maxSide = 0);
 

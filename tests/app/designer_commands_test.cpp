@@ -9,6 +9,7 @@
 #include "platform/desktop.h"
 #include "platform/error_handler.h"
 #include "widgets/radio_group.h"
+#include "support/full_disk.h"
 #include "support/scripted_dialogs.h"
 #include "widgets/spin_edit.h"
 
@@ -192,4 +193,33 @@ TEST(TemplateCommands, SaveAndOpenThroughTheMenuWithTheErrorBoxOnAnyFailure) {
     main.ZapiszJakoWzorzec1->trigger();
     EXPECT_EQ(dialogs.messages.back().text, QString::fromUtf8("Nie mogę zapisać pliku %1: nie ma takiego folderu.")
                                                 .arg(dir.filePath(QStringLiteral("brak/x.wzo"))));
+}
+
+TEST_F(Designer, OnAFullDiskSavingAndExportingKeepTheOldFiles) {
+    test::FullDisk disk;
+    if (!disk.mounted())
+        GTEST_SKIP() << test::FullDisk::skipReason();
+    showStandardPass();
+    const QByteArray oldTemplate(200, 't'), oldPicture(300, 'p');
+    disk.put(QStringLiteral("projekt.wzo"), oldTemplate);
+    disk.put(QStringLiteral("karta.png"), oldPicture);
+    disk.fill();
+    const auto contents = [&](const char* name) {
+        QFile file(disk.filePath(QString::fromLatin1(name)));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+
+    dialogs.saveAnswers.push_back(FileDialogResult{disk.filePath(QStringLiteral("projekt.wzo")), 1});
+    main.ZapiszJakoWzorzec1->trigger();
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_EQ(dialogs.messages.back().text,
+              QString::fromUtf8("Nie mogę zapisać pliku %1: brak miejsca na dysku. Poprzednia zawartość pliku została "
+                                "zachowana.")
+                  .arg(disk.filePath(QStringLiteral("projekt.wzo"))));
+    EXPECT_EQ(contents("projekt.wzo"), oldTemplate);
+
+    dialogs.saveAnswers.push_back(FileDialogResult{disk.filePath(QStringLiteral("karta.png")), 3});
+    main.ZapisBMP1->trigger();
+    EXPECT_TRUE(dialogs.messages.back().text.contains(QString::fromUtf8("brak miejsca na dysku")));
+    EXPECT_EQ(contents("karta.png"), oldPicture);
 }

@@ -550,3 +550,25 @@ TEST_F(Persons, ALockedDatabaseIsSaidAndTheShownPersonStaysConsistent) {
     EXPECT_EQ(editor.edNazwisko->text(), QStringLiteral("Bielik"));
     EXPECT_EQ(editor.lblRekordy->text(), QStringLiteral("2 z 2"));
 }
+
+TEST_F(Persons, ADamagedDatabaseIsNamedAndTheWayOutSuggested) {
+    std::vector<std::pair<TPersonTexts, QByteArray>> many;
+    for (int i = 0; i < 300; ++i)
+        many.push_back({person(QStringLiteral("Osoba%1").arg(i)), QByteArray(900, 'f')});
+    const QString path = database(QStringLiteral("osoby.db"), many);
+    QFile damaged(path);
+    ASSERT_TRUE(damaged.open(QIODevice::ReadWrite));
+    for (qint64 page = 3; page < 60; ++page) {
+        damaged.seek(page * 4096);
+        damaged.write(QByteArray(4096, '\x5A'));
+    }
+    damaged.close();
+    open(path);
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_TRUE(dialogs.messages.back().text.startsWith(
+        QString::fromUtf8("Błąd podczas odczytu bazy danych!\n\nPlik bazy danych „%1” jest uszkodzony. Spróbuj "
+                          "polecenia „Regeneruj (odśwież) bazę”")
+            .arg(path)))
+        << dialogs.messages.back().text.toStdString();
+    EXPECT_EQ(dialogs.messages.back().type, TMsgDlgType::mtWarning);
+}

@@ -72,6 +72,23 @@ TEST(ImageCodecs, JpegIsBaselineJfifWithThreeComponentsAndDecodesBack) {
     EXPECT_LE(worst, 12);
 }
 
+TEST(ImageCodecs, AStoredPhotoIsHeldNoLargerThanAPassShowsItsBytesWhole) {
+    // A photo of 9000 x 600: the decoder takes an eighth that keeps within the bound.
+    QImage wide(9000, 600, QImage::Format_RGB32);
+    wide.fill(Qt::darkCyan);
+    const QByteArray jpeg = encodeJpeg(wide);
+    const TPicture stored = TPicture::FromStoredBytes(jpeg);
+    EXPECT_LE(std::max(stored.Width(), stored.Height()), kMaxPhotoSide);
+    EXPECT_EQ(stored.Width(), 1125); // one eighth
+    EXPECT_EQ(stored.Height(), 75);
+    EXPECT_EQ(stored.Graphic()->fileData(), jpeg); // stored again as it came
+    // Within the bound nothing is scaled; a picture loaded for other use keeps every pixel.
+    QImage bound(kMaxPhotoSide, 100, QImage::Format_RGB32);
+    bound.fill(Qt::white);
+    EXPECT_EQ(TPicture::FromStoredBytes(encodeJpeg(bound)).Width(), kMaxPhotoSide);
+    EXPECT_EQ(decodeJpeg(jpeg).width(), 9000);
+}
+
 TEST(ImageCodecs, BmpWriterBytes) {
     QImage image(2, 2, QImage::Format_RGB32);
     image.setPixel(0, 0, qRgb(1, 2, 3));
