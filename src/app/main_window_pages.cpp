@@ -393,10 +393,12 @@ void TForm2::createGridPage() {
     G1 = named(new TFajny(page), "G1");
     // The grid's stored settings.
     // Without goEditing: nothing typed into the grid ever reached the database,
-    // and a changed ID cell would redirect the next delete. With range selection:
-    // several persons can be marked (drag, Shift or Ctrl) for passes made at once.
+    // and a changed ID cell would redirect the next delete. Several persons can
+    // be marked (drag, Shift or Ctrl) for passes made at once; the marks are
+    // drawn apart from the current row, which alone is the chosen person.
     G1->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goDrawFocusSelected |
-                   goRowSizing | goColSizing | goRowMoving | goColMoving | goRowSelect | goRangeSelect);
+                   goRowSizing | goColSizing | goRowMoving | goColMoving | goRowSelect);
+    G1->setMarkRows(true);
     G1->setScrollBars(ssVertical);
     G1->setKeyType(soString);
     G1->setKeyPos(1);

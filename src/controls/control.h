@@ -90,6 +90,14 @@ public:
     // Paints the control with its origin at (0, 0) of the canvas.
     void draw(TCanvas& canvas);
 
+    // Whether a press at `local` (the control's coordinates, inside its bounds)
+    // lands on the control: a hollow one lets presses through its middle to
+    // what lies beneath, as it lets that show through.
+    virtual bool HitTest(QPoint local) const {
+        (void)local;
+        return true;
+    }
+
     std::function<void()> OnResize;
 
 protected:

@@ -70,7 +70,8 @@ TControl* THostForm::controlAt(QPoint p) const {
         TControl* hit = nullptr;
         const auto& children = container->Controls();
         for (auto it = children.rbegin(); it != children.rend(); ++it)
-            if ((*it)->Visible() && (*it)->BoundsRect().contains(local)) {
+            if ((*it)->Visible() && (*it)->BoundsRect().contains(local) &&
+                (*it)->HitTest(local - QPoint((*it)->Left(), (*it)->Top()))) {
                 hit = *it;
                 break;
             }

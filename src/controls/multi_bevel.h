@@ -62,6 +62,10 @@ public:
     TTransparence Transparence() const { return m_transparence; }
     void setTransparence(TTransparence v);
 
+    // Only the painted frame takes presses, at least a grip of kGrip pixels.
+    bool HitTest(QPoint local) const override;
+    static constexpr int kGrip = 5;
+
 protected:
     explicit TktMBevel(QString className);
     void Paint(TCanvas& canvas) override;

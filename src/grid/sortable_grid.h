@@ -120,6 +120,23 @@ public:
     void setWordWrap(bool v);
     int ExcludedFooterRows() const { return m_sortFooter ? 0 : m_footerRows; }
     const std::vector<int>& SelectedRows() const { return m_selectedRows; }
+
+    // Marking: rows marked apart from the current row, for work on several at
+    // once. The list of selected rows holds the marks; the current row alone is
+    // drawn as chosen and marked rows in a colour of their own. Ctrl-click
+    // toggles a mark, Shift-click and a drag mark a range, Ctrl+Space toggles
+    // the current row, a plain click clears the marks. A reload clears them too.
+    bool MarkRows() const { return m_markRows; }
+    void setMarkRows(bool v);
+    void clearMarks();
+    // Whether the current row is drawn as chosen (off while nothing is chosen).
+    bool CurrentRowShown() const { return m_currentRowShown; }
+    void setCurrentRowShown(bool v);
+    // Ends a mouse selection under way: the program moved the rows away from
+    // under the pointer, so what is beneath it now was not pointed at.
+    void EndMouseSelection();
+    // The colour of a marked row.
+    static constexpr TColor kMarkedColor = 0x0080E0FF; // amber, apart from the chosen row's highlight
     bool Edited() const { return m_edited; }
     const std::vector<TSortedListEntry>& SortMemory() const { return m_sortMemory; }
     const QImage& sortSymbolBitmap() const { return m_symbol; }
@@ -285,6 +302,8 @@ private:
     int m_selectionAnchor = 1;
     int m_dragEndRow = 1;
     bool m_selecting = false;
+    bool m_markRows = false;
+    bool m_currentRowShown = true;
     int m_prevTopRow = 1;
     int m_rememberedCol = 1, m_rememberedRow = 1;
     QString m_rememberedText;

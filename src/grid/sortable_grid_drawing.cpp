@@ -15,13 +15,26 @@ namespace wendolarka {
 
 void TFajny::DrawCell(TCanvas& canvas, int col, int row, const TRect& rect, TGridDrawState state) {
     TFormatOptions format = DefaultFormat(row, canvas.Font, canvas.Brush);
+    const bool listed = std::find(m_selectedRows.begin(), m_selectedRows.end(), row) != m_selectedRows.end();
+    const bool body = !isFixed(col, row) && !isFooterRow(row);
     TGridDrawState adjusted = state & ~gdSelected;
-    if (std::find(m_selectedRows.begin(), m_selectedRows.end(), row) != m_selectedRows.end())
-        adjusted |= gdSelected;
-    if (!isFixed(col, row) && !isFooterRow(row) && (Options() & goRangeSelect)) {
-        const bool selected = adjusted & gdSelected;
-        format.Brush.Color = selected ? clHighlight : clWindow;
-        format.Font.setColor(selected ? clHighlightText : clWindowText);
+    if (m_markRows) {
+        // The current row is the chosen one; marks never look like it.
+        const bool current = (state & gdSelected) && m_currentRowShown;
+        if (current)
+            adjusted |= gdSelected;
+        if (body && !current) {
+            format.Brush.Color = listed ? kMarkedColor : Color();
+            format.Font.setColor(clWindowText);
+        }
+    } else {
+        if (listed)
+            adjusted |= gdSelected;
+        if (body && (Options() & goRangeSelect)) {
+            const bool selected = adjusted & gdSelected;
+            format.Brush.Color = selected ? clHighlight : clWindow;
+            format.Font.setColor(selected ? clHighlightText : clWindowText);
+        }
     }
     if (OnGetCellFormat)
         OnGetCellFormat(*this, col, row, state, format);
@@ -104,9 +117,32 @@ void TFajny::selectBetween(int a, int b) {
         selectRow(r);
 }
 
+void TFajny::setMarkRows(bool v) {
+    m_markRows = v;
+    clearMarks();
+}
+
+void TFajny::clearMarks() {
+    m_selectedRows.clear();
+    m_selectionAnchor = Row();
+    viewport()->update();
+}
+
+void TFajny::setCurrentRowShown(bool v) {
+    if (v == m_currentRowShown)
+        return;
+    m_currentRowShown = v;
+    InvalidateRow(Row());
+}
+
+void TFajny::EndMouseSelection() {
+    m_selecting = false;
+    cancelMouseState();
+}
+
 void TFajny::mousePressEvent(QMouseEvent* event) {
     TStringGrid::mousePressEvent(event);
-    if (!(Options() & goRangeSelect) || event->button() != Qt::LeftButton)
+    if (!((Options() & goRangeSelect) || m_markRows) || event->button() != Qt::LeftButton)
         return;
     const QPoint cell = MouseCoord(event->position().toPoint());
     const int r = cell.y();
@@ -125,7 +161,8 @@ void TFajny::mousePressEvent(QMouseEvent* event) {
         m_selectedRows.clear();
         selectBetween(m_selectionAnchor, r);
     } else {
-        m_selectedRows = {r};
+        // Marking: a plain click chooses a row and marks nothing.
+        m_selectedRows = m_markRows ? std::vector<int>{} : std::vector<int>{r};
         m_selectionAnchor = r;
         viewport()->update();
     }
@@ -261,6 +298,15 @@ void TFajny::GridKeyPress(QKeyEvent* event) {
 }
 
 void TFajny::keyPressEvent(QKeyEvent* event) {
+    if (m_markRows && event->key() == Qt::Key_Space && event->modifiers() == Qt::ControlModifier) {
+        const int r = Row();
+        if (std::find(m_selectedRows.begin(), m_selectedRows.end(), r) != m_selectedRows.end())
+            deselectRow(r);
+        else
+            selectRow(r);
+        m_selectionAnchor = r;
+        return;
+    }
     TStringGrid::keyPressEvent(event);
     if (!m_extendedKeys || EditorMode())
         return;

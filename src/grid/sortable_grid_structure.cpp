@@ -43,7 +43,11 @@ bool TFajny::ClearRowRange(int first, int last) {
     return true;
 }
 
-void TFajny::ClearAllRows() { ClearRowRange(0, RowCount() - 1); }
+void TFajny::ClearAllRows() {
+    ClearRowRange(0, RowCount() - 1);
+    if (m_markRows) // marks belong to the rows that were there
+        clearMarks();
+}
 void TFajny::ClearRowsFrom(int first) { ClearRowRange(first, RowCount() - 1); }
 
 bool TFajny::ClearColumnRange(int first, int last) {

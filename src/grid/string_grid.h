@@ -103,6 +103,8 @@ public:
     int VisibleRowCount() const;
     int VisibleColCount() const;
     TGridState GridState() const { return m_state; }
+    // A drag under way (selecting, sizing, moving) ends here, before its release.
+    void cancelMouseState() { m_state = gsNormal; }
     bool EditorMode() const;
     void setEditorMode(bool on);
 

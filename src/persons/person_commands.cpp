@@ -105,10 +105,11 @@ void TPersonCommands::OtworzBaze1Click() {
         }
         if (usable) {
             m_dbFileName = chosen->fileName;
-            // A person of another file is nobody here.
+            // A person of another file is nobody here: not in the grid, the editing window or on the pass.
             m_currentId.reset();
             m_readRow.reset();
             m_chosenRow = -1;
+            forgetShownPerson();
             LoadGrid();
             m_windows.FEdycja.lblBaza->setText(QFileInfo(chosen->fileName).fileName());
         }
@@ -196,6 +197,7 @@ void TPersonCommands::G1Click() {
     editor.lblRekordy->setText(editor.Label1->text() + QStringLiteral(" z ") + QString::number(grid.RowCount() - 1));
     m_chosenRow = row;
     m_currentTable = table;
+    grid.setCurrentRowShown(true);
     showPerson(person);
 }
 
@@ -206,6 +208,20 @@ void TPersonCommands::backToShownRow() {
         row = m_chosenRow;
     if (row >= 1 && row < grid.RowCount() && row != grid.Row())
         grid.setSelection({kIdColumn, row, kIdColumn, row});
+}
+
+void TPersonCommands::forgetShownPerson() {
+    TFEdycja& editor = m_windows.FEdycja;
+    editor.btnZerujClick();
+    editor.setPhotoChangedByUser(false);
+    editor.edID->clear();
+    editor.Label1->setText(QStringLiteral("00"));
+    editor.lblRekordy->setText(QStringLiteral("00"));
+    TPersonTexts blank;
+    blank.fill(QStringLiteral(" "));
+    if (m_windows.showOnPass)
+        m_windows.showOnPass(blank, TPicture());
+    m_windows.G1.setCurrentRowShown(false);
 }
 
 void TPersonCommands::gridClicked() {
@@ -248,6 +264,8 @@ void TPersonCommands::showPerson(const TPersonRow& person) {
 
 void TPersonCommands::scrollGridToCurrent() {
     TFajny& grid = m_windows.G1;
+    // A click that chose the person ends here: the rows move away from the pointer.
+    grid.EndMouseSelection();
     const int visible = grid.VisibleRowCount();
     grid.setTopRow(visible < m_currentRowNo ? m_currentRowNo - visible + 1 : 1);
 }

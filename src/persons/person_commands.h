@@ -91,6 +91,8 @@ private:
     QByteArray photoForOverwrite() const;
     // Shows a person read from the table in the editing window and on the pass.
     void showPerson(const TPersonRow& person);
+    // Nobody is shown: the editing window as after clearing, the pass without a person.
+    void forgetShownPerson();
     // After a failed read: the grid's row goes back to the person shown.
     void backToShownRow();
     // The person as read when shown, the base a change is checked against.

@@ -36,12 +36,11 @@ QSet<std::int64_t> selectedPersonIds(const TFajny& grid) {
         if (isNumber && row >= grid.FixedRows() && row < grid.RowCount())
             ids.insert(id);
     };
-    if (grid.Options() & goRangeSelect) {
-        for (const int row : grid.SelectedRows())
-            take(row);
-    } else {
+    // The marked persons; without marks, the one in the current row.
+    for (const int row : grid.SelectedRows())
+        take(row);
+    if (ids.isEmpty())
         take(grid.Row());
-    }
     return ids;
 }
 

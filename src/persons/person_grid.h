@@ -18,7 +18,7 @@ inline constexpr int kSurnameColumn = 4;
 // Titles (trailing blanks kept) and widths into row 0.
 void setPersonColumns(TFajny& grid);
 
-// The IDs of the persons in the grid's selected rows.
+// The IDs of the persons in the grid's marked rows; without marks, the current row's.
 QSet<std::int64_t> selectedPersonIds(const TFajny& grid);
 
 } // namespace wendolarka

@@ -102,6 +102,14 @@ void TSizeControl::setGridSize(int size) {
     update();
 }
 
+void TSizeControl::forgetHiddenTarget() {
+    if (!m_target || m_target->Showing())
+        return;
+    m_pending = nullptr;
+    m_approved = true; // nobody can refuse letting go of what cannot be seen
+    setTarget(nullptr);
+}
+
 void TSizeControl::SetFocus() {
     if (!m_target || !m_host.isVisible() || !m_enabled)
         return;
@@ -212,6 +220,9 @@ bool TSizeControl::eventFilter(QObject* watched, QEvent* event) {
         static_cast<QObject&>(m_host).event(event);
         if (m_gridSize > 0)
             paintGridDots(static_cast<QPaintEvent*>(event)->rect());
+        // A target hidden since is let go of (after the paint: it changes what is painted).
+        if (m_target && !m_target->Showing())
+            QMetaObject::invokeMethod(this, &TSizeControl::forgetHiddenTarget, Qt::QueuedConnection);
         return true;
     default:
         return false;
@@ -240,10 +251,10 @@ void TSizeControl::paintGridDots(const QRect& area) {
     painter.fillRect(dotted.boundingRect(), QBrush(m_gridTile));
 }
 
-void TSizeControl::pickByMouse(QPoint p) {
+void TSizeControl::pickByMouse(QPoint p, bool throughSizer) {
     if (!m_allowTab)
         return;
-    if (isVisible() && geometry().contains(p))
+    if (!throughSizer && isVisible() && geometry().contains(p))
         return;
     TControl* chosen = m_host.controlAt(p);
     m_pending = chosen;
@@ -424,6 +435,13 @@ void TSizeControl::mousePressEvent(QMouseEvent* event) {
     const auto button = toButton(event->button());
     if (!button) {
         m_dragMode = TDragMode::None;
+        return;
+    }
+    // A hollow target (a frame) holds only its band: through its middle the
+    // press picks what lies beneath, as if the sizer were not there.
+    const QPoint p = event->position().toPoint();
+    if (m_target && !m_target->HitTest(p) && (m_mouseButtons & (1u << *button))) {
+        pickByMouse(mapTo(&m_host, p), true);
         return;
     }
     hitTest(event->position().toPoint());

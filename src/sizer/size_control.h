@@ -62,6 +62,8 @@ public:
     TControl* Target() const { return m_target; }
     void setTarget(TControl* target);
     void SetFocus();
+    // Lets go of a target that is no longer shown (hidden, or inside a hidden container).
+    void forgetHiddenTarget();
 
     THostForm& hostForm() const { return m_host; }
     THitKind hitKind() const { return m_hitKind; }
@@ -92,7 +94,8 @@ private:
 
     bool acceptsTarget(TControl* candidate);
     TWinControl* root() const;
-    void pickByMouse(QPoint clientPoint);
+    // `throughSizer`: the press came through a hollow target's middle.
+    void pickByMouse(QPoint clientPoint, bool throughSizer = false);
     void handlePick(QPoint targetPoint);
     void hitTest(QPoint p);
     void pressAt(TMouseButton button, QPoint p);

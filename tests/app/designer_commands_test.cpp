@@ -12,8 +12,11 @@
 #include "support/full_disk.h"
 #include "support/scripted_dialogs.h"
 #include "widgets/spin_edit.h"
+#include "sizer/size_control.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QTest>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QCheckBox>
@@ -222,4 +225,38 @@ TEST_F(Designer, OnAFullDiskSavingAndExportingKeepTheOldFiles) {
     main.ZapisBMP1->trigger();
     EXPECT_TRUE(dialogs.messages.back().text.contains(QString::fromUtf8("brak miejsca na dysku")));
     EXPECT_EQ(contents("karta.png"), oldPicture);
+}
+
+TEST_F(Designer, ElementsStayPickableWithTheBorderOn) {
+    showStandardPass();
+    main.CheckBoxObramowanie->setChecked(true);
+    ASSERT_TRUE(pass.Rama0->Visible());
+    // A press goes where a real one would: to the widget under the point (the sizer when it lies there).
+    const auto click = [&](QPoint at) {
+        QWidget* under = pass.childAt(at);
+        QWidget* receiver = under ? under : &pass;
+        const QPoint local = receiver->mapFrom(&pass, at);
+        QTest::mousePress(receiver, Qt::LeftButton, {}, local);
+        QCoreApplication::processEvents();
+        QTest::mouseRelease(receiver, Qt::LeftButton, {}, local);
+        QCoreApplication::processEvents();
+    };
+    const auto centre = [&](const TControl* c) { return c->BoundsRect().toQRect().center(); };
+    click(centre(pass.lblNazwisko)); // lies under the border in the stacking order
+    EXPECT_EQ(pass.SizeControl1->Target(), pass.lblNazwisko);
+    // The border itself is picked by its band, and a press through its middle picks what lies beneath.
+    click(QPoint(1, 100));
+    EXPECT_EQ(pass.SizeControl1->Target(), pass.Rama0);
+    click(centre(pass.Image11));
+    EXPECT_EQ(pass.SizeControl1->Target(), pass.Image11);
+    EXPECT_EQ(pass.Image11->Left(), 32); // picked, not dragged
+    // A border hidden while it is the target is let go of; picking goes on.
+    click(QPoint(1, 100));
+    ASSERT_EQ(pass.SizeControl1->Target(), pass.Rama0);
+    main.CheckBoxObramowanie->setChecked(false);
+    pass.repaint();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pass.SizeControl1->Target(), nullptr);
+    click(centre(pass.lblImie));
+    EXPECT_EQ(pass.SizeControl1->Target(), pass.lblImie);
 }

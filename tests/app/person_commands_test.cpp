@@ -7,12 +7,14 @@
 #include "designer/pass_window.h"
 #include "grid/sortable_grid.h"
 #include "persons/person_commands.h"
+#include "persons/person_grid.h"
 #include "persons/record_edit_window.h"
 #include "platform/desktop.h"
 #include "platform/error_handler.h"
 #include "support/scripted_dialogs.h"
 
 #include <QAction>
+#include <QTest>
 #include <QApplication>
 #include <QTabWidget>
 #include <QFile>
@@ -571,4 +573,47 @@ TEST_F(Persons, ADamagedDatabaseIsNamedAndTheWayOutSuggested) {
             .arg(path)))
         << dialogs.messages.back().text.toStdString();
     EXPECT_EQ(dialogs.messages.back().type, TMsgDlgType::mtWarning);
+}
+
+TEST_F(Persons, TheHighlightedRowIsAlwaysThePersonShown) {
+    const QString path = database(QStringLiteral("osoby.db"), {{person(QStringLiteral("Adamska")), jpegOf(Qt::red)},
+                                                               {person(QStringLiteral("Bielik")), jpegOf(Qt::green)},
+                                                               {person(QStringLiteral("Cichy")), jpegOf(Qt::blue)},
+                                                               {person(QStringLiteral("Dudek")), jpegOf(Qt::gray)}});
+    main.show();
+    main.Notes1->setCurrentIndex(main.Notes1->indexOf(grid.parentWidget()));
+    open(path);
+    const auto at = [&](int row) { return QPoint(grid.CellRect(2, row).Left + 5, grid.CellRect(2, row).Top + 5); };
+    const auto look = [&](int row) {
+        const TRect cell = grid.CellRect(2, row);
+        return grid.viewport()->grab().toImage().pixelColor(cell.Right - 2, cell.Bottom - 2);
+    };
+    // Nobody chosen yet: no row looks chosen.
+    EXPECT_EQ(look(1), toQColor(clWindow));
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, at(1));
+    QTest::keyClick(grid.viewport(), Qt::Key_Down);
+    QTest::keyClick(grid.viewport(), Qt::Key_Down);
+    EXPECT_EQ(grid.Row(), 3);
+    EXPECT_EQ(pass.lblNazwisko->Caption(), QStringLiteral("Cichy"));
+    EXPECT_EQ(look(3), toQColor(clHighlight));
+    EXPECT_EQ(look(1), toQColor(clWindow));
+
+    // Marks for many passes never change who the record commands act on.
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::ControlModifier, at(1));
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::ControlModifier, at(2));
+    EXPECT_EQ(editor.edNazwisko->text(), QStringLiteral("Bielik"));
+    EXPECT_EQ(look(1), toQColor(TFajny::kMarkedColor));
+    EXPECT_EQ(selectedPersonIds(grid).size(), 2);
+    dialogs.messageAnswers.push_back(mrYes);
+    main.mnuDeleteRekord->trigger();
+    EXPECT_EQ(dialogs.messages.back().text, QString::fromUtf8("Zniszczyć rekord 2  jesteś tego pewny ?"));
+    EXPECT_EQ(surnames(), QStringList({QStringLiteral("Adamska"), QStringLiteral("Cichy"), QStringLiteral("Dudek")}));
+
+    // Another file: nobody is current, nothing of the last file's person stays on view.
+    open(database(QStringLiteral("inna.db"), {{person(QStringLiteral("Ek")), jpegOf(Qt::red)}}));
+    EXPECT_EQ(look(1), toQColor(clWindow));
+    EXPECT_EQ(editor.edNazwisko->text(), QStringLiteral(" "));
+    EXPECT_EQ(pass.lblNazwisko->Caption(), QStringLiteral(" "));
+    EXPECT_TRUE(pass.Image11->Picture().isEmpty());
+    EXPECT_FALSE(commands.CurrentId().has_value());
 }

@@ -548,3 +548,63 @@ TEST(GridSearching, TheComparedPartOfACell) {
     grid_rules::CellMatcher negative{QStringLiteral("abc"), soString, false, 1, -1};
     EXPECT_FALSE(negative.matches(QStringLiteral("abc")));
 }
+
+TEST(GridMouse, MarksAreDrawnApartFromTheCurrentRowWhichAloneLooksChosen) {
+    auto grid = gridWith({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d"),
+                          QStringLiteral("e")});
+    grid->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRowSelect);
+    grid->setMarkRows(true);
+    grid->show();
+    const auto at = [&](int row) { return QPoint(grid->CellRect(1, row).Left + 5, grid->CellRect(1, row).Top + 5); };
+    const auto look = [&](int row) {
+        const TRect cell = grid->CellRect(1, row);
+        return grid->viewport()->grab().toImage().pixelColor(cell.Right - 2, cell.Bottom - 2);
+    };
+    const QColor chosen = toQColor(clHighlight), marked = toQColor(TFajny::kMarkedColor), plain = toQColor(clWindow);
+    const auto marks = [&] {
+        std::vector<int> rows = grid->SelectedRows();
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    };
+
+    // Wherever the current row goes (keys, a search hit), it alone looks chosen.
+    EXPECT_TRUE(marks().empty());
+    grid->setRow(3);
+    EXPECT_EQ(look(3), chosen);
+    EXPECT_EQ(look(1), plain);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, at(2));
+    QTest::keyClick(grid->viewport(), Qt::Key_Down);
+    EXPECT_EQ(grid->Row(), 3);
+    EXPECT_EQ(marks(), std::vector<int>{2});
+    EXPECT_EQ(look(2), marked);
+    EXPECT_EQ(look(3), chosen);
+    QTest::keyClick(grid->viewport(), Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(marks(), (std::vector<int>{2, 3}));
+    EXPECT_EQ(look(3), chosen); // the chosen row stays chosen, marked or not
+
+    // A drag marks a range and leaves the current row where the press put it.
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, at(1));
+    EXPECT_TRUE(marks().empty()); // a plain press clears the marks
+    QTest::mouseMove(grid->viewport(), at(4));
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, at(4));
+    EXPECT_EQ(marks(), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(grid->Row(), 1);
+    EXPECT_EQ(look(1), chosen);
+    EXPECT_EQ(look(4), marked);
+
+    // Nobody chosen: no row looks chosen. The program scrolling during a press ends the drag.
+    grid->setCurrentRowShown(false);
+    EXPECT_EQ(look(1), marked);
+    grid->setCurrentRowShown(true);
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, at(2));
+    grid->EndMouseSelection();
+    QTest::mouseMove(grid->viewport(), at(5));
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, at(5));
+    EXPECT_TRUE(marks().empty());
+    EXPECT_EQ(grid->Row(), 2);
+    // A reload forgets the marks of the rows that were there.
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, at(4));
+    EXPECT_FALSE(marks().empty());
+    grid->ClearAllRows();
+    EXPECT_TRUE(marks().empty());
+}
