@@ -168,11 +168,12 @@ int TForm2::passPixelsPerInch() const { return m_windows.Form1 ? m_windows.Form1
 
 void TForm2::Nowy1Click() {
     TForm1* form = m_windows.Form1;
-    if (!form)
+    if (!form || !template_commands::keepOrSaveDesign(*form, m_services.dialogs))
         return;
     form->hide();
     form->LoadStandardLayout();
     form->ShowCentred();
+    form->keepDesign();
     EnableFormatka1Commands();
 }
 
@@ -215,7 +216,8 @@ void TForm2::ZapiszJakoWzorzec1Click() {
 }
 
 void TForm2::LadujeDFMClick() {
-    if (m_windows.Form1 && template_commands::loadTemplate(*m_windows.Form1, m_services.dialogs))
+    if (m_windows.Form1 && template_commands::keepOrSaveDesign(*m_windows.Form1, m_services.dialogs) &&
+        template_commands::loadTemplate(*m_windows.Form1, m_services.dialogs))
         EnableFormatka1Commands();
 }
 
@@ -295,6 +297,11 @@ TColor TForm2::windowColorShown() const { return PanelForm1->Color(); }
 int TForm2::frameWidthShown(int frame) const { return frameSpin(frame)->Value(); }
 
 void TForm2::closeEvent(QCloseEvent* event) {
+    // "Koniec" and the close box alike: a changed design is not lost without a word.
+    if (m_windows.Form1 && !template_commands::keepOrSaveDesign(*m_windows.Form1, m_services.dialogs)) {
+        event->ignore();
+        return;
+    }
     FormClose();
     QMainWindow::closeEvent(event);
 }

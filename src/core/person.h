@@ -15,4 +15,17 @@ inline constexpr std::array<const char*, kPersonTextCount> kPersonTextColumns = 
     "Adres2", "Telefon1", "Telefon2", "Usluga1", "Usluga2"};
 using TPersonTexts = std::array<QString, kPersonTextCount>;
 
+// A text as the record commands store it: without surrounding blanks (a typed
+// " Kowalski" would sort and be found apart), and the single blank a cleared
+// field holds for none.
+inline QString storedPersonText(const QString& text) {
+    const QString trimmed = text.trimmed();
+    return trimmed.isEmpty() ? QStringLiteral(" ") : trimmed;
+}
+inline TPersonTexts storedPersonTexts(TPersonTexts texts) {
+    for (QString& text : texts)
+        text = storedPersonText(text);
+    return texts;
+}
+
 } // namespace wendolarka

@@ -10,7 +10,10 @@
 #include "sizer/size_control.h"
 #include "widgets/form_setup.h"
 
+#include <QSet>
+
 #include <functional>
+#include <type_traits>
 #include <map>
 #include <set>
 
@@ -24,17 +27,44 @@ using namespace properties;
 
 // ---- writing ---------------------------------------------------------------------------
 
-template <typename T>
-void writeProperties(TStreamWriter& out, const Table<T>& table, const T& object) {
-    for (const Property<T>& p : table)
-        if (p.writes(object))
-            out.property(QLatin1String(p.name), p.get(object));
+// What a stream is written for: a file, or the comparison of designs.
+enum class Purpose { File, Design };
+
+// Left out of a design's fingerprint: what shows the person, not the design.
+bool personData(const TControl& element, const char* property) {
+    static const QSet<QString> texts = {
+        QStringLiteral("lblTytul"),    QStringLiteral("lblImie"),     QStringLiteral("lblNazwisko"),
+        QStringLiteral("lblPriorytet"), QStringLiteral("lblIndex"),   QStringLiteral("lblAdres1"),
+        QStringLiteral("lblAdres2"),   QStringLiteral("lblTelefon1"), QStringLiteral("lblTelefon2"),
+        QStringLiteral("lblusluga1"),  QStringLiteral("lblUsluga2")};
+    const QLatin1String name(property);
+    if (element.Name() == u"Image11")
+        return name == QLatin1String("Picture.Data");
+    if (!texts.contains(element.Name()))
+        return false;
+    if (name == QLatin1String("Caption"))
+        return true;
+    // A label sizing itself to its text takes the person's size.
+    const auto* label = dynamic_cast<const TLabel*>(&element);
+    return label && label->AutoSize() && (name == QLatin1String("Width") || name == QLatin1String("Height"));
 }
 
 template <typename T>
-void writeElement(TStreamWriter& out, const QString& className, const Table<T>& table, const T& element) {
+void writeProperties(TStreamWriter& out, const Table<T>& table, const T& object, Purpose purpose = Purpose::File) {
+    for (const Property<T>& p : table) {
+        if constexpr (std::is_base_of_v<TControl, T>)
+            if (purpose == Purpose::Design && personData(object, p.name))
+                continue;
+        if (p.writes(object))
+            out.property(QLatin1String(p.name), p.get(object));
+    }
+}
+
+template <typename T>
+void writeElement(TStreamWriter& out, const QString& className, const Table<T>& table, const T& element,
+                  Purpose purpose) {
     out.beginComponent(className, element.Name());
-    writeProperties(out, table, element);
+    writeProperties(out, table, element, purpose);
     out.endList();
     out.endList(); // no children
 }
@@ -186,30 +216,32 @@ void apply(TForm1& form, PreparedForm&& prepared) {
 
 void load(TForm1& form, const TComponentRecord& root) { apply(form, prepare(root)); }
 
-} // namespace
-
-QByteArray writeStream(const TForm1& form) {
+QByteArray writeStreamFor(const TForm1& form, Purpose purpose) {
     TStreamWriter out;
     out.signature();
     out.beginComponent(QStringLiteral("TForm1"), form.objectName().isEmpty() ? QStringLiteral("Form1") : form.objectName());
     for (const Property<TForm1>& p : formTable()) {
+        const QLatin1String name(p.name);
+        if (purpose == Purpose::Design && (name == QLatin1String("Left") || name == QLatin1String("Top")))
+            continue; // where the window stands is no design
         if (p.writes(form))
             out.property(QLatin1String(p.name), p.get(form));
-        if (QLatin1String(p.name) == QLatin1String("Position") && form.isVisible())
+        if (QLatin1String(p.name) == QLatin1String("Position") && form.isVisible() && purpose == Purpose::File)
             out.property(QStringLiteral("Visible"), TValue::Boolean(true));
     }
     out.endList();
     for (const TControl* control : form.client().Controls()) {
         if (const auto* d = dynamic_cast<const TLabel3DF*>(control))
-            writeElement(out, QStringLiteral("TLabel3DF"), label3DTable(), *d);
+            writeElement(out, QStringLiteral("TLabel3DF"), label3DTable(), *d, purpose);
         else if (const auto* l = dynamic_cast<const TLabel*>(control))
-            writeElement(out, QStringLiteral("TLabel"), labelTable(), *l);
+            writeElement(out, QStringLiteral("TLabel"), labelTable(), *l, purpose);
         else if (const auto* f = dynamic_cast<const TktMultiBevel*>(control))
-            writeElement(out, QStringLiteral("TktMultiBevel"), frameTable(), *f);
+            writeElement(out, QStringLiteral("TktMultiBevel"), frameTable(), *f, purpose);
         else if (const auto* i = dynamic_cast<const TImage*>(control))
-            writeElement(out, QStringLiteral("TImage"), imageTable(), *i);
+            writeElement(out, QStringLiteral("TImage"), imageTable(), *i, purpose);
     }
-    if (const TSizeControl* sizer = form.SizeControl1.data()) {
+    // The sizer is the tool, not the design: it follows what is picked and goes when the window is closed.
+    if (const TSizeControl* sizer = form.SizeControl1.data(); sizer && purpose == Purpose::File) {
         out.beginComponent(QStringLiteral("TSizeControl"),
                            sizer->objectName().isEmpty() ? QStringLiteral("SizeControl1") : sizer->objectName());
         writeProperties(out, sizerTable(), *sizer);
@@ -221,6 +253,12 @@ QByteArray writeStream(const TForm1& form) {
     out.endList();
     return out.bytes();
 }
+
+} // namespace
+
+QByteArray writeStream(const TForm1& form) { return writeStreamFor(form, Purpose::File); }
+
+QByteArray designFingerprint(const TForm1& form) { return writeStreamFor(form, Purpose::Design); }
 
 QByteArray writeFile(const TForm1& form) { return templateFile(QStringLiteral("TForm1"), writeStream(form)); }
 

@@ -18,6 +18,11 @@ namespace pass_template {
 QByteArray writeStream(const TForm1& form);
 // Header and stream, as a "*.wzo" file holds them.
 QByteArray writeFile(const TForm1& form);
+// What the user designed, apart from what is no design: the person shown (the
+// person elements' texts and photo, and the size of labels that follow their
+// text), where the window stands, and the sizer (what is picked). Equal bytes
+// mean an equal design.
+QByteArray designFingerprint(const TForm1& form);
 
 // Reads a whole template file, then replaces the window's elements and
 // settings by what it holds. Throws EStreamError or the picture decoders'

@@ -23,6 +23,13 @@ TForm1::TForm1(QWidget* parent) : THostForm(parent) {
     LoadStandardLayout();
 }
 
+void TForm1::keepDesign() { m_keptDesign = pass_template::designFingerprint(*this); }
+
+// Until the user has built, loaded or saved a design there is none of theirs to lose.
+bool TForm1::designChanged() const {
+    return !m_keptDesign.isEmpty() && pass_template::designFingerprint(*this) != m_keptDesign;
+}
+
 TForm1::~TForm1() { delete SizeControl1.data(); }
 
 void TForm1::LoadStandardLayout() {

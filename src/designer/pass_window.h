@@ -44,6 +44,12 @@ public:
 
     // Centred on the screen, as the window is placed at each showing.
     void ShowCentred();
+
+    // The design as it now stands counts as kept (built, loaded or saved);
+    // designChanged() tells whether the user changed it since. The window's
+    // own design at start-up is nobody's work until one of those happened.
+    void keepDesign();
+    bool designChanged() const;
     // A window that only draws passes (for many persons at once) is never shown,
     // whatever a template it loads says.
     void setDrawingOnly(bool value) { m_drawingOnly = value; }
@@ -111,6 +117,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    QByteArray m_keptDesign;
     QPointer<QObject> m_hostObject;
     IPassWindowHost* m_host = nullptr;
     const IDesktop* m_desktop = nullptr;

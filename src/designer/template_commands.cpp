@@ -27,7 +27,22 @@ bool saveTemplate(TForm1& form, IDialogs& dialogs) {
         return false;
     const QByteArray bytes = pass_template::writeFile(form);
     writeFileSafely(chosen->fileName, bytes);
+    form.keepDesign();
     return true;
+}
+
+bool keepOrSaveDesign(TForm1& form, IDialogs& dialogs) {
+    if (!form.designChanged())
+        return true;
+    switch (dialogs.MessageDlg(QString::fromUtf8("Zapisać zmiany we wzorcu?"), TMsgDlgType::mtConfirmation,
+                               mbYes | mbNo | mbCancel)) {
+    case mrYes:
+        return saveTemplate(form, dialogs);
+    case mrNo:
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool loadTemplate(TForm1& form, IDialogs& dialogs) {
@@ -54,6 +69,7 @@ bool loadTemplate(TForm1& form, IDialogs& dialogs) {
         return false;
     }
     form.ShowCentred();
+    form.keepDesign();
     return true;
 }
 

@@ -20,5 +20,10 @@ bool saveTemplate(TForm1& form, IDialogs& dialogs);
 // as it was. True when a template was loaded.
 bool loadTemplate(TForm1& form, IDialogs& dialogs);
 
+// Before a command that throws the design away: when it changed since it was
+// built, loaded or saved, asks "Zapisać zmiany we wzorcu?" and saves on Tak.
+// False when the user cancelled (Anuluj, or the save dialog), so the command stops.
+bool keepOrSaveDesign(TForm1& form, IDialogs& dialogs);
+
 } // namespace template_commands
 } // namespace wendolarka

@@ -62,7 +62,7 @@ std::int64_t TPersonCommands::requireCurrentId() const {
     return *m_currentId;
 }
 
-int TPersonCommands::dataRows() const { return m_loaded ? std::max(0, m_windows.G1.RowCount() - 1) : 0; }
+int TPersonCommands::dataRows() const { return m_loaded ? m_loadedRows : 0; }
 
 int TPersonCommands::rowOfId(std::int64_t id) const {
     const QString wanted = QString::number(id);
@@ -79,6 +79,7 @@ void TPersonCommands::NowaBaza1Click() {
     options.fileName = QStringLiteral("zerowa.db");
     options.filter = kDatabaseFilter;
     options.defaultExt = QStringLiteral("db");
+    options.confirmOverwrite = false; // an existing file gets the command's own answer below
     const auto chosen = m_dialogs.SaveFile(options);
     if (!chosen)
         return;
@@ -122,6 +123,7 @@ void TPersonCommands::LoadGrid() {
     TFajny& grid = m_windows.G1;
     // The window paints while a long load goes on; nothing may choose a row meanwhile.
     const QScopedValueRollback loading(m_loading, true);
+    m_loadedRows = 0;
     try {
         grid.ClearAllRows();
         setPersonColumns(grid);
@@ -131,8 +133,11 @@ void TPersonCommands::LoadGrid() {
         m_currentTable = table;
         table->First();
         m_windows.LabelCount.setText(QString::number(table->Count()));
-        grid.setRowCount(table->Count() + 1);
+        // An empty table keeps the titles: one blank body row, so the title row stays fixed.
+        grid.setRowCount(std::max(2, table->Count() + 1));
+        grid.setFixedRows(1);
         grid.setSortOnClick(false);
+        m_loadedRows = table->Count();
         m_loaded = true;
         fillGrid(*table);
         grid.HideColumnRange(kFirstHiddenPersonColumn, grid.ColCount() - 1);
@@ -257,9 +262,11 @@ void TPersonCommands::showPerson(const TPersonRow& person) {
     editor.setPhoto(photo);
     if (person.picture && photoError.isEmpty())
         scrollGridToCurrent();
-    if (!photoError.isEmpty())
+    if (!photoError.isEmpty() && !(m_warnPhotoOnce && m_photoWarned)) {
+        m_photoWarned = true;
         m_dialogs.MessageDlg(utf8("Zdjęcia tej osoby nie da się wyświetlić.\n\n") + photoError,
                              TMsgDlgType::mtWarning, mbOK);
+    }
 }
 
 void TPersonCommands::scrollGridToCurrent() {
@@ -331,7 +338,7 @@ void TPersonCommands::mnuDodajRekordClick() {
     // The photo goes straight from memory, in its own format, together with the person.
     const QByteArray photo = editor.photoToStore().Graphic()->fileData();
     try {
-        m_currentId = person_table::Insert(*m_db, editor.texts(), photo);
+        m_currentId = person_table::Insert(*m_db, storedPersonTexts(editor.texts()), photo);
     } catch (const ESQLiteException& e) {
         rethrowWriteFailure(e, m_dbFileName);
     }
@@ -409,7 +416,7 @@ void TPersonCommands::mnuWstawRekordClick() {
     TFEdycja& editor = m_windows.FEdycja;
     m_readRow = readRowOf(*m_currentId);
     for (;;) {
-        const TPersonTexts typed = editor.texts();
+        const TPersonTexts typed = storedPersonTexts(editor.texts());
         const QByteArray photo = photoForOverwrite();
         const auto result = writeGuarded([&] {
             return person_table::UpdateIfUnchanged(*m_db, *m_readRow, typed, photo);
@@ -485,6 +492,9 @@ void TPersonCommands::SelectGridRow() {
 
 void TPersonCommands::navigateTo(int rowNo) {
     TFEdycja& editor = m_windows.FEdycja;
+    // A step reads its person twice (choice, then the editing window): one warning is enough.
+    const QScopedValueRollback warnOnce(m_warnPhotoOnce, true);
+    m_photoWarned = false;
     // A step that cannot read its person moves nothing: counter and row stay with the person shown.
     const int shownRowNo = m_currentRowNo;
     const QString shownLabel = editor.Label1->text(), shownId = editor.edID->text();

@@ -112,6 +112,9 @@ private:
     int m_chosenRow = -1; // the grid row of the last choice
     bool m_loaded = false;
     bool m_loading = false;
+    int m_loadedRows = 0;
+    bool m_warnPhotoOnce = false; // within one command, an unreadable photo is said once
+    bool m_photoWarned = false;
     int m_busyTimeoutMs = person_table::kBusyTimeoutMs;
 };
 

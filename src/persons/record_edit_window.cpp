@@ -16,6 +16,7 @@
 #include <QScrollArea>
 #include <QShowEvent>
 #include <QStyle>
+#include <QTimer>
 
 namespace wendolarka {
 namespace {
@@ -252,6 +253,14 @@ void TFEdycja::showEvent(QShowEvent* event) {
 }
 
 bool TFEdycja::eventFilter(QObject* watched, QEvent* event) {
+    // A box holding only the blank of a cleared field has it selected when entered,
+    // so that typing replaces it (after the click that entered has placed the cursor).
+    if (event->type() == QEvent::FocusIn)
+        if (auto* edit = qobject_cast<QLineEdit*>(watched); edit && edit->text() == QStringLiteral(" "))
+            QTimer::singleShot(0, edit, [edit] {
+                if (edit->text() == QStringLiteral(" "))
+                    edit->selectAll();
+            });
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         // A typed double quote becomes a single one before the box sees it.

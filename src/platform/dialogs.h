@@ -28,6 +28,8 @@ struct FileDialogOptions {
     QString initialDir;  // empty: the folder the dialog was last left in
     QString fileName;
     QString defaultExt; // without the dot
+    // The dialog's own "replace?" question; off where the command asks its own.
+    bool confirmOverwrite = true;
 };
 
 struct FileDialogResult {

@@ -56,6 +56,9 @@ std::optional<FileDialogResult> QtDialogs::runFileDialog(const FileDialogOptions
                        options.initialDir.isEmpty() ? memory.folder : options.initialDir);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.confirmOverwrite);
+    // The filters read as the program names them; the masks the toolkit needs stay out of sight.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     const QStringList filters = toNameFilters(options.filter);
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);

@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QPointer>
 #include <QTest>
 #include <QFile>
 #include <QTemporaryDir>
@@ -259,4 +260,46 @@ TEST_F(Designer, ElementsStayPickableWithTheBorderOn) {
     EXPECT_EQ(pass.SizeControl1->Target(), nullptr);
     click(centre(pass.lblImie));
     EXPECT_EQ(pass.SizeControl1->Target(), pass.lblImie);
+}
+
+TEST_F(Designer, AChangedDesignIsNotLostWithoutAWord) {
+    QTemporaryDir dir;
+    showStandardPass();
+    // A person shown or an element picked is no change of design.
+    pass.lblNazwisko->setCaption(QStringLiteral("Kowalski"));
+    showStandardPass();
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    main.SpinRamka[0]->setValue(7);
+    ASSERT_EQ(pass.Ramka1->BorderWidth(), 7);
+    dialogs.messageAnswers.push_back(mrCancel);
+    showStandardPass();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages.back().text, QString::fromUtf8("Zapisać zmiany we wzorcu?"));
+    EXPECT_EQ(dialogs.messages.back().buttons, mbYes | mbNo | mbCancel);
+    EXPECT_EQ(pass.Ramka1->BorderWidth(), 7); // Anuluj: the work stays
+
+    // Tak saves first; the standard layout comes after.
+    const QString path = dir.filePath(QStringLiteral("praca.wzo"));
+    dialogs.messageAnswers.push_back(mrYes);
+    dialogs.saveAnswers.push_back(FileDialogResult{path, 1});
+    showStandardPass();
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_EQ(pass.Ramka1->BorderWidth(), 3);
+
+    // Opening another template and ending the program ask the same; Anuluj keeps the program open.
+    main.SpinRamka[0]->setValue(5);
+    dialogs.messageAnswers.push_back(mrCancel);
+    main.Otworz1->trigger();
+    EXPECT_TRUE(dialogs.openRequests.empty());
+    QPointer<TForm2> alive(&main);
+    dialogs.messageAnswers.push_back(mrCancel);
+    main.Konczy1->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(alive.isNull());
+    EXPECT_EQ(dialogs.messages.back().text, QString::fromUtf8("Zapisać zmiany we wzorcu?"));
+    // Nie lets it go.
+    dialogs.messageAnswers.push_back(mrNo);
+    showStandardPass();
+    EXPECT_EQ(pass.Ramka1->BorderWidth(), 3);
 }

@@ -157,11 +157,21 @@ TEST_F(Persons, OpeningSortsBySurnameAndRefusesWhatIsNoPersonDatabase) {
     EXPECT_TRUE(dialogs.messages.back().text.endsWith(QString::fromUtf8("nie istnieje.")));
     EXPECT_FALSE(QFile::exists(file(QStringLiteral("nie-ma.db"))));
 
-    // An empty table: the title row is all there is.
+    // An empty table keeps its titles (one blank row below them), and so does the next file.
     const QString empty = database(QStringLiteral("pusta.db"), {});
     open(empty);
     EXPECT_EQ(main.LabelCount->text(), QStringLiteral("0"));
-    EXPECT_EQ(grid.RowCount(), 1);
+    EXPECT_EQ(grid.FixedRows(), 1);
+    EXPECT_EQ(grid.Cells(4, 0), QStringLiteral("Nazwisko"));
+    EXPECT_EQ(grid.RowCount(), 2);
+    EXPECT_EQ(grid.Cells(1, 1), QString());
+    const std::size_t said = dialogs.messages.size();
+    main.mnuNastepny->trigger();
+    main.mnuOstatni->trigger();
+    EXPECT_EQ(dialogs.messages.size(), said);
+    open(path);
+    EXPECT_EQ(grid.FixedRows(), 1);
+    EXPECT_EQ(surnames(), before);
 }
 
 TEST_F(Persons, ChoosingAPersonShowsThemInTheEditorAndOnThePass) {
@@ -195,6 +205,10 @@ TEST_F(Persons, ChoosingAPersonShowsThemInTheEditorAndOnThePass) {
     EXPECT_TRUE(pass.Image11->Picture().isEmpty());
     ASSERT_EQ(dialogs.messages.size(), messagesBefore + 1);
     EXPECT_TRUE(dialogs.messages.back().text.startsWith(QString::fromUtf8("Zdjęcia tej osoby nie da się wyświetlić.")));
+    // A step onto that person reads them twice and warns once.
+    main.mnuPierwszy->trigger();
+    main.mnuOstatni->trigger();
+    EXPECT_EQ(dialogs.messages.size(), messagesBefore + 2);
 
     // Overwriting without touching the photo keeps the stored bytes, unreadable or not.
     editor.edImie->setText(QStringLiteral("Ewa"));

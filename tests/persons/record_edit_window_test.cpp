@@ -122,3 +122,25 @@ TEST(RecordEditWindow, TheRecordButtonsRunTheMainWindowsCommands) {
     window.btnZamknij->click();
     EXPECT_FALSE(window.isVisible());
 }
+
+TEST(RecordEditWindow, TypingIntoAClearedFieldReplacesItsBlank) {
+    ScriptedDialogs dialogs;
+    TFEdycja editor(dialogs);
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+    editor.btnZerujClick();
+    QTest::mouseClick(editor.edNazwisko, Qt::LeftButton, {}, QPoint(30, 5));
+    QCoreApplication::processEvents();
+    QTest::keyClicks(editor.edNazwisko, QStringLiteral("Kowalski"));
+    EXPECT_EQ(editor.edNazwisko->text(), QStringLiteral("Kowalski"));
+    // A box holding more than the blank is entered as it always was.
+    editor.edImie->setText(QStringLiteral("Jan"));
+    QTest::mouseClick(editor.edImie, Qt::LeftButton, {}, QPoint(60, 5));
+    QCoreApplication::processEvents();
+    QTest::keyClicks(editor.edImie, QStringLiteral("ek"));
+    EXPECT_EQ(editor.edImie->text(), QStringLiteral("Janek"));
+    // What is stored has no surrounding blanks, and a blank for none.
+    EXPECT_EQ(storedPersonText(QStringLiteral("  Nowak ")), QStringLiteral("Nowak"));
+    EXPECT_EQ(storedPersonText(QString()), QStringLiteral(" "));
+    EXPECT_EQ(storedPersonText(QStringLiteral("   ")), QStringLiteral(" "));
+}
