@@ -306,30 +306,5 @@ void TForm2::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
 }
 
-void TForm2::showEvent(QShowEvent* event) {
-    QMainWindow::showEvent(event);
-    keepOuterSize();
-}
-
-bool TForm2::event(QEvent* event) {
-    const bool result = QMainWindow::event(event);
-    // The window manager's frame is known only after it has framed the window.
-    if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
-        keepOuterSize();
-    return result;
-}
-
-void TForm2::keepOuterSize() {
-    if (m_outerSizeKept || !isVisible())
-        return;
-    const QSize frame = frameGeometry().size() - geometry().size();
-    if (frame == QSize(0, 0))
-        return;
-    // A window manager adds its frame outside; keep the outer size and place as laid out.
-    m_outerSizeKept = true;
-    resize(kOuterSize - frame);
-    const QPoint outer = mainWindowPlacement(m_services.desktop.VirtualDesktop(), kOuterSize);
-    move(outer); // the outer frame's top-left corner
-}
 
 } // namespace wendolarka

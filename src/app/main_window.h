@@ -227,8 +227,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    bool event(QEvent* event) override;
 
 private:
     void FormCreate();
@@ -238,7 +236,6 @@ private:
     void createFontsPage();
     void createFramesPage();
     void createGridPage();
-    void keepOuterSize();
     // A snapshot of the window, shown in the print window (the image set window is closed first).
     void printPass(bool landscape);
     void printImageSet(bool landscape);
@@ -257,7 +254,6 @@ private:
     TFont m_sampleFont;
     TFont m_fontDialogFont;
     TColor m_colorDialogColor = clBlack;
-    bool m_outerSizeKept = false;
 };
 
 } // namespace wendolarka

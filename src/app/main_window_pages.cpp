@@ -449,6 +449,9 @@ void TForm2::FormCreate() {
                                                 [this] { return Tfinddlg::ask(this, m_services.desktop.Screen()); });
     G1->setSortOnClick(false);
     move(mainWindowPlacement(m_services.desktop.VirtualDesktop(), kOuterSize));
+    // A window manager adds its frame outside: the outer size and place stay as laid out.
+    new TOuterFrameKeeper(*this, kOuterSize,
+                          [this] { return mainWindowPlacement(m_services.desktop.VirtualDesktop(), kOuterSize); });
     PanelForm1->hide();
     G1->setFixedRows(1);
     G1->setFixedColor(clBtnFace);

@@ -34,6 +34,10 @@ QLabel* caption(QWidget* parent, const char* text, int left, int top) {
 TFUkos::TFUkos(IDialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs(dialogs) {
     initForm(*this, {QStringLiteral("FUkos"), utf8("Elementy stałe"), QSize(401, 401) - kToolWindowFrame, clBtnShadow,
                      TFont(QStringLiteral("MS Sans Serif"), 8, fsBold), true});
+    new TOuterFrameKeeper(*this, QSize(401, 401), [] {
+        static const QtDesktop systemDesktop;
+        return centredOn(systemDesktop.Screen(), QSize(401, 401));
+    });
 
     GroupObraz = named(new QGroupBox(utf8("  Dane Obrazu  "), this), "GroupObraz");
     GroupObraz->setGeometry(8, 8, 369, 81);

@@ -19,7 +19,7 @@ namespace wendolarka {
 
 TForm1::TForm1(QWidget* parent) : THostForm(parent) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowFlag(Qt::Tool, true);
+    setToolWindowFrame(*this);
     LoadStandardLayout();
 }
 

@@ -16,8 +16,7 @@ Tfinddlg::Tfinddlg(QWidget* parent) : QDialog(parent) {
     initForm(*this, {QStringLiteral("finddlg"), QStringLiteral("Szukanie"), QSize(289, 204), clBtnShadow,
                      TFont(QStringLiteral("Arial"), 10, fsBold, clWindowText, EASTEUROPE_CHARSET), false});
     // A dialog border with the system menu only.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     Label1 = named(new QLabel(utf8("Szukana fraza:"), this), "Label1");
     Label1->setGeometry(16, 10, 257, 18);
     Search = named(new QLineEdit(this), "Search");

@@ -61,6 +61,7 @@ TFEdycja::TFEdycja(IDialogs& dialogs, QWidget* parent) : QWidget(parent), m_dial
     // Key preview: the window sees every typed key before its controls.
     for (QLineEdit* edit : findChildren<QLineEdit*>())
         edit->installEventFilter(this);
+    new TOuterFrameKeeper(*this, kOuterSize, [this] { return placementNow(); });
 }
 
 void TFEdycja::buildUpperPanel() {
@@ -215,11 +216,13 @@ void TFEdycja::showPhoto() {
     Image1->repaint();
 }
 
-void TFEdycja::FormShow() {
+QPoint TFEdycja::placementNow() const {
     static const QtDesktop systemDesktop;
     const IDesktop& desktop = m_desktop ? *m_desktop : systemDesktop;
-    move(placement(desktop.VirtualDesktop(), m_mainWindowOuterHeight));
+    return placement(desktop.VirtualDesktop(), m_mainWindowOuterHeight);
 }
+
+void TFEdycja::FormShow() { move(placementNow()); }
 
 void TFEdycja::btnFotoClick() {
     FileDialogOptions options;

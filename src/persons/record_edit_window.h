@@ -110,6 +110,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QPoint placementNow() const;
     void buildUpperPanel();
     void buildLowerPanel();
     void showPhoto();

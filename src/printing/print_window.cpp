@@ -24,8 +24,9 @@ namespace wendolarka {
 TFDruk::TFDruk(IDialogs& dialogs, IPrinterService& printers, QWidget* parent)
     : QDialog(parent), m_dialogs(dialogs), m_printers(printers) {
     initForm(*this, {QStringLiteral("FDruk"), utf8("Podgląd i wydruk strony"), QSize(645, 570) - kToolWindowFrame,
-                     clSilver, TFont(QStringLiteral("MS Sans Serif"), 8, fsBold), false});
+                     clSilver, TFont(QStringLiteral("MS Sans Serif"), 8, fsBold), true});
     setModal(true);
+    new TOuterFrameKeeper(*this, QSize(645, 570)); // placed by whoever shows it
 
     PP1 = named(new TPrintPreview(this), "PP1");
     setBackground(*PP1->viewport(), clBtnShadow);

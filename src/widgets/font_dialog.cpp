@@ -71,12 +71,17 @@ QListWidget* makeList(QWidget* parent, const char* name) {
     return list;
 }
 
+// The item reading `text` is the highlighted one; with none, nothing is.
 void selectText(QListWidget* list, const QString& text) {
     const auto found = list->findItems(text, Qt::MatchFixedString);
-    if (!found.isEmpty()) {
-        list->setCurrentItem(found.constFirst());
-        list->scrollToItem(found.constFirst(), QAbstractItemView::PositionAtCenter);
+    if (found.isEmpty()) {
+        list->clearSelection();
+        list->setCurrentItem(nullptr);
+        return;
     }
+    list->setCurrentItem(found.constFirst());
+    found.constFirst()->setSelected(true);
+    list->scrollToItem(found.constFirst(), QAbstractItemView::PositionAtCenter);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "form_setup.h"
 
+#include <QEvent>
 #include <QPalette>
 #include <QWidget>
 
@@ -47,11 +48,55 @@ QPalette classicPalette() {
     return palette;
 }
 
+void setToolWindowFrame(QWidget& window) {
+    window.setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+}
+
+TOuterFrameKeeper::TOuterFrameKeeper(QWidget& window, QSize outer, std::function<QPoint()> place)
+    : QObject(&window), m_window(window), m_outer(outer), m_place(std::move(place)) {
+    window.installEventFilter(this);
+    m_poll.setInterval(50);
+    connect(&m_poll, &QTimer::timeout, this, &TOuterFrameKeeper::fit);
+}
+
+bool TOuterFrameKeeper::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != &m_window)
+        return false;
+    if (event->type() == QEvent::Show) {
+        m_kept = false; // another showing, perhaps another frame
+        m_tries = 0;
+        m_poll.start();
+    }
+    if (event->type() == QEvent::Show || event->type() == QEvent::Move || event->type() == QEvent::Resize)
+        fit();
+    return false;
+}
+
+void TOuterFrameKeeper::fit() {
+    if (m_kept || !m_window.isVisible())
+        return m_poll.stop();
+    // The frame is known only once the window manager has framed the window,
+    // which it tells in its own time: asked again for a short while.
+    const QSize frame = m_window.frameGeometry().size() - m_window.geometry().size();
+    // Between the manager's notices the two geometries can disagree; only a plausible frame counts.
+    const bool plausible = frame.width() >= 0 && frame.height() >= 0 && frame.width() < 100 && frame.height() < 200;
+    if (frame == QSize(0, 0) || !plausible) {
+        if (++m_tries > kPollTries)
+            m_poll.stop();
+        return;
+    }
+    m_kept = true;
+    m_poll.stop();
+    m_window.resize(clientFor(m_outer, frame));
+    if (m_place)
+        m_window.move(m_place()); // the frame's top-left corner
+}
+
 void initForm(QWidget& form, const FormSetup& setup) {
     form.setObjectName(setup.name);
     form.setWindowTitle(setup.caption);
     if (setup.toolWindow)
-        form.setWindowFlag(Qt::Tool, true);
+        setToolWindowFrame(form);
     form.resize(setup.clientSize);
     setBackground(form, setup.color);
     form.setFont(setup.font.toQFont());

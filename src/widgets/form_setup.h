@@ -3,8 +3,13 @@
 #include "core/color.h"
 #include "core/font.h"
 
+#include <QObject>
+#include <QPoint>
 #include <QSize>
 #include <QString>
+#include <QTimer>
+
+#include <functional>
 
 class QPalette;
 class QWidget;
@@ -36,6 +41,34 @@ T* named(T* object, const char* name) {
 
 // Name, caption, size, background and font of a top-level window.
 void initForm(QWidget& form, const FormSetup& setup);
+
+// A tool window's frame: a title bar with only the close box.
+void setToolWindowFrame(QWidget& window);
+
+// Keeps a top-level window's outer size (its frame included) and, when given,
+// its place, once a window manager has framed it: the client area takes what
+// the real frame leaves, measured at each showing. Without a frame (no window
+// manager) the client size stays as laid out.
+class TOuterFrameKeeper : public QObject {
+public:
+    TOuterFrameKeeper(QWidget& window, QSize outer, std::function<QPoint()> place = {});
+    // The client size that gives the outer size with that frame.
+    static QSize clientFor(QSize outer, QSize frame) { return (outer - frame).expandedTo(QSize(0, 0)); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void fit();
+    static constexpr int kPollTries = 40; // two seconds at most
+
+    QWidget& m_window;
+    QSize m_outer;
+    std::function<QPoint()> m_place;
+    QTimer m_poll;
+    int m_tries = 0;
+    bool m_kept = false;
+};
 
 // Background colour of a widget, painted by the widget itself.
 void setBackground(QWidget& widget, TColor color);

@@ -100,6 +100,15 @@ TEST(FontDialog, ReturnsWhatTheUserChose) {
     EXPECT_EQ(chosen.Color(), clBlue);
     EXPECT_EQ(chosen.Charset(), ANSI_CHARSET);
     EXPECT_EQ(dialog.lstRozmiar->currentItem()->text(), QStringLiteral("14"));
+    EXPECT_TRUE(dialog.lstRozmiar->currentItem()->isSelected());
+    // A size the list lacks highlights none of it; typing on to one it has highlights that.
+    dialog.edRozmiar->setText(QStringLiteral("13"));
+    EXPECT_TRUE(dialog.lstRozmiar->selectedItems().isEmpty());
+    dialog.edRozmiar->setText(QStringLiteral("1"));
+    dialog.edRozmiar->setText(QStringLiteral("12"));
+    ASSERT_EQ(dialog.lstRozmiar->selectedItems().size(), 1);
+    EXPECT_EQ(dialog.lstRozmiar->selectedItems().front()->text(), QStringLiteral("12"));
+    EXPECT_EQ(dialog.selectedFont().Size(), 12);
 }
 
 TEST(Cp1250Validator, RefusesWhatTheCodePageCannotHold) {

@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# Acceptance under a real X server and window manager, with real input:
+#  1. the highlighted grid row follows the current person (a click, then Down twice);
+#  2. with the border on, a click on a name under it picks that name;
+#  3. the record editing window is a tool window with only a close box, 482 x 548 on the frame.
+# Usage: xvfb-run -a -s "-screen 0 1920x1080x24" tests/acceptance/repairs.sh [build dir]
+set -euo pipefail
+build="${1:-build}"
+out="${OUT_DIR:-$(mktemp -d)}"
+mkdir -p "$out"
+db="$out/osoby.db"
+rm -f "$db"
+sqlite3 "$db" "CREATE TABLE osoby (ID INTEGER PRIMARY KEY,Tytul VARCHAR(30),Imie VARCHAR(30),Nazwisko VARCHAR(30),
+ Priorytet VARCHAR(30), Indeks VARCHAR(30), Adres1 VARCHAR(70),Adres2 VARCHAR(70), Telefon1 VARCHAR(70),
+ Telefon2 VARCHAR(70), Usluga1 VARCHAR(70), Usluga2 VARCHAR(70), Picture BLOB COLLATE NOCASE);
+ INSERT INTO osoby (Tytul,Imie,Nazwisko,Priorytet) VALUES ('Pan','Adam','Adamski','A'),('Pani','Beata','Bielik','B'),
+ ('Pan','Cezary','Cichy','C'),('Pani','Dorota','Dudek','D');"
+openbox >/dev/null 2>&1 &
+wm=$!
+sleep 1
+"$build/src/app/wendolarka" >/dev/null 2>&1 &
+app=$!
+trap 'kill $app $wm 2>/dev/null || true' EXIT
+sleep 2
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+at() { xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4}/Absolute upper-left Y/{y=$4}END{print "X="x" Y="y}'; }
+outer_of() {
+    local parent
+    parent=$(xwininfo -id "$1" -children | awk '/Parent window id/{print $4}')
+    xwininfo -id "$parent" | awk '/Absolute upper-left X/{x=$4}/Absolute upper-left Y/{y=$4}/Width:/{w=$2}/Height:/{h=$2}END{print w"x"h" at "x","y}'
+}
+
+main=$(xdotool search --sync --name "Wendolarka wer. 1.4" | head -1)
+xdotool windowactivate --sync "$main"
+# Baza -> Otwórz bazę, the path typed into the file dialog.
+xdotool key --window "$main" ctrl+o
+sleep 1
+xdotool type --delay 20 "$db"
+xdotool key Return
+sleep 1.5
+eval "$(at "$main")"
+mx=$X; my=$Y
+echo "main window client at $mx,$my"
+# The "Baza danych" page: its tab is the fourth, right of the other three.
+xdotool mousemove $((mx + 407)) $((my + 31)) click 1
+sleep 0.7
+import -window root "$out/opened.png"
+
+# The grid's rows: the title row at the top of the page, rows of the default height below it.
+# Found from the screenshot: the first row of lime (the surname column) is row 1.
+lime_top=$(convert "$out/opened.png" -crop 601x239+${mx}+${my} +repage -fill black +opaque "rgb(0,255,0)" \
+             -fill white -opaque "rgb(0,255,0)" -trim -format "%[fx:page.y]" info:)
+lime_left=$(convert "$out/opened.png" -crop 601x239+${mx}+${my} +repage -fill black +opaque "rgb(0,255,0)" \
+             -fill white -opaque "rgb(0,255,0)" -trim -format "%[fx:page.x]" info:)
+row_h=$(( $(convert "$out/opened.png" -crop 601x239+${mx}+${my} +repage -fill black +opaque "rgb(0,255,0)" \
+             -fill white -opaque "rgb(0,255,0)" -trim -format "%h" info:) / 4 ))
+echo "grid: first body row at y=$lime_top, surname column at x=$lime_left, row height $row_h"
+row_y() { echo $(( my + lime_top + ($1 - 1) * row_h + row_h / 2 )); }
+# Column 2 ("Tytuł") lies left of the surname column: its highlight is not painted over.
+col_x=$(( mx + lime_left - 60 ))
+xdotool mousemove "$col_x" "$(row_y 1)" click 1
+sleep 0.5
+xdotool key Down
+sleep 0.3
+xdotool key Down
+sleep 0.5
+import -window root "$out/down-twice.png"
+highlighted() {  # the row whose Tytuł cell is not white
+    for r in 1 2 3 4; do
+        c=$(convert "$out/down-twice.png" -format "%[pixel:p{$col_x,$(row_y "$r")}]" info:)
+        if [ "$c" != "white" ] && [ "$c" != "srgb(255,255,255)" ]; then echo "$r"; fi
+    done
+    return 0
+}
+rows=$(highlighted | tr '\n' ' ')
+echo "highlighted rows after a click on row 1 and Down twice: $rows"
+[ "$rows" = "3 " ] || fail "expected only row 3 highlighted, got: $rows"
+
+# F4: the editing window shows row 3's person; it is a tool window 482 x 548 on the frame.
+xdotool key F4
+sleep 1
+edit=$(xdotool search --sync --name "Edycja rekordu" | head -1)
+import -window root "$out/editor.png"
+geometry=$(outer_of "$edit")
+echo "editing window: $geometry"
+[ "${geometry%% *}" = "482x548" ] || fail "editing window outer size ${geometry%% *}, expected 482x548"
+xprop -id "$edit" _NET_WM_WINDOW_TYPE | grep -q UTILITY || fail "the editing window is not a tool window"
+# Only moving, sizing and closing are asked for (a window manager honouring the hints shows only the
+# close box; openbox keeps its own buttons whatever a window asks).
+xprop -id "$edit" _MOTIF_WM_HINTS | grep -q "0x3, 0x26," || fail "the editing window asks for more than a close box"
+
+# The standard pass with the border ticked: a click on the surname picks it.
+xdotool windowactivate --sync "$main"
+xdotool key --window "$main" alt+f
+sleep 0.5
+xdotool key p
+sleep 1
+pass=$(xdotool search --sync --name "Szer\." | head -1)
+eval "$(at "$pass")"
+px=$X; py=$Y
+# "Elementy widoczne" (the first tab): tick "Obramowanie".
+xdotool windowactivate --sync "$main"
+xdotool mousemove $((mx + 60)) $((my + 31)) click 1
+sleep 0.5
+xdotool mousemove $((mx + 276)) $((my + 170)) click 1
+sleep 0.7
+import -window root "$out/border-on.png"
+frame_pixels() { convert "$1" -fill black +opaque "rgb(255,102,51)" -fill white -opaque "rgb(255,102,51)" \
+                   -format "%[fx:round(mean*w*h)]" info:; }
+# A quick click on lblNazwisko (192, 8, 65 x 13), which lies under the border: the sizer frames it.
+xdotool mousemove $((px + 224)) $((py + 14)) click 1
+sleep 0.5
+import -window root "$out/picked.png"
+# The sizer's frame around the surname only, not around the whole pass.
+around=$(convert "$out/picked.png" -crop 75x23+$((px + 187))+$((py + 3)) +repage miff:- | frame_pixels -)
+whole=$(convert "$out/picked.png" -crop 376x194+${px}+${py} +repage miff:- | frame_pixels -)
+echo "sizer frame pixels around the surname: $around, on the whole pass: $whole"
+[ "$around" -gt 50 ] || fail "a click on the surname under the border did not pick it"
+[ "$whole" -le "$around" ] || fail "the sizer frames more than the surname"
+echo "screenshots in $out; failures: $failures"
+exit $failures
