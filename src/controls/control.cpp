@@ -61,6 +61,8 @@ void TControl::setVisible(bool visible) {
         m_parent->AlignControls();
     if (m_parent)
         m_parent->Invalidate();
+    if (THostForm* host = hostForm())
+        emit host->controlVisibilityChanged(this);
 }
 
 bool TControl::Showing() const {

@@ -88,6 +88,8 @@ public:
 signals:
     // An element is about to be freed; whoever points at it lets go.
     void controlDestroying(TControl* control);
+    // An element was shown or hidden.
+    void controlVisibilityChanged(TControl* control);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -51,6 +51,8 @@ TSizeControl::TSizeControl(QObject* owner) : QWidget(&requireHost(owner)), m_hos
     setMouseTracking(true);
     hide();
     m_host.installEventFilter(this);
+    // A target hidden (itself or a container of it) is let go of: no frame around an empty place.
+    connect(&m_host, &THostForm::controlVisibilityChanged, this, [this] { forgetHiddenTarget(); });
     connect(&m_host, &THostForm::controlDestroying, this, [this](TControl* doomed) {
         if (doomed == m_pending)
             m_pending = nullptr;
@@ -220,9 +222,6 @@ bool TSizeControl::eventFilter(QObject* watched, QEvent* event) {
         static_cast<QObject&>(m_host).event(event);
         if (m_gridSize > 0)
             paintGridDots(static_cast<QPaintEvent*>(event)->rect());
-        // A target hidden since is let go of (after the paint: it changes what is painted).
-        if (m_target && !m_target->Showing())
-            QMetaObject::invokeMethod(this, &TSizeControl::forgetHiddenTarget, Qt::QueuedConnection);
         return true;
     default:
         return false;

@@ -255,8 +255,6 @@ TEST_F(Designer, ElementsStayPickableWithTheBorderOn) {
     click(QPoint(1, 100));
     ASSERT_EQ(pass.SizeControl1->Target(), pass.Rama0);
     main.CheckBoxObramowanie->setChecked(false);
-    pass.repaint();
-    QCoreApplication::processEvents();
     EXPECT_EQ(pass.SizeControl1->Target(), nullptr);
     click(centre(pass.lblImie));
     EXPECT_EQ(pass.SizeControl1->Target(), pass.lblImie);

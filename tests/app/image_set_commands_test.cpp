@@ -87,7 +87,11 @@ TEST_F(ImageSet, PicturesLoadHideAndComeBackAsPlaceholders) {
     load(3, bmp);
     EXPECT_EQ(set.picture(3)->Width(), 30);
 
+    // A picture hidden while picked is let go of: no frame stays around an empty place.
+    set.SizeControl3->setTarget(set.picture(3));
+    ASSERT_EQ(set.SizeControl3->Target(), set.picture(3));
     main.cb[2]->setChecked(false);
+    EXPECT_EQ(set.SizeControl3->Target(), nullptr);
     EXPECT_FALSE(set.picture(3)->Visible());
     EXPECT_FALSE(main.Dla[2]->isVisible());
     const QImage card = set.Snapshot();
