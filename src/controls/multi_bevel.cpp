@@ -235,17 +235,26 @@ void TktMBevel::traceLayer(TCanvas& canvas, const TRect& area, int thickness, in
 
 void TktMBevel::blendLayer(TCanvas& canvas, const TRect& area, int thickness, int corner,
                            TColor color, int percent) const {
-    // The layer's pixels are found by tracing it on a mask, then blended one by one.
-    QImage mask(std::max(1, Width()), std::max(1, Height()), QImage::Format_RGB32);
+    // The layer's pixels are found by tracing it on a mask, then blended one by
+    // one; only where the canvas can show them, so a frame far larger than the
+    // picture costs no more than the picture.
+    const TRect shown = canvas.ClipRect()
+                            .translated(-canvas.Origin().x(), -canvas.Origin().y())
+                            .intersected({0, 0, Width(), Height()});
+    if (shown.isEmpty())
+        return;
+    QImage mask(shown.Width(), shown.Height(), QImage::Format_RGB32);
     mask.fill(Qt::black);
     TCanvas maskCanvas(mask);
+    maskCanvas.setOrigin(QPoint(-shown.Left, -shown.Top));
     maskCanvas.Pen = {clWhite, 1, psSolid, pmCopy};
     traceLayer(maskCanvas, area, thickness, corner);
     for (int y = 0; y < mask.height(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
         for (int x = 0; x < mask.width(); ++x)
             if (qRed(row[x]))
-                canvas.setPixel(x, y, Blend(color, canvas.Pixel(x, y), percent));
+                canvas.setPixel(shown.Left + x, shown.Top + y,
+                                Blend(color, canvas.Pixel(shown.Left + x, shown.Top + y), percent));
     }
 }
 
