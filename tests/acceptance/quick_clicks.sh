@@ -7,16 +7,9 @@ set -euo pipefail
 build="${1:-build}"
 out="${OUT_DIR:-$(mktemp -d)}"
 mkdir -p "$out"
-openbox >/dev/null 2>&1 &
-wm=$!
-sleep 1
-"$build/src/app/wendolarka" >/dev/null 2>&1 &
-app=$!
-trap 'kill $app $wm 2>/dev/null || true' EXIT
-sleep 2
+. "$(dirname "$0")/lib.sh"
+start_program
 
-# Client position on the screen (xdotool's own report is off under reparenting).
-at() { xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4}/Absolute upper-left Y/{y=$4}END{print "X="x" Y="y}'; }
 
 main=$(xdotool search --sync --name "Wendolarka wer. 1.4" | head -1)
 eval "$(xdotool getwindowgeometry --shell "$main")"

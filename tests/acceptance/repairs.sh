@@ -15,16 +15,10 @@ sqlite3 "$db" "CREATE TABLE osoby (ID INTEGER PRIMARY KEY,Tytul VARCHAR(30),Imie
  Telefon2 VARCHAR(70), Usluga1 VARCHAR(70), Usluga2 VARCHAR(70), Picture BLOB COLLATE NOCASE);
  INSERT INTO osoby (Tytul,Imie,Nazwisko,Priorytet) VALUES ('Pan','Adam','Adamski','A'),('Pani','Beata','Bielik','B'),
  ('Pan','Cezary','Cichy','C'),('Pani','Dorota','Dudek','D');"
-openbox >/dev/null 2>&1 &
-wm=$!
-sleep 1
-"$build/src/app/wendolarka" >/dev/null 2>&1 &
-app=$!
-trap 'kill $app $wm 2>/dev/null || true' EXIT
-sleep 2
+. "$(dirname "$0")/lib.sh"
+start_program
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-at() { xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4}/Absolute upper-left Y/{y=$4}END{print "X="x" Y="y}'; }
 outer_of() {
     local parent
     parent=$(xwininfo -id "$1" -children | awk '/Parent window id/{print $4}')

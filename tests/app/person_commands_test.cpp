@@ -11,6 +11,7 @@
 #include "persons/record_edit_window.h"
 #include "platform/desktop.h"
 #include "platform/error_handler.h"
+#include "support/damaged_file.h"
 #include "support/scripted_dialogs.h"
 
 #include <QAction>
@@ -572,13 +573,7 @@ TEST_F(Persons, ADamagedDatabaseIsNamedAndTheWayOutSuggested) {
     for (int i = 0; i < 300; ++i)
         many.push_back({person(QStringLiteral("Osoba%1").arg(i)), QByteArray(900, 'f')});
     const QString path = database(QStringLiteral("osoby.db"), many);
-    QFile damaged(path);
-    ASSERT_TRUE(damaged.open(QIODevice::ReadWrite));
-    for (qint64 page = 3; page < 60; ++page) {
-        damaged.seek(page * 4096);
-        damaged.write(QByteArray(4096, '\x5A'));
-    }
-    damaged.close();
+    ASSERT_TRUE(test::damagePages(path, 3, 60));
     open(path);
     ASSERT_FALSE(dialogs.messages.empty());
     EXPECT_TRUE(dialogs.messages.back().text.startsWith(

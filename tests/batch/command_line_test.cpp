@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/damaged_file.h"
 #include "support/full_disk.h"
 
 #include <cstdio>
@@ -193,13 +194,7 @@ TEST_F(CommandLine, AFailedRunNamesItsCulpritAndNeverReplacesWhatWasThere) {
         for (int i = 0; i < 300; ++i)
             person_table::Insert(*db, TPersonTexts{}, QByteArray(900, 'f'));
     }
-    QFile damaged(database);
-    ASSERT_TRUE(damaged.open(QIODevice::ReadWrite));
-    for (qint64 page = 3; page < 60; ++page) {
-        damaged.seek(page * 4096);
-        damaged.write(QByteArray(4096, '\x5A'));
-    }
-    damaged.close();
+    ASSERT_TRUE(test::damagePages(database, 3, 60));
     EXPECT_EQ(run({QStringLiteral("--batch"), templateFile, QStringLiteral("--database"), database,
                    QStringLiteral("--out"), path("lista.pdf")}),
               1);

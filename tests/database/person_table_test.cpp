@@ -1,6 +1,7 @@
 #include "core/cp1250.h"
 #include "database/person_table.h"
 #include "sqlite_test_support.h"
+#include "support/damaged_file.h"
 #include "support/error_text.h"
 
 #include <QFile>
@@ -232,14 +233,7 @@ TEST_F(SqliteTest, TextsWithAZeroByteAndDamagedFilesAreHandledWhole) {
     // Pages of the table overwritten: the file is named as damaged, and the way out suggested.
     fillPersons(*db, 300);
     db.reset();
-    QFile file(path());
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    const qint64 pageSize = 4096;
-    for (qint64 page = 2; page < 40; ++page) {
-        file.seek(page * pageSize);
-        file.write(QByteArray(pageSize, '\x5A'));
-    }
-    file.close();
+    ASSERT_TRUE(test::damagePages(path(), 2, 40));
     QString message;
     try {
         auto damaged = person_table::OpenExisting(path());
