@@ -342,7 +342,7 @@ bool TFWieleOsob::print() {
     // than that only cost memory and time on the way to the printer.
     const int scale = std::min(scaleForDpi(dpi), 4);
     QPainter painter;
-    if (!painter.begin(&printer))
+    if (!beginPrinting(painter, printer))
         throw Exception(utf8("Nie można rozpocząć drukowania na drukarce %1.").arg(printer.printerName()));
     const bool done = withProgress(utf8("Drukuję przepustki…"), [&](const TBatchProgress& progress) {
         for (int sheet = 0; sheet < batch->sheetCount(); ++sheet) {

@@ -1,6 +1,8 @@
 #include "printers.h"
 
 #include <QPageLayout>
+#include <QPaintEngine>
+#include <QPainter>
 #include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -21,6 +23,16 @@ constexpr CodeSize kCodes[] = {
 };
 
 } // namespace
+
+bool beginPrinting(QPainter& painter, QPrinter& printer) {
+    if (!painter.begin(&printer))
+        return false;
+    if (QPaintEngine* engine = painter.paintEngine()) {
+        engine->setDirty(QPaintEngine::AllDirty);
+        engine->syncState();
+    }
+    return true;
+}
 
 TDeviceMode deviceModeOf(const QPrinter& printer) {
     TDeviceMode mode;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+class QPainter;
 class QPrinter;
 
 namespace wendolarka {
@@ -62,6 +63,13 @@ public:
 private:
     std::unique_ptr<QPrinter> m_printer;
 };
+
+// Starts a painter on a printer that may have printed before; false when the job
+// does not start. The printer's paint engine outlives each job and keeps the last
+// job's transform, pen and clip until a painter changes them, so a painter that
+// keeps its defaults would draw with another job's scale: the new painter's whole
+// state is handed to the engine at once.
+bool beginPrinting(QPainter& painter, QPrinter& printer);
 
 // The device-mode record a printer object stands for, and the other way.
 TDeviceMode deviceModeOf(const QPrinter& printer);

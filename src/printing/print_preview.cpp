@@ -166,7 +166,7 @@ void TPrintPreview::openPrinterPage() {
     printer()->setFullPage(true);
     printer()->setDocName(PrintJobTitle);
     auto painter = std::make_unique<QPainter>();
-    if (!painter->begin(printer()))
+    if (!beginPrinting(*painter, *printer()))
         throw Exception(QStringLiteral("Nie można rozpocząć drukowania na drukarce %1.").arg(printer()->printerName()));
     mapCanvas(*painter, printer()->logicalDpiX(), printer()->logicalDpiY());
     m_canvas = std::move(painter);

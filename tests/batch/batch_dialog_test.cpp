@@ -4,6 +4,8 @@
 #include "designer/pass_template.h"
 #include "designer/pass_window.h"
 #include "printing/print_preview.h"
+#include "printing/print_window.h"
+#include "support/pdf_images.h"
 #include "support/pdf_printer_service.h"
 #include "support/scripted_dialogs.h"
 
@@ -91,4 +93,50 @@ TEST_F(ManyPasses, PreviewPdfAndPrinter) {
     EXPECT_GT(QFile(dir.filePath(QStringLiteral("drukarka.pdf"))).size(), 0);
     dialogs.printerSetupAnswers.push_back(false);
     EXPECT_FALSE(window->print());
+}
+
+TEST_F(ManyPasses, EachPrintPathPrintsAtItsOwnResolutionWhateverPrintedBefore) {
+    // The print window and this dialog share one printer: nothing one leaves on it
+    // (resolution, page layout, full-page mode, units) may reach the other.
+    const QString pdf = dir.filePath(QStringLiteral("drukarka.pdf"));
+    TFDruk printWindow(dialogs, printers);
+    QImage snapshot(400, 300, QImage::Format_RGB888);
+    snapshot.fill(QColor(0, 0, 200));
+    printWindow.setPrintBitmap(snapshot);
+    printWindow.show();
+    window->rbAll->setChecked(true);
+    window->spColumns->setValue(2);
+    window->spRows->setValue(2); // 12 persons on 3 sheets
+    window->rbLandscape->setChecked(true);
+
+    const auto printSnapshot = [&] {
+        QFile::remove(pdf);
+        dialogs.printerSetupAnswers.push_back(true);
+        printWindow.btnPrintClick();
+        const std::vector<PdfImage> images = pdfImages(pdf);
+        ASSERT_EQ(images.size(), 1u);
+        // One bitmap pixel a screen pixel: 96 per inch, on an A4 portrait sheet.
+        EXPECT_EQ(images[0].width, 400);
+        EXPECT_NEAR(images[0].ppiX, 96, 1);
+        EXPECT_NEAR(images[0].ppiY, 96, 1);
+        EXPECT_EQ(pdfPageSize(pdf), QSize(595, 842));
+    };
+    const auto printPasses = [&] {
+        QFile::remove(pdf);
+        dialogs.printerSetupAnswers.push_back(true);
+        EXPECT_TRUE(window->print());
+        const std::vector<PdfImage> images = pdfImages(pdf);
+        ASSERT_EQ(images.size(), 12u);
+        // The printer writes 1200 dpi: passes at four dots a screen pixel, 384 per inch.
+        for (const PdfImage& image : images) {
+            EXPECT_NEAR(image.ppiX, 384, 2) << "page " << image.page;
+            EXPECT_NEAR(image.ppiY, 384, 2) << "page " << image.page;
+        }
+        EXPECT_EQ(images.back().page, 3);
+        EXPECT_EQ(pdfPageSize(pdf), QSize(842, 595)); // landscape, as chosen here
+    };
+    printPasses();  // first
+    printSnapshot(); // one after many
+    printPasses();  // many after one
+    printSnapshot();
 }

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QProcess>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace wendolarka {
+
+// One picture placed in a PDF, as poppler's `pdfimages -list` reports it.
+struct PdfImage {
+    int page = 0;
+    int width = 0, height = 0; // pixels stored
+    int ppiX = 0, ppiY = 0;    // pixels per inch as placed on the page
+};
+
+// Every picture of a PDF with the resolution it is placed at; empty when the
+// tool is missing or the file unreadable.
+inline std::vector<PdfImage> pdfImages(const QString& pdf) {
+    QProcess process;
+    process.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    std::vector<PdfImage> images;
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return images;
+    // page num type width height color comp bpc enc interp object ID x-ppi y-ppi size ratio
+    const QStringList lines = QString::fromLatin1(process.readAllStandardOutput()).split(u'\n');
+    for (qsizetype i = 2; i < lines.size(); ++i) {
+        const QStringList f = lines[i].split(u' ', Qt::SkipEmptyParts);
+        if (f.size() < 14 || f[2] == QStringLiteral("smask"))
+            continue;
+        images.push_back({f[0].toInt(), f[3].toInt(), f[4].toInt(), f[12].toInt(), f[13].toInt()});
+    }
+    return images;
+}
+
+// The first page's size in points, as poppler's `pdfinfo` reports it.
+inline QSize pdfPageSize(const QString& pdf) {
+    QProcess process;
+    process.start(QStringLiteral("pdfinfo"), {pdf});
+    if (!process.waitForFinished(30000))
+        return {};
+    for (const QString& line : QString::fromLatin1(process.readAllStandardOutput()).split(u'\n'))
+        if (line.startsWith(QStringLiteral("Page size:"))) {
+            const QStringList f = line.mid(10).split(u' ', Qt::SkipEmptyParts); // "595.28 x 841.89 pts (A4)"
+            if (f.size() >= 3)
+                return QSize(qRound(f[0].toDouble()), qRound(f[2].toDouble()));
+        }
+    return {};
+}
+
+} // namespace wendolarka
