@@ -28,6 +28,9 @@ TPrintPreview::TPrintPreview(QWidget* parent) : QAbstractScrollArea(parent) {
     m_paper->OnPaint = [this](TPaperPreview&, TCanvas& canvas, const TRect& r) { PaintPage(canvas, r); };
     m_paper->OwnerFillsPage = true;
     m_paper->installEventFilter(this);
+    // The bars are part of the component's window: the wheel over them acts as over the paper.
+    horizontalScrollBar()->installEventFilter(this);
+    verticalScrollBar()->installEventFilter(this);
     m_paperView.OnChange = [this] {
         m_paperView.AssignTo(*m_paper);
         RelayoutPaper();

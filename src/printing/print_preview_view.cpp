@@ -196,6 +196,12 @@ void TPrintPreview::wheelEvent(QWheelEvent* event) {
 }
 
 bool TPrintPreview::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == horizontalScrollBar() || watched == verticalScrollBar()) {
+        if (event->type() != QEvent::Wheel)
+            return false;
+        wheelEvent(static_cast<QWheelEvent*>(event)); // never the bar's own three lines a notch
+        return true;
+    }
     if (watched != m_paper)
         return false;
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease ||

@@ -56,6 +56,7 @@ TFDruk::TFDruk(IDialogs& dialogs, IPrinterService& printers, QWidget* parent)
     ComboBox1 = named(new QComboBox(Panel1), "ComboBox1");
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert); // the list stays the nine values
+    ComboBox1->setCompleter(nullptr); // a typed "15" stays 15, not the listed 150
     ComboBox1->addItems({QStringLiteral("200"), QStringLiteral("175"), QStringLiteral("150"), QStringLiteral("125"),
                          QStringLiteral("100"), QStringLiteral("50"), QStringLiteral("40"), QStringLiteral("30"),
                          QStringLiteral("20")});

@@ -277,6 +277,19 @@ TEST(PrintWindow, EscKeepsItOpenTheListStaysAndEachShowingStartsAtTheTopLeft) {
     QTest::keyClick(window.ComboBox1->lineEdit(), Qt::Key_Return);
     EXPECT_EQ(window.ComboBox1->count(), 9); // a typed value is not added to the list
     EXPECT_EQ(window.PP1->Zoom(), 75);
+    // What is typed is what is taken: the listed values that begin alike are not offered in its place.
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    window.ComboBox1->setFocus(); // a box without the focus would complete nothing
+    for (const auto& [typed, zoom] : {std::pair{"15", 15}, std::pair{"10", 10}, std::pair{"5", 10}, std::pair{"17", 17}}) {
+        window.ComboBox1->lineEdit()->clear();
+        QTest::keyClicks(window.ComboBox1->lineEdit(), QString::fromLatin1(typed));
+        EXPECT_EQ(window.ComboBox1->currentText(), QString::fromLatin1(typed));
+        QTest::keyClick(window.ComboBox1->lineEdit(), Qt::Key_Return);
+        EXPECT_EQ(window.PP1->Zoom(), zoom) << typed;
+    }
+    window.ComboBox1->setCurrentText(QStringLiteral("75"));
+    window.ComboBox1Click();
 
     QScrollBar* v = window.PP1->verticalScrollBar();
     ASSERT_TRUE(window.PP1->CanScrollVert());
@@ -301,6 +314,7 @@ TEST(PrintPreview, WheelActsOnlyOnItsOwnKeyStates) {
     TPrintPreview preview;
     preview.setUnits(mmPixel);
     preview.resize(645, 532);
+    preview.show(); // the bars are real widgets that take the wheel themselves
     preview.BeginDoc();
     preview.EndDoc();
     preview.setZoom(100);
@@ -311,6 +325,21 @@ TEST(PrintPreview, WheelActsOnlyOnItsOwnKeyStates) {
     };
     EXPECT_TRUE(wheel(Qt::NoButton, Qt::NoModifier));
     EXPECT_EQ(preview.verticalScrollBar()->value(), 8);
+    // Over either scroll bar a notch is one Increment of the vertical bar, as over the paper.
+    ASSERT_TRUE(preview.CanScrollHorz());
+    QApplication::setWheelScrollLines(3); // as desktops have it: a bar of its own would move three lines a notch
+    for (QScrollBar* bar : {preview.verticalScrollBar(), preview.horizontalScrollBar()}) {
+        QWheelEvent event(QPointF(5, 5), bar->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(bar, &event);
+    }
+    EXPECT_EQ(preview.verticalScrollBar()->value(), 24);
+    EXPECT_EQ(preview.horizontalScrollBar()->value(), 0);
+    QWheelEvent onBar(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::ControlModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(preview.verticalScrollBar(), &onBar);
+    EXPECT_EQ(preview.Zoom(), 110);
+    preview.setZoom(100);
     EXPECT_TRUE(wheel(Qt::NoButton, Qt::ControlModifier));
     EXPECT_EQ(preview.Zoom(), 90);
     EXPECT_FALSE(wheel(Qt::LeftButton, Qt::NoModifier));
