@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     QTextDocument document;
     try {
-        readRtf(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)), document);
+        (void)readRtf(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)), document);
         document.setTextWidth(400);
         (void)document.size();
     } catch (const Exception&) {

@@ -85,9 +85,12 @@ void TFhelp::loadFile(const QString& path) {
         if (file.size() > kMaxHelpBytes)
             throw Exception(utf8("Plik pomocy %1 jest za duży.").arg(path));
         const QByteArray bytes = file.readAll();
-        readRtf(bytes, *RichEdit1->document()); // the view keeps what it held when this throws
+        const bool whole = readRtf(bytes, *RichEdit1->document()); // the view keeps what it held when this throws
         m_loadedFile = path;
         RichEdit1->moveCursor(QTextCursor::Start);
+        // A cut-off file shows what it has, and says it is cut off.
+        if (!whole)
+            throw Exception(utf8("Plik pomocy %1 jest uszkodzony: urywa się przed końcem.").arg(QDir::toNativeSeparators(path)));
     };
     try {
         load();

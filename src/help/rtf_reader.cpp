@@ -105,6 +105,11 @@ QTextBlockFormat blockFormat(const ParagraphFormat& p) {
     format.setTextIndent(p.firstLine / kTwipsPerPixel);
     format.setTopMargin(p.before / kTwipsPerPixel);
     format.setBottomMargin(p.after / kTwipsPerPixel);
+    // A hanging first line has a tab stop of its own at the left indent, so the
+    // text after a bullet and its tab lines up with the lines below it. Tab
+    // positions count from where the line starts.
+    if (p.firstLine < 0)
+        format.setTabPositions({QTextOption::Tab(-p.firstLine / kTwipsPerPixel, QTextOption::LeftTab)});
     return format;
 }
 
@@ -119,7 +124,8 @@ public:
         m_stack.emplace_back();
     }
 
-    void run() {
+    // Whether the bytes ended where the document did.
+    bool run() {
         m_cursor.beginEditBlock();
         while (!m_stopped && m_pos < m_size) {
             switch (m_data[m_pos]) {
@@ -134,6 +140,7 @@ public:
         if (m_tailParagraph)
             m_cursor.setBlockFormat(blockFormat(*m_tailParagraph));
         m_cursor.endEditBlock();
+        return !m_cutOff && m_stack.size() == 1 && m_overflow == 0;
     }
 
 private:
@@ -257,6 +264,7 @@ private:
     void skipBinary(int count) {
         if (count < 0 || count > m_size - m_pos) {
             m_stopped = true; // nothing after a broken length can be trusted
+            m_cutOff = true;
             return;
         }
         m_pos += count;
@@ -517,6 +525,7 @@ private:
     qsizetype m_size;
     qsizetype m_pos = 0;
     bool m_stopped = false;
+    bool m_cutOff = false;
 
     std::vector<GroupState> m_stack;
     qsizetype m_overflow = 0; // groups opened past the depth limit
@@ -544,15 +553,16 @@ private:
 
 } // namespace
 
-void readRtf(const QByteArray& data, QTextDocument& document) {
+bool readRtf(const QByteArray& data, QTextDocument& document) {
     if (!data.startsWith("{\\rtf"))
         throw Exception(QStringLiteral("Plik pomocy nie jest poprawnym plikiem RTF."));
     // Building with undo on would keep a second copy of everything inserted.
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
     document.clear();
-    Reader(data, document).run();
+    const bool whole = Reader(data, document).run();
     document.setUndoRedoEnabled(undo);
+    return whole;
 }
 
 } // namespace wendolarka

@@ -12,8 +12,10 @@ namespace wendolarka {
 // and a field shows its last result.
 //
 // Throws Exception when the bytes do not start with "{\rtf"; the document is left
-// untouched then. Any later damage (a cut-off file, braces out of balance, stray
-// bytes) is tolerated and what was read up to it is kept.
-void readRtf(const QByteArray& data, QTextDocument& document);
+// untouched then. Any later damage (braces out of balance, stray bytes) is
+// tolerated and what was read up to it is kept. Returns false when the bytes end
+// before the document does (groups still open, a binary run longer than what is
+// left): a cut-off file, whose beginning is in the document all the same.
+[[nodiscard]] bool readRtf(const QByteArray& data, QTextDocument& document);
 
 } // namespace wendolarka

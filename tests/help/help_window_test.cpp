@@ -84,3 +84,29 @@ TEST(HelpWindow, ABadFileIsReportedOnceAndTheViewKeepsItsText) {
     EXPECT_EQ(dialogs.messages.front().text, QStringLiteral("Plik pomocy nie jest poprawnym plikiem RTF."));
     EXPECT_TRUE(help.RichEdit1->toPlainText().contains(QStringLiteral("Proszę dostarczyć mi ten plik!")));
 }
+
+TEST(HelpWindow, ACutOffFileShowsItsBeginningAndIsReportedOnce) {
+    QFile shipped(shippedHelpFile());
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    const QByteArray whole = shipped.readAll();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("wendolarka.rtf"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(whole.left(whole.size() / 2)); // groups left open at the end
+    file.close();
+    ScriptedDialogs dialogs;
+    ErrorHandler errors(dialogs);
+    TFhelp help;
+    help.setErrorHandler(&errors);
+    help.setHelpFiles({path});
+    help.show();
+    help.resize(700, 400); // every resize reads the file again
+    help.resize(650, 380);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages.front().text,
+              QString::fromUtf8("Plik pomocy %1 jest uszkodzony: urywa się przed końcem.").arg(path));
+    EXPECT_EQ(help.loadedFile(), path);
+    EXPECT_TRUE(help.RichEdit1->toPlainText().contains(QString::fromUtf8("Spis treści")));
+    EXPECT_EQ(help.RichEdit1->textCursor().position(), 0);
+}

@@ -3,7 +3,9 @@
 #include "support/error_text.h"
 
 #include <QFile>
+#include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
+#include <QTextLayout>
 #include <QTextDocument>
 #include <QTextFragment>
 
@@ -18,7 +20,7 @@ namespace {
 struct RtfReader : ::testing::Test {
     QTextDocument document;
 
-    void read(const QByteArray& rtf) { readRtf(rtf, document); }
+    bool read(const QByteArray& rtf) { return readRtf(rtf, document); }
     QString plain() const { return document.toPlainText(); }
     QString raw() const { return document.toRawText(); } // keeps no-break spaces and line separators
 
@@ -153,14 +155,16 @@ TEST_F(RtfReader, AFileAsWordPadWritesThemReadsAsWritten) {
 }
 
 TEST_F(RtfReader, CutInputKeepsWhatWasReadAndFlippedBitsNeverCrash) {
-    read(kSample);
+    EXPECT_TRUE(read(kSample));
     const QString whole = plain();
     ASSERT_EQ(whole, QString::fromUtf8("Zażółć\ngęślą\tjaźń\n"));
     // A cut control word may still mean something ("\pard" cut to "\par"), so only
     // the characters are compared, not where the paragraphs break.
     const QString wholeText = QString(whole).remove(u'\n');
     for (qsizetype cut = 5; cut < kSample.size(); ++cut) {
-        ASSERT_NO_THROW(read(kSample.left(cut))) << cut;
+        bool complete = true;
+        ASSERT_NO_THROW(complete = read(kSample.left(cut))) << cut;
+        EXPECT_FALSE(complete) << cut; // every cut leaves the document's group open
         EXPECT_TRUE(wholeText.startsWith(plain().remove(u'\n'))) << cut << ": " << plain().toStdString();
     }
 
@@ -180,24 +184,26 @@ TEST_F(RtfReader, CutInputKeepsWhatWasReadAndFlippedBitsNeverCrash) {
 }
 
 TEST_F(RtfReader, BracesOutOfBalanceAndDeepNestingAreTolerated) {
-    read(R"({\rtf1 a}}} b{{{ c)");
+    EXPECT_FALSE(read(R"({\rtf1 a}}} b{{{ c)")); // ends inside groups: cut off
     EXPECT_EQ(plain(), QStringLiteral("a b c"));
-    read(R"({\rtf1{\b x)");
+    EXPECT_TRUE(read(R"({\rtf1 a}} b)")); // a stray closing brace closes nothing
+    EXPECT_FALSE(read(R"({\rtf1{\b x)"));
     EXPECT_EQ(formatOf("x").fontWeight(), QFont::Bold);
 
     read("{\\rtf1 start" + QByteArray(200, '{') + "kept" + QByteArray(200, '}') + " end}");
     EXPECT_EQ(plain(), QStringLiteral("startkept end"));
     // Past the depth limit whole groups are dropped, without recursion or a stack per brace.
-    read("{\\rtf1 start" + QByteArray(100000, '{') + "lost" + QByteArray(100000, '}') + " end}");
+    EXPECT_TRUE(read("{\\rtf1 start" + QByteArray(100000, '{') + "lost" + QByteArray(100000, '}') + " end}"));
     EXPECT_EQ(plain(), QStringLiteral("start end"));
-    read("{\\rtf1 start" + QByteArray(100000, '{'));
+    EXPECT_FALSE(read("{\\rtf1 start" + QByteArray(100000, '{') + "x" + QByteArray(99999, '}') + "}"));
+    EXPECT_FALSE(read("{\\rtf1 start" + QByteArray(100000, '{')));
     EXPECT_EQ(plain(), QStringLiteral("start"));
 }
 
 TEST_F(RtfReader, BrokenLengthsAndHugeNumbersStopOrSaturate) {
-    read(R"({\rtf1 a\bin-5 b})");
+    EXPECT_FALSE(read(R"({\rtf1 a\bin-5 b})"));
     EXPECT_EQ(plain(), QStringLiteral("a"));
-    read(R"({\rtf1 a\bin999999999 b})");
+    EXPECT_FALSE(read(R"({\rtf1 a\bin999999999 b})"));
     EXPECT_EQ(plain(), QStringLiteral("a"));
 
     read(R"({\rtf1\fs99999999999999999999\li99999999999999999999 big\par\pard\fs-4\li-99999999999 small\par)"
@@ -227,5 +233,23 @@ TEST_F(RtfReader, OnlyRtfIsAcceptedAndARefusalLeavesTheDocumentAlone) {
                   QStringLiteral("Plik pomocy nie jest poprawnym plikiem RTF."))
             << bytes;
         EXPECT_EQ(plain(), QStringLiteral("old"));
+    }
+}
+
+TEST_F(RtfReader, ABulletParagraphHangsItsTextAtTheLeftIndent) {
+    // The tab after the bullet goes to the left indent, where the wrapped lines start.
+    read(R"({\rtf1\pard\li425\fi-283\sa60\bullet\tab Tekst punktu, tak d\'b3ugi, \'bfe zawija si\'ea na drugi i trzeci wiersz akapitu.\par)"
+         R"(\pard\li720\fi-360{\pntext\'b7\tab}Kolejny punkt, te\'bf na tyle d\'b3ugi, \'bfe zawija si\'ea w w\'easkim oknie.\par})");
+    document.setTextWidth(220);
+    for (const char* start : {"Tekst", "Kolejny"}) {
+        const QTextBlock block = document.findBlock(document.find(QString::fromLatin1(start)).selectionStart());
+        document.documentLayout()->blockBoundingRect(block); // lays the block out
+        const QTextLayout* layout = block.layout();
+        ASSERT_GE(layout->lineCount(), 2) << start;
+        const int textStart = static_cast<int>(block.text().indexOf(QString::fromLatin1(start)));
+        const QTextLine first = layout->lineAt(0), second = layout->lineAt(1);
+        EXPECT_NEAR(first.cursorToX(textStart), second.cursorToX(second.textStart()), 0.5) << start;
+        EXPECT_NEAR(second.cursorToX(second.textStart()), block.blockFormat().leftMargin(), 0.5) << start;
+        EXPECT_LT(first.cursorToX(0), second.cursorToX(second.textStart())) << start; // the bullet hangs out
     }
 }
