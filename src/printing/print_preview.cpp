@@ -13,6 +13,8 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include <cstring>
+
 namespace wendolarka {
 namespace {
 
@@ -443,11 +445,22 @@ void TPrintPreview::PaintPage(TCanvas& canvas, const TRect& r) {
             player.drawPicture(0, 0, *m_annotationPage);
         m_shownPage = m_currentPage;
     }
+    const QRect target = r.toQRect();
+    QImage& paper = canvas.image();
+    if (target.size() == m_pageImage.size() && paper.format() == m_pageImage.format() &&
+        paper.rect().contains(target)) {
+        // One to one: the rows are copied as they are, with no painter to set up.
+        const std::size_t rowBytes = static_cast<std::size_t>(target.width()) * sizeof(QRgb);
+        for (int y = 0; y < target.height(); ++y)
+            std::memcpy(paper.scanLine(target.top() + y) + target.left() * sizeof(QRgb), m_pageImage.constScanLine(y),
+                        rowBytes);
+        return;
+    }
     // Stretched colour on colour, as a bitmap is stretched onto a page: every
     // shown pixel is one pixel of the page, none blended.
-    QPainter painter(&canvas.image());
-    painter.setClipRect(r.toQRect());
-    painter.drawImage(r.toQRect(), m_pageImage);
+    QPainter painter(&paper);
+    painter.setClipRect(target);
+    painter.drawImage(target, m_pageImage);
 }
 
 } // namespace wendolarka
