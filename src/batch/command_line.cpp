@@ -1,5 +1,6 @@
 #include "command_line.h"
 
+#include "controls/host_form.h"
 #include "core/exception.h"
 #include "core/picture.h"
 #include "core/safe_file.h"
@@ -104,8 +105,19 @@ std::shared_ptr<ISQLiteDatabase> openDatabase(const QString& path) {
     try {
         return person_table::OpenExisting(path);
     } catch (const Exception& error) {
-        throw RunError{kRefused, QStringLiteral("%1: %2").arg(path, error.message())};
+        throw RunError{kRefused, QStringLiteral("%1: %2").arg(path, error.message().simplified())};
     }
+}
+
+// A card larger than any card picture may be is the template's fault: said before anything is drawn.
+void requireCardSize(const QString& templatePath, QSize pass, int scale) {
+    if (static_cast<qint64>(pass.width()) * scale > kMaxCardSide || static_cast<qint64>(pass.height()) * scale > kMaxCardSide)
+        throw RunError{kRefused, QString::fromUtf8("%1: przepustka przy tej rozdzielczości miałaby %2 × %3 pikseli; "
+                                                   "najwięcej można %4 na bok")
+                                     .arg(templatePath)
+                                     .arg(static_cast<qint64>(pass.width()) * scale)
+                                     .arg(static_cast<qint64>(pass.height()) * scale)
+                                     .arg(kMaxCardSide)};
 }
 
 // Dots per inch a picture or a sheet may ask for.
@@ -186,6 +198,7 @@ int runBatch(const Options& options, std::FILE* errors) {
     } catch (const Exception& error) {
         throw RunError{kUsage, QStringLiteral("--per-page: ") + error.message()};
     }
+    requireCardSize(options.templateFile, passSize, scaleForDpi(dpi));
     std::vector<std::int64_t> persons;
     namingFailures(options.database, [&] { persons = choosePersons(*db, filter); });
     if (persons.empty())
@@ -215,6 +228,7 @@ int runExport(const Options& options) {
     } catch (const Exception& error) {
         throw RunError{kRefused, QStringLiteral("%1: %2").arg(options.templateFile, error.message())};
     }
+    requireCardSize(options.templateFile, renderer->passSize(), scale);
     QImage pass;
     if (options.database.isEmpty()) {
         pass = renderer->renderAsDesigned(scale);

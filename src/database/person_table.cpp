@@ -2,6 +2,8 @@
 
 #include "core/safe_file.h"
 
+#include <sqlite3.h>
+
 #include <QFileInfo>
 
 namespace wendolarka::person_table {
@@ -118,8 +120,14 @@ void CreateDatabase(const QString& fileName) {
 }
 
 QString describeFailure(const ESQLiteException& error, const QString& fileName) {
-    if (error.isBusy())
-        return QString::fromUtf8("Baza jest zajęta przez inny program; spróbuj ponownie.\n\n") + error.message();
+    if (error.isBusy()) {
+        // The engine's own words, also where the layer's message has none of them.
+        const QString engine = QString::fromUtf8(sqlite3_errstr(error.engineCode()));
+        QString text = error.message();
+        if (!text.contains(engine))
+            text += QStringLiteral(" (") + engine + u')';
+        return QString::fromUtf8("Baza jest zajęta przez inny program; spróbuj ponownie.\n\n") + text;
+    }
     if (error.isCorrupt())
         return QString::fromUtf8("Plik bazy danych%1 jest uszkodzony. Spróbuj polecenia „Regeneruj (odśwież) bazę” "
                                  "z menu „Baza” albo wróć do kopii zapasowej tego pliku.\n\n")
@@ -137,8 +145,7 @@ std::shared_ptr<ISQLiteDatabase> OpenExisting(const QString& fileName, int busyT
     std::shared_ptr<ISQLiteDatabase> db;
     std::shared_ptr<ISQLiteTable> columns;
     try {
-        db = TSQLiteDatabase::Create(fileName);
-        db->SetBusyTimeout(busyTimeoutMs);
+        db = TSQLiteDatabase::Create(fileName, busyTimeoutMs);
         columns = db->Query(QStringLiteral("PRAGMA table_info(osoby)"));
     } catch (const ESQLiteException& e) {
         // A lock or damage is said as such; anything else is no person database.

@@ -86,7 +86,7 @@ struct ConnectionCloser {
 
 class SQLiteDatabase final : public ISQLiteDatabase {
 public:
-    explicit SQLiteDatabase(const QString& fileName) {
+    explicit SQLiteDatabase(const QString& fileName, int busyTimeoutMs = 0) {
         sqlite3* raw = nullptr;
         // The file name goes to the engine in the encoding of this system's file names.
         const int rc = sqlite3_open(QFile::encodeName(fileName).constData(), &raw);
@@ -100,6 +100,8 @@ public:
                                        cp1250::decode(QByteArray(sqlite3_errmsg(m_db.get()))),
                                    sqlite3_extended_errcode(m_db.get()));
         }
+        if (busyTimeoutMs > 0)
+            sqlite3_busy_timeout(m_db.get(), busyTimeoutMs);
         Execute(QStringLiteral("PRAGMA SYNCHRONOUS=NORMAL;"));
         Execute(QStringLiteral("PRAGMA temp_store = MEMORY;"));
     }
@@ -227,8 +229,8 @@ bool ESQLiteException::isBusy() const noexcept {
 
 bool ESQLiteException::isCorrupt() const noexcept { return primaryCode(m_engineCode) == SQLITE_CORRUPT; }
 
-std::shared_ptr<ISQLiteDatabase> TSQLiteDatabase::Create(const QString& fileName) {
-    return std::make_shared<SQLiteDatabase>(fileName);
+std::shared_ptr<ISQLiteDatabase> TSQLiteDatabase::Create(const QString& fileName, int busyTimeoutMs) {
+    return std::make_shared<SQLiteDatabase>(fileName, busyTimeoutMs);
 }
 
 std::shared_ptr<ISQLiteDatabase> TSQLiteDatabase::CreateInMemory() {

@@ -96,7 +96,9 @@ public:
 
 namespace TSQLiteDatabase {
 // Opens (or creates) the file; throws ESQLiteException when the engine refuses.
-std::shared_ptr<ISQLiteDatabase> Create(const QString& fileName);
+// `busyTimeoutMs` is set before anything touches the file, so even opening
+// waits that long for another program's lock (0: no waiting).
+std::shared_ptr<ISQLiteDatabase> Create(const QString& fileName, int busyTimeoutMs = 0);
 // A database that lives in memory only, until Serialize() gives its file.
 std::shared_ptr<ISQLiteDatabase> CreateInMemory();
 } // namespace TSQLiteDatabase

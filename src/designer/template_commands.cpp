@@ -37,7 +37,13 @@ bool keepOrSaveDesign(TForm1& form, IDialogs& dialogs) {
     switch (dialogs.MessageDlg(QString::fromUtf8("Zapisać zmiany we wzorcu?"), TMsgDlgType::mtConfirmation,
                                mbYes | mbNo | mbCancel)) {
     case mrYes:
-        return saveTemplate(form, dialogs);
+        try {
+            return saveTemplate(form, dialogs);
+        } catch (const Exception& e) {
+            // Not saved: said, and the command that would throw the design away stops.
+            dialogs.MessageDlg(e.message(), TMsgDlgType::mtError, mbOK);
+            return false;
+        }
     case mrNo:
         return true;
     default:

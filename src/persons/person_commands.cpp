@@ -394,16 +394,21 @@ void TPersonCommands::takeInStoredChanges(const TPersonRow& stored) {
         }
         editor.setPhoto(photo);
         editor.setPhotoChangedByUser(false);
-        if (m_windows.showOnPass)
-            m_windows.showOnPass(texts, photo);
     }
+    if (m_windows.showOnPass)
+        m_windows.showOnPass(texts, editor.photo());
     m_readRow = stored; // the next save compares with what is stored now
-    // The grid shows the stored row; the choice stays on this person without re-reading it.
+    // The grid shows the stored row; the choice and the counter stay on this
+    // person (who may sort elsewhere now) without re-reading them.
     LoadGrid();
+    TFajny& grid = m_windows.G1;
     const int row = rowOfId(stored.ID);
     if (row >= 1) {
-        m_windows.G1.setSelection({kIdColumn, row, kIdColumn, row});
+        grid.setSelection({kIdColumn, row, kIdColumn, row});
         m_chosenRow = row;
+        m_currentRowNo = grid.Cells(0, row).toInt();
+        editor.Label1->setText(QString::number(m_currentRowNo));
+        editor.lblRekordy->setText(editor.Label1->text() + QStringLiteral(" z ") + QString::number(dataRows()));
     }
 }
 

@@ -27,7 +27,8 @@ QString describeChanges(const TPersonRow& asRead, const TPersonRow& stored) {
 
 QString changedQuestion(const TPersonRow& asRead, const TPersonRow& stored) {
     return kWho + describeChanges(asRead, stored) +
-           QString::fromUtf8("\nTak – zapisać wpisane dane mimo to (te zmiany przepadną).\n"
+           QString::fromUtf8("\nTak – zapisać wpisane dane mimo to (zmiany w polach przepadną; zdjęcie zmienia się "
+                             "tylko wtedy, gdy wybrano tu nowe).\n"
                              "Nie – wczytać te zmiany do pól, których tu nie zmieniano; wpisane dane zostają, "
                              "nic nie jest zapisane.\n"
                              "Anuluj – nic nie zapisywać.");

@@ -436,12 +436,16 @@ void TSizeControl::mousePressEvent(QMouseEvent* event) {
         m_dragMode = TDragMode::None;
         return;
     }
-    // A hollow target (a frame) holds only its band: through its middle the
-    // press picks what lies beneath, as if the sizer were not there.
+    // A hollow target (a frame): a press in its middle on another element picks
+    // that element, as if the sizer were not there; on bare ground it moves the frame.
     const QPoint p = event->position().toPoint();
     if (m_target && !m_target->HitTest(p) && (m_mouseButtons & (1u << *button))) {
-        pickByMouse(mapTo(&m_host, p), true);
-        return;
+        const QPoint onHost = mapTo(&m_host, p);
+        const TControl* beneath = m_host.controlAt(onHost);
+        if (beneath && beneath != m_target && beneath != root()) {
+            pickByMouse(onHost, true);
+            return;
+        }
     }
     hitTest(event->position().toPoint());
     pressAt(*button, event->position().toPoint());

@@ -251,6 +251,18 @@ TEST_F(Designer, ElementsStayPickableWithTheBorderOn) {
     click(centre(pass.Image11));
     EXPECT_EQ(pass.SizeControl1->Target(), pass.Image11);
     EXPECT_EQ(pass.Image11->Left(), 32); // picked, not dragged
+    // On bare ground inside a frame the press is the frame's own: a drag moves it.
+    click(QPoint(25, 60)); // the photo frame's band
+    ASSERT_EQ(pass.SizeControl1->Target(), pass.Ramka1);
+    const QPoint bare(30, 110); // inside the frame, beside the photo
+    ASSERT_EQ(pass.controlAt(bare), &pass.client());
+    TSizeControl& sizer = *pass.SizeControl1;
+    QTest::mousePress(&sizer, Qt::LeftButton, {}, sizer.mapFrom(&pass, bare));
+    QTest::mouseMove(&sizer, sizer.mapFrom(&pass, bare + QPoint(10, 6)));
+    QTest::mouseRelease(&sizer, Qt::LeftButton, {}, sizer.mapFrom(&pass, bare + QPoint(10, 6)));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pass.SizeControl1->Target(), pass.Ramka1);
+    EXPECT_EQ(pass.Ramka1->BoundsRect(), TRect::bounds(34, 46, 65, 76));
     // A border hidden while it is the target is let go of; picking goes on.
     click(QPoint(1, 100));
     ASSERT_EQ(pass.SizeControl1->Target(), pass.Rama0);
@@ -300,4 +312,21 @@ TEST_F(Designer, AChangedDesignIsNotLostWithoutAWord) {
     dialogs.messageAnswers.push_back(mrNo);
     showStandardPass();
     EXPECT_EQ(pass.Ramka1->BorderWidth(), 3);
+}
+
+TEST_F(Designer, ASaveThatFailsKeepsTheDesignAndTheProgram) {
+    test::FullDisk disk;
+    if (!disk.mounted())
+        GTEST_SKIP() << test::FullDisk::skipReason();
+    disk.fill();
+    showStandardPass();
+    main.SpinRamka[0]->setValue(7);
+    QPointer<TForm2> alive(&main);
+    dialogs.messageAnswers.push_back(mrYes); // save the changes...
+    dialogs.saveAnswers.push_back(FileDialogResult{disk.filePath(QStringLiteral("praca.wzo")), 1});
+    main.Konczy1->trigger(); // ...onto a full disk
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(alive.isNull());
+    EXPECT_TRUE(dialogs.messages.back().text.contains(QString::fromUtf8("brak miejsca na dysku")));
+    EXPECT_EQ(pass.Ramka1->BorderWidth(), 7);
 }

@@ -203,16 +203,22 @@ TEST_F(SqliteTest, AShortLockIsWaitedForALongOneSaidAndNothingChanged) {
     other->Execute(QStringLiteral("COMMIT"));
     EXPECT_EQ(rowOf(*other, 1).texts, asRead.texts);
 
-    // A lock let go within the time-out is only waited for.
-    auto patient = person_table::OpenExisting(path(), 5000);
+    // A lock let go within the time-out is only waited for, opening the file included.
     other->Execute(QStringLiteral("BEGIN EXCLUSIVE"));
     std::thread release([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         other->Execute(QStringLiteral("COMMIT"));
     });
+    auto patient = person_table::OpenExisting(path(), 5000);
+    release.join();
+    other->Execute(QStringLiteral("BEGIN EXCLUSIVE"));
+    std::thread releaseAgain([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        other->Execute(QStringLiteral("COMMIT"));
+    });
     EXPECT_EQ(person_table::UpdateIfUnchanged(*patient, asRead, typed, std::nullopt).outcome,
               person_table::TGuardedWrite::Written);
-    release.join();
+    releaseAgain.join();
     EXPECT_EQ(rowOf(*other, 1).texts[2], QStringLiteral("Zmieniony"));
 }
 
