@@ -6,6 +6,7 @@ TImage::TImage() : TGraphicControl(QStringLiteral("TImage")) { SetBounds(0, 0, 1
 
 void TImage::setPicture(const TPicture& picture) {
     m_picture = picture;
+    m_keyed = QImage();
     fitToPicture();
     Invalidate();
 }
@@ -35,6 +36,31 @@ void TImage::setCenter(bool center) {
     Invalidate();
 }
 
+void TImage::setTransparent(bool transparent) {
+    if (transparent == m_transparent)
+        return;
+    m_transparent = transparent;
+    Invalidate();
+}
+
+QImage TImage::shownImage() const {
+    const QImage image = m_picture.image();
+    if (!m_transparent || image.isNull() || !dynamic_cast<const TBitmap*>(m_picture.Graphic()))
+        return image;
+    if (m_keyed.isNull()) {
+        QImage keyed = image.convertToFormat(QImage::Format_ARGB32);
+        const QRgb key = keyed.pixel(0, keyed.height() - 1) & RGB_MASK;
+        for (int y = 0; y < keyed.height(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(keyed.scanLine(y));
+            for (int x = 0; x < keyed.width(); ++x)
+                if ((row[x] & RGB_MASK) == key)
+                    row[x] = 0;
+        }
+        m_keyed = std::move(keyed);
+    }
+    return m_keyed;
+}
+
 void TImage::fitToPicture() {
     if (m_autoSize && !m_picture.isEmpty())
         SetBounds(Left(), Top(), m_picture.Width(), m_picture.Height());
@@ -48,7 +74,7 @@ TRect TImage::DestRect() const {
 }
 
 void TImage::Paint(TCanvas& canvas) {
-    const QImage image = m_picture.image();
+    const QImage image = shownImage();
     if (image.isNull())
         return;
     const TRect dest = DestRect();

@@ -23,6 +23,10 @@ public:
     void setStretch(bool stretch);
     bool Center() const { return m_center; }
     void setCenter(bool center);
+    // A bitmap leaves out its pixels of the colour of its bottom-left pixel;
+    // other pictures have their own transparency.
+    bool Transparent() const { return m_transparent; }
+    void setTransparent(bool transparent);
 
     // Where the picture lands in the control's client area.
     TRect DestRect() const;
@@ -32,11 +36,15 @@ protected:
 
 private:
     void fitToPicture();
+    // What is drawn: the picture, or the bitmap keyed by its transparent colour.
+    QImage shownImage() const;
 
     TPicture m_picture;
     bool m_autoSize = false;
     bool m_stretch = false;
     bool m_center = false;
+    bool m_transparent = false;
+    mutable QImage m_keyed; // the keyed bitmap, made when first drawn
 };
 
 } // namespace wendolarka

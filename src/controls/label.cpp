@@ -1,5 +1,9 @@
 #include "label.h"
 
+#include "host_form.h"
+
+#include <algorithm>
+
 namespace wendolarka {
 
 unsigned alignmentFlag(TAlignment alignment) {
@@ -110,10 +114,13 @@ void TLabel::adjustBounds() {
     TCanvas canvas(scratch);
     TRect r = ClientRect();
     DoDrawText(canvas, r, DT_EXPANDTABS | DT_CALCRECT | (m_wordWrap ? unsigned{DT_WORDBREAK} : 0u));
+    // No side of an element is longer than a card's: a long text is cut there,
+    // as a card would cut it, and a saved template stays within what loads.
+    const int width = std::min(r.Right, kMaxCardSide), height = std::min(r.Bottom, kMaxCardSide);
     int x = Left();
     if (m_alignment == taRightJustify)
-        x += Width() - r.Right;
-    SetBounds(x, Top(), r.Right, r.Bottom);
+        x += Width() - width;
+    SetBounds(x, Top(), width, height);
 }
 
 } // namespace wendolarka

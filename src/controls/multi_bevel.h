@@ -61,6 +61,20 @@ public:
     void setShape(TBevelShape v) { assign(m_shape, v); }
     TTransparence Transparence() const { return m_transparence; }
     void setTransparence(TTransparence v);
+    // Kept for the stream only: the frame has no hint text to show. Its own
+    // ShowHint sets it apart from the window's; following the window again
+    // takes the window's, which shows no hints.
+    bool ParentShowHint() const { return m_parentShowHint; }
+    void setParentShowHint(bool v) {
+        m_parentShowHint = v;
+        if (v)
+            m_showHint = false;
+    }
+    bool ShowHint() const { return m_showHint; }
+    void setShowHint(bool v) {
+        m_showHint = v;
+        m_parentShowHint = false;
+    }
 
     // Only the painted frame takes presses, at least a grip of kGrip pixels.
     bool HitTest(QPoint local) const override;
@@ -103,6 +117,8 @@ private:
     TBevelShape m_shape = bspRect;
     TTransparence m_transparence = trNone;
     int m_semiDensity = 50;
+    bool m_parentShowHint = true;
+    bool m_showHint = false;
 };
 
 // The class placed on the pass window; the same frame under its own name.

@@ -2,6 +2,8 @@
 
 #include "safe_file.h"
 
+#include "arithmetic.h"
+
 #include "image_codecs.h"
 #include "metafile_player.h"
 
@@ -193,6 +195,37 @@ QByteArray withLength(const QByteArray& data, quint32 extra = 0) {
 
 [[noreturn]] void invalidPictureData() { throw Exception(QStringLiteral("Picture data is not valid")); }
 
+// A placeable metafile as a template carries it: the bounding box at 0, 0 with
+// its size passed through hundredths of a millimetre at the file's units per
+// inch (96 when it has none), handle and reserved words 0, a fresh checksum;
+// the records as they came.
+QByteArray placeableForStream(const QByteArray& wmf) {
+    const int inch = readLE<quint16>(wmf, 14) ? readLE<quint16>(wmf, 14) : 96;
+    const auto extent = [&wmf, inch](qsizetype from, qsizetype to) {
+        const qint32 units = static_cast<qint32>(readLE<qint16>(wmf, to)) - readLE<qint16>(wmf, from);
+        return MulDiv(MulDiv(units, 2540, inch), inch, 2540);
+    };
+    const qint32 width = extent(6, 10), height = extent(8, 12);
+    // A box wider than a 16-bit number reaches from 0 keeps the place it had.
+    const auto fits = [](qint32 v) { return v >= INT16_MIN && v <= INT16_MAX; };
+    if (!fits(width) || !fits(height))
+        return wmf;
+    QByteArray out = wmf;
+    auto* p = reinterpret_cast<uchar*>(out.data());
+    qToLittleEndian<quint16>(0, p + 4);
+    qToLittleEndian<qint16>(0, p + 6);
+    qToLittleEndian<qint16>(0, p + 8);
+    qToLittleEndian<qint16>(static_cast<qint16>(width), p + 10);
+    qToLittleEndian<qint16>(static_cast<qint16>(height), p + 12);
+    qToLittleEndian<quint16>(static_cast<quint16>(inch), p + 14);
+    qToLittleEndian<quint32>(0, p + 16);
+    quint16 checksum = 0;
+    for (int i = 0; i < 10; ++i)
+        checksum ^= readLE<quint16>(out, i * 2);
+    qToLittleEndian<quint16>(checksum, p + 20);
+    return out;
+}
+
 } // namespace
 
 QByteArray pictureToStreamData(const TPicture& picture) {
@@ -206,8 +239,10 @@ QByteArray pictureToStreamData(const TPicture& picture) {
     const QByteArray data = graphic->fileData();
     if (className == "TIcon")
         return out + data;
-    if (className == "TMetafile")
-        return out + withLength(data, 4); // the length counts itself
+    if (className == "TMetafile") {
+        const bool enhanced = static_cast<const TMetafile*>(graphic)->Enhanced();
+        return out + withLength(enhanced ? data : placeableForStream(data), 4); // the length counts itself
+    }
     return out + withLength(data);
 }
 

@@ -5,6 +5,7 @@
 #include "controls/label_3d.h"
 #include "controls/multi_bevel.h"
 #include "core/component_stream.h"
+#include "core/cp1250.h"
 #include "core/picture.h"
 #include "pass_window.h"
 #include "sizer/size_control.h"
@@ -71,6 +72,13 @@ void writeElement(TStreamWriter& out, const QString& className, const Table<T>& 
 
 // ---- reading ---------------------------------------------------------------------------
 
+// Who a refusal is about: the element by its name, or by its class when it has none.
+QString ownerOf(const TComponentRecord& record) {
+    if (record.name.isEmpty())
+        return QStringLiteral("element klasy %1 bez nazwy").arg(record.className);
+    return record.name;
+}
+
 template <typename T>
 std::vector<Applier<T>> prepareProperties(const Table<T>& table, const std::vector<TPropertyRecord>& records,
                                           const QString& owner) {
@@ -81,10 +89,20 @@ std::vector<Applier<T>> prepareProperties(const Table<T>& table, const std::vect
         });
         if (found == table.end())
             refuse(QStringLiteral("%1 nie ma właściwości „%2”").arg(owner, record.name));
+        // Templates keep text in the code page; a wide string it cannot hold
+        // would load but never save.
+        if (record.value.isString())
+            if (const auto at = cp1250::firstUnencodable(record.value.text))
+                refuse(QStringLiteral("%1, „%2”: %3")
+                           .arg(owner, record.name, cp1250::EUnencodable(record.value.text[*at], *at).message()));
         appliers.push_back(found->prepare(record.value));
     }
     return appliers;
 }
+
+// References name components by the bytes of their names, which are in the code page.
+QString referencedName(const TValue& ident) { return cp1250::decode(ident.text.toLatin1()); }
+TValue referenceTo(const QString& name) { return TValue::Ident(QString::fromLatin1(cp1250::encode(name))); }
 
 // Which class each element of the pass window must have.
 const std::map<QString, QString>& slotClasses() {
@@ -120,7 +138,7 @@ struct PreparedForm {
 
 template <typename T>
 PreparedElement prepareElement(const TComponentRecord& record, const Table<T>& table) {
-    auto appliers = prepareProperties(table, record.properties, record.name);
+    auto appliers = prepareProperties(table, record.properties, ownerOf(record));
     PreparedElement element{record.className, record.name, nullptr, {}, std::nullopt};
     element.create = [name = record.name, appliers = std::move(appliers)](TForm1& form) -> TControl* {
         T* control = form.createControl<T>(name);
@@ -131,7 +149,25 @@ PreparedElement prepareElement(const TComponentRecord& record, const Table<T>& t
     return element;
 }
 
+// Text is laid out whole at every paint and measure, about a fifth of a second
+// a megabyte: a pass holds far less, and a file with more (a damaged or a
+// hostile one) would stall the window at each repaint.
+constexpr qsizetype kMaxTemplateText = 2 * 1024 * 1024;
+
+qsizetype textIn(const TComponentRecord& record) {
+    qsizetype characters = 0;
+    for (const TPropertyRecord& p : record.properties)
+        if (p.value.isString())
+            characters += p.value.text.size();
+    return characters;
+}
+
 PreparedForm prepare(const TComponentRecord& root) {
+    qsizetype text = textIn(root);
+    for (const TComponentRecord& child : root.children)
+        text += textIn(child);
+    if (text > kMaxTemplateText)
+        refuse(QStringLiteral("teksty wzorca mają razem %1 znaków, a mogą mieć najwyżej %2").arg(text).arg(kMaxTemplateText));
     // The root's class and name do not change the window's identity.
     PreparedForm form;
     std::vector<TPropertyRecord> rootProperties;
@@ -141,13 +177,12 @@ PreparedForm prepare(const TComponentRecord& root) {
         else
             rootProperties.push_back(record);
     }
-    form.root = prepareProperties(formTable(), rootProperties, root.name);
+    form.root = prepareProperties(formTable(), rootProperties, ownerOf(root));
 
     std::set<QString> names;
     for (const TComponentRecord& child : root.children) {
-        if (child.name.isEmpty())
-            refuse(QStringLiteral("element bez nazwy (%1)").arg(child.className));
-        if (!names.insert(child.name.toUpper()).second)
+        // Elements without a name are many and fill no slot.
+        if (!child.name.isEmpty() && !names.insert(child.name.toUpper()).second)
             refuse(QStringLiteral("dwa elementy o nazwie %1").arg(child.name));
         const auto slot = slotClasses().find(child.name.toUpper());
         if (slot != slotClasses().end() && slot->second.compare(child.className, Qt::CaseInsensitive) != 0)
@@ -168,12 +203,12 @@ PreparedForm prepare(const TComponentRecord& root) {
                 if (record.name.compare(QStringLiteral("Target"), Qt::CaseInsensitive) != 0) {
                     rest.push_back(record);
                 } else if (record.value.tag == Tag::Ident) {
-                    sizer.target = record.value.text;
+                    sizer.target = referencedName(record.value);
                 } else if (record.value.tag != Tag::Nil) {
                     refuse(QStringLiteral("„Target” oczekuje nazwy elementu"));
                 }
             }
-            sizer.sizer = prepareProperties(sizerTable(), rest, child.name);
+            sizer.sizer = prepareProperties(sizerTable(), rest, ownerOf(child));
             form.elements.push_back(std::move(sizer));
         } else {
             refuse(QStringLiteral("nieznana klasa elementu %1").arg(c));
@@ -207,7 +242,7 @@ void apply(TForm1& form, PreparedForm&& prepared) {
     }
     form.SizeControl1 = sizer;
     form.bindSlots();
-    if (sizer && target)
+    if (sizer && target && !target->isEmpty()) // an empty name refers to no element
         if (TControl* element = form.findControl(*target))
             sizer->setTarget(element);
     if (prepared.visible && *prepared.visible)
@@ -245,8 +280,9 @@ QByteArray writeStreamFor(const TForm1& form, Purpose purpose) {
         out.beginComponent(QStringLiteral("TSizeControl"),
                            sizer->objectName().isEmpty() ? QStringLiteral("SizeControl1") : sizer->objectName());
         writeProperties(out, sizerTable(), *sizer);
-        if (const TControl* target = sizer->Target())
-            out.property(QStringLiteral("Target"), TValue::Ident(target->Name()));
+        // An element without a name cannot be referred to.
+        if (const TControl* target = sizer->Target(); target && !target->Name().isEmpty())
+            out.property(QStringLiteral("Target"), referenceTo(target->Name()));
         out.endList();
         out.endList();
     }

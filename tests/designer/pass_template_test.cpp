@@ -10,6 +10,7 @@
 #include "designer/pass_window.h"
 #include "sizer/size_control.h"
 #include "support/error_text.h"
+#include "template_test_support.h"
 
 #include <QApplication>
 #include <QFile>
@@ -23,42 +24,7 @@
 using namespace wendolarka;
 using namespace wendolarka::component_stream;
 
-namespace {
-
-QByteArray hex(const char* text) { return QByteArray::fromHex(text); }
-
-// A template of the standard window with its elements replaced by `children`.
-QByteArray templateWith(const std::function<void(TStreamWriter&)>& children,
-                        const std::function<void(TStreamWriter&)>& rootProperties = nullptr) {
-    TStreamWriter out;
-    out.signature();
-    out.beginComponent(QStringLiteral("TForm1"), QStringLiteral("Form1"));
-    out.property(QStringLiteral("Width"), TValue::Integer(500));
-    if (rootProperties)
-        rootProperties(out);
-    out.endList();
-    children(out);
-    out.endList();
-    return templateFile(QStringLiteral("TForm1"), out.bytes());
-}
-
-void label(TStreamWriter& out, const QString& name, const QString& caption) {
-    out.beginComponent(QStringLiteral("TLabel"), name);
-    out.property(QStringLiteral("Left"), TValue::Integer(7));
-    out.property(QStringLiteral("Caption"), TValue::String(caption));
-    out.endList();
-    out.endList();
-}
-
-// The error of loading, and whether the window kept its design meanwhile.
-QString refusal(TForm1& form, const QByteArray& file) {
-    const QByteArray before = pass_template::writeStream(form);
-    const QString error = errorOf([&] { pass_template::loadFile(form, file); });
-    EXPECT_EQ(pass_template::writeStream(form), before) << error.toStdString();
-    return error;
-}
-
-} // namespace
+using namespace template_test;
 
 TEST(PassTemplate, TheWriterReproducesTheFormatsExampleBytes) {
     TForm1 form;
