@@ -34,8 +34,16 @@ TMetafileList::TMetafileList() = default;
 
 TMetafileList::~TMetafileList() { clearPages(); }
 
-std::unique_ptr<QIODevice> TMetafileList::makeStream() {
-    if (!m_useTempFile) {
+namespace {
+
+[[noreturn]] void writeFailed(const QString& fileName) {
+    throw Exception(QStringLiteral("Cannot write file %1").arg(fileName));
+}
+
+} // namespace
+
+std::unique_ptr<QIODevice> TMetafileList::makeStream(bool tempFile, QString& fileName) const {
+    if (!tempFile) {
         auto buffer = std::make_unique<QBuffer>();
         buffer->open(QIODevice::ReadWrite);
         return buffer;
@@ -45,11 +53,14 @@ std::unique_ptr<QIODevice> TMetafileList::makeStream() {
     probe.setAutoRemove(false);
     if (!probe.open())
         throw Exception(QStringLiteral("Cannot create file %1").arg(probe.fileTemplate()));
-    m_tempFileName = probe.fileName();
+    fileName = probe.fileName();
     probe.close();
-    auto file = std::make_unique<QFile>(m_tempFileName);
-    if (!file->open(QIODevice::ReadWrite | QIODevice::Truncate))
-        throw Exception(QStringLiteral("Cannot create file %1").arg(m_tempFileName));
+    // Unbuffered: a full disk shows at the write that meets it, not at some later flush.
+    auto file = std::make_unique<QFile>(fileName);
+    if (!file->open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        QFile::remove(fileName);
+        throw Exception(QStringLiteral("Cannot create file %1").arg(fileName));
+    }
     return file;
 }
 
@@ -60,14 +71,35 @@ QByteArray TMetafileList::readRange(qint64 from, qint64 to) {
     return m_stream->read(to - from);
 }
 
+void TMetafileList::writeAt(qint64 position, const QByteArray& bytes) {
+    if (!m_stream->seek(position) || m_stream->write(bytes) != bytes.size())
+        writeFailed(m_tempFileName);
+}
+
+void TMetafileList::truncate(qint64 size) {
+    if (auto* buffer = dynamic_cast<QBuffer*>(m_stream.get()))
+        buffer->buffer().truncate(size);
+    else if (!static_cast<QFile*>(m_stream.get())->resize(size))
+        writeFailed(m_tempFileName);
+}
+
 int TMetafileList::Add(const TRecordedPage& page) {
-    if (!m_stream)
-        m_stream = makeStream();
+    if (!m_stream) {
+        QString fileName;
+        m_stream = makeStream(m_useTempFile, fileName);
+        m_tempFileName = fileName;
+    }
     const qint64 position = m_stream->size();
-    m_stream->seek(position);
-    const QByteArray bytes = page.save();
-    if (m_stream->write(bytes) != bytes.size())
-        throw Exception(QStringLiteral("Cannot write file %1").arg(m_tempFileName));
+    try {
+        writeAt(position, page.save());
+    } catch (...) {
+        try {
+            truncate(position); // no half page behind the others
+        } catch (...) {
+            // the write's failure is the one to report
+        }
+        throw;
+    }
     m_offsets.push_back(position);
     if (OnChange)
         OnChange(*this);
@@ -80,13 +112,15 @@ TRecordedPage& TMetafileList::operator[](int index) {
     if (index != m_cachedIndex) {
         m_cached.OnChange = nullptr;
         // Each page is read from exactly its own byte range.
-        const qint64 from = m_offsets[static_cast<std::size_t>(index)];
-        const qint64 to = index + 1 < Count() ? m_offsets[static_cast<std::size_t>(index) + 1] : m_stream->size();
-        m_cached.load(readRange(from, to));
+        m_cached.load(readRange(m_offsets[static_cast<std::size_t>(index)], pageEnd(index)));
         m_cachedIndex = index;
         m_cached.OnChange = [this] { writeBack(); };
     }
     return m_cached;
+}
+
+qint64 TMetafileList::pageEnd(int index) const {
+    return index + 1 < Count() ? m_offsets[static_cast<std::size_t>(index) + 1] : m_stream->size();
 }
 
 void TMetafileList::writeBack() {
@@ -98,24 +132,34 @@ void TMetafileList::writeBack() {
     const qint64 start = m_offsets[static_cast<std::size_t>(i)];
     const bool last = i + 1 == Count();
     const qint64 oldSize = m_stream->size();
-    const qint64 oldLength = (last ? oldSize : m_offsets[static_cast<std::size_t>(i) + 1]) - start;
+    const qint64 oldLength = pageEnd(i) - start;
     QByteArray tail;
     if (newLength != oldLength && !last)
-        tail = readRange(m_offsets[static_cast<std::size_t>(i) + 1], oldSize);
-    m_stream->seek(start);
-    m_stream->write(bytes);
-    if (!tail.isEmpty()) {
+        tail = readRange(pageEnd(i), oldSize);
+    // What the page was, so that a write the file refuses leaves every page as it was.
+    const QByteArray before = readRange(start, start + oldLength);
+    try {
+        writeAt(start, bytes);
+        if (!tail.isEmpty())
+            writeAt(start + newLength, tail);
+        if (newLength < oldLength)
+            truncate(oldSize + newLength - oldLength);
+    } catch (...) {
+        // The old bytes fit where they were, so they go back even onto a full disk.
+        try {
+            writeAt(start, before + tail);
+            truncate(oldSize);
+        } catch (...) {
+            // the first failure is the one to report
+        }
+        m_cached.OnChange = nullptr;
+        m_cached.load(before);
+        m_cached.OnChange = [this] { writeBack(); };
+        throw;
+    }
+    if (!tail.isEmpty())
         for (std::size_t k = static_cast<std::size_t>(i) + 1; k < m_offsets.size(); ++k)
             m_offsets[k] += newLength - oldLength;
-        m_stream->write(tail);
-    }
-    if (newLength < oldLength) {
-        const qint64 size = oldSize + newLength - oldLength;
-        if (auto* buffer = dynamic_cast<QBuffer*>(m_stream.get()))
-            buffer->buffer().truncate(size);
-        else
-            static_cast<QFile*>(m_stream.get())->resize(size);
-    }
     if (OnItemChange)
         OnItemChange(*this, i);
 }
@@ -139,14 +183,23 @@ void TMetafileList::Clear() {
 void TMetafileList::setUseTempFile(bool value) {
     if (value == m_useTempFile)
         return;
-    const QString oldFile = m_tempFileName;
-    m_useTempFile = value;
+    // All or nothing: the pages stay where they are unless the new place holds them all.
+    QString fileName = m_tempFileName;
     if (m_stream) {
-        std::unique_ptr<QIODevice> fresh = makeStream();
+        std::unique_ptr<QIODevice> fresh = makeStream(value, fileName);
         m_stream->seek(0);
-        fresh->write(m_stream->readAll());
+        const QByteArray all = m_stream->readAll();
+        if (fresh->write(all) != all.size()) {
+            fresh.reset();
+            if (value)
+                QFile::remove(fileName);
+            writeFailed(fileName);
+        }
         m_stream = std::move(fresh);
     }
+    const QString oldFile = m_tempFileName;
+    m_useTempFile = value;
+    m_tempFileName = fileName;
     if (!value && !oldFile.isEmpty()) {
         QFile::remove(oldFile);
         m_tempFileName.clear();

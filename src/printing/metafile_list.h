@@ -42,6 +42,8 @@ public:
     TMetafileList(const TMetafileList&) = delete;
     TMetafileList& operator=(const TMetafileList&) = delete;
 
+    // Throws the file error when the temporary file cannot be made or written;
+    // the store is then as before.
     int Add(const TRecordedPage& page);
     int Count() const { return static_cast<int>(m_offsets.size()); }
     // The cached page holding page `index`; valid until another index is asked for.
@@ -50,6 +52,7 @@ public:
     void Clear();
 
     bool UseTempFile() const { return m_useTempFile; }
+    // Moves the pages; a file that cannot take them leaves them where they were.
     void setUseTempFile(bool value);
     const QString& TempFileName() const { return m_tempFileName; }
 
@@ -61,10 +64,17 @@ public:
     std::function<void(TMetafileList& sender, int index)> OnItemChange;
 
 private:
-    std::unique_ptr<QIODevice> makeStream();
+    // A memory stream, or a new temporary file whose name goes to `fileName`.
+    // Throws the file error "Cannot create file %s".
+    std::unique_ptr<QIODevice> makeStream(bool tempFile, QString& fileName) const;
     void clearPages();
+    // The changed cached page into its place; a write the file refuses leaves
+    // the store and the cached page as they were and throws "Cannot write file %s".
     void writeBack();
     QByteArray readRange(qint64 from, qint64 to);
+    qint64 pageEnd(int index) const;
+    void writeAt(qint64 position, const QByteArray& bytes);
+    void truncate(qint64 size);
 
     std::unique_ptr<QIODevice> m_stream;
     std::vector<qint64> m_offsets;

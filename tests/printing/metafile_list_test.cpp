@@ -1,6 +1,8 @@
 #include "printing/metafile_list.h"
 #include "support/error_text.h"
+#include "support/full_disk.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
@@ -87,4 +89,57 @@ TEST(MetafileList, TheTemporaryFileComesAndGoesWithThePages) {
         EXPECT_TRUE(QFile::exists(file));
     }
     EXPECT_FALSE(QFile::exists(file)); // nothing left behind
+}
+
+TEST(MetafileList, AFullDiskUnderTheTemporaryFileIsAFileErrorAndThePagesStay) {
+    test::FullDisk disk(256 * 1024);
+    if (!disk.mounted())
+        GTEST_SKIP() << test::FullDisk::skipReason();
+    const QByteArray tmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(disk.filePath(QString())));
+    struct Restore {
+        QByteArray value;
+        ~Restore() { value.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", value); }
+    } restore{tmp};
+
+    TMetafileList list;
+    list.setUseTempFile(true);
+    for (int lines : {3, 4, 5})
+        list.Add(page(lines));
+    const QString file = list.TempFileName();
+    ASSERT_TRUE(file.startsWith(disk.filePath(QString())));
+    const std::vector<qint64> offsets = list.PageOffsets();
+    const qint64 size = list.StreamSize();
+    int itemChanges = 0, changes = 0;
+    list.OnItemChange = [&](TMetafileList&, int) { ++itemChanges; };
+    list.OnChange = [&](TMetafileList&) { ++changes; };
+    disk.fill();
+
+    // A page that grew past what the disk holds: the file error, and every page as it was.
+    const QString error = QStringLiteral("Cannot write file %1").arg(file);
+    EXPECT_EQ(errorOf([&] { list[0].setPicture(page(4000).Picture()); }), error);
+    EXPECT_EQ(itemChanges, 0);
+    EXPECT_EQ(list.PageOffsets(), offsets);
+    EXPECT_EQ(list.StreamSize(), size);
+    EXPECT_EQ(list[0].save(), page(3).save()); // the cached page too
+    EXPECT_EQ(list[2].save(), page(5).save());
+    EXPECT_EQ(list[1].save(), page(4).save());
+    // A page added to the full disk is not added.
+    EXPECT_EQ(errorOf([&] { list.Add(page(4000)); }), error);
+    EXPECT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.StreamSize(), size);
+    EXPECT_EQ(changes, 0);
+    // A page that shrank needs no room.
+    list[1].setPicture(page(1).Picture());
+    EXPECT_EQ(itemChanges, 1);
+    EXPECT_EQ(list[2].save(), page(5).save());
+
+    // Moving the pages onto the full disk leaves them in memory, and no file behind.
+    list.setUseTempFile(false);
+    EXPECT_FALSE(QFile::exists(file));
+    disk.fill(); // the room the file left
+    EXPECT_TRUE(errorOf([&] { list.setUseTempFile(true); }).startsWith(QStringLiteral("Cannot ")));
+    EXPECT_FALSE(list.UseTempFile());
+    EXPECT_EQ(list[2].save(), page(5).save());
+    EXPECT_EQ(QDir(disk.filePath(QString())).entryList({QStringLiteral("PP*")}, QDir::Files), QStringList());
 }
