@@ -3,6 +3,8 @@
 #include "controls/host_form.h"
 #include "core/arithmetic.h"
 #include "core/exception.h"
+#include "core/picture.h"
+#include "page_graphics.h"
 #include "platform/printers.h"
 
 #include <QFileInfo>
@@ -27,7 +29,7 @@ TPrintPreview::TPrintPreview(QWidget* parent) : QAbstractScrollArea(parent) {
     setFont(TFont(QStringLiteral("Arial"), 8).toQFont());
     m_paper = new TPaperPreview(viewport());
     m_paper->hide();
-    m_paper->OnPaint = [this](TPaperPreview&, TCanvas& canvas, const TRect& r) { PaintPage(canvas, r); };
+    m_paper->OnPaint = [this](TPaperPreview& sender, TCanvas& canvas, const TRect& r) { PaintPage(sender, canvas, r); };
     m_paper->OwnerFillsPage = true;
     m_paper->installEventFilter(this);
     // The bars are part of the component's window: the wheel over them acts as over the paper.
@@ -40,10 +42,8 @@ TPrintPreview::TPrintPreview(QWidget* parent) : QAbstractScrollArea(parent) {
     m_paperView.AssignTo(*m_paper);
     m_pages.OnChange = [this](TMetafileList&) { pagesChanged(); };
     m_pages.OnItemChange = [this](TMetafileList&, int index) {
-        if (m_currentPage == index + 1) {
+        if (m_currentPage == index + 1)
             rebuildOverlays();
-            m_paper->Invalidate();
-        }
         if (OnChange)
             OnChange(*this);
     };
@@ -63,6 +63,15 @@ TPrintPreview::~TPrintPreview() {
 
 int TPrintPreview::ConvertUnit(int value, TUnits from, TUnits to) const {
     return UnitConversion(value, kScreenDpi, from, to);
+}
+
+QPoint TPrintPreview::ConvertPoint(QPoint point, TUnits from, TUnits to) const {
+    return {ConvertUnit(point.x(), from, to), ConvertUnit(point.y(), from, to)};
+}
+
+void TPrintPreview::ConvertPoints(std::span<QPoint> points, TUnits from, TUnits to) const {
+    for (QPoint& point : points)
+        point = ConvertPoint(point, from, to);
 }
 
 // ---- paper --------------------------------------------------------------------------------
@@ -308,10 +317,34 @@ std::optional<QPicture> TPrintPreview::buildOverlay(bool enabled, const TPreview
     return picture;
 }
 
+void TPrintPreview::BuildAnnotation(int pageNo) {
+    m_annotationPage.reset();
+    m_annotationPage = buildOverlay(m_annotation, OnAnnotation, pageNo);
+}
+
+void TPrintPreview::BuildBackground(int pageNo) {
+    m_backgroundPage.reset();
+    m_backgroundPage = buildOverlay(m_background, OnBackground, pageNo);
+}
+
+void TPrintPreview::ReportProgress(int pageNo, int done, int total) {
+    if (m_aborted || !OnPrintProgress)
+        return;
+    bool abortIt = false;
+    OnPrintProgress(*this, pageNo, MulDiv(100, done, total), abortIt);
+    if (abortIt)
+        Abort();
+}
+
+void TPrintPreview::overlaysChanged() {
+    m_shownPage = 0; // the page image holds the old overlays
+    m_paper->Invalidate();
+}
+
 void TPrintPreview::rebuildOverlays() {
-    m_backgroundPage = buildOverlay(m_background, OnBackground, m_currentPage);
-    m_annotationPage = buildOverlay(m_annotation, OnAnnotation, m_currentPage);
-    m_shownPage = 0;
+    BuildBackground(m_currentPage);
+    BuildAnnotation(m_currentPage);
+    overlaysChanged();
 }
 
 void TPrintPreview::setAnnotation(bool value) {
@@ -325,23 +358,20 @@ void TPrintPreview::setBackground(bool value) {
     if (value == m_background)
         return;
     m_background = value;
-    m_backgroundPage = buildOverlay(m_background, OnBackground, m_currentPage);
-    m_shownPage = 0;
-    m_paper->Invalidate();
+    BuildBackground(m_currentPage);
+    overlaysChanged();
 }
 
-void TPrintPreview::setGrayscalePreview(bool value) {
-    if (value == m_grayPreview)
+void TPrintPreview::setGrayscale(TGrayscaleOptions options) {
+    if (options == m_grayscale)
         return;
-    m_grayPreview = value;
-    m_shownPage = 0;
-    m_paper->Invalidate();
+    m_grayscale = options;
+    overlaysChanged();
 }
 
 void TPrintPreview::UpdateAnnotation() {
-    m_annotationPage = buildOverlay(m_annotation, OnAnnotation, m_currentPage);
-    m_shownPage = 0;
-    m_paper->Invalidate();
+    BuildAnnotation(m_currentPage);
+    overlaysChanged();
 }
 
 void TPrintPreview::setCurrentPage(int page) {
@@ -352,7 +382,6 @@ void TPrintPreview::setCurrentPage(int page) {
         return;
     m_currentPage = page;
     rebuildOverlays();
-    m_paper->Invalidate();
     if (OnChange)
         OnChange(*this);
 }
@@ -368,7 +397,6 @@ void TPrintPreview::pagesChanged() {
         m_paper->show();
     }
     rebuildOverlays();
-    m_paper->Invalidate();
     m_paper->repaint();
     if (OnChange)
         OnChange(*this);
@@ -376,11 +404,11 @@ void TPrintPreview::pagesChanged() {
 
 // ---- drawing ---------------------------------------------------------------------------------
 
-QRect TPrintPreview::DrawGraphicInRect(const QRect& r, const QImage& image, bool proportional, bool shrinkOnly,
+QRect TPrintPreview::DrawGraphicInRect(const QRect& r, const TGraphic& graphic, bool proportional, bool shrinkOnly,
                                        bool center) {
     if (!m_canvas)
         throw Exception(QStringLiteral("Nie ma otwartej strony do rysowania."));
-    const int gw = ConvertUnit(image.width(), mmPixel, m_units), gh = ConvertUnit(image.height(), mmPixel, m_units);
+    const int gw = ConvertUnit(graphic.Width(), mmPixel, m_units), gh = ConvertUnit(graphic.Height(), mmPixel, m_units);
     const int rw = r.width(), rh = r.height();
     int w = rw, h = rh;
     if (shrinkOnly && gw <= rw && gh <= rh) {
@@ -396,17 +424,17 @@ QRect TPrintPreview::DrawGraphicInRect(const QRect& r, const QImage& image, bool
         }
     }
     const QRect used(center ? r.left() + (rw - w) / 2 : r.left(), center ? r.top() + (rh - h) / 2 : r.top(), w, h);
-    m_canvas->drawImage(used, image);
+    DrawGraphic(*m_canvas, used, graphic);
     return used;
 }
 
-QPoint TPrintPreview::DrawGraphicAt(int x, int y, const QImage& image) {
-    const QRect r(x, y, ConvertUnit(image.width(), mmPixel, m_units), ConvertUnit(image.height(), mmPixel, m_units));
-    const QRect used = DrawGraphicInRect(r, image, false, false, false);
+QPoint TPrintPreview::DrawGraphicAt(int x, int y, const TGraphic& graphic) {
+    const QRect r(x, y, ConvertUnit(graphic.Width(), mmPixel, m_units), ConvertUnit(graphic.Height(), mmPixel, m_units));
+    const QRect used = DrawGraphicInRect(r, graphic, false, false, false);
     return {used.left() + used.width(), used.top() + used.height()};
 }
 
-void TPrintPreview::PaintPage(TCanvas& canvas, const TRect& r) {
+void TPrintPreview::PaintPage(TPaperPreview&, TCanvas& canvas, const TRect& r) {
     // The paper control leaves the page to us (OwnerFillsPage): the page image
     // below is opaque, and without a page the paper colour is filled here.
     if (m_currentPage < 1 || m_currentPage > TotalPages() || m_directFlag) {
@@ -425,7 +453,7 @@ void TPrintPreview::PaintPage(TCanvas& canvas, const TRect& r) {
         // Underlay, page, overlay.
         if (m_backgroundPage)
             player.drawPicture(0, 0, *m_backgroundPage);
-        if (m_grayPreview) {
+        if (m_grayscale & gsPreview) {
             // gray = (30 red + 59 green + 11 blue) div 100, on the page only
             QImage content(m_pageImage.size(), QImage::Format_ARGB32_Premultiplied);
             content.fill(Qt::transparent);

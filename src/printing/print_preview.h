@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 
 class QPainter;
 class QPrinter;
@@ -19,9 +20,14 @@ class QPrinter;
 namespace wendolarka {
 
 class IPrinterService;
-class TPicture;
+class TGraphic;
 
 enum TPreviewState { stIdle, stRecording, stPrinting };
+
+// Where pages are shown or printed in gray levels.
+enum TGrayscaleOption { gsPreview = 0x1, gsPrint = 0x2 };
+Q_DECLARE_FLAGS(TGrayscaleOptions, TGrayscaleOption)
+Q_DECLARE_OPERATORS_FOR_FLAGS(TGrayscaleOptions)
 
 // Composes pages by drawing on a canvas in the chosen unit and keeps them for an
 // on-screen preview (a sheet of paper at a chosen zoom) or sends them straight to
@@ -75,6 +81,9 @@ public:
     void Abort();
     bool Aborted() const { return m_aborted; }
     void Clear() { m_pages.Clear(); }
+    // The page store keeps its pages in a temporary file instead of memory.
+    bool UseTempFile() const { return m_pages.UseTempFile(); }
+    void setUseTempFile(bool value) { m_pages.setUseTempFile(value); }
     // The open page's painter, in Units; none outside a page.
     QPainter* Canvas() const { return m_canvas.get(); }
     int CurrentPage() const { return m_currentPage; }
@@ -84,9 +93,13 @@ public:
 
     // ---- drawing -------------------------------------------------------------------
     // The picture at its natural size (converted from pixels to Units); returns (right, bottom).
-    QPoint DrawGraphicAt(int x, int y, const QImage& image);
-    QRect DrawGraphicInRect(const QRect& rect, const QImage& image, bool proportional, bool shrinkOnly, bool center);
+    QPoint DrawGraphicAt(int x, int y, const TGraphic& graphic);
+    // The picture fitted into `rect` (in Units); returns the rectangle it took.
+    QRect DrawGraphicInRect(const QRect& rect, const TGraphic& graphic, bool proportional, bool shrinkOnly, bool center);
+    // Between units, a pixel being a screen pixel.
     int ConvertUnit(int value, TUnits from, TUnits to) const;
+    QPoint ConvertPoint(QPoint point, TUnits from, TUnits to) const;
+    void ConvertPoints(std::span<QPoint> points, TUnits from, TUnits to) const;
 
     // ---- view ----------------------------------------------------------------------
     TZoomState ZoomState() const { return m_zoomState; }
@@ -110,20 +123,37 @@ public:
     void setAnnotation(bool value);
     bool Background() const { return m_background; }
     void setBackground(bool value);
-    // gsPreview: the shown page in gray levels.
-    bool GrayscalePreview() const { return m_grayPreview; }
-    void setGrayscalePreview(bool value);
+    // gsPreview: the shown page in gray levels. gsPrint is kept for a caller
+    // that prints the recorded pages itself; this component never does.
+    TGrayscaleOptions Grayscale() const { return m_grayscale; }
+    void setGrayscale(TGrayscaleOptions options);
     // When Annotation is on, the shown page's overlay is made again.
     void UpdateAnnotation();
     using TPreviewPageDraw = std::function<void(TPrintPreview&, int pageNo, QPainter& canvas)>;
     TPreviewPageDraw OnAnnotation, OnBackground;
 
     std::function<void(TPrintPreview&)> OnChange, OnZoomChange, OnBeginDoc, OnEndDoc, OnNewPage, OnEndPage, OnAbort;
+    // For a caller that reports its own printing: ReportProgress raises it; setting
+    // `abortIt` aborts the document.
+    using TPreviewPrintProgress = std::function<void(TPrintPreview&, int pageNo, int progress, bool& abortIt)>;
+    TPreviewPrintProgress OnPrintProgress;
+    // Kept for a caller that prints the recorded pages itself; nothing here raises them.
+    std::function<void(TPrintPreview&)> OnBeforePrint, OnAfterPrint;
     // The paper's mouse, passed on with the point in this component's client coordinates.
     using TPreviewMouseEvent = std::function<void(TPrintPreview&, Qt::MouseButton, QPoint)>;
     TPreviewMouseEvent OnClick, OnDblClick, OnMouseDown, OnMouseMove, OnMouseUp;
 
 protected:
+    // Operations a descendant may replace, in this order.
+    // The shown page's overlay and underlay, recorded by OnAnnotation and OnBackground.
+    virtual void BuildAnnotation(int pageNo);
+    virtual void BuildBackground(int pageNo);
+    // OnPrintProgress with done of total pages in percent; aborts when it says so.
+    virtual void ReportProgress(int pageNo, int done, int total);
+    // The paper control's painting of the page area; it fills the whole area,
+    // the control leaves it unfilled.
+    virtual void PaintPage(TPaperPreview& sender, TCanvas& canvas, const TRect& pageRect);
+
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -137,12 +167,13 @@ private:
     void closeRecordedPage();
     void openPrinterPage();
     void mapCanvas(QPainter& painter, int dpiX, int dpiY) const;
-    void PaintPage(TCanvas& canvas, const TRect& pageRect);
     void pagesChanged();
     void placePaper();
     // An overlay page recorded by a handler, or none.
     std::optional<QPicture> buildOverlay(bool enabled, const TPreviewPageDraw& handler, int pageNo);
+    // Underlay and overlay of the current page made again, and the page shown anew.
     void rebuildOverlays();
+    void overlaysChanged();
 
     TUnits m_units = mmHiMetric;
     TPrinterOrientation m_orientation = poPortrait;
@@ -178,7 +209,7 @@ private:
     TWheelAccumulator m_wheel;
     bool m_annotation = false;
     bool m_background = false;
-    bool m_grayPreview = false;
+    TGrayscaleOptions m_grayscale;
     std::optional<QPicture> m_annotationPage;
     std::optional<QPicture> m_backgroundPage;
     QImage m_pageImage; // the shown page played at its own size onto the paper

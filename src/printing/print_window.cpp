@@ -1,6 +1,7 @@
 #include "print_window.h"
 
 #include "core/exception.h"
+#include "core/picture.h"
 #include "platform/dialogs.h"
 #include "platform/desktop.h"
 #include "platform/error_handler.h"
@@ -164,7 +165,7 @@ void TFDruk::PrintSnapshot() {
     PP1->PrintJobTitle.clear();
     PP1->BeginDoc();
     try {
-        PP1->DrawGraphicAt(SpinEdit1->Value(), SpinEdit2->Value(), m_bitmap);
+        PP1->DrawGraphicAt(SpinEdit1->Value(), SpinEdit2->Value(), TBitmap(m_bitmap));
     } catch (...) {
         try {
             PP1->EndDoc();

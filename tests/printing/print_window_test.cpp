@@ -224,7 +224,7 @@ TEST(PrintPreview, OverlaysAndGrayOnTheShownPage) {
     const QRect page = preview.Paper().GetPageRect().toQRect();
     EXPECT_EQ(preview.Paper().Bitmap().pixelColor(page.left() + 10, page.top() + 10), QColor(Qt::blue));
     EXPECT_EQ(preview.Paper().Bitmap().pixelColor(page.left() + 300, page.top() + 300), QColor(200, 0, 0));
-    preview.setGrayscalePreview(true);
+    preview.setGrayscale(gsPreview);
     preview.Paper().Render();
     const QColor gray = preview.Paper().Bitmap().pixelColor(page.left() + 300, page.top() + 300);
     EXPECT_EQ(gray.red(), 60); // 30 x 200 div 100
