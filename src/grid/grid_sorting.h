@@ -27,6 +27,20 @@ namespace grid_rules {
 QLocale numberLocale();
 // Conversions by the user's locale; a text that does not convert gives nothing.
 std::optional<double> toNumber(const QString& text, const QLocale& locale = numberLocale());
+
+// toNumber prepared once for many texts: a plain decimal (digits, the locale's
+// decimal separator, a leading minus) is read directly, a few times faster than
+// the locale reads it and to the same value; every other text goes to the locale.
+class NumberReader {
+public:
+    explicit NumberReader(const QLocale& locale = numberLocale());
+    std::optional<double> operator()(const QString& text) const;
+
+private:
+    QLocale m_locale;
+    char16_t m_decimal = 0; // 0: the locale writes numbers some other way; it reads them all
+};
+
 std::optional<double> toDateTime(const QString& text);
 std::optional<double> toTime(const QString& text);
 
@@ -62,8 +76,42 @@ std::vector<int> stableOrder(int count, Compare compare) {
 }
 
 // The new order of a column's texts under the options (Kind already decided):
-// position k of the result is the index of the text that goes k-th.
+// position k of the result is the index of the text that goes k-th. Always a
+// permutation of 0 .. count-1.
+std::vector<int> sortOrder(int count, const std::function<const QString&(int)>& textAt, const TSortOptions& options);
 std::vector<int> sortOrder(const std::vector<QString>& texts, const TSortOptions& options);
+
+// Reorders items[0 .. order.size()-1] in place so that position k holds what
+// position order[k] held, each item moved once. An order that is no
+// permutation changes nothing and gives false.
+template <typename T>
+bool permute(T* items, const std::vector<int>& order) {
+    const std::size_t n = order.size();
+    std::vector<bool> placed(n);
+    for (const int from : order) {
+        if (from < 0 || static_cast<std::size_t>(from) >= n || placed[static_cast<std::size_t>(from)])
+            return false;
+        placed[static_cast<std::size_t>(from)] = true;
+    }
+    placed.assign(n, false);
+    for (std::size_t start = 0; start < n; ++start) {
+        if (placed[start])
+            continue;
+        T held = std::move(items[start]);
+        std::size_t at = start;
+        for (;;) { // one cycle of the permutation
+            placed[at] = true;
+            const auto from = static_cast<std::size_t>(order[at]);
+            if (from == start) {
+                items[at] = std::move(held);
+                break;
+            }
+            items[at] = std::move(items[from]);
+            at = from;
+        }
+    }
+    return true;
+}
 
 // The case-blind substring search compares upper-case texts, Polish letters
 // included ("łoś" finds "Łoś").

@@ -101,33 +101,21 @@ void TFajny::ApplySort(int col, const TSortOptions& options) {
     m_sortColumn = col;
     const int first = FixedRows();
     const int end = RowCount() - ExcludedFooterRows();
+    m_sortMemory.reserve(static_cast<std::size_t>(std::max(0, end - first)));
     for (int r = first; r < end; ++r)
         m_sortMemory.push_back({Cells(col, r), r});
-
-    std::vector<QString> texts;
-    texts.reserve(m_sortMemory.size());
-    for (const TSortedListEntry& entry : m_sortMemory)
-        texts.push_back(entry.text);
-    const std::vector<int> order = grid_rules::sortOrder(texts, options);
-
-    std::vector<RowContent> moved;
-    moved.reserve(order.size());
-    for (int i : order)
-        moved.push_back(takeRow(first + i));
-    std::vector<TSortedListEntry> sortedMemory;
-    sortedMemory.reserve(order.size());
+    const std::vector<int> order = grid_rules::sortOrder(
+        static_cast<int>(m_sortMemory.size()),
+        [this](int i) -> const QString& { return m_sortMemory[static_cast<std::size_t>(i)].text; }, options);
+    permuteRows(first, order);
+    grid_rules::permute(m_sortMemory.data(), order);
     const int current = Row();
-    int newCurrent = -1;
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        putRow(first + static_cast<int>(i), std::move(moved[i]));
-        const TSortedListEntry& entry = m_sortMemory[static_cast<std::size_t>(order[i])];
-        if (entry.sourceRow == current)
-            newCurrent = first + static_cast<int>(i);
-        sortedMemory.push_back(entry);
-    }
-    m_sortMemory = std::move(sortedMemory);
-    if (newCurrent >= 0 && newCurrent != current)
-        GoToCell(Col(), newCurrent);
+    for (std::size_t i = 0; i < m_sortMemory.size(); ++i)
+        if (m_sortMemory[i].sourceRow == current) {
+            if (first + static_cast<int>(i) != current)
+                GoToCell(Col(), first + static_cast<int>(i));
+            break;
+        }
     viewport()->update();
 }
 

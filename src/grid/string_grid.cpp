@@ -1,5 +1,7 @@
 #include "string_grid.h"
 
+#include "grid_sorting.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -163,7 +165,15 @@ void TStringGrid::setCells(int col, int row, const QString& text) {
     if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount())
         return;
     m_cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] = text;
-    // One coalesced repaint: filling thousands of cells must not measure each one.
+    scheduleRepaint();
+}
+
+void TStringGrid::scheduleRepaint() {
+    // One repaint for a whole fill: asking the widget again for every one of
+    // thousands of cells costs more than storing them.
+    if (m_repaintPending)
+        return;
+    m_repaintPending = true;
     viewport()->update();
 }
 
@@ -236,6 +246,14 @@ void TStringGrid::putRow(int row, RowContent content) {
     m_objects[r] = std::move(content.objects);
 }
 
+void TStringGrid::permuteRows(int first, const std::vector<int>& order) {
+    if (first < 0 || first + static_cast<long long>(order.size()) > RowCount())
+        return;
+    const auto at = static_cast<std::size_t>(first);
+    if (grid_rules::permute(m_cells.data() + at, order))
+        grid_rules::permute(m_objects.data() + at, order);
+}
+
 void TStringGrid::MoveRow(int from, int to) {
     if (from < 0 || to < 0 || from >= RowCount() || to >= RowCount() || from == to)
         return;
@@ -305,9 +323,8 @@ void TStringGrid::MoveCurrent(int col, int row, bool moveAnchor) {
         m_anchor = {col, row};
     if (row < m_topRow)
         setTopRow(row);
-    else
-        while (m_topRow < row && row >= m_topRow + VisibleRowCount())
-            setTopRow(m_topRow + 1);
+    else if (row > m_topRow)
+        setTopRow(topRowShowing(row));
     if (col < m_leftCol)
         setLeftCol(col);
     else
@@ -318,6 +335,21 @@ void TStringGrid::MoveCurrent(int col, int row, bool moveAnchor) {
         ClickCell();
     if ((m_options & goAlwaysShowEditor) && (m_options & goEditing) && hasFocus())
         showEditor();
+}
+
+int TStringGrid::topRowShowing(int row) const {
+    // The least scroll that shows the row whole, in one step: far down a long
+    // grid, scrolling a row at a time would cost a scroll-bar update per row.
+    int room = viewport()->height();
+    for (int r = 0; r < m_fixedRows; ++r)
+        room -= RowHeights(r) + 1;
+    int top = row;
+    int used = RowHeights(row) + 1;
+    while (top > m_topRow && used + RowHeights(top - 1) + 1 <= room) {
+        --top;
+        used += RowHeights(top) + 1;
+    }
+    return used <= room ? top : row;
 }
 
 void TStringGrid::ShowCell(int col, int row) {
@@ -545,6 +577,7 @@ void TStringGrid::DrawCell(TCanvas& canvas, int col, int row, const TRect& rect,
 }
 
 void TStringGrid::paintEvent(QPaintEvent*) {
+    m_repaintPending = false; // this paint shows every cell stored so far
     QImage image(viewport()->size(), QImage::Format_RGB32);
     TCanvas canvas(image);
     canvas.Brush = {m_color, bsSolid};

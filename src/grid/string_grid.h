@@ -181,6 +181,9 @@ protected:
     };
     RowContent takeRow(int row);
     void putRow(int row, RowContent content);
+    // Rows first+k take what rows first+order[k] held (order: a permutation of
+    // 0 .. n-1), each moved once; the caller repaints.
+    void permuteRows(int first, const std::vector<int>& order);
 
 private:
     struct Line {
@@ -195,6 +198,10 @@ private:
     void placeEditor();
     int sizingLineAt(int pos, bool columns) const;
     void clampScroll();
+    void scheduleRepaint();
+    // The top row that shows `row` at the bottom of the view, or the row itself
+    // when it is taller than the view; never above the present top row.
+    int topRowShowing(int row) const;
 
     std::vector<int> m_colWidths;
     std::vector<int> m_rowHeights;
@@ -208,6 +215,7 @@ private:
     int m_defaultColWidth = 64;
     int m_defaultRowHeight = 24;
     bool m_quietMove = false;
+    bool m_repaintPending = false; // a whole-viewport update is asked for and not painted yet
     TGridOptions m_options = goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect;
     TScrollStyle m_scrollBars = ssBoth;
     bool m_defaultDrawing = true;

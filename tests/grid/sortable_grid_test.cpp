@@ -9,7 +9,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <bit>
+#include <functional>
 #include <numeric>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -129,6 +132,121 @@ TEST(GridSorting, EqualKeysKeepTheirOrderBothWays) {
     grid->RunSort(1, options(skText, sdDescending));
     EXPECT_EQ(body(*grid, 2), QStringList({QStringLiteral("0"), QStringLiteral("3"), QStringLiteral("1"), QStringLiteral("2")}));
     EXPECT_EQ(grid->SortDirection(), sdDescending);
+}
+
+// The order the comparison rule gives, one insertion at a time: a row goes
+// after every row it does not compare below.
+std::vector<int> insertionOrder(const std::vector<QString>& keys, const std::function<int(int, int)>& compare) {
+    std::vector<int> order;
+    for (int i = 0; i < static_cast<int>(keys.size()); ++i) {
+        auto at = order.end();
+        while (at != order.begin() && compare(i, *(at - 1)) < 0)
+            --at;
+        order.insert(at, i);
+    }
+    return order;
+}
+
+TEST(GridSorting, TextOrderIsTheLocalesComparisonWhateverTheLocale) {
+    const std::vector<QString> texts = {
+        QString(), QStringLiteral(" "), QStringLiteral("\x01"), QStringLiteral("x\x01y"), QStringLiteral("xy"),
+        QStringLiteral("a"), QStringLiteral("A"), QString::fromUtf8("ą"), QString::fromUtf8("Ą"), QStringLiteral("b"),
+        QString::fromUtf8("Ł"), QStringLiteral("L"), QString::fromUtf8("ŁA"), QStringLiteral("LB"),
+        QString::fromUtf8("ß"), QStringLiteral("SS"), QString::fromUtf8("e\u0301"), QString::fromUtf8("é"),
+        QStringLiteral("-"), QStringLiteral("a-b"), QStringLiteral("ab"), QStringLiteral("a b"), QStringLiteral("10"),
+        QStringLiteral("9"), QString::fromUtf8("\U0001F600"), QString::fromUtf8("\uFFFD"), QString::fromUtf8("\uE000"),
+        QStringLiteral("Zych"), QStringLiteral("bartnik"), QString::fromUtf8("Łoś"), QStringLiteral("Nowak"),
+        QString::fromUtf8("óź"), QString::fromUtf8("ż"), QStringLiteral("z"), QString::fromUtf8("ź"), QStringLiteral("a"),
+        QStringLiteral("A"), QString()};
+    const QLocale saved;
+    for (const QLocale& locale : {QLocale(QLocale::C), QLocale(QLocale::Polish, QLocale::Poland), QLocale(QLocale::English)}) {
+        QLocale::setDefault(locale);
+        for (const bool caseSensitive : {false, true})
+            for (const TSortDirection direction : {sdAscending, sdDescending}) {
+                std::vector<QString> keys;
+                for (const QString& text : texts)
+                    keys.push_back(caseSensitive ? text : text.toUpper());
+                const int sign = direction == sdDescending ? -1 : 1;
+                const auto expected = insertionOrder(keys, [&](int a, int b) {
+                    return sign * QString::localeAwareCompare(keys[static_cast<std::size_t>(a)],
+                                                              keys[static_cast<std::size_t>(b)]);
+                });
+                TSortOptions o = options(skText, direction);
+                o.CaseSensitive = caseSensitive;
+                EXPECT_EQ(grid_rules::sortOrder(texts, o), expected)
+                    << locale.name().toStdString() << (caseSensitive ? " case-sensitive " : " folded ") << direction;
+            }
+    }
+    QLocale::setDefault(saved);
+}
+
+TEST(GridSorting, NumbersDatesAndTimesOrderedLikeTheirValues) {
+    const std::vector<QString> numbers = {QStringLiteral("2,5"),  QStringLiteral(" 10"), QStringLiteral("-3"),
+                                          QStringLiteral("2,50"), QStringLiteral("0"),   QStringLiteral("-0"),
+                                          QStringLiteral("1e3"),  QStringLiteral("10 "), QStringLiteral("2,5")};
+    const std::vector<QString> times = {QStringLiteral("12:00"), QStringLiteral("9:05"), QStringLiteral("23:59:59"),
+                                        QStringLiteral("9:05"), QStringLiteral("0:00")};
+    const std::vector<QString> dates = {QStringLiteral("2024-03-01"), QStringLiteral("1999-12-31"),
+                                        QStringLiteral("2024-03-01 8:00"), QStringLiteral("2024-02-29")};
+    for (const auto& [kind, texts] : {std::pair(skNumber, numbers), std::pair(skTime, times), std::pair(skDateTime, dates)})
+        for (const TSortDirection direction : {sdAscending, sdDescending}) {
+            std::vector<double> values;
+            for (const QString& text : texts) {
+                const auto value = kind == skNumber ? grid_rules::toNumber(text)
+                                   : kind == skTime ? grid_rules::toTime(text)
+                                                    : grid_rules::toDateTime(text);
+                ASSERT_TRUE(value) << text.toStdString();
+                values.push_back(*value);
+            }
+            const int sign = direction == sdDescending ? -1 : 1;
+            const auto expected = insertionOrder(texts, [&](int a, int b) {
+                const double x = values[static_cast<std::size_t>(a)], y = values[static_cast<std::size_t>(b)];
+                return sign * ((x > y) - (x < y));
+            });
+            EXPECT_EQ(grid_rules::sortOrder(texts, options(kind, direction)), expected) << kind << " " << direction;
+        }
+}
+
+TEST(GridSorting, NumbersReadAsTheLocaleReadsThem) {
+    // Short texts of digits, signs, separators, blanks and exponents, and the
+    // edges of the direct reading: 15 and 16 digits, zeros, a separator alone.
+    std::vector<QString> texts = {QStringLiteral("-0"), QStringLiteral("0,0"), QStringLiteral("007"),
+                                  QStringLiteral("123456789012345"), QStringLiteral("1234567890123456"),
+                                  QStringLiteral("-99999999999999,9"), QStringLiteral("0,000000000000001"),
+                                  QStringLiteral("9007199254740993"), QStringLiteral("-"), QStringLiteral(","),
+                                  QStringLiteral("5,"), QStringLiteral(",5"), QStringLiteral("--1"), QStringLiteral("1,2,3"),
+                                  QStringLiteral("0,1"), QStringLiteral("2,675"), QString()};
+    const QString alphabet = QString::fromUtf8("0123456789,.-+ e\u00a0\u2212");
+    std::mt19937 random(20);
+    for (int i = 0; i < 40000; ++i) {
+        QString text;
+        for (int n = static_cast<int>(random() % 18) + 1; n > 0; --n)
+            text += alphabet[static_cast<int>(random() % (i % 2 ? 10 : alphabet.size()))]; // every other: digits only
+        if (i % 4 == 1)
+            text.insert(static_cast<int>(random() % text.size()), u',');
+        if (i % 8 == 3)
+            text.prepend(u'-');
+        texts.push_back(text);
+    }
+    for (const QLocale& base : {QLocale(QLocale::Polish, QLocale::Poland), QLocale(QLocale::German, QLocale::Germany),
+                                QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::C),
+                                QLocale(QLocale::French, QLocale::France), QLocale(QLocale::Swedish, QLocale::Sweden)})
+        for (const bool rejectGroups : {true, false}) {
+            QLocale locale = base;
+            if (rejectGroups)
+                locale.setNumberOptions(QLocale::RejectGroupSeparator);
+            const grid_rules::NumberReader read(locale);
+            int differences = 0;
+            for (const QString& text : texts) {
+                bool ok = false;
+                const double expected = locale.toDouble(text, &ok);
+                const std::optional<double> got = read(text);
+                if (got.has_value() != ok || (ok && std::bit_cast<std::uint64_t>(*got) != std::bit_cast<std::uint64_t>(expected)))
+                    ADD_FAILURE() << locale.name().toStdString() << " \"" << text.toStdString() << "\" " << ++differences;
+                if (differences > 5)
+                    break;
+            }
+        }
 }
 
 TEST(GridSorting, FootersStayAndTheCurrentRowFollowsItsRecord) {
@@ -469,6 +587,48 @@ TEST(GridSorting, TheMergeOrderIsAPermutationWhateverTheComparisonSays) {
     const std::vector<int> keys = {3, 1, 2, 1, 3, 0};
     EXPECT_EQ(grid_rules::stableOrder(6, [&](int a, int b) { return keys[a] - keys[b]; }),
               (std::vector<int>{5, 1, 3, 2, 0, 4}));
+}
+
+TEST(SortableGrid, MovingFarDownScrollsOnceJustEnoughToShowTheRow) {
+    auto grid = gridWith(QStringList(3000, QStringLiteral("x")));
+    for (int r = 1; r < grid->RowCount(); ++r)
+        grid->setRowHeights(r, 10 + (r * 7) % 23);
+    grid->HideRowRange(2990, 2994);
+    grid->show();
+    int scrolls = 0;
+    grid->OnTopLeftChanged = [&scrolls](TStringGrid&) { ++scrolls; };
+    const auto shownWhole = [&](int row) { return row >= grid->TopRow() && row < grid->TopRow() + grid->VisibleRowCount(); };
+    for (const int row : {2000, 2995, 2999, 2500, 2600}) {
+        scrolls = 0;
+        const int before = grid->TopRow();
+        grid->setRow(row);
+        EXPECT_TRUE(shownWhole(row)) << row;
+        EXPECT_LE(scrolls, 1) << row;
+        if (grid->TopRow() > before) { // one row less of scrolling would leave it cut off
+            const int top = grid->TopRow();
+            grid->setTopRow(top - 1);
+            EXPECT_FALSE(shownWhole(row)) << row;
+            grid->setTopRow(top);
+        }
+    }
+    grid->setRowHeights(2999, 2000); // taller than the view: it goes to the top
+    grid->setRow(1);
+    grid->setRow(2999);
+    EXPECT_EQ(grid->TopRow(), 2999);
+}
+
+TEST(GridSorting, ItemsMoveByAnOrderOnlyWhenItIsAPermutation) {
+    std::vector<QString> items = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d"),
+                                  QStringLiteral("e"), QStringLiteral("f")};
+    EXPECT_TRUE(grid_rules::permute(items.data(), {3, 0, 4, 1, 2, 5})); // cycles of three and two, one item left
+    EXPECT_EQ(items, (std::vector<QString>{QStringLiteral("d"), QStringLiteral("a"), QStringLiteral("e"),
+                                           QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("f")}));
+    const std::vector<QString> before = items;
+    for (const std::vector<int>& broken : {std::vector<int>{0, 1, 1, 3, 4, 5}, std::vector<int>{0, 1, 2, 3, 4, 6},
+                                           std::vector<int>{-1, 1, 2, 3, 4, 5}}) {
+        EXPECT_FALSE(grid_rules::permute(items.data(), broken));
+        EXPECT_EQ(items, before);
+    }
 }
 
 TEST(GridDrawing, TextOffsetsAndBevelsFollowTheSettings) {
