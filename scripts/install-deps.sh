@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
-  libsqlite3-dev sqlite3 libjpeg62-turbo-dev
+  libsqlite3-dev sqlite3 libjpeg62-turbo-dev libquazip1-qt6-dev
   libgtest-dev libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
   xvfb xauth openbox xdotool imagemagick x11-apps x11-utils
