@@ -341,6 +341,7 @@ bool TFWieleOsob::print() {
     // Passes at the printer's resolution, but no finer than 384 dpi: more dots
     // than that only cost memory and time on the way to the printer.
     const int scale = std::min(scaleForDpi(dpi), 4);
+    TPrintToFile job(printer);
     QPainter painter;
     if (!beginPrinting(painter, printer))
         throw Exception(utf8("Nie można rozpocząć drukowania na drukarce %1.").arg(printer.printerName()));
@@ -358,6 +359,8 @@ bool TFWieleOsob::print() {
     const bool ended = painter.end();
     if (done && (!ended || printer.printerState() == QPrinter::Error))
         throw Exception(QStringLiteral("Drukowanie nie powiodło się; strona nie została wydrukowana."));
+    if (done)
+        job.commit();
     return done;
 }
 

@@ -1,5 +1,11 @@
 #include "printers.h"
 
+#include "core/safe_file.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
 #include <QPageLayout>
 #include <QPaintEngine>
 #include <QPainter>
@@ -32,6 +38,39 @@ bool beginPrinting(QPainter& painter, QPrinter& printer) {
         engine->syncState();
     }
     return true;
+}
+
+TPrintToFile::TPrintToFile(QPrinter& printer) : m_printer(printer) {
+    if (printer.outputFormat() != QPrinter::PdfFormat || printer.outputFileName().isEmpty())
+        return;
+    m_target = printer.outputFileName();
+    m_out = std::make_unique<TSafeFile>(m_target);
+    m_out->open();
+    m_job = std::make_unique<QTemporaryFile>(QDir::temp().filePath(QStringLiteral("wendolarka-druk-XXXXXX.pdf")));
+    if (!m_job->open())
+        throw Exception(QStringLiteral("Nie mogę utworzyć pliku tymczasowego do drukowania do pliku %1: %2")
+                            .arg(QDir::toNativeSeparators(m_target), m_job->errorString()));
+    m_job->close(); // the printer writes it by name
+    printer.setOutputFileName(m_job->fileName());
+}
+
+TPrintToFile::~TPrintToFile() {
+    if (m_job)
+        m_printer.setOutputFileName(m_target);
+}
+
+void TPrintToFile::commit() {
+    if (!m_job)
+        return;
+    QFile job(m_job->fileName());
+    if (!job.open(QIODevice::ReadOnly))
+        throw EFileWrite(m_target, job.errorString(), QFileInfo::exists(m_target));
+    QByteArray chunk;
+    while (!(chunk = job.read(1 << 20)).isEmpty())
+        m_out->write(chunk);
+    if (!job.atEnd())
+        throw EFileWrite(m_target, job.errorString(), QFileInfo::exists(m_target));
+    m_out->commit();
 }
 
 TDeviceMode deviceModeOf(const QPrinter& printer) {

@@ -8,8 +8,11 @@
 
 class QPainter;
 class QPrinter;
+class QTemporaryFile;
 
 namespace wendolarka {
+
+class TSafeFile;
 
 // The fields of a printer's device-mode record that the print preview reads and writes.
 struct TDeviceMode {
@@ -70,6 +73,30 @@ private:
 // keeps its defaults would draw with another job's scale: the new painter's whole
 // state is handed to the engine at once.
 bool beginPrinting(QPainter& painter, QPrinter& printer);
+
+// A job printed into a PDF file is written into a temporary file first: the
+// user's file is replaced only by a whole job, through the one safe writer, and
+// stays as it was when the job fails, is aborted or the disk is full. Printing
+// to a real printer is not touched. The printer gets its file name back when
+// the guard goes.
+class TPrintToFile {
+public:
+    // Throws EFileWrite at once when the file cannot be written (no folder, no
+    // right to write), and Exception when no temporary file can be made.
+    explicit TPrintToFile(QPrinter& printer);
+    ~TPrintToFile();
+    TPrintToFile(const TPrintToFile&) = delete;
+    TPrintToFile& operator=(const TPrintToFile&) = delete;
+
+    // The finished job becomes the user's file; throws EFileWrite keeping the old one.
+    void commit();
+
+private:
+    QPrinter& m_printer;
+    QString m_target;
+    std::unique_ptr<TSafeFile> m_out;
+    std::unique_ptr<QTemporaryFile> m_job;
+};
 
 // The device-mode record a printer object stands for, and the other way.
 TDeviceMode deviceModeOf(const QPrinter& printer);

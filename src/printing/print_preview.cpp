@@ -56,6 +56,7 @@ TPrintPreview::~TPrintPreview() {
     m_pages.OnChange = nullptr;
     m_pages.OnItemChange = nullptr;
     m_canvas.reset();
+    m_printToFile.reset(); // an unfinished job into a file is dropped, the user's file kept
     // The form this component made for its paper goes with it (no event while dying).
     if (!m_autoFormName.isEmpty() && PrinterInstalled())
         m_service->deleteForm(m_autoFormName);
@@ -179,9 +180,13 @@ void TPrintPreview::openPrinterPage() {
     // Full page: shift 0 puts the picture at the sheet's corner, nothing scaled twice.
     printer()->setFullPage(true);
     printer()->setDocName(PrintJobTitle);
+    if (!m_printToFile)
+        m_printToFile = std::make_unique<TPrintToFile>(*printer());
     auto painter = std::make_unique<QPainter>();
-    if (!beginPrinting(*painter, *printer()))
+    if (!beginPrinting(*painter, *printer())) {
+        m_printToFile.reset();
         throw Exception(QStringLiteral("Nie można rozpocząć drukowania na drukarce %1.").arg(printer()->printerName()));
+    }
     mapCanvas(*painter, printer()->logicalDpiX(), printer()->logicalDpiY());
     m_canvas = std::move(painter);
 }
@@ -268,6 +273,9 @@ void TPrintPreview::EndDoc() {
             const QFileInfo output(printer()->outputFileName());
             printed = output.exists() && output.size() > 0;
         }
+        const std::unique_ptr<TPrintToFile> job = std::move(m_printToFile);
+        if (printed && !m_aborted && job)
+            job->commit();
         if (!printed && !m_aborted) {
             if (OnEndDoc)
                 OnEndDoc(*this);

@@ -20,6 +20,7 @@ class QPrinter;
 namespace wendolarka {
 
 class IPrinterService;
+class TPrintToFile;
 class TGraphic;
 
 enum TPreviewState { stIdle, stRecording, stPrinting };
@@ -192,6 +193,7 @@ private:
     QString m_autoFormName;
     std::unique_ptr<QPainter> m_canvas;
     std::unique_ptr<QPicture> m_recording;
+    std::unique_ptr<TPrintToFile> m_printToFile; // a job into a PDF file, until it is whole
     TMetafileList m_pages;
     int m_currentPage = 0;
 

@@ -2,6 +2,7 @@
 #include "printing/print_preview.h"
 #include "printing/print_window.h"
 #include "support/error_text.h"
+#include "support/full_disk.h"
 #include "support/pdf_printer_service.h"
 #include "support/scripted_dialogs.h"
 #include "widgets/spin_edit.h"
@@ -104,6 +105,33 @@ TEST(PrintPreview, AJobThatCannotStartLeavesTheComponentIdle) {
     EXPECT_EQ(preview.State(), stRecording);
     preview.EndDoc();
     EXPECT_EQ(preview.TotalPages(), 1);
+}
+
+TEST(PrintWindow, PrintingIntoAPdfFileOnAFullDiskKeepsTheOldFileAndSaysWhy) {
+    test::FullDisk disk;
+    if (!disk.mounted())
+        GTEST_SKIP() << test::FullDisk::skipReason();
+    const QByteArray old = "%PDF-1.4 poprzedni wydruk";
+    disk.put(QStringLiteral("wydruk.pdf"), old);
+    disk.fill();
+    ScriptedDialogs dialogs;
+    ErrorHandler errors(dialogs);
+    PdfPrinterService printers(disk.filePath(QStringLiteral("wydruk.pdf")));
+    TFDruk window(dialogs, printers);
+    window.setErrorHandler(&errors);
+    window.setPrintBitmap(snapshot());
+    window.show();
+    dialogs.printerSetupAnswers.push_back(true);
+    window.btnPrint->click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages.front().text.contains(QStringLiteral("brak miejsca na dysku")))
+        << dialogs.messages.front().text.toStdString();
+    QFile kept(disk.filePath(QStringLiteral("wydruk.pdf")));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), old);
+    // The printer keeps the user's file name for the next job, not the temporary one.
+    EXPECT_EQ(printers.printer().outputFileName(), disk.filePath(QStringLiteral("wydruk.pdf")));
+    EXPECT_EQ(window.PP1->State(), stIdle);
 }
 
 TEST(PrintWindow, ThePictureIsPrintedAtItsScreenSizeFromTheSheetsCorner) {
