@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
     });
     const double query = bestOf(runs, [&] {
         auto db = person_table::OpenExisting(file);
-        person_table::SelectForGrid(*db);
+        person_table::SelectTextsForGrid(*db);
     });
     const double all = sqliteShell(file, QStringLiteral("SELECT * FROM osoby ORDER BY Nazwisko"), runs);
     const double texts = sqliteShell(file, QStringLiteral("SELECT ID,Tytul,Imie,Nazwisko,Priorytet,Indeks,Adres1,Adres2,"

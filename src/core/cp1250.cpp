@@ -53,14 +53,25 @@ EUnencodable::EUnencodable(QChar character, qsizetype position)
                     .arg(QString::number(character.unicode(), 16).toUpper().rightJustified(4, u'0'))),
       m_character(character), m_position(position) {}
 
-QString decode(const char* bytes, qsizetype length) {
-    QString text(length, Qt::Uninitialized);
-    QChar* out = text.data();
+namespace {
+void decodeInto(QChar* out, const char* bytes, qsizetype length) {
     for (qsizetype i = 0; i < length; ++i) {
         const auto b = static_cast<unsigned char>(bytes[i]);
         out[i] = QChar(b < 0x80 ? char16_t(b) : kHighHalf[b - 0x80]);
     }
+}
+} // namespace
+
+QString decode(const char* bytes, qsizetype length) {
+    QString text(length, Qt::Uninitialized);
+    decodeInto(text.data(), bytes, length);
     return text;
+}
+
+void appendDecoded(QString& text, const char* bytes, qsizetype length) {
+    const qsizetype at = text.size();
+    text.resize(at + length);
+    decodeInto(text.data() + at, bytes, length);
 }
 
 QString decode(const QByteArray& bytes) { return decode(bytes.constData(), bytes.size()); }

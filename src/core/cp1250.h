@@ -26,6 +26,8 @@ private:
 
 QString decode(const char* bytes, qsizetype length);
 QString decode(const QByteArray& bytes);
+// Decodes onto the end of `text`, for texts gathered into one block.
+void appendDecoded(QString& text, const char* bytes, qsizetype length);
 
 // Throws EUnencodable for the first character the code page cannot hold.
 QByteArray encode(const QString& text);

@@ -180,6 +180,10 @@ std::shared_ptr<ISQLiteTable> SelectForGrid(ISQLiteDatabase& db) {
     return db.Query(QStringLiteral("SELECT ") + kColumnsForGrid + QStringLiteral(" FROM osoby ORDER BY Nazwisko"));
 }
 
+TTextTable SelectTextsForGrid(ISQLiteDatabase& db) {
+    return db.QueryTexts(QStringLiteral("SELECT ") + kColumnsForGrid + QStringLiteral(" FROM osoby ORDER BY Nazwisko"));
+}
+
 std::shared_ptr<ISQLiteTable> SelectById(ISQLiteDatabase& db, std::int64_t id) {
     return db.Query(QStringLiteral("SELECT * FROM osoby WHERE ID=?"), {id});
 }

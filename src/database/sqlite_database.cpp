@@ -122,6 +122,7 @@ public:
     std::shared_ptr<ISQLiteTable> Query(const QString& sql, const SqlParams& params) override {
         return makeTable(m_db.get(), sql, params);
     }
+    TTextTable QueryTexts(const QString& sql) override { return queryTexts(m_db.get(), sql); }
 
     void Execute(const QString& sql) override { Execute(sql, {}); }
     void Execute(const QString& sql, const SqlParams& params) override {

@@ -66,6 +66,19 @@ public:
     virtual bool Last() = 0;
 };
 
+// A query's cells as texts, held in one block: a whole person list costs a few
+// allocations, not one a cell. Cell texts are what ISQLiteTable::FieldText gives.
+struct TTextTable {
+    int rows = 0;
+    int columns = 0;
+    QString text;                  // every cell's text, one after another
+    std::vector<qsizetype> bounds; // cell (r, c) is text[bounds[i] .. bounds[i + 1]), i = r * columns + c
+    QStringView cell(int row, int column) const {
+        const std::size_t i = std::size_t(row) * std::size_t(columns) + std::size_t(column);
+        return QStringView(text).mid(bounds[i], bounds[i + 1] - bounds[i]);
+    }
+};
+
 class ISQLiteDatabase {
 public:
     virtual ~ISQLiteDatabase() = default;
@@ -92,6 +105,8 @@ public:
     // Values never go into SQL text: these bind them to the statement's "?"s in order.
     virtual std::shared_ptr<ISQLiteTable> Query(const QString& sql, const SqlParams& params) = 0;
     virtual void Execute(const QString& sql, const SqlParams& params) = 0;
+    // All the rows of a query as texts in one block (see TTextTable).
+    virtual TTextTable QueryTexts(const QString& sql) = 0;
 };
 
 namespace TSQLiteDatabase {

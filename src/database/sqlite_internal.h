@@ -29,5 +29,6 @@ Statement prepare(sqlite3* db, const QString& sql, const QByteArray& sqlBytes,
 void bindParams(sqlite3* db, sqlite3_stmt* statement, const QString& sql, const SqlParams& params);
 
 std::shared_ptr<ISQLiteTable> makeTable(sqlite3* db, const QString& sql, const SqlParams& params);
+TTextTable queryTexts(sqlite3* db, const QString& sql);
 
 } // namespace wendolarka::sqlite_detail

@@ -4,6 +4,7 @@
 
 #include <QLocale>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -296,6 +297,64 @@ private:
 
 std::shared_ptr<ISQLiteTable> makeTable(sqlite3* db, const QString& sql, const SqlParams& params) {
     return std::make_shared<SQLiteTable>(db, sql, params);
+}
+
+TTextTable queryTexts(sqlite3* db, const QString& sql) {
+    const QByteArray bytes = encodeText(sql);
+    Statement statement = prepare(db, sql, bytes, QStringLiteral("Error executing SQL"));
+    sqlite3_stmt* st = statement.get();
+    TTextTable table;
+    table.columns = sqlite3_column_count(st);
+    std::vector<int> kinds;
+    table.bounds.push_back(0);
+    int rc = sqlite3_step(st);
+    while (rc != SQLITE_DONE) {
+        if (rc == SQLITE_BUSY)
+            throw ESQLiteException(QStringLiteral("Could not prepare SQL statement"), SQLITE_BUSY);
+        if (rc != SQLITE_ROW)
+            raiseError(db, QStringLiteral("Could not retrieve data"), sql);
+        if (table.rows == 0) {
+            // Each column reads as its declared type says, as in ISQLiteTable::FieldText.
+            for (int c = 0; c < table.columns; ++c) {
+                const char* declared = sqlite3_column_decltype(st, c);
+                kinds.push_back(declared ? kindFromDeclaredType(declared) : sqlite3_column_type(st, c));
+            }
+        }
+        ++table.rows;
+        for (int c = 0; c < table.columns; ++c) {
+            const int kind = kinds[std::size_t(c)];
+            // NULL reads as 0 in a number column, as nothing elsewhere.
+            if (sqlite3_column_type(st, c) == SQLITE_NULL) {
+                if (kind == dtInt || kind == dtNumeric)
+                    table.text += u'0';
+            } else {
+                switch (kind) {
+                case dtInt: {
+                    char digits[24];
+                    const char* end = std::to_chars(digits, digits + sizeof digits, sqlite3_column_int64(st, c)).ptr;
+                    cp1250::appendDecoded(table.text, digits, end - digits);
+                    break;
+                }
+                case dtNumeric:
+                    table.text += floatToText(sqlite3_column_double(st, c));
+                    break;
+                case dtBlob: {
+                    const auto* data = static_cast<const char*>(sqlite3_column_blob(st, c));
+                    cp1250::appendDecoded(table.text, data, data ? sqlite3_column_bytes(st, c) : 0);
+                    break;
+                }
+                default: {
+                    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+                    cp1250::appendDecoded(table.text, text, text ? sqlite3_column_bytes(st, c) : 0);
+                    break;
+                }
+                }
+            }
+            table.bounds.push_back(table.text.size());
+        }
+        rc = sqlite3_step(st);
+    }
+    return table;
 }
 
 } // namespace sqlite_detail

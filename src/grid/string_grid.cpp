@@ -155,10 +155,46 @@ void TStringGrid::setScrollBars(TScrollStyle style) {
 
 // ---- content ---------------------------------------------------------------------
 
+namespace {
+// A cell that shows part of a text block owns no storage of its own.
+bool showsBlock(const QString& cell) { return !cell.isNull() && !cell.data_ptr().isMutable(); }
+} // namespace
+
 QString TStringGrid::Cells(int col, int row) const {
     if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount())
         return {};
-    return m_cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
+    const QString& cell = m_cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
+    // Handed out as a copy of its own: the block may go with the next load.
+    if (showsBlock(cell))
+        return QString(cell.constData(), cell.size());
+    return cell;
+}
+
+void TStringGrid::adoptTextBlock(std::shared_ptr<const QString> block) {
+    if (!anyCellFromBlock())
+        m_textBlocks.clear();
+    m_textBlocks.push_back(std::move(block));
+}
+
+void TStringGrid::setCellFromBlock(int col, int row, QStringView part) {
+    if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount() || m_textBlocks.empty())
+        return;
+    const QString& block = *m_textBlocks.back();
+    if (part.data() < block.constData() || part.data() + part.size() > block.constData() + block.size())
+        return;
+    m_cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] =
+        part.isEmpty() ? QString() : QString::fromRawData(reinterpret_cast<const QChar*>(part.data()), part.size());
+    scheduleRepaint();
+}
+
+bool TStringGrid::anyCellFromBlock() const {
+    if (m_textBlocks.empty())
+        return false;
+    for (const auto& row : m_cells)
+        for (const QString& cell : row)
+            if (showsBlock(cell))
+                return true;
+    return false;
 }
 
 void TStringGrid::setCells(int col, int row, const QString& text) {

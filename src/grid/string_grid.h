@@ -7,6 +7,7 @@
 #include <QAbstractScrollArea>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QLineEdit;
@@ -76,6 +77,11 @@ public:
 
     QString Cells(int col, int row) const;
     void setCells(int col, int row, const QString& text);
+    // Cells from one block of text, without an allocation per cell (a whole
+    // person list at once): the grid keeps the block while a cell shows part of
+    // it; `part` must lie in the block adopted last.
+    void adoptTextBlock(std::shared_ptr<const QString> block);
+    void setCellFromBlock(int col, int row, QStringView part);
     quintptr Objects(int col, int row) const;
     void setObjects(int col, int row, quintptr object);
     // The texts of one column from top to bottom.
@@ -205,6 +211,9 @@ private:
 
     std::vector<int> m_colWidths;
     std::vector<int> m_rowHeights;
+    bool anyCellFromBlock() const;
+    // Before the cells, so it goes after them.
+    std::vector<std::shared_ptr<const QString>> m_textBlocks;
     std::vector<std::vector<QString>> m_cells;    // [row][col]
     std::vector<std::vector<quintptr>> m_objects; // [row][col]
     int m_fixedRows = 1;

@@ -1,5 +1,6 @@
 #include "person_commands.h"
 
+#include "core/cp1250.h"
 #include "database/person_table.h"
 #include "grid/sortable_grid.h"
 #include "person_grid.h"
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 
 #include <algorithm>
+#include <charconv>
 
 namespace wendolarka {
 namespace {
@@ -129,17 +131,16 @@ void TPersonCommands::LoadGrid() {
         setPersonColumns(grid);
         m_db.reset(); // the previous connection closes before the file is opened again
         m_db = person_table::OpenExisting(m_dbFileName, m_busyTimeoutMs);
-        const std::shared_ptr<ISQLiteTable> table = person_table::SelectForGrid(*m_db);
-        m_currentTable = table;
-        table->First();
-        m_windows.LabelCount.setText(QString::number(table->Count()));
+        TTextTable texts = person_table::SelectTextsForGrid(*m_db);
+        m_currentTable.reset(); // the person chosen next is read with its photo
+        m_windows.LabelCount.setText(QString::number(texts.rows));
         // An empty table keeps the titles: one blank body row, so the title row stays fixed.
-        grid.setRowCount(std::max(2, table->Count() + 1));
+        grid.setRowCount(std::max(2, texts.rows + 1));
         grid.setFixedRows(1);
         grid.setSortOnClick(false);
-        m_loadedRows = table->Count();
+        m_loadedRows = texts.rows;
         m_loaded = true;
-        fillGrid(*table);
+        fillGrid(std::move(texts));
         grid.HideColumnRange(kFirstHiddenPersonColumn, grid.ColCount() - 1);
         grid.Repaint();
     } catch (const Exception& e) {
@@ -154,16 +155,32 @@ void TPersonCommands::LoadGrid() {
     }
 }
 
-void TPersonCommands::fillGrid(ISQLiteTable& table) {
+void TPersonCommands::fillGrid(TTextTable texts) {
     TFajny& grid = m_windows.G1;
-    // The columns of SelectForGrid: ID, then the eleven texts.
-    const int columns = std::min(table.ColumnCount(), kPersonGridColumns - 1);
+    // The columns of SelectTextsForGrid: ID, then the eleven texts; the row
+    // numbers go into the same block, so the whole list is a few allocations.
+    const int columns = std::min(texts.columns, kPersonGridColumns - 1);
+    const qsizetype numbersAt = texts.text.size();
+    std::vector<qsizetype> numberEnds;
+    numberEnds.reserve(std::size_t(texts.rows));
+    for (int row = 1; row <= texts.rows; ++row) {
+        char digits[16];
+        const char* end = std::to_chars(digits, digits + sizeof digits, row).ptr;
+        cp1250::appendDecoded(texts.text, digits, end - digits);
+        numberEnds.push_back(texts.text.size());
+    }
+    const auto block = std::make_shared<const QString>(std::move(texts.text));
+    grid.adoptTextBlock(block);
+    const QStringView all(*block);
     QElapsedTimer sinceRepaint;
     sinceRepaint.start();
-    for (int row = 1; !table.AtEnd(); ++row, table.Next()) {
-        grid.setCells(0, row, QString::number(row));
-        for (int c = 0; c < columns; ++c)
-            grid.setCells(c + 1, row, table.FieldText(c));
+    for (int row = 1; row <= texts.rows; ++row) {
+        const qsizetype numberAt = row == 1 ? numbersAt : numberEnds[std::size_t(row - 2)];
+        grid.setCellFromBlock(0, row, all.mid(numberAt, numberEnds[std::size_t(row - 1)] - numberAt));
+        for (int c = 0; c < columns; ++c) {
+            const std::size_t i = std::size_t(row - 1) * std::size_t(texts.columns) + std::size_t(c);
+            grid.setCellFromBlock(c + 1, row, all.mid(texts.bounds[i], texts.bounds[i + 1] - texts.bounds[i]));
+        }
         // Rows show as they come, a few times a second; the window keeps painting.
         if (sinceRepaint.elapsed() >= kRepaintInterval) {
             grid.Repaint();
@@ -237,7 +254,10 @@ void TPersonCommands::gridClicked() {
     G1Click();
 }
 
-void TPersonCommands::ShowCurrentRecord() { showPerson(person_table::ReadRow(*m_currentTable)); }
+void TPersonCommands::ShowCurrentRecord() {
+    if (m_currentTable)
+        showPerson(person_table::ReadRow(*m_currentTable));
+}
 
 void TPersonCommands::showPerson(const TPersonRow& person) {
     TFEdycja& editor = m_windows.FEdycja;

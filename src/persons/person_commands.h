@@ -84,7 +84,7 @@ private:
     std::int64_t requireCurrentId() const;
     int dataRows() const;
     void scrollGridToCurrent();
-    void fillGrid(ISQLiteTable& table);
+    void fillGrid(TTextTable texts);
     // After a reload: the row of the current person, else the grid's row.
     void chooseCurrentAgain();
     void navigateTo(int rowNo);

@@ -127,6 +127,33 @@ TEST_F(SqliteTest, TextIsReadWholeAndNumbersMustBeNumbers) {
     }
 }
 
+TEST_F(SqliteTest, TextsInOneBlockReadAsTheCellsDo) {
+    auto db = open();
+    db->Execute(QStringLiteral("create table t (i INTEGER, r REAL, v VARCHAR(30), n INT, b BLOB, d DOUBLE, s TEXT)"));
+    db->Execute(QStringLiteral("insert into t values (NULL, 2.75, '12', 5, x'', NULL, cast(x'41420043' as text))"));
+    db->Execute(QStringLiteral("insert into t values (-7, NULL, NULL, 'x', x'b9', 1e300, ?)"),
+                {QString::fromUtf8("Łódź „cytat”")});
+    db->Execute(QStringLiteral("insert into t values ('abc', 'def', '', NULL, NULL, -0.5, '')"));
+    const QStringList queries = {QStringLiteral("select * from t"),
+                                 QStringLiteral("select 1 + 1, 1.5 * 3, 'a' || 'b', NULL, x'00ff' "
+                                                "union all select 'x', 'y', 3, 'z', 'w'"),
+                                 QStringLiteral("select * from t where 0")};
+    for (const QString& sql : queries) {
+        auto table = db->Query(sql);
+        const TTextTable texts = db->QueryTexts(sql);
+        ASSERT_EQ(texts.rows, table->Count()) << sql.toStdString();
+        if (texts.rows == 0)
+            continue;
+        ASSERT_EQ(texts.columns, table->ColumnCount());
+        for (int r = 0; r < texts.rows; ++r, table->Next())
+            for (int c = 0; c < texts.columns; ++c)
+                EXPECT_EQ(texts.cell(r, c).toString(), table->FieldText(c))
+                    << sql.toStdString() << " row " << r << " column " << c;
+    }
+    EXPECT_EQ(sqliteError([&] { db->QueryTexts(QStringLiteral("select * from brak")); }).left(20),
+              QStringLiteral("Error executing SQL "));
+}
+
 TEST(FloatToText, GeneralFormatWithFifteenDigitsAndTheLocaleSeparator) {
     EXPECT_EQ(floatToText(0), QStringLiteral("0"));
     EXPECT_EQ(floatToText(100), QStringLiteral("100"));

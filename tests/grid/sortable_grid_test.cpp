@@ -768,3 +768,31 @@ TEST(GridMouse, MarksAreDrawnApartFromTheCurrentRowWhichAloneLooksChosen) {
     grid->ClearAllRows();
     EXPECT_TRUE(marks().empty());
 }
+
+TEST(GridContent, CellsFromATextBlockSortAndOutliveTheirBlock) {
+    TFajny grid;
+    grid.setColCount(2);
+    grid.setRowCount(4);
+    auto block = std::make_shared<const QString>(QString::fromUtf8("żabaAdamMarek"));
+    const std::weak_ptr<const QString> watched = block;
+    grid.adoptTextBlock(block);
+    const QStringView all(*block);
+    grid.setCellFromBlock(1, 1, all.mid(0, 4));
+    grid.setCellFromBlock(1, 2, all.mid(4, 4));
+    grid.setCellFromBlock(1, 3, all.mid(8, 5));
+    grid.setCellFromBlock(0, 1, QStringView(u"obcy")); // not in the block: refused
+    EXPECT_TRUE(grid.Cells(0, 1).isEmpty());
+    block.reset();
+
+    grid.RunSort(1, options(skText));
+    EXPECT_EQ(body(grid, 1), QStringList({QStringLiteral("Adam"), QStringLiteral("Marek"), QString::fromUtf8("żaba")}));
+    const QString kept = grid.Cells(1, 3);
+    grid.setCells(1, 1, QStringLiteral("Ewa")); // typed over: a text of its own
+    // A new load drops the old block only when no cell shows it any more.
+    grid.adoptTextBlock(std::make_shared<const QString>(QStringLiteral("x")));
+    EXPECT_FALSE(watched.expired());
+    grid.ClearAllRows();
+    grid.adoptTextBlock(std::make_shared<const QString>(QStringLiteral("y")));
+    EXPECT_TRUE(watched.expired());
+    EXPECT_EQ(kept, QString::fromUtf8("żaba")); // a text handed out is its own copy
+}
