@@ -10,7 +10,7 @@ fi
 build_dir="${BUILD_DIR:-build-fuzz}"
 CXX=clang++ CC=clang cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DWENDOLARKA_FUZZ=ON -DWENDOLARKA_TESTS=OFF -DWENDOLARKA_BENCH=OFF >/dev/null
-targets=(fuzz_pictures fuzz_templates fuzz_rtf fuzz_metafiles fuzz_delimited_list)
+targets=(fuzz_pictures fuzz_templates fuzz_rtf fuzz_metafiles fuzz_spreadsheet_list fuzz_delimited_list)
 cmake --build "$build_dir" --target "${targets[@]}"
 for t in "${targets[@]}"; do
   corpus="$build_dir/corpus/$t"
@@ -27,6 +27,15 @@ for t in "${targets[@]}"; do
       fuzz_pictures:emf | fuzz_pictures:wmf) { printf '\3'; cat "$f"; } > "$corpus/seed-$(basename "$f")" ;;
     esac
   done
+  # Spreadsheet lists: the first byte picks the kind (0 .xlsx, 1 .ods).
+  if [ "$t" = fuzz_spreadsheet_list ]; then
+    for f in tests/data/lists/*.xlsx tests/data/lists/*.ods; do
+      if [ -f "$f" ]; then
+        case "$f" in *.ods) kind='\1' ;; *) kind='\0' ;; esac
+        { printf "$kind"; cat "$f"; } > "$corpus/seed-$(basename "$f")"
+      fi
+    done
+  fi
   # Text lists: the first byte picks encoding and delimiter (0: both detected).
   if [ "$t" = fuzz_delimited_list ]; then
     for f in tests/data/lists/*.csv; do
