@@ -100,6 +100,8 @@ TPersonCommands& TForm2::personCommands() const {
 
 void TForm2::NowaBaza1Click() { personCommands().NowaBaza1Click(); }
 void TForm2::OtworzBaze1Click() { personCommands().OtworzBaze1Click(); }
+void TForm2::ImportujOsoby1Click() { personCommands().ImportujOsobyClick(this); }
+void TForm2::EksportujOsoby1Click() { personCommands().EksportujOsobyClick(this); }
 void TForm2::mnuRegenerujClick() { personCommands().mnuRegenerujClick(); }
 void TForm2::Edytuj1Click() { personCommands().Edytuj1Click(); }
 void TForm2::Znajdz1Click() { m_search->Znajdz1Click(); }

@@ -105,6 +105,8 @@ public:
     // The "&Baza" menu and the grid: forwarded to the person commands.
     void NowaBaza1Click();
     void OtworzBaze1Click();
+    void ImportujOsoby1Click();
+    void EksportujOsoby1Click();
     void mnuRegenerujClick();
     void Edytuj1Click();
     void Znajdz1Click();
@@ -208,6 +210,8 @@ public:
     QMenu* Baza1 = nullptr;
     QAction* NowaBaza1 = nullptr;
     QAction* OtworzBaze1 = nullptr;
+    QAction* ImportujOsoby1 = nullptr;
+    QAction* EksportujOsoby1 = nullptr;
     QAction* mnuRegeneruj = nullptr;
     QAction* Edytuj1 = nullptr;
     QAction* Znajdz1 = nullptr;

@@ -180,6 +180,8 @@ void TForm2::createMenus() {
     OtworzBaze1 = addItem(Baza1, "OtworzBaze1", utf8("&Otwórz bazę"));
     OtworzBaze1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     mnuRegeneruj = addItem(Baza1, "mnuRegeneruj", utf8("&Regeneruj (odśwież) bazę"));
+    ImportujOsoby1 = addItem(Baza1, "ImportujOsoby1", utf8("&Importuj osoby z listy…"));
+    EksportujOsoby1 = addItem(Baza1, "EksportujOsoby1", utf8("Eksportuj osoby do &pliku…"));
     Baza1->addSeparator()->setObjectName(QStringLiteral("N6"));
     Edytuj1 = addItem(Baza1, "Edytuj1", utf8("&Edycja aktualnego rekordu"));
     Edytuj1->setShortcut(QKeySequence(Qt::Key_F4));
@@ -218,6 +220,8 @@ void TForm2::createMenus() {
     bind(NowaBaza1, &TForm2::NowaBaza1Click);
     bind(OtworzBaze1, &TForm2::OtworzBaze1Click);
     bind(mnuRegeneruj, &TForm2::mnuRegenerujClick);
+    bind(ImportujOsoby1, &TForm2::ImportujOsoby1Click);
+    bind(EksportujOsoby1, &TForm2::EksportujOsoby1Click);
     bind(Edytuj1, &TForm2::Edytuj1Click);
     bind(Znajdz1, &TForm2::Znajdz1Click);
     bind(ZnajdzNastepny, &TForm2::ZnajdzNastepnyClick);

@@ -7,6 +7,7 @@
 #include "database/person_table.h"
 #include "designer/picture_export.h"
 #include "pass_batch.h"
+#include "person_list_commands.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -278,12 +279,14 @@ QString commandLineUsage() {
         "  wendolarka --export WZORZEC.wzo [--database OSOBY.db [--id N]] --out PRZEPUSTKA.png|jpg|bmp\n"
         "             [--dpi 96|300]\n"
         "      jedna przepustka jako obraz (bez bazy: wzorzec taki, jaki jest)\n"
+        "%1"
         "  wendolarka --help                  ten opis\n"
         "\n"
         "Okno nie jest potrzebne: bez ekranu program pracuje sam.\n"
         "--dpi: od 72 do 1200; przepustka ma zawsze co najmniej tyle punktów na cal.\n"
         "Kody wyjścia: 0 gotowe, 1 plik odrzucony lub nie do zapisania, 2 złe argumenty,\n"
-        "3 żadna osoba nie pasuje.\n");
+        "3 żadna osoba nie pasuje albo nie ma kogo dodać.\n")
+        .arg(personListUsage());
 }
 
 int runCommandLine(const QStringList& arguments, std::FILE* output, std::FILE* errors) {
@@ -291,6 +294,8 @@ int runCommandLine(const QStringList& arguments, std::FILE* output, std::FILE* e
         std::fputs(commandLineUsage().toUtf8().constData(), output);
         return kDone;
     }
+    if (isPersonListCommand(arguments))
+        return runPersonListCommand(arguments, output, errors);
     try {
         const Options options = parse(arguments);
         return options.mode == u"batch" ? runBatch(options, errors) : runExport(options);

@@ -211,17 +211,51 @@ TPersonRow ReadRow(const ISQLiteTable& table) {
     return row;
 }
 
+namespace {
+std::int64_t insertRow(ISQLiteDatabase& db, const TPersonTexts& texts, const QByteArray& photo) {
+    SqlParams params = textParams(texts);
+    params.emplace_back(photo);
+    db.Execute(QStringLiteral("INSERT INTO osoby (ID,Tytul,Imie,Nazwisko,Priorytet,Indeks,Adres1,Adres2,"
+                              "Telefon1,Telefon2,Usluga1,Usluga2,Picture) VALUES (NULL,?,?,?,?,?,?,?,?,?,?,?,?);"),
+               params);
+    return db.LastRowId();
+}
+} // namespace
+
 std::int64_t Insert(ISQLiteDatabase& db, const TPersonTexts& texts, const QByteArray& photo) {
     std::int64_t id = 0;
-    inTransaction(db, [&] {
-        SqlParams params = textParams(texts);
-        params.emplace_back(photo);
-        db.Execute(QStringLiteral("INSERT INTO osoby (ID,Tytul,Imie,Nazwisko,Priorytet,Indeks,Adres1,Adres2,"
-                                  "Telefon1,Telefon2,Usluga1,Usluga2,Picture) VALUES (NULL,?,?,?,?,?,?,?,?,?,?,?,?);"),
-                   params);
-        id = db.LastRowId();
-    });
+    inTransaction(db, [&] { id = insertRow(db, texts, photo); });
     return id;
+}
+
+TPersonBatch::TPersonBatch(ISQLiteDatabase& db) : m_db(db) { m_db.BeginImmediateTransaction(); }
+
+TPersonBatch::~TPersonBatch() {
+    if (m_open)
+        rollBack();
+}
+
+std::int64_t TPersonBatch::insert(const TPersonTexts& texts, const QByteArray& photo) {
+    return insertRow(m_db, texts, photo);
+}
+
+void TPersonBatch::update(std::int64_t id, const TPersonTexts& texts, const std::optional<QByteArray>& photo) {
+    writeTexts(m_db, id, texts, photo);
+}
+
+void TPersonBatch::commit() {
+    m_db.CommitTransaction();
+    m_open = false;
+}
+
+void TPersonBatch::rollBack() noexcept {
+    m_open = false;
+    try {
+        if (m_db.IsInTransaction())
+            m_db.RollbackTransaction();
+    } catch (...) {
+        // The connection rolls back what is left when it closes.
+    }
 }
 
 void Update(ISQLiteDatabase& db, std::int64_t id, const TPersonTexts& texts, const std::optional<QByteArray>& photo) {

@@ -75,6 +75,27 @@ void Update(ISQLiteDatabase& db, std::int64_t id, const TPersonTexts& texts,
             const std::optional<QByteArray>& photo);
 void Delete(ISQLiteDatabase& db, std::int64_t id);
 
+// Many persons written as one change (a list taken in): the write lock is taken
+// at the start, and nothing of it stays unless commit() is reached; a failure
+// or a cancel leaves the table as it was.
+class TPersonBatch {
+public:
+    explicit TPersonBatch(ISQLiteDatabase& db);
+    ~TPersonBatch(); // rolls back what was not committed
+    TPersonBatch(const TPersonBatch&) = delete;
+    TPersonBatch& operator=(const TPersonBatch&) = delete;
+
+    std::int64_t insert(const TPersonTexts& texts, const QByteArray& photo);
+    // The photo is kept as stored when none is given.
+    void update(std::int64_t id, const TPersonTexts& texts, const std::optional<QByteArray>& photo);
+    void commit();
+    void rollBack() noexcept;
+
+private:
+    ISQLiteDatabase& m_db;
+    bool m_open = true;
+};
+
 // What a guarded change found in the table when it came to write.
 struct TGuardedWrite {
     enum Outcome { Written, ChangedMeanwhile, GoneMeanwhile } outcome = Written;

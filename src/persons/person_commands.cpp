@@ -3,6 +3,7 @@
 #include "core/cp1250.h"
 #include "database/person_table.h"
 #include "grid/sortable_grid.h"
+#include "person_command_support.h"
 #include "person_grid.h"
 #include "platform/dialogs.h"
 #include "record_conflict.h"
@@ -21,26 +22,8 @@
 #include <charconv>
 
 namespace wendolarka {
-namespace {
 
-const QString kDatabaseFilter = utf8("Pliki bazowe (*.db)|*.db|Dowolne pliki (*.*)|*.*");
-
-// The engine's failure on that file in the program's words: a lock or damage said as such.
-QString failureText(const Exception& e, const QString& fileName) {
-    if (const auto* engine = dynamic_cast<const ESQLiteException*>(&e))
-        return person_table::describeFailure(*engine, fileName);
-    return e.message();
-}
-
-// A write that did not go through; the transaction was rolled back, so nothing changed.
-[[noreturn]] void rethrowWriteFailure(const ESQLiteException& e, const QString& fileName) {
-    if (e.isBusy())
-        throw Exception(failureText(e, fileName));
-    throw Exception(utf8("Zmiana nie została zapisana w bazie danych; baza pozostała bez zmian.\n\n") +
-                    failureText(e, fileName));
-}
-
-} // namespace
+using namespace person_commands_support;
 
 TPersonCommands::TPersonCommands(IDialogs& dialogs, Windows windows)
     : m_dialogs(dialogs), m_windows(std::move(windows)) {
@@ -106,19 +89,22 @@ void TPersonCommands::OtworzBaze1Click() {
             usable = false;
             m_dialogs.MessageDlg(e.message(), TMsgDlgType::mtWarning, mbOK);
         }
-        if (usable) {
-            m_dbFileName = chosen->fileName;
-            // A person of another file is nobody here: not in the grid, the editing window or on the pass.
-            m_currentId.reset();
-            m_readRow.reset();
-            m_chosenRow = -1;
-            forgetShownPerson();
-            LoadGrid();
-            m_windows.FEdycja.lblBaza->setText(QFileInfo(chosen->fileName).fileName());
-        }
+        if (usable)
+            useDatabase(chosen->fileName);
     }
     m_windows.G1.HideColumnRange(kFirstHiddenPersonColumn, m_windows.G1.ColCount() - 1);
     m_windows.G1.Repaint();
+}
+
+void TPersonCommands::useDatabase(const QString& fileName) {
+    m_dbFileName = fileName;
+    // A person of another file is nobody here: not in the grid, the editing window or on the pass.
+    m_currentId.reset();
+    m_readRow.reset();
+    m_chosenRow = -1;
+    forgetShownPerson();
+    LoadGrid();
+    m_windows.FEdycja.lblBaza->setText(QFileInfo(fileName).fileName());
 }
 
 void TPersonCommands::LoadGrid() {

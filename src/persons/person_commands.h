@@ -13,6 +13,7 @@
 #include <optional>
 
 class QLabel;
+class QWidget;
 
 namespace wendolarka {
 
@@ -43,6 +44,10 @@ public:
     // Files and display.
     void NowaBaza1Click();
     void OtworzBaze1Click();
+    // Persons from a list file into the database shown (or one chosen or made
+    // for them), and the persons shown out to a list file; dialogs over `parent`.
+    void ImportujOsobyClick(QWidget* parent);
+    void EksportujOsobyClick(QWidget* parent);
     void LoadGrid();
     void G1Click();
     // The grid's click event; the one it raises when the focus leaves it
@@ -81,6 +86,8 @@ public:
 
 private:
     void requireDatabase() const;
+    // Shows that database: its persons in the grid, nobody chosen yet.
+    void useDatabase(const QString& fileName);
     std::int64_t requireCurrentId() const;
     int dataRows() const;
     void scrollGridToCurrent();

@@ -45,6 +45,8 @@ public:
 
     virtual std::optional<FileDialogResult> OpenFile(const FileDialogOptions& options) = 0;
     virtual std::optional<FileDialogResult> SaveFile(const FileDialogOptions& options) = 0;
+    // A folder that exists; `initialDir` empty: the one last chosen.
+    virtual std::optional<QString> ChooseFolder(const QString& title, const QString& initialDir) = 0;
     virtual std::optional<TFont> ChooseFont(const TFont& initial) = 0;
     virtual std::optional<TColor> ChooseColor(TColor initial) = 0;
     virtual bool PrinterSetup(QPrinter& printer) = 0;

@@ -90,6 +90,16 @@ std::optional<FileDialogResult> QtDialogs::SaveFile(const FileDialogOptions& opt
     return runFileDialog(options, true);
 }
 
+std::optional<QString> QtDialogs::ChooseFolder(const QString& title, const QString& initialDir) {
+    QFileDialog dialog(QApplication::activeWindow(), title, initialDir.isEmpty() ? m_open.folder : initialDir);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    m_open.folder = dialog.selectedFiles().constFirst();
+    return m_open.folder;
+}
+
 std::optional<TFont> QtDialogs::ChooseFont(const TFont& initial) {
     return m_chooseFont ? m_chooseFont(initial) : std::nullopt;
 }

@@ -19,6 +19,7 @@ public:
     std::optional<FileDialogResult> SaveFile(const FileDialogOptions& options) override;
     std::optional<TFont> ChooseFont(const TFont& initial) override;
     std::optional<TColor> ChooseColor(TColor initial) override;
+    std::optional<QString> ChooseFolder(const QString& title, const QString& initialDir) override;
     bool PrinterSetup(QPrinter& printer) override;
     TModalResult MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons) override;
     void ShowMessage(const QString& text) override;

@@ -83,7 +83,8 @@ TEST_F(MainWindowFixture, MenusAreLaidOutAsTabled) {
                            QString::fromUtf8("Za&mknij Formatkę I")}));
     EXPECT_EQ(captions(form->Baza1),
               QStringList({QString::fromUtf8("&Utwórz nową bazę"), QString::fromUtf8("&Otwórz bazę"),
-                           QString::fromUtf8("&Regeneruj (odśwież) bazę"), QStringLiteral("-"),
+                           QString::fromUtf8("&Regeneruj (odśwież) bazę"), QString::fromUtf8("&Importuj osoby z listy…"),
+                           QString::fromUtf8("Eksportuj osoby do &pliku…"), QStringLiteral("-"),
                            QString::fromUtf8("&Edycja aktualnego rekordu"), QStringLiteral("-"),
                            QString::fromUtf8("Z&najdź frazę"), QString::fromUtf8("Znajdź następną")}));
     EXPECT_EQ(captions(form->LadujObraz2).size(), 10);

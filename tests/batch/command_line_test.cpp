@@ -29,6 +29,7 @@ struct CommandLine : ::testing::Test {
     QString templateFile = dir.filePath(QStringLiteral("karta.wzo"));
     QString database = dir.filePath(QStringLiteral("osoby.db"));
     QString lastError;
+    QString lastOutput;
 
     CommandLine() {
         TForm1 standard;
@@ -50,13 +51,17 @@ struct CommandLine : ::testing::Test {
         std::FILE* out = std::tmpfile();
         std::FILE* err = std::tmpfile();
         const int code = runCommandLine(arguments, out, err);
-        std::rewind(err);
-        char buffer[4096] = {};
-        const std::size_t n = std::fread(buffer, 1, sizeof buffer - 1, err);
-        lastError = QString::fromUtf8(buffer, static_cast<qsizetype>(n));
+        lastError = readBack(err);
+        lastOutput = readBack(out);
         std::fclose(out);
         std::fclose(err);
         return code;
+    }
+    static QString readBack(std::FILE* stream) {
+        std::rewind(stream);
+        char buffer[8192] = {};
+        const std::size_t n = std::fread(buffer, 1, sizeof buffer - 1, stream);
+        return QString::fromUtf8(buffer, static_cast<qsizetype>(n));
     }
     QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 };
@@ -224,4 +229,93 @@ TEST_F(CommandLine, AHostileTemplateIsRefusedAtOnce) {
     EXPECT_LT(timer.elapsed(), 1000);
     EXPECT_TRUE(lastError.startsWith(QStringLiteral("wendolarka: ") + path("wielki.wzo"))) << lastError.toStdString();
     EXPECT_FALSE(QFile::exists(path("wielki.png")));
+}
+
+TEST_F(CommandLine, PersonListsGoInFromAShellAndComeOutAgain) {
+    const QString fresh = path("nowa.db");
+    const QString list = path("lista.csv");
+    // Windows-1250 with ';' and Polish titles, as a Polish spreadsheet saves it.
+    write(list, QByteArray("Imi\xEA;Nazwisko;Indeks;Stanowisko\r\nJan;Kowalski;K1;Kierownik\r\n"
+                           "Zofia;W\xB9s;K2;Ksi\xEAgowa\r\n"));
+    EXPECT_EQ(run({QStringLiteral("--import"), list, QStringLiteral("--database"), fresh}), 0) << lastError.toStdString();
+    EXPECT_EQ(lastOutput, QString::fromUtf8("Dodano 2 osoby, 0 ze zdjęciem.\n"));
+    EXPECT_TRUE(lastError.isEmpty()) << lastError.toStdString();
+    // The same again: both are stored, so there is nothing to import.
+    EXPECT_EQ(run({QStringLiteral("--import"), list, QStringLiteral("--database"), fresh}), 3);
+    EXPECT_TRUE(lastOutput.contains(QString::fromUtf8("pominięto 2 osoby już zapisane")));
+
+    // UTF-8 with a photo column: one photo there, one missing (a warning naming it and its row).
+    QImage face(48, 60, QImage::Format_RGB32);
+    face.fill(Qt::darkGreen);
+    write(path("ewa.jpg"), encodeJpeg(face));
+    write(path("lista2.csv"), QString::fromUtf8("Imię,Nazwisko,Zdjęcie\nEwa,Łęcka,ewa.jpg\nOla,Brak,ola.jpg\n").toUtf8());
+    EXPECT_EQ(run({QStringLiteral("--import"), path("lista2.csv"), QStringLiteral("--database"), fresh,
+                   QStringLiteral("--duplicates"), QStringLiteral("add")}),
+              0);
+    EXPECT_EQ(lastOutput, QString::fromUtf8("Dodano 2 osoby, 1 ze zdjęciem; bez zdjęcia: 1.\n"));
+    EXPECT_TRUE(lastError.contains(QStringLiteral("ola.jpg")) && lastError.contains(QStringLiteral("wiersz 3")))
+        << lastError.toStdString();
+    // Everyone gets a pass.
+    EXPECT_EQ(run({QStringLiteral("--batch"), templateFile, QStringLiteral("--database"), fresh, QStringLiteral("--out"),
+                   path("nowi.pdf")}),
+              0)
+        << lastError.toStdString();
+
+    // Out again, and back into another new database: the same persons.
+    EXPECT_EQ(run({QStringLiteral("--export-persons"), fresh, QStringLiteral("--out"), path("wynik/osoby.csv"),
+                   QStringLiteral("--photos"), path("wynik/zdjecia")}),
+              0)
+        << lastError.toStdString();
+    EXPECT_EQ(lastOutput, QString::fromUtf8("Zapisano 5 osób, 1 zdjęcie.\n"));
+    EXPECT_EQ(run({QStringLiteral("--import"), path("wynik/osoby.csv"), QStringLiteral("--database"), path("kopia.db"),
+                   QStringLiteral("--duplicates"), QStringLiteral("add")}),
+              0)
+        << lastError.toStdString();
+    const auto a = person_table::OpenExisting(fresh);
+    const auto b = person_table::OpenExisting(path("kopia.db"));
+    const QString sql = QStringLiteral("SELECT Tytul,Imie,Nazwisko,Priorytet,Indeks,Adres1,Adres2,Telefon1,Telefon2,"
+                                       "Usluga1,Usluga2,hex(Picture) FROM osoby ORDER BY Nazwisko, Imie");
+    const auto rowsOf = [](const TTextTable& table) {
+        QStringList rows;
+        for (int r = 0; r < table.rows; ++r) {
+            QStringList cells;
+            for (int c = 0; c < table.columns; ++c)
+                cells << table.cell(r, c).toString();
+            rows << cells.join(u'|');
+        }
+        rows.sort();
+        return rows;
+    };
+    const QStringList original = rowsOf(a->QueryTexts(sql));
+    QStringList copy = rowsOf(b->QueryTexts(sql));
+    // The copy's own new-database sample person is one row more; the rest is the same.
+    ASSERT_EQ(copy.size(), original.size() + 1);
+    EXPECT_TRUE(copy.removeOne(original.filter(QStringLiteral("Probnik")).value(0)));
+    EXPECT_EQ(copy, original);
+}
+
+TEST_F(CommandLine, PersonListMistakesAreOneLineAndTheirCode) {
+    write(path("lista.csv"), "Nazwisko\nNowak\n");
+    write(path("tytuly.csv"), "Nazwisko;Imie\n");
+    write(path("dane.csv"), "Nowak;Jan\n");
+    EXPECT_EQ(run({QStringLiteral("--import"), path("lista.csv")}), 2); // no database
+    EXPECT_EQ(run({QStringLiteral("--import"), path("lista.csv"), QStringLiteral("--database"), database,
+                   QStringLiteral("--duplicates"), QStringLiteral("zawsze")}),
+              2);
+    EXPECT_TRUE(lastError.contains(QStringLiteral("skip | update | add")));
+    EXPECT_EQ(run({QStringLiteral("--import"), path("lista.csv"), QStringLiteral("--database"), database,
+                   QStringLiteral("--out"), path("x.csv")}),
+              2);
+    EXPECT_EQ(run({QStringLiteral("--import"), path("brak.csv"), QStringLiteral("--database"), database}), 1);
+    EXPECT_TRUE(lastError.contains(QStringLiteral("brak.csv")));
+    EXPECT_EQ(run({QStringLiteral("--import"), path("tytuly.csv"), QStringLiteral("--database"), database}), 3);
+    EXPECT_EQ(run({QStringLiteral("--import"), path("dane.csv"), QStringLiteral("--database"), database}), 1);
+    EXPECT_TRUE(lastError.contains(QStringLiteral("wiersz 1")));
+    EXPECT_EQ(run({QStringLiteral("--import"), path("lista.csv"), QStringLiteral("--database"), database,
+                   QStringLiteral("--sheet"), QStringLiteral("0")}),
+              2);
+    EXPECT_EQ(run({QStringLiteral("--export-persons"), path("brak.db"), QStringLiteral("--out"), path("x.csv")}), 1);
+    EXPECT_FALSE(QFile::exists(path("x.csv")));
+    EXPECT_EQ(run({QStringLiteral("--export-persons"), database}), 2); // no --out
+    EXPECT_EQ(lastError.count(u'\n'), 1);
 }

@@ -21,6 +21,11 @@ std::optional<FileDialogResult> ScriptedDialogs::OpenFile(const FileDialogOption
     return takeNext(openAnswers, std::optional<FileDialogResult>{});
 }
 
+std::optional<QString> ScriptedDialogs::ChooseFolder(const QString& title, const QString&) {
+    folderRequests << title;
+    return takeNext(folderAnswers, std::optional<QString>{});
+}
+
 std::optional<FileDialogResult> ScriptedDialogs::SaveFile(const FileDialogOptions& options) {
     saveRequests.push_back(options);
     return takeNext(saveAnswers, std::optional<FileDialogResult>{});

@@ -22,6 +22,7 @@ public:
 
     std::deque<std::optional<FileDialogResult>> openAnswers;
     std::deque<std::optional<FileDialogResult>> saveAnswers;
+    std::deque<std::optional<QString>> folderAnswers;
     std::deque<std::optional<TFont>> fontAnswers;
     std::deque<std::optional<TColor>> colorAnswers;
     std::deque<bool> printerSetupAnswers;
@@ -29,6 +30,7 @@ public:
 
     std::vector<FileDialogOptions> openRequests;
     std::vector<FileDialogOptions> saveRequests;
+    QStringList folderRequests; // the titles asked with
     std::vector<TFont> fontRequests;
     std::vector<TColor> colorRequests;
     std::vector<Message> messages;
@@ -37,6 +39,7 @@ public:
     std::optional<FileDialogResult> SaveFile(const FileDialogOptions& options) override;
     std::optional<TFont> ChooseFont(const TFont& initial) override;
     std::optional<TColor> ChooseColor(TColor initial) override;
+    std::optional<QString> ChooseFolder(const QString& title, const QString& initialDir) override;
     bool PrinterSetup(QPrinter& printer) override;
     TModalResult MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons) override;
     void ShowMessage(const QString& text) override;

@@ -1,0 +1,135 @@
+// The person commands that move whole lists: persons in from a list file and
+// out to one.
+
+#include "person_command_support.h"
+#include "person_commands.h"
+#include "person_grid.h"
+#include "person_list_dialog.h"
+
+#include "grid/sortable_grid.h"
+#include "lists/person_export.h"
+#include "platform/dialogs.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProgressDialog>
+
+#include <algorithm>
+
+namespace wendolarka {
+
+using namespace person_commands_support;
+using namespace lists;
+
+namespace {
+
+const QString kListFilter = utf8("Listy osób (*.csv, *.txt, *.xlsx, *.ods)|*.csv;*.txt;*.tsv;*.xlsx;*.xlsm;*.ods|"
+                                 "Dowolne pliki (*.*)|*.*");
+const QString kExportFilter = utf8("Lista CSV w UTF-8 (*.csv)|*.csv|Lista CSV w Windows-1250 (*.csv)|*.csv");
+
+// Progress for a long list, with "Anuluj"; a short one shows nothing.
+class TListProgress {
+public:
+    TListProgress(const QString& text, QWidget* parent) : m_dialog(text, utf8("Anuluj"), 0, 100, parent) {
+        m_dialog.setWindowTitle(utf8("Wendolarka"));
+        m_dialog.setMinimumWidth(360);
+        m_dialog.setWindowModality(Qt::WindowModal);
+        m_dialog.setMinimumDuration(400);
+    }
+    bool operator()(int done, int total) {
+        m_dialog.setMaximum(std::max(1, total));
+        m_dialog.setValue(done);
+        return !m_dialog.wasCanceled();
+    }
+
+private:
+    QProgressDialog m_dialog;
+};
+
+} // namespace
+
+void TPersonCommands::ImportujOsobyClick(QWidget* parent) {
+    if (!m_db) {
+        // A list needs a database: one chosen, or made as "Utwórz nową bazę" makes it.
+        FileDialogOptions options;
+        options.title = utf8("Baza, do której dodać osoby z listy");
+        options.filter = kDatabaseFilter;
+        options.defaultExt = QStringLiteral("db");
+        options.confirmOverwrite = false; // persons are added to an existing file, never replacing it
+        const auto chosen = m_dialogs.SaveFile(options);
+        if (!chosen)
+            return;
+        if (!QFileInfo::exists(chosen->fileName))
+            person_table::CreateDatabase(chosen->fileName);
+        person_table::OpenExisting(chosen->fileName); // a file that is no person database is said so here
+        useDatabase(chosen->fileName);
+        if (!m_db)
+            return; // the reload said why
+    }
+    FileDialogOptions options;
+    options.title = utf8("Importuj osoby z listy");
+    options.filter = kListFilter;
+    const auto list = m_dialogs.OpenFile(options);
+    if (!list)
+        return;
+    TFImportOsob dialog(m_dialogs, list->fileName, m_db, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    TImportSummary summary;
+    try {
+        TListProgress progress(utf8("Zapisuję osoby z listy do bazy…"), parent);
+        summary = runImport(*m_db, dialog.plan(), dialog.settings(), std::ref(progress));
+    } catch (const ESQLiteException& e) {
+        rethrowWriteFailure(e, m_dbFileName);
+    }
+    if (!summary.cancelled) {
+        LoadGrid();
+        chooseCurrentAgain();
+    }
+    m_dialogs.MessageDlg(summary.report(), TMsgDlgType::mtInformation, mbOK);
+}
+
+void TPersonCommands::EksportujOsobyClick(QWidget* parent) {
+    requireDatabase();
+    // The marked persons in the order shown; without marks, everyone.
+    std::vector<std::int64_t> ids;
+    const TFajny& grid = m_windows.G1;
+    std::vector<int> marked = grid.SelectedRows();
+    std::sort(marked.begin(), marked.end());
+    for (const int row : marked) {
+        bool isNumber = false;
+        const std::int64_t id = grid.Cells(kIdColumn, row).toLongLong(&isNumber);
+        if (isNumber && row >= grid.FixedRows() && row < grid.RowCount())
+            ids.push_back(id);
+    }
+    FileDialogOptions options;
+    options.title = utf8("Eksportuj osoby do pliku");
+    options.filter = kExportFilter;
+    options.defaultExt = QStringLiteral("csv");
+    options.fileName = QFileInfo(m_dbFileName).completeBaseName() + QStringLiteral(".csv");
+    const auto chosen = m_dialogs.SaveFile(options);
+    if (!chosen)
+        return;
+    TExportSettings settings;
+    settings.encoding = chosen->filterIndex == 2 ? TExportEncoding::Windows1250 : TExportEncoding::Utf8Bom;
+    const QFileInfo listFile(chosen->fileName);
+    const QString photoFolder = listFile.absoluteDir().filePath(listFile.completeBaseName() + utf8("_zdjęcia"));
+    const TModalResult photos =
+        m_dialogs.MessageDlg(utf8("Zapisać też zdjęcia osób (nazwane Indeksem) do folderu %1?")
+                                 .arg(QDir::toNativeSeparators(photoFolder)),
+                             TMsgDlgType::mtConfirmation, mbYes | mbNo | mbCancel);
+    if (photos == mrCancel)
+        return;
+    if (photos == mrYes)
+        settings.photoFolder = photoFolder;
+    TExportSummary summary;
+    try {
+        TListProgress progress(utf8("Zapisuję osoby do listy…"), parent);
+        summary = exportPersons(*m_db, ids, chosen->fileName, settings, std::ref(progress));
+    } catch (const ESQLiteException& e) {
+        throw Exception(failureText(e, m_dbFileName));
+    }
+    m_dialogs.ShowMessage(summary.line());
+}
+
+} // namespace wendolarka
