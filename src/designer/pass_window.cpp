@@ -20,7 +20,14 @@ namespace wendolarka {
 TForm1::TForm1(QWidget* parent) : THostForm(parent) {
     setObjectName(QStringLiteral("Form1"));
     setToolWindowFrame(*this);
+    // Centred by its outer size once the window manager has framed it; the client keeps its size.
+    new TOuterFrameKeeper(*this, QSize(), [this] { return centredOn(shownDesktop().Screen(), frameGeometry().size()); });
     LoadStandardLayout();
+}
+
+const IDesktop& TForm1::shownDesktop() const {
+    static const QtDesktop systemDesktop;
+    return m_desktop ? *m_desktop : systemDesktop;
 }
 
 void TForm1::keepDesign() { m_keptDesign = pass_template::designFingerprint(*this); }
@@ -81,9 +88,7 @@ TktMultiBevel* TForm1::frame(int index) const {
 void TForm1::ShowCentred() {
     if (m_drawingOnly)
         return;
-    static const QtDesktop systemDesktop;
-    const IDesktop& desktop = m_desktop ? *m_desktop : systemDesktop;
-    move(centredOn(desktop.Screen(), size()));
+    move(centredOn(shownDesktop().Screen(), size()));
     show();
     raise();
 }

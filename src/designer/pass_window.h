@@ -120,6 +120,7 @@ private:
     QByteArray m_keptDesign;
     QPointer<QObject> m_hostObject;
     IPassWindowHost* m_host = nullptr;
+    const IDesktop& shownDesktop() const;
     const IDesktop* m_desktop = nullptr;
     int m_pixelsPerInch = 96;
     Events m_events;

@@ -73,21 +73,21 @@ bool TOuterFrameKeeper::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TOuterFrameKeeper::fit() {
-    if (m_kept || !m_window.isVisible())
+    if (!m_window.isVisible())
         return m_poll.stop();
+    if (++m_tries > kPollTries)
+        m_poll.stop();
     // The frame is known only once the window manager has framed the window,
-    // which it tells in its own time: asked again for a short while.
+    // which it tells in its own time, and may change once more: watched for a while.
     const QSize frame = m_window.frameGeometry().size() - m_window.geometry().size();
     // Between the manager's notices the two geometries can disagree; only a plausible frame counts.
     const bool plausible = frame.width() >= 0 && frame.height() >= 0 && frame.width() < 100 && frame.height() < 200;
-    if (frame == QSize(0, 0) || !plausible) {
-        if (++m_tries > kPollTries)
-            m_poll.stop();
+    if (frame == QSize(0, 0) || !plausible || (m_kept && frame == m_frame))
         return;
-    }
     m_kept = true;
-    m_poll.stop();
-    m_window.resize(clientFor(m_outer, frame));
+    m_frame = frame;
+    if (m_outer.isValid())
+        m_window.resize(clientFor(m_outer, frame));
     if (m_place)
         m_window.move(m_place()); // the frame's top-left corner
 }

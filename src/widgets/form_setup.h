@@ -47,8 +47,10 @@ void setToolWindowFrame(QWidget& window);
 
 // Keeps a top-level window's outer size (its frame included) and, when given,
 // its place, once a window manager has framed it: the client area takes what
-// the real frame leaves, measured at each showing. Without a frame (no window
-// manager) the client size stays as laid out.
+// the real frame leaves, measured at each showing and again when the manager
+// changes the frame soon after. Without a frame (no window manager) the client
+// size stays as laid out. An invalid outer size keeps the client size and
+// only places the window.
 class TOuterFrameKeeper : public QObject {
 public:
     TOuterFrameKeeper(QWidget& window, QSize outer, std::function<QPoint()> place = {});
@@ -60,10 +62,11 @@ protected:
 
 private:
     void fit();
-    static constexpr int kPollTries = 40; // two seconds at most
+    static constexpr int kPollTries = 80; // four seconds: a busy machine frames late
 
     QWidget& m_window;
     QSize m_outer;
+    QSize m_frame; // the frame fitted to
     std::function<QPoint()> m_place;
     QTimer m_poll;
     int m_tries = 0;
