@@ -118,6 +118,10 @@ QByteArray jpegForStorage(const QByteArray& data, const QString& fileName) {
         while (eighths < 8 && (qint64(longer) * eighths + 7) / 8 < kStoredPhotoSide)
             ++eighths;
         decodedSide = int((qint64(longer) * eighths + 7) / 8);
+    } else {
+        // Kept as it is, so decoded only to learn that it can be: at an eighth
+        // the decoder still reads every coded block but skips most pixel work.
+        decodedSide = (longer + 7) / 8;
     }
     QImage image;
     try {
@@ -193,7 +197,15 @@ QByteArray photoFileForStorage(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Exception(QStringLiteral("Nie można odczytać pliku zdjęcia %1.").arg(shownName(path)));
-    const QByteArray bytes = file.read(kMaxPhotoFileBytes + 1);
+    // Asked for by the size the file has: asking for the limit makes a buffer
+    // of the limit for every photo. One still growing is read on up to the limit.
+    const qint64 limit = kMaxPhotoFileBytes + 1;
+    qint64 wanted = std::min(file.size() + 1, limit);
+    QByteArray bytes = file.read(wanted);
+    while (bytes.size() == wanted && wanted < limit && file.error() == QFileDevice::NoError) {
+        wanted = std::min(wanted * 2, limit);
+        bytes += file.read(wanted - bytes.size());
+    }
     if (file.error() != QFileDevice::NoError)
         throw Exception(QStringLiteral("Nie można odczytać pliku zdjęcia %1.").arg(shownName(path)));
     if (bytes.size() > kMaxPhotoFileBytes) // grew while being read
