@@ -110,27 +110,24 @@ QByteArray jpegForStorage(const QByteArray& data, const QString& fileName) {
     if (!layout.complete)
         throw damaged(fileName);
     const int longer = std::max(layout.width, layout.height);
+    // Kept as it is: its markers were walked to the end above, which is what
+    // the program needs of it; a fault inside the coded data shows when it is
+    // drawn, as for any stored photo, and decoding each of thousands here
+    // would cost most of a list's import.
+    if (longer <= kStoredPhotoSide)
+        return data;
     // The decoder scales by eighths: the smallest that still leaves the stored
     // size to scale down to, so a huge photo never lies in memory whole.
-    int decodedSide = 0;
-    if (longer > kStoredPhotoSide) {
-        int eighths = 1;
-        while (eighths < 8 && (qint64(longer) * eighths + 7) / 8 < kStoredPhotoSide)
-            ++eighths;
-        decodedSide = int((qint64(longer) * eighths + 7) / 8);
-    } else {
-        // Kept as it is, so decoded only to learn that it can be: at an eighth
-        // the decoder still reads every coded block but skips most pixel work.
-        decodedSide = (longer + 7) / 8;
-    }
+    int eighths = 1;
+    while (eighths < 8 && (qint64(longer) * eighths + 7) / 8 < kStoredPhotoSide)
+        ++eighths;
+    const int decodedSide = int((qint64(longer) * eighths + 7) / 8);
     QImage image;
     try {
         image = decodeJpeg(data, decodedSide);
     } catch (const Exception& error) {
         throw damaged(fileName, error.message());
     }
-    if (longer <= kStoredPhotoSide)
-        return data;
     // The EXIF orientation may have turned the picture a quarter.
     const bool turned = (image.width() > image.height()) != (layout.width > layout.height);
     const QSize size = turned ? storedSize(layout.height, layout.width) : storedSize(layout.width, layout.height);

@@ -3,6 +3,9 @@
 #include "core/cp1250.h"
 
 #include <QFile>
+#include <QHashFunctions>
+
+#include <unordered_map>
 
 namespace wendolarka {
 namespace sqlite_detail {
@@ -126,11 +129,17 @@ public:
 
     void Execute(const QString& sql) override { Execute(sql, {}); }
     void Execute(const QString& sql, const SqlParams& params) override {
-        const QByteArray bytes = encodeText(sql);
-        Statement statement =
-            prepare(m_db.get(), sql, bytes, QStringLiteral("Error executing SQL"));
-        bindParams(m_db.get(), statement.get(), sql, params);
-        if (sqlite3_step(statement.get()) != SQLITE_DONE)
+        sqlite3_stmt* statement = prepared(sql);
+        // Ready for its next use whatever happens here; the error is read before.
+        struct Rewind {
+            sqlite3_stmt* statement;
+            ~Rewind() {
+                sqlite3_reset(statement);
+                sqlite3_clear_bindings(statement);
+            }
+        } rewind{statement};
+        bindParams(m_db.get(), statement, sql, params);
+        if (sqlite3_step(statement) != SQLITE_DONE)
             raiseError(m_db.get(), QStringLiteral("Error executing SQL statement"), sql);
     }
 
@@ -211,6 +220,19 @@ public:
     }
 
 private:
+    // A statement run again and again (a list's thousands of inserts) is
+    // prepared once; a few are kept, the engine re-prepares them itself when
+    // the schema changes.
+    sqlite3_stmt* prepared(const QString& sql) {
+        const auto found = m_prepared.find(sql);
+        if (found != m_prepared.end())
+            return found->second.get();
+        Statement statement = prepare(m_db.get(), sql, encodeText(sql), QStringLiteral("Error executing SQL"));
+        if (m_prepared.size() >= kPreparedKept)
+            m_prepared.clear();
+        return m_prepared.emplace(sql, std::move(statement)).first->second.get();
+    }
+
     void begin(const QString& statement) {
         if (m_inTransaction)
             throw ESQLiteException(QStringLiteral("Transaction already open"));
@@ -218,7 +240,14 @@ private:
         m_inTransaction = true;
     }
 
+    struct TextHash {
+        std::size_t operator()(const QString& text) const noexcept { return qHash(text); }
+    };
+    static constexpr std::size_t kPreparedKept = 16;
+
     std::unique_ptr<sqlite3, ConnectionCloser> m_db;
+    // After the connection, so they are finalized before it closes.
+    std::unordered_map<QString, Statement, TextHash> m_prepared;
     bool m_inTransaction = false;
 };
 

@@ -335,6 +335,8 @@ std::optional<QString> nearestEncodable(char32_t character) {
 }
 
 QString withNearestEncodable(const QString& text) {
+    if (!cp1250::firstUnencodable(text))
+        return text; // nearly every cell of a list: nothing to replace
     QString out;
     out.reserve(text.size());
     forEachCodePoint(text, [&](char32_t c, qsizetype position, qsizetype length) {

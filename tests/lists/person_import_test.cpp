@@ -2,6 +2,7 @@
 #include "core/image_codecs.h"
 #include "database/person_table.h"
 #include "lists/delimited_list.h"
+#include "lists/list_file.h"
 #include "lists/person_export.h"
 #include "lists/person_import.h"
 
@@ -295,4 +296,22 @@ TEST(PersonImportWords, PolishCountsAndTheSummaryLine) {
     summary.added = 30;
     summary.withPhoto = 28;
     EXPECT_EQ(summary.line(), QString::fromUtf8("Dodano 30 osób, 28 ze zdjęciem."));
+}
+
+TEST_F(PersonImport, ASheetAndTheCsvFilesLibreOfficeMadeOfItImportAlike) {
+    const QString data = QStringLiteral(TEST_DATA_DIR "/lists/");
+    std::vector<std::vector<TImportRow>> planned;
+    for (const char* name : {"two_sheets.ods", "two_sheets.xlsx", "libreoffice_export_cp1250_semicolon.csv",
+                             "libreoffice_export_utf8_comma.csv"}) {
+        const TListFile file = readListFile(data + QString::fromLatin1(name), {});
+        TImportSettings settings = settingsFor(file.table);
+        planned.push_back(planImport(file.table, settings, nullptr).rows);
+    }
+    ASSERT_FALSE(planned[0].empty());
+    EXPECT_EQ(planned[0][0].texts[2], QString::fromUtf8("Żółkiewska"));
+    for (std::size_t i = 1; i < planned.size(); ++i) {
+        ASSERT_EQ(planned[i].size(), planned[0].size()) << i;
+        for (std::size_t r = 0; r < planned[0].size(); ++r)
+            EXPECT_EQ(planned[i][r].texts, planned[0][r].texts) << "file " << i << " row " << r;
+    }
 }
