@@ -6,6 +6,7 @@
 #include "core/safe_file.h"
 #include "database/person_table.h"
 #include "designer/picture_export.h"
+#include "command_line_support.h"
 #include "pass_batch.h"
 #include "person_list_commands.h"
 
@@ -18,18 +19,7 @@
 namespace wendolarka {
 namespace {
 
-constexpr int kDone = 0, kRefused = 1, kUsage = 2, kNobody = 3;
-
-// A failure that ends the run with its exit code and one line of text.
-struct RunError {
-    int code;
-    QString text;
-};
-
-void say(std::FILE* stream, const QString& line) {
-    std::fputs((line + u'\n').toUtf8().constData(), stream);
-    std::fflush(stream);
-}
+using namespace command_line;
 
 struct Options {
     QString mode; // "batch" or "export"
@@ -296,19 +286,10 @@ int runCommandLine(const QStringList& arguments, std::FILE* output, std::FILE* e
     }
     if (isPersonListCommand(arguments))
         return runPersonListCommand(arguments, output, errors);
-    try {
+    return reportingFailures(errors, [&] {
         const Options options = parse(arguments);
         return options.mode == u"batch" ? runBatch(options, errors) : runExport(options);
-    } catch (const RunError& error) {
-        say(errors, QStringLiteral("wendolarka: ") + error.text);
-        return error.code;
-    } catch (const Exception& error) {
-        say(errors, QStringLiteral("wendolarka: ") + error.message());
-        return kRefused;
-    } catch (const std::exception& error) {
-        say(errors, QStringLiteral("wendolarka: ") + QString::fromLocal8Bit(error.what()));
-        return kRefused;
-    }
+    });
 }
 
 } // namespace wendolarka

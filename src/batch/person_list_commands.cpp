@@ -1,5 +1,7 @@
 #include "person_list_commands.h"
 
+#include "command_line_support.h"
+
 #include "core/exception.h"
 #include "core/safe_file.h"
 #include "database/person_table.h"
@@ -14,20 +16,11 @@ namespace wendolarka {
 namespace {
 
 using namespace lists;
+using namespace command_line;
 
-constexpr int kDone = 0, kRefused = 1, kUsage = 2, kNothing = 3;
-
-struct RunError {
-    int code;
-    QString text;
-};
+constexpr int kNothing = kNobody; // nothing to import
 
 QString utf8(const char* text) { return QString::fromUtf8(text); }
-
-void say(std::FILE* stream, const QString& line) {
-    std::fputs((line + u'\n').toUtf8().constData(), stream);
-    std::fflush(stream);
-}
 
 struct Options {
     QString mode; // "import" or "export-persons"
@@ -241,19 +234,10 @@ QString personListUsage() {
 }
 
 int runPersonListCommand(const QStringList& arguments, std::FILE* output, std::FILE* errors) {
-    try {
+    return reportingFailures(errors, [&] {
         const Options options = parse(arguments);
         return options.mode == u"import" ? runImport(options, output, errors) : runExportPersons(options, output);
-    } catch (const RunError& error) {
-        say(errors, QStringLiteral("wendolarka: ") + error.text);
-        return error.code;
-    } catch (const Exception& error) {
-        say(errors, QStringLiteral("wendolarka: ") + error.message());
-        return kRefused;
-    } catch (const std::exception& error) {
-        say(errors, QStringLiteral("wendolarka: ") + QString::fromLocal8Bit(error.what()));
-        return kRefused;
-    }
+    });
 }
 
 } // namespace wendolarka

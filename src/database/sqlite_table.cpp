@@ -70,6 +70,24 @@ int kindFromDeclaredType(const char* declared) {
     return dtStr;
 }
 
+// The next row of a query: true for a row, false at the end; a lock or an
+// engine error is raised in the layer's words.
+bool nextRow(sqlite3* db, sqlite3_stmt* st, const QString& sql) {
+    const int rc = sqlite3_step(st);
+    if (rc == SQLITE_DONE)
+        return false;
+    if (rc == SQLITE_BUSY)
+        throw ESQLiteException(QStringLiteral("Could not prepare SQL statement"), SQLITE_BUSY);
+    if (rc != SQLITE_ROW)
+        raiseError(db, QStringLiteral("Could not retrieve data"), sql);
+    return true;
+}
+
+int kindOfColumn(sqlite3_stmt* st, int column) {
+    const char* declared = sqlite3_column_decltype(st, column);
+    return declared ? kindFromDeclaredType(declared) : sqlite3_column_type(st, column);
+}
+
 class SQLiteTable final : public ISQLiteTable {
 public:
     SQLiteTable(sqlite3* db, const QString& sql, const SqlParams& params) {
@@ -77,17 +95,11 @@ public:
         Statement statement = prepare(db, sql, bytes, QStringLiteral("Error executing SQL"));
         bindParams(db, statement.get(), sql, params);
         sqlite3_stmt* st = statement.get();
-        int rc = sqlite3_step(st);
-        while (rc != SQLITE_DONE) {
-            if (rc == SQLITE_BUSY)
-                throw ESQLiteException(QStringLiteral("Could not prepare SQL statement"), SQLITE_BUSY);
-            if (rc != SQLITE_ROW)
-                raiseError(db, QStringLiteral("Could not retrieve data"), sql);
+        while (nextRow(db, st, sql)) {
             if (m_rowCount == 0)
                 describeColumns(st);
             ++m_rowCount;
             readRow(st);
-            rc = sqlite3_step(st);
         }
     }
 
@@ -229,9 +241,7 @@ private:
         m_columnKinds.reserve(static_cast<std::size_t>(m_columnCount));
         for (int c = 0; c < m_columnCount; ++c) {
             m_columnNames.push_back(cp1250::decode(QByteArray(sqlite3_column_name(st, c))).toUpper());
-            const char* declared = sqlite3_column_decltype(st, c);
-            m_columnKinds.push_back(declared ? kindFromDeclaredType(declared)
-                                             : sqlite3_column_type(st, c));
+            m_columnKinds.push_back(kindOfColumn(st, c));
         }
     }
 
@@ -307,18 +317,11 @@ TTextTable queryTexts(sqlite3* db, const QString& sql) {
     table.columns = sqlite3_column_count(st);
     std::vector<int> kinds;
     table.bounds.push_back(0);
-    int rc = sqlite3_step(st);
-    while (rc != SQLITE_DONE) {
-        if (rc == SQLITE_BUSY)
-            throw ESQLiteException(QStringLiteral("Could not prepare SQL statement"), SQLITE_BUSY);
-        if (rc != SQLITE_ROW)
-            raiseError(db, QStringLiteral("Could not retrieve data"), sql);
+    while (nextRow(db, st, sql)) {
         if (table.rows == 0) {
             // Each column reads as its declared type says, as in ISQLiteTable::FieldText.
-            for (int c = 0; c < table.columns; ++c) {
-                const char* declared = sqlite3_column_decltype(st, c);
-                kinds.push_back(declared ? kindFromDeclaredType(declared) : sqlite3_column_type(st, c));
-            }
+            for (int c = 0; c < table.columns; ++c)
+                kinds.push_back(kindOfColumn(st, c));
         }
         ++table.rows;
         for (int c = 0; c < table.columns; ++c) {
@@ -352,7 +355,6 @@ TTextTable queryTexts(sqlite3* db, const QString& sql) {
             }
             table.bounds.push_back(table.text.size());
         }
-        rc = sqlite3_step(st);
     }
     return table;
 }
