@@ -12,6 +12,8 @@ packages=(
   xvfb xauth openbox xdotool imagemagick x11-apps x11-utils
   qt6-translations-l10n libjpeg-turbo-progs poppler-utils
   clang libclang-rt-14-dev desktop-file-utils
+  # Faces in photos: OpenCV's detector, its cascade files, and the photograph the tests find a face in.
+  libopencv-dev opencv-data opencv-doc
 )
 
 missing=()
