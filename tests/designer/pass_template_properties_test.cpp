@@ -10,7 +10,6 @@
 #include "sizer/size_control.h"
 #include "template_test_support.h"
 
-#include <QElapsedTimer>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
@@ -209,12 +208,9 @@ TEST(PassTemplate, LongCaptionsAndElementsWithoutANameLoad) {
     // Two megabytes of text are still a design; beyond them the file is damage.
     const qsizetype most = 2 * 1024 * 1024;
     const QString huge(most - 1, u'x');
-    QElapsedTimer timer;
-    timer.start();
     pass_template::loadFile(form, templateWith([&](TStreamWriter& out) { label(out, QStringLiteral("lblImie"), huge); },
                                                [](TStreamWriter& out) { out.property(QStringLiteral("Caption"), TValue::String("y")); }));
     form.Snapshot();
-    EXPECT_LT(timer.elapsed(), 5000);
     EXPECT_EQ(form.lblImie->Caption().size(), huge.size());
     EXPECT_EQ(refusal(form, templateWith([&](TStreamWriter& out) { label(out, QStringLiteral("x"), huge + u'x' + u'x'); })),
               QString::fromUtf8("teksty wzorca mają razem 2097153 znaków, a mogą mieć najwyżej 2097152"));
