@@ -1,0 +1,145 @@
+#include "photos/face_finder.h"
+#include "photos/photo_edit.h"
+
+#include "core/image_codecs.h"
+
+#include <QFile>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+using namespace wendolarka;
+using namespace wendolarka::photos;
+
+namespace {
+
+// Debian's opencv-doc ships a photograph of one footballer; it is read from
+// there, not kept with the tests.
+const QString kPhotoFolder = QStringLiteral("/usr/share/doc/opencv-doc/examples/data/");
+
+// Where the footballer's face is in messi5.jpg (548 x 342), seen by eye: brows
+// to chin, ear to ear.
+const QRectF kMessiFace(222, 90, 44, 44);
+
+QImage photo(const QString& name) {
+    QFile file(kPhotoFolder + name);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return decodeJpeg(file.readAll());
+}
+
+#define REQUIRE_FACE_FINDER()                                                                          \
+    if (!faceFinderAvailable())                                                                       \
+    GTEST_SKIP() << "faces cannot be found here: built without OpenCV or no cascade of opencv-data found"
+
+#define REQUIRE_PHOTO(image, name)                                                                     \
+    const QImage image = photo(name);                                                                 \
+    if (image.isNull())                                                                               \
+    GTEST_SKIP() << "no " << qPrintable(kPhotoFolder + name) << ": install opencv-doc"
+
+::testing::AssertionResult isTheFace(const QRectF& found, const QRectF& face) {
+    const QPointF offset = found.center() - face.center();
+    if (std::abs(offset.x()) > face.width() / 3 || std::abs(offset.y()) > face.height() / 3 ||
+        found.height() < face.height() * 0.6 || found.height() > face.height() * 1.5)
+        return ::testing::AssertionFailure() << "found " << found.x() << ',' << found.y() << ' ' << found.width()
+                                             << 'x' << found.height();
+    return ::testing::AssertionSuccess();
+}
+
+} // namespace
+
+TEST(FaceFinder, FindsTheOneFaceOfAPhotograph) {
+    REQUIRE_FACE_FINDER();
+    REQUIRE_PHOTO(messi, "messi5.jpg");
+    const std::vector<QRectF> found = faces(messi);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_TRUE(isTheFace(found.front(), kMessiFace));
+    ASSERT_TRUE(largestFace(messi));
+    EXPECT_EQ(*largestFace(messi), found.front());
+
+    // The first crop frame around it: the whole face inside, in the pass photo's proportions.
+    const double aspect = 48.0 / 60.0;
+    const QRectF frame = startFrame(messi.size(), aspect, found.front());
+    EXPECT_TRUE(frame.contains(found.front()));
+    EXPECT_TRUE(frame.contains(kMessiFace));
+    EXPECT_NEAR(frame.width() / frame.height(), aspect, 1e-9);
+    EXPECT_TRUE(QRectF(0, 0, messi.width(), messi.height()).contains(frame));
+    EXPECT_LT(frame.height(), messi.height()) << "a frame about the head, not the whole picture";
+}
+
+TEST(FaceFinder, FindsTheFaceAtAnySizeAndInOtherPictureFormats) {
+    REQUIRE_FACE_FINDER();
+    REQUIRE_PHOTO(messi, "messi5.jpg");
+    // A camera's picture, three times as large: searched at a smaller scale, answered in its pixels.
+    const QImage large = messi.scaled(messi.size() * 3, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const std::optional<QRectF> inLarge = largestFace(large);
+    ASSERT_TRUE(inLarge);
+    EXPECT_TRUE(isTheFace(*inLarge, QRectF(kMessiFace.topLeft() * 3, kMessiFace.size() * 3)));
+    // Laid, four times as large, in a picture away from its middle.
+    const QImage larger = messi.scaled(messi.size() * 4, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QRect part(600, 200, 900, 800);
+    const QPoint at(650, 380);
+    QImage placed(1600, 1200, QImage::Format_RGB32);
+    placed.fill(QColor(90, 110, 80));
+    QPainter(&placed).drawImage(at, larger.copy(part));
+    const std::optional<QRectF> inPlaced = largestFace(placed);
+    ASSERT_TRUE(inPlaced);
+    EXPECT_TRUE(isTheFace(*inPlaced, QRectF(kMessiFace.topLeft() * 4 - part.topLeft() + at, kMessiFace.size() * 4)));
+    // Too small for a pass photo there: a tenth of the picture is the least looked for.
+    QImage distant(1600, 1200, QImage::Format_RGB32);
+    distant.fill(QColor(90, 110, 80));
+    QPainter(&distant).drawImage(900, 700, messi);
+    EXPECT_FALSE(largestFace(distant));
+    // Other pixel formats read the same picture.
+    for (QImage::Format format : {QImage::Format_RGB888, QImage::Format_ARGB32_Premultiplied}) {
+        const std::optional<QRectF> face = largestFace(messi.convertToFormat(format));
+        ASSERT_TRUE(face) << format;
+        EXPECT_TRUE(isTheFace(*face, kMessiFace));
+    }
+    // A greyscale photo has no colour to tell skin by; its face is still found.
+    const std::vector<QRectF> inGrey = faces(messi.convertToFormat(QImage::Format_Grayscale8));
+    EXPECT_TRUE(std::any_of(inGrey.begin(), inGrey.end(), [](const QRectF& f) { return isTheFace(f, kMessiFace); }));
+}
+
+TEST(FaceFinder, PicturesWithoutAFaceHaveNone) {
+    REQUIRE_FACE_FINDER();
+    QImage plain(800, 600, QImage::Format_RGB32);
+    plain.fill(QColor(224, 172, 140)); // skin-coloured, yet no face
+    EXPECT_TRUE(faces(plain).empty());
+
+    QImage noisy(800, 600, QImage::Format_RGB32);
+    std::mt19937 random(3);
+    for (int y = 0; y < noisy.height(); ++y)
+        for (int x = 0; x < noisy.width(); ++x)
+            noisy.setPixel(x, y, random() | 0xFF000000u);
+    EXPECT_TRUE(faces(noisy).empty());
+
+    QImage gradient(1200, 900, QImage::Format_RGB32);
+    for (int y = 0; y < gradient.height(); ++y)
+        for (int x = 0; x < gradient.width(); ++x)
+            gradient.setPixel(x, y, qRgb(x * 255 / 1199, y * 255 / 899, 128));
+    EXPECT_TRUE(faces(gradient).empty());
+
+    EXPECT_FALSE(largestFace(QImage()));
+    EXPECT_FALSE(largestFace(QImage(3, 2, QImage::Format_RGB32)));
+
+    // Photographs of things: fruit and a building.
+    for (const char* name : {"fruits.jpg", "building.jpg"}) {
+        const QImage picture = photo(QString::fromLatin1(name));
+        if (!picture.isNull()) {
+            EXPECT_TRUE(faces(picture).empty()) << name;
+        }
+    }
+}
+
+TEST(FaceFinder, WithoutTheFinderNoFaceIsEverClaimed) {
+    if (faceFinderAvailable())
+        GTEST_SKIP() << "faces can be found here";
+    REQUIRE_PHOTO(messi, "messi5.jpg");
+    EXPECT_TRUE(faces(messi).empty());
+    EXPECT_FALSE(largestFace(messi));
+}
