@@ -93,6 +93,8 @@ int lineOfByte(const QByteArray& bytes, qsizetype offset) {
 struct TUtf8Check {
     qsizetype firstInvalid = -1;
     bool nonAscii = false;
+    qsizetype sequences = 0; // characters of more than one byte that are right
+    qsizetype invalid = 0;   // bytes that are not
 };
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing past U+10FFFF.
@@ -119,27 +121,25 @@ TUtf8Check checkUtf8(const QByteArray& bytes) {
         } else if (b >= 0xF0 && b <= 0xF4) {
             length = 4;
             code = b & 0x07;
-        } else {
-            check.firstInvalid = i;
-            return check;
         }
-        if (n - i < length) {
-            check.firstInvalid = i;
-            return check;
-        }
-        for (int k = 1; k < length; ++k) {
+        bool valid = length > 0 && n - i >= length;
+        for (int k = 1; valid && k < length; ++k) {
             const unsigned char c = s[i + k];
-            if ((c & 0xC0) != 0x80) {
-                check.firstInvalid = i;
-                return check;
-            }
+            valid = (c & 0xC0) == 0x80;
             code = (code << 6) | (c & 0x3F);
         }
-        if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
-            (length == 4 && (code < 0x10000 || code > 0x10FFFF))) {
-            check.firstInvalid = i;
-            return check;
+        if (valid && ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
+                      (length == 4 && (code < 0x10000 || code > 0x10FFFF))))
+            valid = false;
+        // Counted on to the end: a few stray bytes in a UTF-8 list differ from a list in another code page.
+        if (!valid) {
+            if (check.firstInvalid < 0)
+                check.firstInvalid = i;
+            ++check.invalid;
+            ++i;
+            continue;
         }
+        ++check.sequences;
         i += length;
     }
     return check;
@@ -163,6 +163,13 @@ QString decodeList(const QByteArray& raw, const QByteArray& body, TListEncoding&
         if (encoding == TListEncoding::Utf8 && check.firstInvalid >= 0)
             failAtLine(fileName, lineOfByte(body, check.firstInvalid),
                        utf8("tekst nie jest zapisany w UTF-8; wybierz inne kodowanie"));
+        // Mostly right UTF-8 with a few bytes that are not is a list spoiled on
+        // the way (a pasted character from another program): read in either
+        // code page it would store some names wrong, so the user chooses.
+        if (encoding == TListEncoding::Auto && check.firstInvalid >= 0 && check.sequences > check.invalid)
+            failAtLine(fileName, lineOfByte(raw, check.firstInvalid),
+                       utf8("lista jest zapisana w UTF-8, ale ten wiersz ma bajty, których w UTF-8 nie ma; "
+                            "popraw go albo wybierz kodowanie"));
         if (encoding == TListEncoding::Auto)
             encoding = check.firstInvalid < 0 && check.nonAscii ? TListEncoding::Utf8 : TListEncoding::Windows1250;
     }

@@ -176,6 +176,16 @@ TEST(DelimitedListDetection, EncodingFromTheBytes) {
         EXPECT_EQ(list.table.rows[0].cells.join(u';'), cp1250::decode(bytes));
         EXPECT_THROW(read(bytes, with(TListEncoding::Utf8)), EListFile);
     }
+
+    // UTF-8 with one stray byte would store names wrong in either code page: the user chooses.
+    const QByteArray spoiled = "Imi\xC4\x99;Nazwisko\n\xC5\x81ucja;\xC5\x9Al\xC4\x99zak\nJan;Nowak\xA0\n";
+    EXPECT_EQ(error(spoiled), utf8("Plik lista.csv, wiersz 3: lista jest zapisana w UTF-8, ale ten wiersz ma bajty, "
+                                   "których w UTF-8 nie ma; popraw go albo wybierz kodowanie."));
+    EXPECT_EQ(read(spoiled, with(TListEncoding::Windows1250)).table.rows.size(), 3u);
+    // A Windows-1250 list whose capitals happen to make a UTF-8 pair ("ÓŁ") is still Windows-1250.
+    const QByteArray capitals = cp1250::encode(utf8("KRÓŁ;Żółć\nGÓŁKA;Łódź\n"));
+    EXPECT_EQ(read(capitals).encoding, TListEncoding::Windows1250);
+    EXPECT_EQ(read(capitals).table.rows[1].cells[1], utf8("Łódź"));
 }
 
 TEST(DelimitedListLimits, HostileListsAreRefusedWithTheLine) {
