@@ -11,6 +11,9 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
+
+#include <map>
 
 namespace wendolarka {
 namespace {
@@ -174,14 +177,26 @@ int runImport(const Options& options, std::FILE* output, std::FILE* errors) {
     } catch (const ESQLiteException& error) {
         throw RunError{kRefused, describeDatabaseFailure(options.database, error)};
     }
+    // One line a field: the characters it lacks and what became of them.
+    std::map<std::pair<int, int>, QStringList> lackingByField;
+    QSet<int> skippedRows;
+    for (const TImportRow& row : plan.rows)
+        if (row.unencodable)
+            skippedRows.insert(row.sourceRow);
     for (const TUnencodableChar& lacking : plan.unencodable) {
-        const QString what = lacking.replacement && settings.unencodable == TUnencodableChoice::Replace
-                                 ? utf8("zastąpiony przez „%1”").arg(*lacking.replacement)
-                                 : utf8("wiersz pominięty");
-        say(errors, utf8("wendolarka: %1, wiersz %2, pole %3: znaku %4 nie ma w Windows-1250; %5")
+        const bool skipped = skippedRows.contains(lacking.sourceRow);
+        QString what = characterName(lacking.character);
+        if (!skipped && lacking.replacement)
+            what += utf8(" → „%1”").arg(*lacking.replacement);
+        lackingByField[{lacking.sourceRow, int(lacking.target)}] << what;
+    }
+    for (const auto& [where, characters] : lackingByField) {
+        const bool skipped = skippedRows.contains(where.first);
+        say(errors, utf8("wendolarka: %1, wiersz %2, pole %3: znaków spoza Windows-1250: %4; %5")
                         .arg(listName)
-                        .arg(lacking.sourceRow)
-                        .arg(targetTitle(lacking.target), characterName(lacking.character), what));
+                        .arg(where.first)
+                        .arg(targetTitle(TColumnTarget(where.second)), characters.join(QStringLiteral(", ")),
+                             skipped ? utf8("wiersz pominięty") : utf8("zastąpione")));
     }
     for (const QString& warning : summary.warnings)
         say(errors, QStringLiteral("wendolarka: %1: %2").arg(listName, warning));

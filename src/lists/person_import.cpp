@@ -175,6 +175,7 @@ TImportSummary runImport(ISQLiteDatabase& db, const TImportPlan& plan, const TIm
             ++summary.skippedDuplicates;
         } else {
             const std::optional<QByteArray> photo = loadPhoto(row, summary.warnings);
+            bool hasPhoto = photo.has_value();
             if (row.storedId != 0 && settings.duplicates == TDuplicateChoice::Update) {
                 // Only what the list gives changes; the other fields and a photo stay as stored.
                 const auto stored = person_table::SelectById(db, row.storedId);
@@ -184,6 +185,7 @@ TImportSummary runImport(ISQLiteDatabase& db, const TImportPlan& plan, const TIm
                     for (std::size_t f = 0; f < kPersonTextCount; ++f)
                         if (!settings.mapping.columnOf(personTextTarget(f)))
                             texts[f] = current.texts[f];
+                    hasPhoto = hasPhoto || (current.picture && !current.picture->isEmpty());
                 }
                 batch.update(row.storedId, texts, photo);
                 ++summary.updated;
@@ -191,7 +193,7 @@ TImportSummary runImport(ISQLiteDatabase& db, const TImportPlan& plan, const TIm
                 batch.insert(row.texts, photo.value_or(QByteArray()));
                 ++summary.added;
             }
-            if (photo)
+            if (hasPhoto)
                 ++summary.withPhoto;
             else
                 summary.withoutPhoto << personName(row);

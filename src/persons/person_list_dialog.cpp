@@ -61,7 +61,7 @@ TFImportOsob::TFImportOsob(IDialogs& dialogs, QString listFile, std::shared_ptr<
     TListFileOptions options;
     m_list = readListFile(m_listFile, options); // a list that cannot be read ends here, said by the caller
     buildWindow();
-    showColumns();
+    showColumns(true);
 }
 
 TFImportOsob::~TFImportOsob() = default;
@@ -143,7 +143,9 @@ void TFImportOsob::buildWindow() {
     btnZdjecia->setObjectName(QStringLiteral("btnZdjecia"));
     photos->addWidget(edZdjecia);
     photos->addWidget(btnZdjecia);
-    choices->addRow(utf8("&Zdjęcia z folderu:"), photos);
+    auto* photosLabel = new QLabel(utf8("&Zdjęcia z folderu:"), this);
+    photosLabel->setBuddy(edZdjecia);
+    choices->addRow(photosLabel, photos);
     cbDuplikaty = new QComboBox(this);
     cbDuplikaty->setObjectName(QStringLiteral("cbDuplikaty"));
     cbDuplikaty->addItem(utf8("pomiń je"), int(TDuplicateChoice::Skip));
@@ -184,7 +186,7 @@ void TFImportOsob::buildWindow() {
         if (m_updating)
             return;
         m_settings.firstRowIsHeader = on;
-        refresh();
+        showColumns(false);
     });
     connect(edZdjecia, &QLineEdit::editingFinished, this, [this] {
         m_settings.photoFolder = edZdjecia->text().trimmed();
@@ -221,30 +223,34 @@ void TFImportOsob::readList() {
     } catch (const Exception& e) {
         // The list as it was read last stays; the reason is shown where the user looks.
         m_list.table = {};
-        showColumns();
+        showColumns(true);
         lblStan->setText(e.message());
         btnImportuj->setEnabled(false);
         return;
     }
-    showColumns();
+    // Columns mapped by hand stay while the list keeps its columns.
+    showColumns(m_list.table.columnCount() != m_settings.mapping.columnCount());
 }
 
-void TFImportOsob::showColumns() {
+void TFImportOsob::showColumns(bool guess) {
     const QScopedValueRollback<bool> updating(m_updating, true);
     const TListTable& table = m_list.table;
     const int columns = table.columnCount();
-    const TMappingGuess guess = table.rows.empty() ? TMappingGuess{} : guessMapping(table.rows.front());
-    m_settings.mapping = guess.mapping.columnCount() > 0 ? guess.mapping : TColumnMapping(columns);
-    m_settings.firstRowIsHeader = guess.firstRowIsHeader;
-    chkTytuly->setChecked(guess.firstRowIsHeader);
+    if (guess) {
+        const TMappingGuess guessed = table.rows.empty() ? TMappingGuess{} : guessMapping(table.rows.front());
+        m_settings.mapping = guessed.mapping.columnCount() > 0 ? guessed.mapping : TColumnMapping(columns);
+        m_settings.firstRowIsHeader = guessed.firstRowIsHeader;
+        chkTytuly->setChecked(guessed.firstRowIsHeader);
+    }
+    const bool titled = m_settings.firstRowIsHeader && !table.rows.empty();
 
     gridKolumny->setRowCount(columns);
     fieldChoices.clear();
     const std::vector<TColumnTarget> targets = targetChoices();
     for (int c = 0; c < columns; ++c) {
-        const std::size_t first = guess.firstRowIsHeader ? 1 : 0;
+        const std::size_t first = titled ? 1 : 0;
         QString title = utf8("Kolumna %1").arg(c + 1);
-        if (guess.firstRowIsHeader && c < table.rows.front().cells.size())
+        if (titled && c < table.rows.front().cells.size())
             title += QStringLiteral(": ") + table.rows.front().cells[c];
         QStringList values;
         for (std::size_t r = first; r < table.rows.size() && values.size() < kFirstValues; ++r)
@@ -304,6 +310,8 @@ void TFImportOsob::refresh() {
             where += utf8(" (pominięty)");
         else if (row.storedId && m_settings.duplicates == TDuplicateChoice::Skip)
             where += utf8(" (już w bazie)");
+        else if (row.storedId && m_settings.duplicates == TDuplicateChoice::Update)
+            where += utf8(" (zaktualizuje zapisaną)");
         gridPodglad->setItem(r, 0, fixedItem(where));
         for (std::size_t f = 0; f < kPersonTextCount; ++f)
             gridPodglad->setItem(r, int(f) + 1, fixedItem(row.texts[f]));
@@ -331,8 +339,16 @@ void TFImportOsob::refresh() {
     for (const TImportRow& row : m_plan.rows)
         photos += !row.photoFile.isEmpty();
     QString state = utf8("Osób na liście: %1, ze zdjęciem: %2").arg(m_plan.rows.size()).arg(photos);
-    if (m_plan.duplicateCount() > 0)
-        state += utf8("; już w bazie: %1").arg(m_plan.duplicateCount());
+    if (m_plan.duplicateCount() > 0) {
+        QStringList stored;
+        for (const TImportRow& row : m_plan.rows)
+            if (row.storedId && stored.size() < kCharactersListed)
+                stored << (row.texts[1].trimmed() + u' ' + row.texts[2].trimmed()).trimmed() +
+                              utf8(" (wiersz %1)").arg(row.sourceRow);
+        if (m_plan.duplicateCount() > int(stored.size()))
+            stored << utf8("…");
+        state += utf8("; już w bazie: %1 — %2").arg(m_plan.duplicateCount()).arg(stored.join(QStringLiteral(", ")));
+    }
     if (!m_plan.unmatchedPhotoFiles.isEmpty())
         state += utf8("; zdjęć bez osoby: %1").arg(m_plan.unmatchedPhotoFiles.size());
     const bool mapped = m_settings.mapping.mapsAnything();

@@ -57,7 +57,9 @@ private:
     void buildWindow();
     // Reads the list again with the chosen encoding, delimiter or sheet.
     void readList();
-    void showColumns();
+    // The list's columns with their first values and fields; `guess` takes the
+    // fields from the first row anew, else the chosen ones stay.
+    void showColumns(bool guess);
     void fieldChosen(int column, int choice);
     // Plans the import anew and shows what it would do.
     void refresh();
