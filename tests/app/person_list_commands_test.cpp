@@ -101,6 +101,15 @@ TEST_F(PersonLists, TheDialogMapsColumnsAndShowsTheRowsAsTheyWillBeStored) {
     dialog.cbKodowanie->setCurrentIndex(dialog.cbKodowanie->findData(int(lists::TListEncoding::Auto)));
     EXPECT_TRUE(dialog.btnImportuj->isEnabled());
     EXPECT_EQ(dialog.gridPodglad->rowCount(), 3);
+    // Read again with the same columns, a field chosen by hand stays.
+    dialog.fieldChoices[2]->setCurrentIndex(choiceOf(*dialog.fieldChoices[2], "Usługa 1"));
+    dialog.cbSeparator->setCurrentIndex(dialog.cbSeparator->findData(QStringLiteral(";")));
+    EXPECT_EQ(dialog.fieldChoices[2]->currentText(), QString::fromUtf8("Usługa 1"));
+    // Without the title row the first row is a person, and the columns say so.
+    dialog.chkTytuly->setChecked(false);
+    EXPECT_EQ(dialog.gridKolumny->item(0, 0)->text(), QStringLiteral("Kolumna 1"));
+    EXPECT_EQ(dialog.gridPodglad->rowCount(), 4);
+    EXPECT_EQ(dialog.fieldChoices[2]->currentText(), QString::fromUtf8("Usługa 1"));
 }
 
 TEST_F(PersonLists, LettersWindows1250LacksAreListedBeforeAnythingIsWritten) {
