@@ -14,6 +14,10 @@ packages=(
   clang libclang-rt-14-dev desktop-file-utils
   # Faces in photos: OpenCV's detector, its cascade files, and the photograph the tests find a face in.
   libopencv-dev opencv-data opencv-doc
+  # Cameras: Qt Multimedia, which finds and reads them through GStreamer's video4linux plugin.
+  qt6-multimedia-dev gstreamer1.0-plugins-good
+  # TIFF and WebP photos: Qt's image format plugins.
+  qt6-image-formats-plugins
 )
 
 missing=()
