@@ -192,7 +192,7 @@ int runImport(const Options& options, std::FILE* output, std::FILE* errors) {
     }
     for (const auto& [where, characters] : lackingByField) {
         const bool skipped = skippedRows.contains(where.first);
-        say(errors, utf8("wendolarka: %1, wiersz %2, pole %3: znaków spoza Windows-1250: %4; %5")
+        say(errors, utf8("wendolarka: %1, wiersz %2, pole %3: znaki spoza Windows-1250: %4; %5")
                         .arg(listName)
                         .arg(where.first)
                         .arg(targetTitle(TColumnTarget(where.second)), characters.join(QStringLiteral(", ")),

@@ -107,8 +107,7 @@ TExportSummary exportPersons(ISQLiteDatabase& db, const std::vector<std::int64_t
     TExportSummary summary;
     const std::vector<std::int64_t> chosen = ids.empty() ? allIdsInSurnameOrder(db) : ids;
     const bool withPhotos = !settings.photoFolder.isEmpty();
-    if (withPhotos && !QDir().mkpath(settings.photoFolder))
-        throw EFileWrite(settings.photoFolder, utf8("nie mogę utworzyć tego folderu"));
+    bool folderMade = false;
     const QDir listFolder = QFileInfo(fileName).absoluteDir();
     std::vector<TExportRow> rows;
     rows.reserve(chosen.size());
@@ -122,6 +121,10 @@ TExportSummary exportPersons(ISQLiteDatabase& db, const std::vector<std::int64_t
         TExportRow row;
         row.texts = person.texts;
         if (withPhotos && person.picture && !pictureSuffix(*person.picture).isEmpty()) {
+            // Made with the first photo: nobody with a photo, no folder.
+            if (!folderMade && !QDir().mkpath(settings.photoFolder))
+                throw EFileWrite(settings.photoFolder, utf8("nie mogę utworzyć tego folderu"));
+            folderMade = true;
             const QString path = QDir(settings.photoFolder).filePath(
                 photoFileName(person.texts, *person.picture, settings.naming, taken));
             writeFileSafely(path, *person.picture);
