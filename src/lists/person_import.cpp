@@ -1,5 +1,7 @@
 #include "lists/person_import.h"
 
+#include "lists/photo_prefetch.h"
+
 #include "core/cp1250.h"
 #include "core/photo_storage.h"
 #include "database/person_table.h"
@@ -63,22 +65,31 @@ QString personName(const TImportRow& row) {
 QString shownPath(const QString& path) { return utf8("„") + QDir::toNativeSeparators(path) + utf8("”"); }
 
 // The photo of a row as stored, or nothing with a warning when its file fails.
-std::optional<QByteArray> loadPhoto(const TImportRow& row, QStringList& warnings) {
+// Runs on the prefetch thread: every failure becomes the warning.
+TPhotoPrefetch::TPhoto loadPhoto(const TImportRow& row) {
+    TPhotoPrefetch::TPhoto photo;
     if (row.photoFile.isEmpty())
-        return std::nullopt;
+        return photo;
     try {
-        return photoFileForStorage(row.photoFile);
+        photo.bytes = photoFileForStorage(row.photoFile);
     } catch (const Exception& e) {
-        // Asked only once reading failed: a look at every file beforehand costs
-        // a list of thousands a noticeable part of its import.
+        // The file is looked for only now: most photos are there.
         if (!QFileInfo(row.photoFile).isFile())
-            warnings << utf8("Nie ma pliku zdjęcia %1 (%2); osoba zapisana bez zdjęcia.")
-                            .arg(shownPath(row.photoFile), rowWord(row.sourceRow));
+            photo.warning = utf8("Nie ma pliku zdjęcia %1 (%2); osoba zapisana bez zdjęcia.")
+                                .arg(shownPath(row.photoFile), rowWord(row.sourceRow));
         else
-            warnings << e.message() + QStringLiteral(" (") + rowWord(row.sourceRow) +
+            photo.warning = e.message() + QStringLiteral(" (") + rowWord(row.sourceRow) +
                             utf8("; osoba zapisana bez zdjęcia.)");
-        return std::nullopt;
+    } catch (const std::exception&) {
+        photo.warning = utf8("Nie mogę odczytać zdjęcia %1 (%2): brak pamięci; osoba zapisana bez zdjęcia.")
+                            .arg(shownPath(row.photoFile), rowWord(row.sourceRow));
     }
+    return photo;
+}
+
+// Whether the import writes the row (and so needs its photo).
+bool writes(const TImportRow& row, const TImportSettings& settings) {
+    return !row.unencodable && !(row.storedId != 0 && settings.duplicates == TDuplicateChoice::Skip);
 }
 
 QString ambiguityWarning(const TPhotoAmbiguity& ambiguity) {
@@ -167,14 +178,22 @@ TImportSummary runImport(ISQLiteDatabase& db, const TImportPlan& plan, const TIm
         summary.warnings << ambiguityWarning(ambiguity);
     person_table::TPersonBatch batch(db);
     const int total = int(plan.rows.size());
+    TPhotoPrefetch photos(plan.rows.size(), [&plan, &settings](std::size_t i) {
+        const TImportRow& row = plan.rows[i];
+        return writes(row, settings) ? loadPhoto(row) : TPhotoPrefetch::TPhoto{};
+    });
     for (int i = 0; i < total; ++i) {
         const TImportRow& row = plan.rows[std::size_t(i)];
+        // Taken for every row, written or not, so the reading thread goes on.
+        TPhotoPrefetch::TPhoto taken = photos.take(std::size_t(i));
         if (row.unencodable) {
             ++summary.skippedUnencodable;
         } else if (row.storedId != 0 && settings.duplicates == TDuplicateChoice::Skip) {
             ++summary.skippedDuplicates;
         } else {
-            const std::optional<QByteArray> photo = loadPhoto(row, summary.warnings);
+            if (!taken.warning.isEmpty())
+                summary.warnings << taken.warning;
+            const std::optional<QByteArray>& photo = taken.bytes;
             bool hasPhoto = photo.has_value();
             if (row.storedId != 0 && settings.duplicates == TDuplicateChoice::Update) {
                 // Only what the list gives changes; the other fields and a photo stay as stored.

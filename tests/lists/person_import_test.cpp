@@ -5,6 +5,7 @@
 #include "lists/list_file.h"
 #include "lists/person_export.h"
 #include "lists/person_import.h"
+#include "lists/photo_prefetch.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
 
 using namespace wendolarka;
 using namespace wendolarka::lists;
@@ -314,4 +317,61 @@ TEST_F(PersonImport, ASheetAndTheCsvFilesLibreOfficeMadeOfItImportAlike) {
         for (std::size_t r = 0; r < planned[0].size(); ++r)
             EXPECT_EQ(planned[i][r].texts, planned[0][r].texts) << "file " << i << " row " << r;
     }
+}
+
+TEST(PhotoPrefetch, PhotosComeInOrderAndAnEarlyEndStopsTheReader) {
+    std::atomic<int> loaded{0};
+    {
+        TPhotoPrefetch photos(1000, [&](std::size_t i) {
+            ++loaded;
+            TPhotoPrefetch::TPhoto photo;
+            if (i % 3 == 0)
+                photo.bytes = QByteArray::number(qulonglong(i));
+            else
+                photo.warning = QString::number(i);
+            return photo;
+        });
+        for (std::size_t i = 0; i < 1000; ++i) {
+            const TPhotoPrefetch::TPhoto photo = photos.take(i);
+            if (i % 3 == 0)
+                EXPECT_EQ(photo.bytes.value_or(QByteArray()), QByteArray::number(qulonglong(i)));
+            else
+                EXPECT_EQ(photo.warning, QString::number(i));
+        }
+    }
+    EXPECT_EQ(loaded, 1000);
+    loaded = 0;
+    {
+        TPhotoPrefetch photos(100000, [&](std::size_t) {
+            ++loaded;
+            return TPhotoPrefetch::TPhoto{};
+        });
+        photos.take(0);
+    } // gone after one: the reader stops instead of reading everything
+    EXPECT_LE(loaded, int(TPhotoPrefetch::kAhead) + 2);
+}
+
+TEST_F(PersonImport, ManyRowsSkippedBeforeThePhotosStillBringThePhotos) {
+    const QString folder = dir.filePath(QStringLiteral("foto"));
+    QDir().mkpath(folder);
+    QByteArray text = "Imie;Nazwisko;Indeks\n";
+    for (int i = 0; i < 200; ++i)
+        text += "Osoba;N" + QByteArray::number(i) + ";I" + QByteArray::number(i) + "\n";
+    const TListTable list = read(text);
+    TImportSettings settings = settingsFor(list);
+    // The first 150 are stored already and skipped; the last 50 have photos.
+    TListTable first = list;
+    first.rows.resize(151);
+    runImport(*db, planImport(first, settings, db.get()), settings);
+    for (int i = 150; i < 200; ++i)
+        writeFile(folder + QStringLiteral("/I%1.jpg").arg(i), jpegOf(QColor::fromHsv(i, 200, 200)));
+    settings.photoFolder = folder;
+    const TImportSummary summary = runImport(*db, planImport(list, settings, db.get()), settings);
+    EXPECT_EQ(summary.skippedDuplicates, 150);
+    EXPECT_EQ(summary.added, 50);
+    EXPECT_EQ(summary.withPhoto, 50);
+    const auto rows = stored();
+    ASSERT_EQ(rows.size(), 201u);
+    EXPECT_EQ(rows.back().texts[4], QStringLiteral("I199"));
+    EXPECT_EQ(rows.back().picture.value_or(QByteArray()), jpegOf(QColor::fromHsv(199, 200, 200)));
 }
