@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "controls/image.h"
 #include "persons/find_dialog.h"
 #include "persons/record_edit_window.h"
 #include "designer/fixed_elements_dialog.h"
@@ -11,6 +12,7 @@
 #include "help/help_window.h"
 #include "imageset/image_set_window.h"
 #include "main_window.h"
+#include "photos/camera.h"
 #include "platform/application.h"
 #include "platform/desktop.h"
 #include "platform/error_handler.h"
@@ -28,6 +30,7 @@ namespace wendolarka {
 
 WendolarkaApp::WendolarkaApp(IDialogs& dialogs, const IDesktop& desktop, const ErrorHandler& errors)
     : m_printers(std::make_unique<QtPrinterService>()),
+      m_cameras(photos::makeCameraService()),
       m_form2(new TForm2({dialogs, desktop, errors})),
       m_form3(std::make_unique<TForm3>()),
       m_fdruk(std::make_unique<TFDruk>(dialogs, *m_printers)),
@@ -42,6 +45,14 @@ WendolarkaApp::WendolarkaApp(IDialogs& dialogs, const IDesktop& desktop, const E
     m_form3->setDesktop(&desktop);
     m_fedycja->setPlacement(&desktop, TForm2::kOuterSize.height());
     m_fedycja->setErrorHandler(&errors);
+    m_fedycja->setCameraService(m_cameras.get());
+    // A photo is cut to the shape of the current design's photo element.
+    m_fedycja->setPhotoAspect([form1 = m_form1.get()] {
+        const TImage* element = form1->Image11;
+        if (!element || element->Width() <= 0 || element->Height() <= 0)
+            return TFEdycja::kStandardPhotoAspect;
+        return double(element->Width()) / element->Height();
+    });
     m_fukos->setPassWindow(m_form1.get());
     m_fukos->setErrorHandler(&errors);
     m_fdruk->setErrorHandler(&errors);

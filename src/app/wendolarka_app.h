@@ -9,6 +9,10 @@
 
 namespace wendolarka {
 
+namespace photos {
+class ICameraService;
+}
+
 class ErrorHandler;
 class IDesktop;
 class IDialogs;
@@ -34,6 +38,7 @@ public:
 
 private:
     std::unique_ptr<IPrinterService> m_printers; // made first: the print window uses it
+    std::unique_ptr<photos::ICameraService> m_cameras; // the editing window takes photos with it
     QPointer<TForm2> m_form2;
     std::unique_ptr<TForm3> m_form3;
     std::unique_ptr<TFDruk> m_fdruk;

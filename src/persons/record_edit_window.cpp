@@ -1,6 +1,9 @@
 #include "record_edit_window.h"
 
 #include "core/image_codecs.h"
+#include "core/photo_storage.h"
+#include "photos/camera.h"
+#include "photos/photo_editor.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
 #include "platform/error_handler.h"
@@ -8,15 +11,22 @@
 #include "widgets/form_setup.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QFrame>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QShowEvent>
 #include <QStyle>
 #include <QTimer>
+
+#include <algorithm>
+#include <vector>
 
 namespace wendolarka {
 namespace {
@@ -50,6 +60,86 @@ TPicture makePlaceholder() {
     return TPicture(TJPEGImage::fromImage(image));
 }
 
+// The photo formats the file dialog offers, with the dialog's "Description|*.a;*.b" filter.
+struct PhotoFormat {
+    const char* name;
+    const char* qtFormat; // what Qt's reader must know; null: always read
+    QStringList extensions;
+};
+
+const std::vector<PhotoFormat>& photoFormats() {
+    static const std::vector<PhotoFormat> formats = {
+        {"JPEG", nullptr, {QStringLiteral("jpg"), QStringLiteral("jpeg")}},
+        {"PNG", "png", {QStringLiteral("png")}},
+        {"BMP", "bmp", {QStringLiteral("bmp")}},
+        {"TIFF", "tiff", {QStringLiteral("tif"), QStringLiteral("tiff")}},
+        {"WebP", "webp", {QStringLiteral("webp")}},
+        {"GIF", "gif", {QStringLiteral("gif")}},
+    };
+    return formats;
+}
+
+QString photoFileFilter() {
+    const QList<QByteArray> readable = QImageReader::supportedImageFormats();
+    QStringList all;
+    QString each;
+    for (const PhotoFormat& format : photoFormats()) {
+        if (format.qtFormat && !readable.contains(format.qtFormat))
+            continue;
+        QStringList patterns;
+        for (const QString& extension : format.extensions)
+            patterns << QStringLiteral("*.") + extension;
+        all << patterns;
+        each += u'|' + QLatin1String(format.name) + u'|' + patterns.join(u';');
+    }
+    // Icons and metafiles are still pictures the window takes, in their own format.
+    return utf8("Zdjęcia|") + all.join(u';') + each + utf8("|Wszystkie pliki|*.*");
+}
+
+// A photo file is taken in as stored photos are (upright JPEG of a bounded size);
+// other picture files load by their extension as they always did.
+TPicture loadPhotoFile(const QString& fileName) {
+    const QString extension = QFileInfo(fileName).suffix().toLower();
+    for (const PhotoFormat& format : photoFormats())
+        if (format.extensions.contains(extension))
+            return TPicture(TJPEGImage::fromFileData(photoFileForStorage(fileName)));
+    return TPicture::LoadFromFile(fileName);
+}
+
+// The chosen photo file as the editor cuts from it: upright, on white, with up
+// to kMaxPhotoSide pixels on the longer side (twice what is stored), so a face
+// cut from a large photo keeps its detail. `taken` serves when the file will not
+// read again.
+QImage pictureToCut(const QString& fileName, const TPicture& taken) {
+    QImage picture;
+    try {
+        QFile file(fileName);
+        if (file.open(QIODevice::ReadOnly)) {
+            const QByteArray bytes = file.readAll();
+            if (bytes.startsWith("\xFF\xD8")) {
+                picture = decodeJpeg(bytes, kMaxPhotoSide);
+            } else {
+                QImageReader reader(fileName);
+                reader.setAutoTransform(true);
+                const QSize size = reader.size();
+                if (size.isValid() && std::max(size.width(), size.height()) > kMaxPhotoSide)
+                    reader.setScaledSize(size.scaled(kMaxPhotoSide, kMaxPhotoSide, Qt::KeepAspectRatio));
+                picture = reader.read();
+            }
+        }
+    } catch (const Exception&) {
+        picture = QImage();
+    }
+    if (picture.isNull() || picture.width() < taken.Width())
+        return taken.image();
+    if (!picture.hasAlphaChannel())
+        return picture.convertToFormat(QImage::Format_RGB32);
+    QImage flat(picture.size(), QImage::Format_RGB32);
+    flat.fill(Qt::white);
+    QPainter(&flat).drawImage(0, 0, picture);
+    return flat;
+}
+
 } // namespace
 
 TFEdycja::TFEdycja(IDialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs(dialogs) {
@@ -58,6 +148,7 @@ TFEdycja::TFEdycja(IDialogs& dialogs, QWidget* parent) : QWidget(parent), m_dial
     m_placeholder = makePlaceholder();
     buildUpperPanel();
     buildLowerPanel();
+    showPhoto(); // no photo yet: nothing to cut
     // Key preview: the window sees every typed key before its controls.
     for (QLineEdit* edit : findChildren<QLineEdit*>())
         edit->installEventFilter(this);
@@ -85,16 +176,31 @@ void TFEdycja::buildUpperPanel() {
     lblRekordy->setGeometry(360, 28, 90, 18);
     setTextColor(*lblRekordy, clMaroon);
 
+    // The photo's column (24..176, 24..216): the whole photo scaled into the box,
+    // its size under it, then the editor's and the camera's buttons.
     ScrollBox1 = named(new QScrollArea(p), "ScrollBox1");
-    ScrollBox1->setGeometry(24, 24, 152, 192);
-    ScrollBox1->setWidgetResizable(false);
+    ScrollBox1->setGeometry(24, 24, 152, 128);
+    ScrollBox1->setWidgetResizable(true);
+    ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ScrollBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Image1 = named(new QLabel, "Image1");
-    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Image1->resize(0, 0);
+    Image1->setAlignment(Qt::AlignCenter);
     ScrollBox1->setWidget(Image1);
+    ScrollBox1->viewport()->installEventFilter(this); // refits the photo
     Image2 = named(new QLabel(ScrollBox1->viewport()), "Image2");
     Image2->setPixmap(QPixmap::fromImage(m_placeholder.image()));
     Image2->hide();
+    lblRozmiar = named(new QLabel(p), "lblRozmiar");
+    lblRozmiar->setGeometry(24, 153, 152, 16);
+    lblRozmiar->setAlignment(Qt::AlignCenter);
+    btnPrzytnij = button(p, "btnPrzytnij", utf8("&Przytnij zdjęcie…"),
+                         "Kadruje, obraca i rozjaśnia zdjęcie na kształt zdjęcia na przepustce",
+                         QRect(24, 170, 152, 22));
+    btnKamera = button(p, "btnKamera", utf8("Zdjęcie z &kamery…"), "Robi zdjęcie kamerą przy biurku",
+                       QRect(24, 194, 152, 22));
+    connect(btnPrzytnij, &QPushButton::clicked, this,
+            [this] { guardOrRun(m_errors, [this] { btnPrzytnijClick(); }); });
+    connect(btnKamera, &QPushButton::clicked, this, [this] { guardOrRun(m_errors, [this] { btnKameraClick(); }); });
 
     btnFoto = button(p, "btnFoto", utf8("&Foto"), "Wstawia do okna obraz", QRect(24, 224, 75, 25));
     btnUsuwa = button(p, "btnUsuwa", utf8("&Usuń"), "Usuwa z okna tylko Fotkę", QRect(104, 224, 75, 25));
@@ -209,11 +315,45 @@ void TFEdycja::setPhoto(const TPicture& photo) {
 }
 
 void TFEdycja::showPhoto() {
-    const QImage image = m_photo.image();
-    Image1->setPixmap(image.isNull() ? QPixmap() : QPixmap::fromImage(image));
-    // The image sizes itself to its picture; a large one makes the box scroll.
-    Image1->resize(m_photo.Width(), m_photo.Height());
+    fitPhotoToBox();
+    lblRozmiar->setText(m_photo.isEmpty()
+                            ? QString()
+                            : QStringLiteral("%1 × %2 pikseli").arg(m_photo.Width()).arg(m_photo.Height()));
+    btnPrzytnij->setEnabled(hasOwnPhoto());
     Image1->repaint();
+}
+
+void TFEdycja::fitPhotoToBox() {
+    // Display only: the photo itself keeps its pixels and bytes.
+    const QImage image = m_photo.image();
+    const QSize box = ScrollBox1->viewport()->size();
+    if (image.isNull() || box.isEmpty()) {
+        Image1->setPixmap(QPixmap());
+        return;
+    }
+    const qreal ratio = devicePixelRatioF();
+    QPixmap shown = QPixmap::fromImage(image.scaled(box * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    shown.setDevicePixelRatio(ratio);
+    Image1->setPixmap(shown);
+}
+
+bool TFEdycja::hasOwnPhoto() const {
+    if (m_photo.isEmpty() || m_photo.image().isNull())
+        return false;
+    return m_photo.Graphic()->fileData() != m_placeholder.Graphic()->fileData();
+}
+
+double TFEdycja::photoAspect() const {
+    const double aspect = m_photoAspect ? m_photoAspect() : kStandardPhotoAspect;
+    return aspect > 0 ? aspect : kStandardPhotoAspect;
+}
+
+void TFEdycja::editPhoto(const QImage& picture) {
+    photos::TFZdjecie editor(picture, photoAspect(), this);
+    if (editor.exec() != QDialog::Accepted)
+        return;
+    setPhoto(TPicture(TJPEGImage::fromFileData(editor.storedResult())));
+    m_photoChanged = true;
 }
 
 QPoint TFEdycja::placementNow() const {
@@ -227,11 +367,31 @@ void TFEdycja::FormShow() { move(placementNow()); }
 void TFEdycja::btnFotoClick() {
     FileDialogOptions options;
     options.title = utf8("Pobranie pliku graficznego dla bazy");
+    options.filter = photoFileFilter();
     const auto chosen = m_dialogs.OpenFile(options);
     if (!chosen)
         return;
-    setPhoto(TPicture::LoadFromFile(chosen->fileName)); // a failure leaves the photo as it was
+    setPhoto(loadPhotoFile(chosen->fileName)); // a failure leaves the photo as it was
     m_photoChanged = true;
+    // Straight on to cutting it to the pass's shape; Anuluj keeps the file's photo as taken in.
+    if (hasOwnPhoto())
+        editPhoto(pictureToCut(chosen->fileName, m_photo));
+}
+
+void TFEdycja::btnPrzytnijClick() {
+    if (hasOwnPhoto())
+        editPhoto(m_photo.image());
+}
+
+void TFEdycja::btnKameraClick() {
+    if (!m_cameras || m_cameras->cameras().isEmpty()) {
+        m_dialogs.ShowMessage(utf8("Nie znaleziono kamery."));
+        return;
+    }
+    // The camera window offers the choice when there are several.
+    const std::optional<QImage> picture = m_cameras->takePicture(0, this);
+    if (picture && !picture->isNull())
+        editPhoto(*picture);
 }
 
 void TFEdycja::btnUsuwaClick() {
@@ -256,6 +416,8 @@ void TFEdycja::showEvent(QShowEvent* event) {
 }
 
 bool TFEdycja::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ScrollBox1->viewport() && event->type() == QEvent::Resize)
+        fitPhotoToBox();
     // A box holding only the blank of a cleared field has it selected when entered,
     // so that typing replaces it (after the click that entered has placed the cursor).
     if (event->type() == QEvent::FocusIn)

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -14,6 +15,10 @@ class QScrollArea;
 class QFrame;
 
 namespace wendolarka {
+
+namespace photos {
+class ICameraService;
+}
 
 class ErrorHandler;
 class IDesktop;
@@ -38,6 +43,8 @@ class TFEdycja : public QWidget {
     Q_OBJECT
 public:
     static constexpr QSize kOuterSize{482, 548};
+    // The standard layout's photo element is 48 x 60.
+    static constexpr double kStandardPhotoAspect = 48.0 / 60.0;
 
     explicit TFEdycja(IDialogs& dialogs, QWidget* parent = nullptr);
 
@@ -48,13 +55,19 @@ public:
     void setPlacement(const IDesktop* desktop, int mainWindowOuterHeight);
     // Left = desktop width - 482 - 70; Top = desktop height - 548 - main window height - 100.
     static QPoint placement(const QRect& virtualDesktop, int mainWindowOuterHeight);
+    // The proportions (width / height) of the pass's photo element, asked each
+    // time the photo editor opens, since the design can change in between.
+    void setPhotoAspect(std::function<double()> aspect) { m_photoAspect = std::move(aspect); }
+    double photoAspect() const;
+    // The cameras "Zdjęcie z kamery…" takes pictures with; none: no camera.
+    void setCameraService(photos::ICameraService* cameras) { m_cameras = cameras; }
 
     // The eleven edit boxes, in the column order of the person table.
     std::array<QLineEdit*, kPersonTextCount> textEdits() const;
     TPersonTexts texts() const;
     void setTexts(const TPersonTexts& texts);
 
-    // The photo shown (Image1); empty when none.
+    // The photo (Image1 shows the whole of it scaled into the box); empty when none.
     const TPicture& photo() const { return m_photo; }
     void setPhoto(const TPicture& photo);
     // The hidden placeholder (Image2): a 3 x 3 JPEG.
@@ -69,6 +82,8 @@ public:
     void btnFotoClick();
     void btnUsuwaClick();
     void btnZerujClick();
+    void btnPrzytnijClick();
+    void btnKameraClick();
     void ZamknijClick() { close(); }
 
     QFrame* pnlMain = nullptr;
@@ -80,6 +95,9 @@ public:
     QScrollArea* ScrollBox1 = nullptr;
     QLabel* Image1 = nullptr;
     QLabel* Image2 = nullptr; // hidden: holds the placeholder
+    QLabel* lblRozmiar = nullptr; // the photo's size in pixels, under it
+    QPushButton* btnPrzytnij = nullptr;
+    QPushButton* btnKamera = nullptr;
     QPushButton* btnFoto = nullptr;
     QPushButton* btnUsuwa = nullptr;
     QPushButton* bitZeruj = nullptr;
@@ -114,6 +132,10 @@ private:
     void buildUpperPanel();
     void buildLowerPanel();
     void showPhoto();
+    void fitPhotoToBox();
+    bool hasOwnPhoto() const;
+    // Opens the photo editor on `picture`; after OK its result becomes the photo.
+    void editPhoto(const QImage& picture);
 
     IDialogs& m_dialogs;
     IRecordCommands* m_commands = nullptr;
@@ -123,6 +145,8 @@ private:
     TPicture m_photo;
     TPicture m_placeholder;
     bool m_photoChanged = false;
+    std::function<double()> m_photoAspect;
+    photos::ICameraService* m_cameras = nullptr;
 };
 
 } // namespace wendolarka

@@ -12,6 +12,8 @@
 #include "platform/desktop.h"
 #include "platform/error_handler.h"
 #include "support/damaged_file.h"
+#include "support/photo_editor_answer.h"
+#include "support/scripted_camera.h"
 #include "support/scripted_dialogs.h"
 
 #include <QAction>
@@ -243,7 +245,7 @@ TEST_F(Persons, AddStoresThePersonWithTheirPhotoOrThePlaceholder) {
     EXPECT_EQ(grid.Cells(1, grid.Row()), QString::number(*commands.CurrentId()));
     EXPECT_EQ(editor.lblRekordy->text(), QStringLiteral("1 z 2"));
 
-    // A BMP photo goes in as BMP and comes back out by its content.
+    // A BMP photo goes in as a JPEG (the editor left with Anuluj keeps it whole).
     const QString bmpPath = file(QStringLiteral("foto.bmp"));
     QFile bmp(bmpPath);
     ASSERT_TRUE(bmp.open(QIODevice::WriteOnly));
@@ -252,13 +254,48 @@ TEST_F(Persons, AddStoresThePersonWithTheirPhotoOrThePlaceholder) {
     bmp.write(encodeBmp24(image));
     bmp.close();
     dialogs.openAnswers.push_back(FileDialogResult{bmpPath, 1});
+    whenThePhotoEditorShows(EditorAnswer::cancel);
     editor.btnFotoClick();
     editor.edNazwisko->setText(QStringLiteral("Bmp"));
     main.mnuDodajRekord->trigger();
     const TPersonRow withBmp = stored(path, *commands.CurrentId());
-    EXPECT_TRUE(withBmp.picture->startsWith("BM"));
+    EXPECT_TRUE(withBmp.picture->startsWith("\xFF\xD8"));
     EXPECT_EQ(editor.photo().Width(), 5);
     EXPECT_EQ(pass.Image11->Picture().Width(), 5);
+}
+
+TEST_F(Persons, APhotoFromTheCameraIsCutToTheDesignsPhotoElementAndStored) {
+    const QString path = database(QStringLiteral("osoby.db"), {{person(QStringLiteral("Nowak")), jpegOf(Qt::red)}});
+    open(path);
+    choose(1);
+    const QByteArray before = stored(path, *commands.CurrentId()).picture.value_or(QByteArray());
+    editor.show();
+    ScriptedCamera camera;
+    camera.names = {QStringLiteral("Kamera USB"), QStringLiteral("Kamera w monitorze")};
+    QImage taken(1280, 720, QImage::Format_RGB32);
+    taken.fill(Qt::darkYellow);
+    camera.pictures = {taken, taken};
+    editor.setCameraService(&camera);
+
+    // Anuluj in the editor: the person keeps the photo they had.
+    whenThePhotoEditorShows(EditorAnswer::cancel);
+    editor.btnKamera->click();
+    dialogs.messageAnswers.push_back(mrYes);
+    main.mnuWstawRekord->trigger();
+    EXPECT_EQ(stored(path, *commands.CurrentId()).picture, before);
+
+    // A landscape photo element in the design: the stored photo takes its shape.
+    pass.Image11->SetBounds(pass.Image11->Left(), pass.Image11->Top(), 90, 60);
+    const auto answered = whenThePhotoEditorShows(EditorAnswer::ok);
+    editor.btnKamera->click();
+    EXPECT_EQ(*answered, 1);
+    dialogs.messageAnswers.push_back(mrYes);
+    main.mnuWstawRekord->trigger();
+    const TPicture photo = TPicture::FromStoredBytes(*stored(path, *commands.CurrentId()).picture);
+    EXPECT_EQ(photo.Graphic()->ClassName(), QStringLiteral("TJPEGImage"));
+    EXPECT_NEAR(photo.Width(), 1.5 * photo.Height(), 1.0);
+    EXPECT_LE(std::max(photo.Width(), photo.Height()), 1024);
+    EXPECT_EQ(camera.requests, std::vector<int>({0, 0}));
 }
 
 TEST_F(Persons, OverwriteAndDeleteAlwaysActOnThePersonShown) {
