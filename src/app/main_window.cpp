@@ -102,6 +102,10 @@ void TForm2::NowaBaza1Click() { personCommands().NowaBaza1Click(); }
 void TForm2::OtworzBaze1Click() { personCommands().OtworzBaze1Click(); }
 void TForm2::ImportujOsoby1Click() { personCommands().ImportujOsobyClick(this); }
 void TForm2::EksportujOsoby1Click() { personCommands().EksportujOsobyClick(this); }
+void TForm2::DopasujZdjecia1Click() {
+    // Cut to the photo of the pass being designed.
+    personCommands().DopasujZdjeciaClick(this, m_windows.Form1 ? m_windows.Form1->PhotoAspect() : 48.0 / 60.0);
+}
 void TForm2::mnuRegenerujClick() { personCommands().mnuRegenerujClick(); }
 void TForm2::Edytuj1Click() { personCommands().Edytuj1Click(); }
 void TForm2::Znajdz1Click() { m_search->Znajdz1Click(); }

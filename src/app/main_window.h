@@ -107,6 +107,7 @@ public:
     void OtworzBaze1Click();
     void ImportujOsoby1Click();
     void EksportujOsoby1Click();
+    void DopasujZdjecia1Click();
     void mnuRegenerujClick();
     void Edytuj1Click();
     void Znajdz1Click();
@@ -212,6 +213,7 @@ public:
     QAction* OtworzBaze1 = nullptr;
     QAction* ImportujOsoby1 = nullptr;
     QAction* EksportujOsoby1 = nullptr;
+    QAction* DopasujZdjecia1 = nullptr;
     QAction* mnuRegeneruj = nullptr;
     QAction* Edytuj1 = nullptr;
     QAction* Znajdz1 = nullptr;

@@ -182,6 +182,7 @@ void TForm2::createMenus() {
     mnuRegeneruj = addItem(Baza1, "mnuRegeneruj", utf8("&Regeneruj (odśwież) bazę"));
     ImportujOsoby1 = addItem(Baza1, "ImportujOsoby1", utf8("&Importuj osoby z listy…"));
     EksportujOsoby1 = addItem(Baza1, "EksportujOsoby1", utf8("Eksportuj osoby do &pliku…"));
+    DopasujZdjecia1 = addItem(Baza1, "DopasujZdjecia1", utf8("&Dopasuj zdjęcia wszystkich osób…"));
     Baza1->addSeparator()->setObjectName(QStringLiteral("N6"));
     Edytuj1 = addItem(Baza1, "Edytuj1", utf8("&Edycja aktualnego rekordu"));
     Edytuj1->setShortcut(QKeySequence(Qt::Key_F4));
@@ -222,6 +223,7 @@ void TForm2::createMenus() {
     bind(mnuRegeneruj, &TForm2::mnuRegenerujClick);
     bind(ImportujOsoby1, &TForm2::ImportujOsoby1Click);
     bind(EksportujOsoby1, &TForm2::EksportujOsoby1Click);
+    bind(DopasujZdjecia1, &TForm2::DopasujZdjecia1Click);
     bind(Edytuj1, &TForm2::Edytuj1Click);
     bind(Znajdz1, &TForm2::Znajdz1Click);
     bind(ZnajdzNastepny, &TForm2::ZnajdzNastepnyClick);

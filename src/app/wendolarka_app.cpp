@@ -4,7 +4,6 @@
 
 #include <cstdio>
 
-#include "controls/image.h"
 #include "persons/find_dialog.h"
 #include "persons/record_edit_window.h"
 #include "designer/fixed_elements_dialog.h"
@@ -47,12 +46,7 @@ WendolarkaApp::WendolarkaApp(IDialogs& dialogs, const IDesktop& desktop, const E
     m_fedycja->setErrorHandler(&errors);
     m_fedycja->setCameraService(m_cameras.get());
     // A photo is cut to the shape of the current design's photo element.
-    m_fedycja->setPhotoAspect([form1 = m_form1.get()] {
-        const TImage* element = form1->Image11;
-        if (!element || element->Width() <= 0 || element->Height() <= 0)
-            return TFEdycja::kStandardPhotoAspect;
-        return double(element->Width()) / element->Height();
-    });
+    m_fedycja->setPhotoAspect([form1 = m_form1.get()] { return form1->PhotoAspect(); });
     m_fukos->setPassWindow(m_form1.get());
     m_fukos->setErrorHandler(&errors);
     m_fdruk->setErrorHandler(&errors);

@@ -58,6 +58,10 @@ bool sameRow(const TPersonRow& a, const TPersonRow& b) {
     return a.texts == b.texts && a.picture.value_or(QByteArray()) == b.picture.value_or(QByteArray());
 }
 
+void writePhoto(ISQLiteDatabase& db, std::int64_t id, const QByteArray& photo) {
+    db.Execute(QStringLiteral("UPDATE osoby SET picture = ? WHERE ID = ?"), {photo, id});
+}
+
 void writeTexts(ISQLiteDatabase& db, std::int64_t id, const TPersonTexts& texts,
                 const std::optional<QByteArray>& photo) {
     SqlParams params = textParams(texts);
@@ -66,7 +70,7 @@ void writeTexts(ISQLiteDatabase& db, std::int64_t id, const TPersonTexts& texts,
                               "Adres2=?, Telefon1=?, Telefon2=?, Usluga1=?, Usluga2=? WHERE ID=?;"),
                params);
     if (photo)
-        db.Execute(QStringLiteral("UPDATE osoby SET picture = ? WHERE ID = ?"), {*photo, id});
+        writePhoto(db, id, *photo);
 }
 
 // Runs `change` only while the stored row is still the one read.
@@ -241,6 +245,10 @@ std::int64_t TPersonBatch::insert(const TPersonTexts& texts, const QByteArray& p
 
 void TPersonBatch::update(std::int64_t id, const TPersonTexts& texts, const std::optional<QByteArray>& photo) {
     writeTexts(m_db, id, texts, photo);
+}
+
+void TPersonBatch::updatePhoto(std::int64_t id, const QByteArray& photo) {
+    writePhoto(m_db, id, photo);
 }
 
 void TPersonBatch::commit() {

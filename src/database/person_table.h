@@ -88,6 +88,7 @@ public:
     std::int64_t insert(const TPersonTexts& texts, const QByteArray& photo);
     // The photo is kept as stored when none is given.
     void update(std::int64_t id, const TPersonTexts& texts, const std::optional<QByteArray>& photo);
+    void updatePhoto(std::int64_t id, const QByteArray& photo);
     void commit();
     void rollBack() noexcept;
 

@@ -85,6 +85,12 @@ TktMultiBevel* TForm1::frame(int index) const {
     return (index >= 0 && index < 6) ? frames[static_cast<std::size_t>(index)] : nullptr;
 }
 
+double TForm1::PhotoAspect() const {
+    if (!Image11 || Image11->Width() <= 0 || Image11->Height() <= 0)
+        return 48.0 / 60.0;
+    return double(Image11->Width()) / Image11->Height();
+}
+
 void TForm1::ShowCentred() {
     if (m_drawingOnly)
         return;

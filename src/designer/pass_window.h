@@ -44,6 +44,8 @@ public:
 
     // Centred on the screen, as the window is placed at each showing.
     void ShowCentred();
+    // Width / height of the photo element, what a person's photo is cut to (48 / 60 in the standard layout).
+    double PhotoAspect() const;
 
     // The design as it now stands counts as kept (built, loaded or saved);
     // designChanged() tells whether the user changed it since. The window's

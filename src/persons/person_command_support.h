@@ -6,6 +6,8 @@
 #include "database/person_table.h"
 #include "widgets/form_setup.h"
 
+#include <QProgressDialog>
+
 namespace wendolarka::person_commands_support {
 
 inline const QString kDatabaseFilter = utf8("Pliki bazowe (*.db)|*.db|Dowolne pliki (*.*)|*.*");
@@ -24,5 +26,25 @@ inline QString failureText(const Exception& e, const QString& fileName) {
     throw Exception(utf8("Zmiana nie została zapisana w bazie danych; baza pozostała bez zmian.\n\n") +
                     failureText(e, fileName));
 }
+
+// Progress of a long command over many persons, with "Anuluj"; a short one shows nothing.
+class TListProgress {
+public:
+    TListProgress(const QString& text, QWidget* parent) : m_dialog(text, utf8("Anuluj"), 0, 100, parent) {
+        m_dialog.setWindowTitle(utf8("Wendolarka"));
+        m_dialog.setMinimumWidth(360);
+        m_dialog.setWindowModality(Qt::WindowModal);
+        m_dialog.setMinimumDuration(400);
+    }
+    bool operator()(int done, int total) {
+        m_dialog.setMaximum(std::max(1, total));
+        m_dialog.setValue(done);
+        return !m_dialog.wasCanceled();
+    }
+    bool cancelled() const { return m_dialog.wasCanceled(); }
+
+private:
+    QProgressDialog m_dialog;
+};
 
 } // namespace wendolarka::person_commands_support

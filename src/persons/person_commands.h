@@ -48,6 +48,9 @@ public:
     // for them), and the persons shown out to a list file; dialogs over `parent`.
     void ImportujOsobyClick(QWidget* parent);
     void EksportujOsobyClick(QWidget* parent);
+    // The stored photos of the marked persons (or all) that lack the pass photo's
+    // proportions (`aspect`, width / height), cropped around the face as the user accepts.
+    void DopasujZdjeciaClick(QWidget* parent, double aspect);
     void LoadGrid();
     void G1Click();
     // The grid's click event; the one it raises when the focus leaves it

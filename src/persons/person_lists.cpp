@@ -12,7 +12,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProgressDialog>
 
 #include <algorithm>
 
@@ -26,25 +25,6 @@ namespace {
 const QString kListFilter = utf8("Listy osób (*.csv, *.txt, *.xlsx, *.ods)|*.csv;*.txt;*.tsv;*.xlsx;*.xlsm;*.ods|"
                                  "Dowolne pliki (*.*)|*.*");
 const QString kExportFilter = utf8("Lista CSV w UTF-8 (*.csv)|*.csv|Lista CSV w Windows-1250 (*.csv)|*.csv");
-
-// Progress for a long list, with "Anuluj"; a short one shows nothing.
-class TListProgress {
-public:
-    TListProgress(const QString& text, QWidget* parent) : m_dialog(text, utf8("Anuluj"), 0, 100, parent) {
-        m_dialog.setWindowTitle(utf8("Wendolarka"));
-        m_dialog.setMinimumWidth(360);
-        m_dialog.setWindowModality(Qt::WindowModal);
-        m_dialog.setMinimumDuration(400);
-    }
-    bool operator()(int done, int total) {
-        m_dialog.setMaximum(std::max(1, total));
-        m_dialog.setValue(done);
-        return !m_dialog.wasCanceled();
-    }
-
-private:
-    QProgressDialog m_dialog;
-};
 
 } // namespace
 

@@ -72,7 +72,7 @@ QLabel* caption(QWidget* parent, QVBoxLayout* into, const QString& text, QSlider
 
 } // namespace
 
-TFZdjecie::TFZdjecie(QImage picture, double aspect, QWidget* parent)
+TFZdjecie::TFZdjecie(QImage picture, double aspect, QWidget* parent, const std::optional<TPhotoEdit>& start)
     : QDialog(parent), m_picture(std::move(picture)),
       // A design without a usable photo element still gets the standard proportions.
       m_aspect(std::isfinite(aspect) && aspect > 0 ? aspect : 48.0 / 60.0) {
@@ -178,9 +178,22 @@ TFZdjecie::TFZdjecie(QImage picture, double aspect, QWidget* parent)
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnAnuluj, &QPushButton::clicked, this, &QDialog::reject);
 
+    if (start) {
+        // Where the user left it before (a proposal of many adjusted again).
+        m_edit.quarterTurns = ((start->quarterTurns % 4) + 4) % 4;
+        sldProstowanie->setValue(qRound(start->straighten * 10));
+        sldJasnosc->setValue(start->brightness);
+        sldKontrast->setValue(start->contrast);
+    }
     showValues();
     straightenPreview();
-    placeFrame(largestFaceHere());
+    if (start && !start->crop.isEmpty()) {
+        view->setFrame(start->crop);
+        m_edit.crop = view->frame();
+        showSize();
+    } else {
+        placeFrame(largestFaceHere());
+    }
 
     // As large as the screen comfortably gives, so a photo shows big enough to judge the face.
     QSize size(1200, 900);

@@ -22,7 +22,10 @@ class TCropView;
 class TFZdjecie final : public QDialog {
 public:
     // `aspect`: width / height of the pass's photo element (48 / 60 in the standard layout).
-    TFZdjecie(QImage picture, double aspect, QWidget* parent = nullptr);
+    // With `start` the editor opens as that edit left the photo, else with the
+    // frame around the face.
+    TFZdjecie(QImage picture, double aspect, QWidget* parent = nullptr,
+              const std::optional<TPhotoEdit>& start = std::nullopt);
     ~TFZdjecie() override;
 
     const TPhotoEdit& edit() const { return m_edit; }

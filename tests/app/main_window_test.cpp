@@ -84,7 +84,8 @@ TEST_F(MainWindowFixture, MenusAreLaidOutAsTabled) {
     EXPECT_EQ(captions(form->Baza1),
               QStringList({QString::fromUtf8("&Utwórz nową bazę"), QString::fromUtf8("&Otwórz bazę"),
                            QString::fromUtf8("&Regeneruj (odśwież) bazę"), QString::fromUtf8("&Importuj osoby z listy…"),
-                           QString::fromUtf8("Eksportuj osoby do &pliku…"), QStringLiteral("-"),
+                           QString::fromUtf8("Eksportuj osoby do &pliku…"),
+                           QString::fromUtf8("&Dopasuj zdjęcia wszystkich osób…"), QStringLiteral("-"),
                            QString::fromUtf8("&Edycja aktualnego rekordu"), QStringLiteral("-"),
                            QString::fromUtf8("Z&najdź frazę"), QString::fromUtf8("Znajdź następną")}));
     EXPECT_EQ(captions(form->LadujObraz2).size(), 10);

@@ -1,0 +1,85 @@
+#include "photos/photo_batch.h"
+
+#include "core/image_codecs.h"
+#include "core/picture.h"
+#include "database/person_table.h"
+#include "photos/face_finder.h"
+
+#include <cmath>
+
+namespace wendolarka::photos {
+namespace {
+
+std::vector<std::int64_t> allIdsInSurnameOrder(ISQLiteDatabase& db) {
+    const TTextTable table = db.QueryTexts(QStringLiteral("SELECT ID FROM osoby ORDER BY Nazwisko"));
+    std::vector<std::int64_t> ids;
+    ids.reserve(std::size_t(table.rows));
+    for (int r = 0; r < table.rows; ++r)
+        ids.push_back(table.cell(r, 0).toLongLong());
+    return ids;
+}
+
+// The stored photo as shown, or a null image for none or one that cannot be read.
+QImage shownPhoto(const QByteArray& stored) {
+    try {
+        return TPicture::FromStoredBytes(stored).image();
+    } catch (const Exception&) {
+        return {}; // an unreadable photo has nothing to crop; the editing window says why when it is shown
+    }
+}
+
+} // namespace
+
+bool hasAspect(QSize picture, double aspect) {
+    if (picture.isEmpty() || !(aspect > 0))
+        return true;
+    const double width = picture.height() * aspect;
+    return std::abs(width - picture.width()) <= std::max(1.0, 0.02 * picture.width());
+}
+
+std::vector<TCropProposal> proposeCrops(ISQLiteDatabase& db, const std::vector<std::int64_t>& ids, double aspect,
+                                        const TCropProgress& progress) {
+    const std::vector<std::int64_t> chosen = ids.empty() ? allIdsInSurnameOrder(db) : ids;
+    std::vector<TCropProposal> proposals;
+    int done = 0;
+    for (const std::int64_t id : chosen) {
+        const auto table = person_table::SelectById(db, id);
+        if (table->Count() > 0) {
+            const TPersonRow person = person_table::ReadRow(*table);
+            const QImage picture = person.picture ? shownPhoto(*person.picture) : QImage();
+            if (!picture.isNull() && !hasAspect(picture.size(), aspect)) {
+                TCropProposal proposal;
+                proposal.id = id;
+                proposal.name = (person.texts[1].trimmed() + u' ' + person.texts[2].trimmed()).trimmed();
+                proposal.picture = picture;
+                const std::optional<QRectF> face = largestFace(picture);
+                proposal.faceFound = face.has_value();
+                proposal.edit.crop = startFrame(QSizeF(picture.size()), aspect, face);
+                proposals.push_back(std::move(proposal));
+            }
+        }
+        if (progress && !progress(++done, int(chosen.size())))
+            break;
+    }
+    return proposals;
+}
+
+TCropWrite writeCrops(ISQLiteDatabase& db, const std::vector<TCropProposal>& proposals, const TCropProgress& progress) {
+    TCropWrite result;
+    person_table::TPersonBatch batch(db);
+    int done = 0;
+    for (const TCropProposal& proposal : proposals) {
+        if (proposal.accepted) {
+            batch.updatePhoto(proposal.id, storedPhoto(applyPhotoEdit(proposal.picture, proposal.edit)));
+            ++result.written;
+        }
+        if (progress && !progress(++done, int(proposals.size()))) {
+            batch.rollBack();
+            return {0, true};
+        }
+    }
+    batch.commit();
+    return result;
+}
+
+} // namespace wendolarka::photos
