@@ -65,13 +65,14 @@ struct PhotoFormat {
     const char* name;
     const char* qtFormat; // what Qt's reader must know; null: always read
     QStringList extensions;
+    bool storedAsJpeg = true; // a bitmap keeps its own format, as the record commands have always stored it
 };
 
 const std::vector<PhotoFormat>& photoFormats() {
     static const std::vector<PhotoFormat> formats = {
         {"JPEG", nullptr, {QStringLiteral("jpg"), QStringLiteral("jpeg")}},
         {"PNG", "png", {QStringLiteral("png")}},
-        {"BMP", "bmp", {QStringLiteral("bmp")}},
+        {"BMP", "bmp", {QStringLiteral("bmp")}, false},
         {"TIFF", "tiff", {QStringLiteral("tif"), QStringLiteral("tiff")}},
         {"WebP", "webp", {QStringLiteral("webp")}},
         {"GIF", "gif", {QStringLiteral("gif")}},
@@ -101,7 +102,7 @@ QString photoFileFilter() {
 TPicture loadPhotoFile(const QString& fileName) {
     const QString extension = QFileInfo(fileName).suffix().toLower();
     for (const PhotoFormat& format : photoFormats())
-        if (format.extensions.contains(extension))
+        if (format.storedAsJpeg && format.extensions.contains(extension))
             return TPicture(TJPEGImage::fromFileData(photoFileForStorage(fileName)));
     return TPicture::LoadFromFile(fileName);
 }
