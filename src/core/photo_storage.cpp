@@ -173,11 +173,17 @@ QByteArray otherForStorage(const QByteArray& data, const QString& fileName) {
             throw unreadable(fileName);
         throw damaged(fileName);
     }
-    const QImage flat = onWhite(image);
-    return encodeJpeg(scaledForStorage(flat, storedSize(flat.width(), flat.height())), 90);
+    return imageForStorage(image);
 }
 
 } // namespace
+
+QByteArray imageForStorage(const QImage& image) {
+    if (image.isNull())
+        return {};
+    const QImage flat = onWhite(image);
+    return encodeJpeg(scaledForStorage(flat, storedSize(flat.width(), flat.height())), 90);
+}
 
 QByteArray photoForStorage(const QByteArray& fileBytes, const QString& fileName) {
     return looksLikeJpeg(fileBytes) ? jpegForStorage(fileBytes, fileName) : otherForStorage(fileBytes, fileName);

@@ -3,6 +3,7 @@
 #include "exception.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QString>
 
 namespace wendolarka {
@@ -26,5 +27,10 @@ QByteArray photoForStorage(const QByteArray& fileBytes, const QString& fileName)
 // The same for a file on disk; a missing, unreadable or oversized file is an
 // Exception naming it too.
 QByteArray photoFileForStorage(const QString& path);
+
+// A picture (an edited photo, a camera's) as a stored photo: laid on white
+// where transparent, scaled smoothly to at most kStoredPhotoSide pixels on its
+// longer side, JPEG quality 90. Empty for a null image.
+QByteArray imageForStorage(const QImage& image);
 
 } // namespace wendolarka

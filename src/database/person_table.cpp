@@ -188,6 +188,15 @@ TTextTable SelectTextsForGrid(ISQLiteDatabase& db) {
     return db.QueryTexts(QStringLiteral("SELECT ") + kColumnsForGrid + QStringLiteral(" FROM osoby ORDER BY Nazwisko"));
 }
 
+std::vector<std::int64_t> IdsInSurnameOrder(ISQLiteDatabase& db) {
+    const TTextTable table = db.QueryTexts(QStringLiteral("SELECT ID FROM osoby ORDER BY Nazwisko"));
+    std::vector<std::int64_t> ids;
+    ids.reserve(std::size_t(table.rows));
+    for (int r = 0; r < table.rows; ++r)
+        ids.push_back(table.cell(r, 0).toLongLong());
+    return ids;
+}
+
 std::shared_ptr<ISQLiteTable> SelectById(ISQLiteDatabase& db, std::int64_t id) {
     return db.Query(QStringLiteral("SELECT * FROM osoby WHERE ID=?"), {id});
 }

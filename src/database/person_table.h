@@ -60,6 +60,8 @@ QString describeFailure(const ESQLiteException& error, const QString& fileName);
 std::shared_ptr<ISQLiteTable> SelectForGrid(ISQLiteDatabase& db);
 // The same rows as texts in one block, for filling the grid fast.
 TTextTable SelectTextsForGrid(ISQLiteDatabase& db);
+// Every person's ID in the grid's order.
+std::vector<std::int64_t> IdsInSurnameOrder(ISQLiteDatabase& db);
 // The person of that ID, photo included; an empty result when there is none.
 std::shared_ptr<ISQLiteTable> SelectById(ISQLiteDatabase& db, std::int64_t id);
 // Every person in the engine's order, photos included.

@@ -51,15 +51,6 @@ QString safeBaseName(QString name) {
     return name.left(120);
 }
 
-std::vector<std::int64_t> allIdsInSurnameOrder(ISQLiteDatabase& db) {
-    const TTextTable table = db.QueryTexts(QStringLiteral("SELECT ID FROM osoby ORDER BY Nazwisko"));
-    std::vector<std::int64_t> ids;
-    ids.reserve(std::size_t(table.rows));
-    for (int r = 0; r < table.rows; ++r)
-        ids.push_back(table.cell(r, 0).toLongLong());
-    return ids;
-}
-
 } // namespace
 
 QByteArray personListText(const std::vector<TExportRow>& rows, bool withPhotoColumn, const TExportSettings& settings) {
@@ -105,7 +96,7 @@ QString photoFileName(const TPersonTexts& texts, const QByteArray& photo, TPhoto
 TExportSummary exportPersons(ISQLiteDatabase& db, const std::vector<std::int64_t>& ids, const QString& fileName,
                              const TExportSettings& settings, const std::function<bool(int, int)>& progress) {
     TExportSummary summary;
-    const std::vector<std::int64_t> chosen = ids.empty() ? allIdsInSurnameOrder(db) : ids;
+    const std::vector<std::int64_t> chosen = ids.empty() ? person_table::IdsInSurnameOrder(db) : ids;
     const bool withPhotos = !settings.photoFolder.isEmpty();
     bool folderMade = false;
     const QDir listFolder = QFileInfo(fileName).absoluteDir();

@@ -10,15 +10,6 @@
 namespace wendolarka::photos {
 namespace {
 
-std::vector<std::int64_t> allIdsInSurnameOrder(ISQLiteDatabase& db) {
-    const TTextTable table = db.QueryTexts(QStringLiteral("SELECT ID FROM osoby ORDER BY Nazwisko"));
-    std::vector<std::int64_t> ids;
-    ids.reserve(std::size_t(table.rows));
-    for (int r = 0; r < table.rows; ++r)
-        ids.push_back(table.cell(r, 0).toLongLong());
-    return ids;
-}
-
 // The stored photo as shown, or a null image for none or one that cannot be read.
 QImage shownPhoto(const QByteArray& stored) {
     try {
@@ -39,7 +30,7 @@ bool hasAspect(QSize picture, double aspect) {
 
 std::vector<TCropProposal> proposeCrops(ISQLiteDatabase& db, const std::vector<std::int64_t>& ids, double aspect,
                                         const TCropProgress& progress) {
-    const std::vector<std::int64_t> chosen = ids.empty() ? allIdsInSurnameOrder(db) : ids;
+    const std::vector<std::int64_t> chosen = ids.empty() ? person_table::IdsInSurnameOrder(db) : ids;
     std::vector<TCropProposal> proposals;
     int done = 0;
     for (const std::int64_t id : chosen) {

@@ -33,17 +33,6 @@ bool usable(QSizeF picture, double aspect) {
 
 double largestHeight(QSizeF picture, double aspect) { return std::min(picture.height(), picture.width() / aspect); }
 
-QImage onWhite(const QImage& image) {
-    if (!image.hasAlphaChannel())
-        return image;
-    QImage flat(image.size(), QImage::Format_RGB32);
-    flat.fill(Qt::white);
-    QPainter painter(&flat);
-    painter.drawImage(0, 0, image);
-    painter.end();
-    return flat;
-}
-
 // The crop in whole pixels inside the picture; the whole picture when there is none.
 QRect cropPixels(const QRectF& crop, const QRect& picture) {
     if (crop.isEmpty() || !crop.isValid())
@@ -125,18 +114,7 @@ QImage applyPhotoEdit(const QImage& source, const TPhotoEdit& edit) {
     return withLevels(picture, levels(edit.brightness, edit.contrast));
 }
 
-QByteArray storedPhoto(const QImage& edited) {
-    if (edited.isNull())
-        return {};
-    const QImage flat = onWhite(edited);
-    const int longer = std::max(flat.width(), flat.height());
-    if (longer <= kStoredPhotoSide)
-        return encodeJpeg(flat, 90);
-    const auto shorter = [&](int side) { return std::max(1, int(std::lround(double(side) * kStoredPhotoSide / longer))); };
-    const QSize size = flat.width() >= flat.height() ? QSize(kStoredPhotoSide, shorter(flat.height()))
-                                                     : QSize(shorter(flat.width()), kStoredPhotoSide);
-    return encodeJpeg(flat.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), 90);
-}
+QByteArray storedPhoto(const QImage& edited) { return imageForStorage(edited); }
 
 QRectF frameAround(QSizeF picture, double aspect, QPointF centre, double height) {
     if (!usable(picture, aspect))
