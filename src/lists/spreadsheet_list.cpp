@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -32,6 +33,19 @@ constexpr qint64 kMaxRowNumber = qint64(1) << 24;
 constexpr qint64 kMaxReferenceColumn = 16384;
 // Excel's own limit on cell formats; more are not looked at.
 constexpr std::size_t kMaxCellFormats = 65536;
+// Excel writes a character XML cannot hold as _xHHHH_, seven for one: text read
+// before those are decoded may be this much longer than a cell's.
+constexpr qsizetype kMaxRawCellChars = 7 * kMaxCellChars;
+// The XML reader holds a whole run of text (or a whole tag) before it hands it
+// over, so a part may not have a longer run of code units without a '<' than a
+// cell's text at its longest in the widest spelling (an entity or _xHHHH_ for
+// each character), with room for the tag before it.
+constexpr qint64 kMaxRunUnits = 8 * qint64(kMaxCellChars) + 4096;
+static_assert(kMaxRunUnits > kReadChunk, "a run longer than the bound spans chunks");
+// A workbook's shared strings: one for each cell a sheet may have, and in all
+// what a large real list holds many times over.
+constexpr qsizetype kMaxSharedStrings = kMaxSheetCells;
+constexpr qsizetype kMaxSharedChars = qsizetype(16) * 1024 * 1024;
 
 constexpr QLatin1StringView kOfficeNs("urn:oasis:names:tc:opendocument:xmlns:office:1.0");
 constexpr QLatin1StringView kTableNs("urn:oasis:names:tc:opendocument:xmlns:table:1.0");
@@ -95,17 +109,25 @@ void checkSheetIndex(qsizetype count, int index, const TPlace& place) {
 
 // One part of the zip as the XML reader's device: unpacked as it is read, in
 // chunks counted against the package's budget, so neither a zip bomb nor a huge
-// part is ever held whole. Damage and the budget end the reading with an error
-// rather than a quiet end, and the package names the cause.
+// part is ever held whole. Damage, the budget and a run of text longer than the
+// XML reader should hold end the reading with an error rather than a quiet end,
+// and the package names the cause.
 class TPartDevice : public QIODevice {
 public:
-    enum class TState { Reading, Ended, Damaged, OverBudget };
+    enum class TState { Reading, Ended, Damaged, OverBudget, LongRun };
 
     TPartDevice(QuaZip& zip, qint64& unpacked) : m_member(&zip), m_unpacked(unpacked) {}
 
-    bool start() { return m_member.open(QIODevice::ReadOnly) && open(QIODevice::ReadOnly | QIODevice::Unbuffered); }
+    bool start() {
+        if (!m_member.open(QIODevice::ReadOnly) || !open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            return false;
+        detectUnits(m_member.peek(4));
+        return true;
+    }
     bool isSequential() const override { return true; }
     TState state() const { return m_state; }
+    // Bytes to a code unit of the part's encoding as its first bytes give it: 1, 2 or 4.
+    int unitWidth() const { return m_width; }
 
     // Unpacks what the XML reader left: only a part read to its end has its CRC checked.
     void finish() {
@@ -134,15 +156,85 @@ protected:
             m_state = TState::OverBudget;
             return -1;
         }
+        if (!countRuns(data, got)) {
+            m_state = TState::LongRun;
+            return -1;
+        }
         return got;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
+    // As the XML reader guesses: a byte order mark, else where the zero bytes of
+    // the first '<' are. Any other encoding keeps '<' the byte 0x3C.
+    void detectUnits(const QByteArray& head) {
+        const auto starts = [&](const char* bytes, int size) { return head.startsWith(QByteArrayView(bytes, size)); };
+        if (starts("\x00\x00\xFE\xFF", 4) || starts("\x00\x00\x00<", 4))
+            m_width = 4, m_bigEndian = true;
+        else if (starts("\xFF\xFE\x00\x00", 4) || starts("<\x00\x00\x00", 4))
+            m_width = 4;
+        else if (starts("\xFE\xFF", 2) || starts("\x00<", 2))
+            m_width = 2, m_bigEndian = true;
+        else if (starts("\xFF\xFE", 2) || starts("<\x00", 2))
+            m_width = 2;
+    }
+
+    // Counts the code units since the last '<', across chunks; false once there are too many.
+    bool countRuns(const char* data, qint64 size) {
+        if (m_width == 1) {
+            // A run within one chunk is shorter than the bound: only the ends need counting.
+            const char* first = static_cast<const char*>(std::memchr(data, '<', std::size_t(size)));
+            if (!first)
+                return (m_run += size) <= kMaxRunUnits;
+            if (m_run + (first - data) > kMaxRunUnits)
+                return false;
+            const char* last = data + size - 1;
+            while (*last != '<')
+                --last;
+            m_run = data + size - 1 - last;
+            return true;
+        }
+        for (qint64 i = 0; i < size; ++i) {
+            m_unit[m_filled++] = data[i];
+            if (m_filled < m_width)
+                continue;
+            m_filled = 0;
+            const int lt = m_bigEndian ? m_width - 1 : 0;
+            bool isLt = true;
+            for (int b = 0; b < m_width; ++b)
+                isLt = isLt && m_unit[b] == (b == lt ? '<' : '\0');
+            m_run = isLt ? 0 : m_run + 1;
+            if (m_run > kMaxRunUnits)
+                return false;
+        }
+        return true;
+    }
+
     QuaZipFile m_member;
     qint64& m_unpacked;
     TState m_state = TState::Reading;
+    int m_width = 1;
+    bool m_bigEndian = false;
+    char m_unit[4] = {};
+    int m_filled = 0;
+    qint64 m_run = 0;
 };
+
+// Whether the encoding a part declares is one whose text the device counts right:
+// UTF-8 and the single-byte code pages keep '<' a byte of its own, and a part
+// that starts in UTF-16 or UTF-32 must say so or nothing.
+bool countableEncoding(QStringView declared, int unitWidth) {
+    if (declared.isEmpty())
+        return true;
+    const QString name = declared.toString().toUpper().remove(u'_').remove(u'-');
+    if (unitWidth == 2)
+        return name.startsWith(QStringLiteral("UTF16"));
+    if (unitWidth == 4)
+        return name.startsWith(QStringLiteral("UTF32"));
+    static const QRegularExpression singleByte(
+        QStringLiteral("^(UTF8|USASCII|ASCII|LATIN[0-9]+|ISO8859[0-9]+|WINDOWS125[0-8]|CP125[0-8])$"));
+    return singleByte.match(name).hasMatch();
+}
 
 // The zip, with a budget for everything unpacked from it.
 class TPackage {
@@ -161,8 +253,10 @@ public:
 
     // Gives `read` an XML reader on the part; false when the zip has no such part.
     // Whatever stopped the reader, the message names the first cause: the budget,
-    // damage to the zip, then bad XML.
-    bool parse(const QString& part, const std::function<void(QXmlStreamReader&)>& read) {
+    // damage to the zip, a run of text too long to read, then bad XML. For the
+    // long run `refuseLongRun` may throw a message that names the cell it is in.
+    bool parse(const QString& part, const std::function<void(QXmlStreamReader&)>& read,
+               const std::function<void()>& refuseLongRun = {}) {
         if (!m_zip.setCurrentFile(part, QuaZip::csInsensitive)) {
             if (m_zip.getZipError() != UNZ_OK)
                 damaged(part);
@@ -172,6 +266,11 @@ public:
         if (!device.start())
             damaged(part);
         QXmlStreamReader xml(&device);
+        // The declaration is the first thing read, long before a run could pass the bound.
+        if (xml.readNext() == QXmlStreamReader::StartDocument &&
+            !countableEncoding(xml.documentEncoding(), device.unitWidth()))
+            m_place.fail(QStringLiteral("część %1 jest zapisana w kodowaniu %2, którego nie czytam; zapisz arkusz ponownie")
+                             .arg(part, elided(xml.documentEncoding())));
         read(xml);
         device.finish();
         if (device.state() == TPartDevice::TState::OverBudget)
@@ -179,6 +278,13 @@ public:
                              .arg(kMaxUnpackedBytes / (1024 * 1024)));
         if (device.state() == TPartDevice::TState::Damaged)
             damaged(part);
+        if (device.state() == TPartDevice::TState::LongRun) {
+            if (refuseLongRun)
+                refuseLongRun();
+            m_place.fail(QStringLiteral("część %1 ma tekst dłuższy niż %2 znaków, to nie może być lista osób")
+                             .arg(part)
+                             .arg(kMaxCellChars));
+        }
         m_place.checkXml(xml, part);
         return true;
     }
@@ -311,6 +417,338 @@ TNumberKind customNumberKind(QStringView code) {
     return codes.contains(u'%') ? TNumberKind::Percent : TNumberKind::Plain;
 }
 
+// How a spreadsheet shows a number that is no date, time or percent: the sections
+// of its format that this reader understands. Shown as in Polish: a decimal
+// comma, and thousands parted by the non-breaking space that Polish Excel and
+// LibreOffice put there (it also keeps a number whole at a line's end).
+constexpr char16_t kThousandsSeparator = u'\u00A0';
+// Excel's own limits: a format code is at most 255 characters with 30 decimals;
+// a workbook has a few hundred formats. Beyond them a number is shown plainly.
+constexpr qsizetype kMaxFormatCode = 255;
+constexpr int kMaxFormatDecimals = 30;
+constexpr qsizetype kMaxShapedFormats = 1024;
+
+struct TFormatPiece {
+    // Pad is the room of one character (_x), which at the edges only aligns columns.
+    enum class TKind : quint8 { Literal, Pad, Digit, Point, General, Text };
+    TKind kind = TKind::Literal;
+    char16_t digit = 0; // '0', '#' or '?'
+    QString text;       // a literal's
+};
+
+struct TFormatSection {
+    std::vector<TFormatPiece> pieces;
+    bool grouped = false; // thousands separated
+    int thousands = 0;    // commas after the last digit: the number is shown in thousands
+    bool percent = false;
+
+    bool has(TFormatPiece::TKind kind) const {
+        return std::any_of(pieces.begin(), pieces.end(), [&](const TFormatPiece& p) { return p.kind == kind; });
+    }
+};
+
+struct TNumberFormat {
+    TNumberKind kind = TNumberKind::Plain;
+    // Positive, negative and zero; none where the format is General or not understood.
+    std::vector<TFormatSection> sections;
+    // How a text is shown where the format says more than "as it is".
+    std::optional<TFormatSection> text;
+};
+
+// One section of a format code, or nullopt for anything not understood here
+// (scientific notation, fractions, conditions, stray letters).
+std::optional<TFormatSection> parseFormatSection(QStringView code) {
+    using TKind = TFormatPiece::TKind;
+    TFormatSection section;
+    const auto literal = [&](QStringView text) {
+        if (!section.pieces.empty() && section.pieces.back().kind == TKind::Literal)
+            section.pieces.back().text += text;
+        else
+            section.pieces.push_back({TKind::Literal, 0, text.toString()});
+    };
+    const auto lastIsDigit = [&] { return !section.pieces.empty() && section.pieces.back().kind == TKind::Digit; };
+    bool afterPoint = false;
+    int decimals = 0;
+    for (qsizetype i = 0; i < code.size(); ++i) {
+        const QChar c = code[i];
+        const char16_t u = c.unicode();
+        if (u == u'"') {
+            const qsizetype close = code.indexOf(u'"', i + 1);
+            if (close < 0)
+                return std::nullopt;
+            literal(code.mid(i + 1, close - i - 1));
+            i = close;
+        } else if (u == u'\\' || u == u'_' || u == u'*') {
+            if (++i >= code.size())
+                return std::nullopt;
+            // A fill (*x) widens the cell's text to the column: nothing of its own.
+            if (u == u'\\')
+                literal(code.mid(i, 1));
+            else if (u == u'_')
+                section.pieces.push_back({TKind::Pad, 0, {}});
+        } else if (u == u'[') {
+            const qsizetype close = code.indexOf(u']', i + 1);
+            if (close < 0)
+                return std::nullopt;
+            const QStringView inside = code.mid(i + 1, close - i - 1);
+            // [$zł-415] is a currency, [$-415] a locale alone, [Red] a colour; [>100] a condition.
+            if (inside.startsWith(u'$'))
+                literal(inside.mid(1, inside.indexOf(u'-') < 0 ? -1 : inside.indexOf(u'-') - 1));
+            else if (inside.isEmpty() || !std::all_of(inside.begin(), inside.end(), [](QChar p) { return p.isLetterOrNumber(); }))
+                return std::nullopt;
+            i = close;
+        } else if (u == u'0' || u == u'#' || u == u'?') {
+            // A scaling comma comes after the last digit of the whole part.
+            if ((afterPoint && ++decimals > kMaxFormatDecimals) || (!afterPoint && section.thousands > 0))
+                return std::nullopt;
+            section.pieces.push_back({TKind::Digit, u, {}});
+        } else if (u == u'.') {
+            if (afterPoint)
+                return std::nullopt;
+            afterPoint = true;
+            section.pieces.push_back({TKind::Point, 0, {}});
+        } else if (u == u',') {
+            // Between digits it parts thousands; right after the last one it scales.
+            const bool digitFollows = i + 1 < code.size() && QStringView(u"0#?").contains(code[i + 1]);
+            if (afterPoint || !lastIsDigit())
+                return std::nullopt;
+            if (digitFollows)
+                section.grouped = true;
+            else
+                ++section.thousands;
+        } else if (u == u'%') {
+            section.percent = true;
+            literal(u"%");
+        } else if (u == u'@') {
+            section.pieces.push_back({TKind::Text, 0, {}});
+        } else if (code.mid(i, 7).compare(u"General", Qt::CaseInsensitive) == 0) {
+            section.pieces.push_back({TKind::General, 0, {}});
+            i += 6;
+        } else if (c.isLetterOrNumber() || u == u'/') {
+            return std::nullopt;
+        } else {
+            literal(code.mid(i, 1));
+        }
+    }
+    const bool digits = section.has(TKind::Digit) || section.has(TKind::Point);
+    if (digits && section.has(TKind::General))
+        return std::nullopt;
+    return section;
+}
+
+// The sections of a format code split at ';' outside quotes, escapes and brackets.
+QList<QStringView> formatSections(QStringView code) {
+    QList<QStringView> sections;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < code.size(); ++i) {
+        const QChar c = code[i];
+        if (c == u'"' || c == u'[') {
+            const qsizetype close = code.indexOf(c == u'"' ? u'"' : u']', i + 1);
+            i = close < 0 ? code.size() : close;
+        } else if (c == u'\\' || c == u'_' || c == u'*') {
+            ++i;
+        } else if (c == u';') {
+            sections.append(code.mid(start, i - start));
+            start = i + 1;
+        }
+    }
+    sections.append(code.mid(start));
+    return sections;
+}
+
+// A number format from its code; what is not understood shows numbers plainly.
+TNumberFormat numberFormat(QStringView code, bool shape) {
+    TNumberFormat format;
+    format.kind = customNumberKind(code);
+    if (format.kind != TNumberKind::Plain || !shape || code.isEmpty() || code.size() > kMaxFormatCode)
+        return format;
+    const QList<QStringView> codes = formatSections(code);
+    if (codes.size() > 4)
+        return format;
+    std::vector<TFormatSection> sections;
+    for (QStringView sectionCode : codes) {
+        std::optional<TFormatSection> section = parseFormatSection(sectionCode);
+        if (!section)
+            return format;
+        sections.push_back(*std::move(section));
+    }
+    // The fourth section, or a format of one section with @, is the text's.
+    const bool textOnly = sections.size() == 1 && sections[0].has(TFormatPiece::TKind::Text);
+    if (sections.size() == 4 || textOnly) {
+        const TFormatSection& text = sections.back();
+        if (text.has(TFormatPiece::TKind::Digit) || text.has(TFormatPiece::TKind::Point) ||
+            text.has(TFormatPiece::TKind::General))
+            return format;
+        format.text = text;
+        sections.pop_back();
+    }
+    for (const TFormatSection& section : sections)
+        if (section.has(TFormatPiece::TKind::Text))
+            return format;
+    // General alone is the plain way.
+    if (sections.size() == 1 && sections[0].pieces.size() == 1 && sections[0].pieces[0].kind == TFormatPiece::TKind::General)
+        sections.clear();
+    format.sections = std::move(sections);
+    return format;
+}
+
+// The digits of a non-negative number rounded half up to `decimals` places, from
+// the fifteen significant digits a spreadsheet keeps: the whole part without
+// leading zeros ("" for none) and exactly `decimals` decimals.
+std::pair<QString, QString> decimalDigits(double value, int decimals) {
+    if (value == 0)
+        return {QString(), QString(decimals, u'0')};
+    const QString scientific = QString::number(value, 'e', 14);
+    const qsizetype e = scientific.indexOf(u'e');
+    QString digits = scientific.left(1) + scientific.mid(2, e - 2);
+    qsizetype point = scientific.mid(e + 1).toInt() + 1;
+    if (point <= 0) {
+        digits.prepend(QString(-point, u'0'));
+        point = 0;
+    }
+    const qsizetype cut = point + decimals;
+    if (digits.size() < cut)
+        digits += QString(cut - digits.size(), u'0');
+    if (digits.size() > cut) {
+        const bool up = digits[cut] >= u'5';
+        digits.truncate(cut);
+        qsizetype i = cut - 1;
+        for (; up && i >= 0 && digits[i] == u'9'; --i)
+            digits[i] = u'0';
+        if (up && i >= 0)
+            digits[i] = QChar(char16_t(digits[i].unicode() + 1));
+        if (up && i < 0) {
+            digits.prepend(u'1');
+            ++point;
+        }
+    }
+    qsizetype lead = 0;
+    while (lead < point && digits[lead] == u'0')
+        ++lead;
+    return {digits.mid(lead, point - lead), digits.mid(point)};
+}
+
+// A number, already without its sign, by one section of its format. `nonZero`
+// tells whether any digit shown is other than 0.
+QString formatBySection(const TFormatSection& section, double value, bool& nonZero) {
+    using TKind = TFormatPiece::TKind;
+    value = value * (section.percent ? 100 : 1) / std::pow(1000.0, section.thousands);
+    const std::vector<TFormatPiece>& pieces = section.pieces;
+    const auto pointAt = std::find_if(pieces.begin(), pieces.end(), [](const TFormatPiece& p) { return p.kind == TKind::Point; });
+    const qsizetype point = pointAt - pieces.begin();
+    const auto countDigits = [&](qsizetype from, qsizetype to) {
+        return std::count_if(pieces.begin() + from, pieces.begin() + to, [](const TFormatPiece& p) { return p.kind == TKind::Digit; });
+    };
+    const qsizetype wholeDigits = countDigits(0, point);
+    const int decimals = int(countDigits(std::min(point + 1, qsizetype(pieces.size())), qsizetype(pieces.size())));
+    if (!std::isfinite(value))
+        return formatNumber(value);
+    const auto [whole, fraction] = decimalDigits(value, decimals);
+    nonZero = std::any_of(whole.begin(), whole.end(), [](QChar c) { return c != u'0'; }) ||
+              std::any_of(fraction.begin(), fraction.end(), [](QChar c) { return c != u'0'; });
+
+    // The whole part fills its placeholders from the right; the leftmost takes what is left over.
+    QString left;
+    qsizetype unplaced = whole.size(), placed = 0, placeholders = wholeDigits;
+    const auto putDigit = [&](QChar digit) {
+        if (section.grouped && placed > 0 && placed % 3 == 0)
+            left.prepend(kThousandsSeparator);
+        left.prepend(digit);
+        ++placed;
+    };
+    for (qsizetype i = point - 1; i >= 0; --i) {
+        const TFormatPiece& piece = pieces[std::size_t(i)];
+        if (piece.kind == TKind::Literal) {
+            left.prepend(piece.text);
+        } else if (piece.kind == TKind::Pad) {
+            left.prepend(u' ');
+        } else if (piece.kind == TKind::General) {
+            left.prepend(formatNumber(value));
+            nonZero = value != 0;
+        } else if (piece.kind == TKind::Digit) {
+            const qsizetype take = --placeholders == 0 ? unplaced : std::min(unplaced, qsizetype(1));
+            for (qsizetype k = 0; k < take; ++k)
+                putDigit(whole[--unplaced]);
+            if (take == 0 && piece.digit == u'0')
+                putDigit(u'0');
+            else if (take == 0 && piece.digit == u'?')
+                left.prepend(u' ');
+        }
+    }
+    // Without placeholders before the point the whole part still shows, just before it.
+    if (wholeDigits == 0 && point < qsizetype(pieces.size()))
+        left += whole;
+
+    // Decimals follow their placeholders; zeros at the end under # are left out, under ? blank.
+    QString right;
+    if (point < qsizetype(pieces.size())) {
+        right += u',';
+        std::vector<char16_t> placeholder;
+        for (qsizetype i = point + 1; i < qsizetype(pieces.size()); ++i)
+            if (pieces[std::size_t(i)].kind == TKind::Digit)
+                placeholder.push_back(pieces[std::size_t(i)].digit);
+        qsizetype shown = decimals;
+        while (shown > 0 && fraction[shown - 1] == u'0' && placeholder[std::size_t(shown) - 1] != u'0')
+            --shown;
+        qsizetype next = 0;
+        for (qsizetype i = point + 1; i < qsizetype(pieces.size()); ++i) {
+            const TFormatPiece& piece = pieces[std::size_t(i)];
+            if (piece.kind == TKind::Literal)
+                right += piece.text;
+            else if (piece.kind == TKind::Pad)
+                right += u' ';
+            else if (piece.kind == TKind::Digit && next < shown)
+                right += fraction[next++];
+            else if (piece.kind == TKind::Digit && placeholder[std::size_t(next++)] == u'?')
+                right += u' ';
+        }
+    }
+    return left + right;
+}
+
+// A number as its format shows it; padding at the ends only aligns the column.
+QString formatByFormat(const TNumberFormat& format, double value) {
+    const std::vector<TFormatSection>& sections = format.sections;
+    if (sections.empty())
+        return formatNumber(value);
+    bool nonZero = false;
+    if (value == 0 && sections.size() >= 3)
+        return formatBySection(sections[2], 0, nonZero).trimmed();
+    // A negative number's own section shows its sign itself, if it has one.
+    if (value < 0 && sections.size() >= 2)
+        return formatBySection(sections[1], -value, nonZero).trimmed();
+    const QString shown = formatBySection(sections[0], std::fabs(value), nonZero).trimmed();
+    return value < 0 && nonZero ? QChar(u'-') + shown : shown;
+}
+
+// A text by the format's text section; padding at the ends is left out, the
+// text's own spaces are not.
+QString textByFormat(const TNumberFormat& format, const QString& text) {
+    if (!format.text)
+        return text;
+    const std::vector<TFormatPiece>& pieces = format.text->pieces;
+    const auto isPad = [](const TFormatPiece& p) { return p.kind == TFormatPiece::TKind::Pad; };
+    const auto first = std::find_if_not(pieces.begin(), pieces.end(), isPad);
+    const auto last = std::find_if_not(pieces.rbegin(), pieces.rend(), isPad).base();
+    QString shown;
+    for (auto piece = first; piece < last; ++piece)
+        shown += piece->kind == TFormatPiece::TKind::Text ? text : piece->kind == TFormatPiece::TKind::Pad ? QStringLiteral(" ") : piece->text;
+    return shown;
+}
+
+// The formats Excel numbers without writing their code; the rest of the built-in
+// ones are dates, times, percent or shown plainly.
+TNumberFormat builtinNumberFormat(int id) {
+    switch (id) {
+    case 1: return numberFormat(u"0", true);
+    case 2: return numberFormat(u"0.00", true);
+    case 3: return numberFormat(u"#,##0", true);
+    case 4: return numberFormat(u"#,##0.00", true);
+    case 49: return numberFormat(u"@", true);
+    default: return {builtinNumberKind(id), {}, std::nullopt};
+    }
+}
+
 // Excel writes characters XML cannot hold as _xHHHH_ (and a literal "_x" as _x005F_x).
 QString decodeEscapes(const QString& text) {
     if (!text.contains(QStringLiteral("_x")))
@@ -332,16 +770,35 @@ QString decodeEscapes(const QString& text) {
     return decoded;
 }
 
+// Appends the text of the element the reader is on, child elements skipped, and
+// leaves the reader on its end tag. `refuse` must throw: it is called as soon as
+// the text is longer than `limit`, so no element holds more than a cell could.
+void appendElementText(QXmlStreamReader& xml, QString& text, qsizetype limit, const std::function<void()>& refuse) {
+    while (!xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::Characters || token == QXmlStreamReader::EntityReference) {
+            text += xml.text();
+            if (text.size() > limit)
+                refuse();
+        } else if (token == QXmlStreamReader::StartElement) {
+            xml.skipCurrentElement();
+        } else if (token == QXmlStreamReader::EndElement) {
+            break;
+        }
+    }
+}
+
 // The text of a string item (<si> or <is>): plain <t>, or the <t> of every rich
-// text run; phonetic guides are not part of the text. Leaves the reader on the end tag.
-QString readStringItem(QXmlStreamReader& xml) {
+// text run; phonetic guides are not part of the text. Leaves the reader on the end
+// tag; `refuse` throws once the text is longer than a cell may be.
+QString readStringItem(QXmlStreamReader& xml, const std::function<void()>& refuse) {
     QString text;
     int depth = 0;
     while (!xml.atEnd()) {
         const auto token = xml.readNext();
         if (token == QXmlStreamReader::StartElement) {
             if (xml.name() == u"t") {
-                text += xml.readElementText(QXmlStreamReader::SkipChildElements);
+                appendElementText(xml, text, kMaxRawCellChars, refuse);
             } else if (xml.name() == u"rPh" || xml.name() == u"phoneticPr") {
                 xml.skipCurrentElement();
             } else {
@@ -353,8 +810,43 @@ QString readStringItem(QXmlStreamReader& xml) {
             --depth;
         }
     }
-    return decodeEscapes(text);
+    text = decodeEscapes(text);
+    if (text.size() > kMaxCellChars)
+        refuse();
+    return text;
 }
+
+// A workbook's shared strings as one text and where each ends: a QString apiece
+// costs some fifty bytes even for a single letter, and a hostile file holds
+// millions of them.
+class TSharedStrings {
+public:
+    qsizetype size() const { return qsizetype(m_ends.size()); }
+    qsizetype chars() const { return m_text.size(); }
+    void append(const QString& text) {
+        m_text += text;
+        m_ends.push_back(quint32(m_text.size()));
+    }
+
+    // Short strings are made afresh for each cell, at about what the cell costs
+    // anyway; a long one is made once and shared by every cell that shows it.
+    QString at(qsizetype index) {
+        constexpr qsizetype kMadeAfresh = 32;
+        const qsizetype start = index == 0 ? 0 : qsizetype(m_ends[std::size_t(index) - 1]);
+        const qsizetype size = qsizetype(m_ends[std::size_t(index)]) - start;
+        if (size <= kMadeAfresh)
+            return m_text.mid(start, size);
+        QString& made = m_made[index];
+        if (made.isNull())
+            made = m_text.mid(start, size);
+        return made;
+    }
+
+private:
+    QString m_text;
+    std::vector<quint32> m_ends;
+    QHash<qsizetype, QString> m_made;
+};
 
 QString partDirectory(const QString& part) {
     const qsizetype slash = part.lastIndexOf(u'/');
@@ -457,24 +949,60 @@ TWorkbook readWorkbook(TPackage& package, const TPlace& place) {
     return workbook;
 }
 
-QStringList readSharedStrings(TPackage& package, const QString& part, const TPlace& place) {
-    QStringList strings;
-    package.parse(part, [&](QXmlStreamReader& xml) {
-        while (!xml.atEnd()) {
-            if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"si")
-                continue;
-            if (strings.size() >= kMaxSheetCells)
-                place.fail(QStringLiteral("ma ponad %1 różnych tekstów, to nie może być lista osób").arg(kMaxSheetCells));
-            strings.append(readStringItem(xml));
-        }
-    });
+TSharedStrings readSharedStrings(TPackage& package, const QString& part, const TPlace& place) {
+    TSharedStrings strings;
+    bool inItem = false;
+    const auto refuseItem = [&] {
+        place.fail(QStringLiteral("tekst nr %1 w części %2 jest dłuższy niż %3 znaków")
+                       .arg(QString::number(strings.size() + 1), part, QString::number(kMaxCellChars)));
+    };
+    package.parse(
+        part,
+        [&](QXmlStreamReader& xml) {
+            while (!xml.atEnd()) {
+                if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"si")
+                    continue;
+                if (strings.size() >= kMaxSharedStrings)
+                    place.fail(QStringLiteral("ma ponad %1 różnych tekstów, to nie może być lista osób").arg(kMaxSharedStrings));
+                inItem = true;
+                const QString text = readStringItem(xml, refuseItem);
+                if (xml.hasError())
+                    return;
+                inItem = false;
+                if (strings.chars() + text.size() > kMaxSharedChars)
+                    place.fail(QStringLiteral("wspólne teksty skoroszytu mają razem ponad %1 znaków, to nie może być lista osób")
+                                   .arg(kMaxSharedChars));
+                strings.append(text);
+            }
+        },
+        [&] {
+            if (inItem)
+                refuseItem();
+        });
     return strings;
 }
 
-// What each cell format (the cell's "s") shows a number as.
-std::vector<TNumberKind> readCellFormats(TPackage& package, const QString& part) {
-    QHash<int, TNumberKind> custom;
+// What each cell format (the cell's "s") shows a number and a text as.
+class TCellFormats {
+public:
+    TCellFormats() : m_formats(1) {}
+
+    void add(const TNumberFormat& format) { m_formats.push_back(format); }
+    void setStyles(std::vector<quint32> styles) { m_ofStyle = std::move(styles); }
+    qsizetype count() const { return qsizetype(m_formats.size()); }
+    const TNumberFormat& of(qsizetype style) const {
+        return style >= 0 && std::size_t(style) < m_ofStyle.size() ? m_formats[m_ofStyle[std::size_t(style)]] : m_formats[0];
+    }
+
+private:
+    std::vector<TNumberFormat> m_formats; // the first is General
+    std::vector<quint32> m_ofStyle;
+};
+
+TCellFormats readCellFormats(TPackage& package, const QString& part) {
+    QHash<int, TNumberFormat> custom;
     std::vector<int> formatIds;
+    qsizetype shaped = 0;
     package.parse(part, [&](QXmlStreamReader& xml) {
         bool inCellFormats = false;
         while (!xml.atEnd()) {
@@ -484,9 +1012,9 @@ std::vector<TNumberKind> readCellFormats(TPackage& package, const QString& part)
             if (token != QXmlStreamReader::StartElement)
                 continue;
             const QXmlStreamAttributes attributes = xml.attributes();
-            if (xml.name() == u"numFmt") {
+            if (xml.name() == u"numFmt" && std::size_t(custom.size()) < kMaxCellFormats) {
                 custom.insert(attributes.value(QLatin1StringView("numFmtId")).toInt(),
-                              customNumberKind(attributes.value(QLatin1StringView("formatCode"))));
+                              numberFormat(attributes.value(QLatin1StringView("formatCode")), shaped++ < kMaxShapedFormats));
             } else if (xml.name() == u"cellXfs") {
                 inCellFormats = true;
             } else if (inCellFormats && xml.name() == u"xf" && formatIds.size() < kMaxCellFormats) {
@@ -494,12 +1022,22 @@ std::vector<TNumberKind> readCellFormats(TPackage& package, const QString& part)
             }
         }
     });
-    // Formats the file defines itself win, also over a built-in number.
-    std::vector<TNumberKind> kinds;
-    kinds.reserve(formatIds.size());
-    for (int id : formatIds)
-        kinds.push_back(custom.value(id, builtinNumberKind(id)));
-    return kinds;
+    // Formats the file defines itself win, also over a built-in number; each is kept once.
+    TCellFormats formats;
+    QHash<int, quint32> indexOfId;
+    std::vector<quint32> styles;
+    styles.reserve(formatIds.size());
+    for (int id : formatIds) {
+        auto index = indexOfId.constFind(id);
+        if (index == indexOfId.constEnd()) {
+            const auto own = custom.constFind(id);
+            formats.add(own != custom.constEnd() ? *own : builtinNumberFormat(id));
+            index = indexOfId.insert(id, quint32(formats.count() - 1));
+        }
+        styles.push_back(*index);
+    }
+    formats.setStyles(std::move(styles));
+    return formats;
 }
 
 struct TCellReference {
@@ -563,8 +1101,7 @@ void checkCellText(const QString& text, qint64 column, qint64 row, const TPlace&
 
 class TXlsxSheetReader {
 public:
-    TXlsxSheetReader(const TWorkbook& workbook, QStringList sharedStrings, std::vector<TNumberKind> formats,
-                     const TPlace& place)
+    TXlsxSheetReader(const TWorkbook& workbook, TSharedStrings sharedStrings, TCellFormats formats, const TPlace& place)
         : m_workbook(workbook), m_shared(std::move(sharedStrings)), m_formats(std::move(formats)), m_place(place),
           m_rows(place) {}
 
@@ -579,7 +1116,24 @@ public:
 
     TListTable take() { return m_rows.take(); }
 
+    // A run of text too long to read: in a cell, that cell's; elsewhere, after the last cell.
+    void refuseLongRun(const QString& part) const {
+        if (!m_cell)
+            return;
+        if (m_inCell)
+            refuseLongText();
+        m_place.failAt(m_cell->column, m_cell->row,
+                       QStringLiteral("za nią część %1 ma tekst poza komórkami dłuższy niż %2 znaków, plik jest uszkodzony")
+                           .arg(part)
+                           .arg(kMaxCellChars));
+    }
+
 private:
+    [[noreturn]] void refuseLongText() const {
+        m_place.failAt(m_cell->column, m_cell->row,
+                       QStringLiteral("tekst komórki jest dłuższy niż %1 znaków").arg(kMaxCellChars));
+    }
+
     void readSheetData(QXmlStreamReader& xml) {
         while (xml.readNextStartElement()) {
             if (xml.name() == u"row")
@@ -621,14 +1175,18 @@ private:
             }
             if (row == 0)
                 row = m_lastRow + 1;
+            m_cell = TCellReference{column, row};
+            m_inCell = true;
 
             QString value, inlineText;
             bool hasInline = false;
+            const auto refuse = [this] { refuseLongText(); };
             while (xml.readNextStartElement()) {
                 if (xml.name() == u"v") {
-                    value = xml.readElementText(QXmlStreamReader::SkipChildElements);
+                    value.clear();
+                    appendElementText(xml, value, kMaxRawCellChars, refuse);
                 } else if (xml.name() == u"is") {
-                    inlineText = readStringItem(xml);
+                    inlineText = readStringItem(xml, refuse);
                     hasInline = true;
                 } else {
                     xml.skipCurrentElement();
@@ -636,6 +1194,7 @@ private:
             }
             if (xml.hasError())
                 return;
+            m_inCell = false;
             nextColumn = column + 1;
             const QString text = cellText(type, value, hasInline ? &inlineText : nullptr, style, column, row);
             if (text.isEmpty())
@@ -658,9 +1217,10 @@ private:
     }
 
     QString cellText(const QString& type, const QString& value, const QString* inlineText, qsizetype style,
-                     qint64 column, qint64 row) const {
+                     qint64 column, qint64 row) {
+        const TNumberFormat& format = m_formats.of(style);
         if (type == u"inlineStr")
-            return inlineText ? *inlineText : decodeEscapes(value);
+            return textByFormat(format, inlineText ? *inlineText : decodeEscapes(value));
         // A cell without a value is empty whatever its type says.
         if (value.isEmpty())
             return {};
@@ -670,10 +1230,10 @@ private:
             if (!ok || index < 0 || index >= m_shared.size())
                 m_place.failAt(column, row, QStringLiteral("odwołanie do wspólnego tekstu nr %1, a plik ma ich %2")
                                                 .arg(elided(value.trimmed()), QString::number(m_shared.size())));
-            return m_shared[index];
+            return textByFormat(format, m_shared.at(index));
         }
         if (type == u"str")
-            return decodeEscapes(value);
+            return textByFormat(format, decodeEscapes(value));
         if (type == u"e")
             return value;
         const QString trimmed = value.trimmed();
@@ -685,10 +1245,10 @@ private:
         }
         if (trimmed.isEmpty())
             return {};
-        const TNumberKind kind =
-            style >= 0 && std::size_t(style) < m_formats.size() ? m_formats[std::size_t(style)] : TNumberKind::Plain;
+        const TNumberKind kind = format.kind;
         // Most numbers in a list are plain integers, already written as shown.
-        if (kind == TNumberKind::Plain && trimmed.size() <= 15 && (trimmed.size() == 1 || trimmed[0] != u'0') &&
+        if (kind == TNumberKind::Plain && format.sections.empty() && trimmed.size() <= 15 &&
+            (trimmed.size() == 1 || trimmed[0] != u'0') &&
             std::all_of(trimmed.begin(), trimmed.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
             return trimmed;
         bool ok = false;
@@ -709,15 +1269,18 @@ private:
         case TNumberKind::Plain:
             break;
         }
-        return formatNumber(number);
+        return formatByFormat(format, number);
     }
 
     const TWorkbook& m_workbook;
-    const QStringList m_shared;
-    const std::vector<TNumberKind> m_formats;
+    TSharedStrings m_shared;
+    const TCellFormats m_formats;
     const TPlace& m_place;
     TRowCollector m_rows;
     qint64 m_lastRow = 0;
+    // The last cell whose start the reader has passed, and whether it is still in it.
+    std::optional<TCellReference> m_cell;
+    bool m_inCell = false;
 };
 
 TListTable readXlsx(TPackage& package, int sheetIndex, TPlace& place) {
@@ -727,7 +1290,8 @@ TListTable readXlsx(TPackage& package, int sheetIndex, TPlace& place) {
     const QString& part = workbook.parts[sheetIndex];
     TXlsxSheetReader reader(workbook, readSharedStrings(package, workbook.sharedStrings, place),
                             readCellFormats(package, workbook.styles), place);
-    if (part.isEmpty() || !package.parse(part, [&](QXmlStreamReader& xml) { reader.read(xml); }))
+    if (part.isEmpty() || !package.parse(part, [&](QXmlStreamReader& xml) { reader.read(xml); },
+                                         [&] { reader.refuseLongRun(part); }))
         place.fail(QStringLiteral("brak części z zawartością arkusza%1")
                        .arg(part.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(part)));
     return reader.take();
@@ -782,6 +1346,19 @@ class TOdsSheetReader {
 public:
     TOdsSheetReader(QXmlStreamReader& xml, const TPlace& place) : m_xml(xml), m_place(place), m_rows(place) {}
 
+    // A run of text too long to read: in a cell, that cell's; elsewhere, after the last cell.
+    void refuseLongRun() const {
+        if (!m_cell)
+            return;
+        const auto [column, row] = *m_cell;
+        if (m_inCell)
+            m_place.failAt(column, row, QStringLiteral("tekst komórki jest dłuższy niż %1 znaków").arg(kMaxCellChars));
+        m_place.failAt(column, row,
+                       QStringLiteral("za nią część %1 ma tekst poza komórkami dłuższy niż %2 znaków, plik jest uszkodzony")
+                           .arg(kOdsContent)
+                           .arg(kMaxCellChars));
+    }
+
     // Reads the table element the reader is on, to its end.
     TListTable read() {
         int depth = 0;
@@ -826,6 +1403,8 @@ private:
             const qint64 columns = repeatCount(m_xml.attributes(), QLatin1StringView("number-columns-repeated"));
             const qint64 column = cells.size() + pendingEmpty;
             QString text;
+            m_cell = {column, m_row};
+            m_inCell = true;
             // A merged cell's text is in its first cell; what hides under the merge is not shown.
             if (covered)
                 m_xml.skipCurrentElement();
@@ -833,6 +1412,7 @@ private:
                 text = readCell(column);
             if (m_xml.hasError())
                 return;
+            m_inCell = false;
             if (text.isEmpty()) {
                 pendingEmpty = std::min(pendingEmpty + columns, qint64(1) << 40);
                 continue;
@@ -959,6 +1539,9 @@ private:
     const TPlace& m_place;
     TRowCollector m_rows;
     qint64 m_row = 1;
+    // The last cell whose start the reader has passed (column, row), and whether it is still in it.
+    std::optional<std::pair<qint64, qint64>> m_cell;
+    bool m_inCell = false;
 };
 
 QString odsTableName(const QXmlStreamReader& xml, qsizetype index) {
@@ -967,7 +1550,8 @@ QString odsTableName(const QXmlStreamReader& xml, qsizetype index) {
 }
 
 // Gives `read` the reader on content.xml.
-void parseOdsContent(TPackage& package, const TPlace& place, const std::function<void(QXmlStreamReader&)>& read) {
+void parseOdsContent(TPackage& package, const TPlace& place, const std::function<void(QXmlStreamReader&)>& read,
+                     const std::function<void()>& refuseLongRun = {}) {
     // A password-protected document keeps its parts encrypted; say so rather than "damaged".
     bool encrypted = false;
     package.parse(QStringLiteral("META-INF/manifest.xml"), [&](QXmlStreamReader& xml) {
@@ -976,7 +1560,7 @@ void parseOdsContent(TPackage& package, const TPlace& place, const std::function
     });
     if (encrypted)
         place.fail(QStringLiteral("arkusz jest zaszyfrowany hasłem, zapisz go bez hasła"));
-    if (!package.parse(kOdsContent, read))
+    if (!package.parse(kOdsContent, read, refuseLongRun))
         place.fail(QStringLiteral("to nie jest arkusz .ods (brak części %1)").arg(kOdsContent));
 }
 
@@ -994,18 +1578,25 @@ QStringList odsSheetNames(TPackage& package, const TPlace& place) {
 
 TListTable readOds(TPackage& package, int sheetIndex, TPlace& place) {
     std::optional<TListTable> table;
+    std::optional<TOdsSheetReader> reader;
     qsizetype count = 0;
-    parseOdsContent(package, place, [&](QXmlStreamReader& xml) {
-        forEachOdsTable(xml, place, [&] {
-            if (count++ != sheetIndex) {
-                xml.skipCurrentElement();
-                return true;
-            }
-            place.sheet = odsTableName(xml, count - 1);
-            table = TOdsSheetReader(xml, place).read();
-            return false;
+    parseOdsContent(
+        package, place,
+        [&](QXmlStreamReader& xml) {
+            forEachOdsTable(xml, place, [&] {
+                if (count++ != sheetIndex) {
+                    xml.skipCurrentElement();
+                    return true;
+                }
+                place.sheet = odsTableName(xml, count - 1);
+                table = reader.emplace(xml, place).read();
+                return false;
+            });
+        },
+        [&] {
+            if (reader)
+                reader->refuseLongRun();
         });
-    });
     if (!table)
         checkSheetIndex(count, sheetIndex, place);
     return table ? *std::move(table) : TListTable{};

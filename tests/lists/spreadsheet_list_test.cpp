@@ -81,6 +81,32 @@ QByteArray makeZip(const TMembers& members, int method = kDeflated) {
     return bytes;
 }
 
+// The zip of the members with `count` copies of `unit` in place of the "@@" in
+// the member `name`, written in pieces: a test holds the small zip, not what it
+// unpacks to.
+QByteArray makeFilledZip(const TMembers& members, const QString& name, const QByteArray& unit, qint64 count) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    QuaZip zip(&buffer);
+    EXPECT_TRUE(zip.open(QuaZip::mdCreate));
+    const QByteArray piece = unit.repeated(std::max<qsizetype>(1, 64 * 1024 / unit.size()));
+    for (const auto& [memberName, data] : members) {
+        QuaZipFile member(&zip);
+        EXPECT_TRUE(member.open(QIODevice::WriteOnly, QuaZipNewInfo(memberName), nullptr, 0, kDeflated, 1));
+        const qsizetype at = memberName == name ? data.indexOf("@@") : -1;
+        member.write(at < 0 ? data : data.left(at));
+        if (at >= 0) {
+            const qint64 perPiece = piece.size() / unit.size();
+            for (qint64 left = count; left > 0; left -= perPiece)
+                member.write(left >= perPiece ? piece : unit.repeated(left));
+            member.write(data.mid(at + 2));
+        }
+        member.close();
+    }
+    zip.close();
+    return bytes;
+}
+
 const char* const kXlsxRels =
     R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
     R"(<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="xl/workbook.xml"/>)"
@@ -253,7 +279,7 @@ TEST(SpreadsheetListTest, XlsxCellsShowWhatTheSpreadsheetShows) {
     expectRows(readXlsx(xlsxMembers(sheet, shared, styles)),
                {{1, cells({"Zając", "Anna Maria", "wiersz\r\nnowy _x0041_", "Ładny", "Zając", "PRAWDA", "FAŁSZ", "#DZIEL/0!"})},
                 {2, cells({"30", "100000", "0,3", "-2,5", "100000000000000000000", "123456789012346000", "0,000012",
-                           "7,25", "25%"})},
+                           "7,25 h", "25%"})},
                 {3, cells({"2024-02-29", "1985-03-07", "13:30", "1970-01-01", "1900-02-29", "1900-02-28", "2024-02-29",
                            "36:00:00", "45351", "2024-02-29"})}});
 
@@ -385,6 +411,166 @@ TEST(SpreadsheetListTest, ZipBombsStopAtTheBudget) {
     ASSERT_LT(bytes.size(), 2 * 1024 * 1024);
     const QString error = errorOf([&] { readSpreadsheetData(bytes, TSpreadsheetKind::Xlsx, 0, QStringLiteral("bomba.xlsx")); });
     EXPECT_TRUE(error.startsWith(QStringLiteral("Plik bomba.xlsx")) && error.contains(QStringLiteral("256 MB"))) << error.toStdString();
+}
+
+const QString kSheetPart = QStringLiteral("xl/worksheets/arkusz.xml");
+const QString kSharedPart = QStringLiteral("xl/teksty.xml");
+
+QString readError(const QByteArray& zip, TSpreadsheetKind kind = TSpreadsheetKind::Xlsx) {
+    return errorOf([&] { readSpreadsheetData(zip, kind, 0, kind == TSpreadsheetKind::Xlsx ? QStringLiteral("lista.xlsx") : QStringLiteral("lista.ods")); });
+}
+
+TEST(SpreadsheetListTest, OverlongTextIsRefusedWhereItIs) {
+    // A megabyte in one run, or in pieces that are each short, is refused at its place.
+    EXPECT_EQ(readError(makeFilledZip(xlsxMembers(R"(<row><c t="s"><v>1</v></c></row>)", QStringLiteral("<si><t>a</t></si><si><t>@@</t></si>")),
+                                      kSharedPart, "x", 1 << 20))
+                  .toStdString(),
+              "Plik lista.xlsx, arkusz „Osoby”: tekst nr 2 w części xl/teksty.xml jest dłuższy niż 32768 znaków.");
+    EXPECT_EQ(readError(makeFilledZip(xlsxMembers({}, QStringLiteral("<si>@@</si>")), kSharedPart,
+                                      "<r><t>" + QByteArray(1000, 'x') + "</t></r>", 40))
+                  .toStdString(),
+              "Plik lista.xlsx, arkusz „Osoby”: tekst nr 1 w części xl/teksty.xml jest dłuższy niż 32768 znaków.");
+    const std::string cellTooLong = "Plik lista.xlsx, arkusz „Osoby”, komórka B2: tekst komórki jest dłuższy niż 32768 znaków.";
+    EXPECT_EQ(readError(makeFilledZip(xlsxMembers(R"(<row r="2"><c r="B2" t="inlineStr"><is><t>@@</t></is></c></row>)"),
+                                      kSheetPart, "x", 1 << 20))
+                  .toStdString(),
+              cellTooLong);
+    EXPECT_EQ(readError(makeFilledZip(xlsxMembers(R"(<row r="2"><c r="B2" t="str"><v>@@</v></c></row>)"), kSheetPart,
+                                      QByteArray(1000, 'x') + "<x/>", 300))
+                  .toStdString(),
+              cellTooLong);
+    EXPECT_EQ(readError(makeFilledZip(odsMembers(odsTable(R"(<table:table-row><table:table-cell/><table:table-cell><text:p>@@</text:p></table:table-cell></table:table-row>)")),
+                                      QStringLiteral("content.xml"), "x", 1 << 20),
+                        TSpreadsheetKind::Ods)
+                  .toStdString(),
+              "Plik lista.ods, arkusz „Osoby”, komórka B1: tekst komórki jest dłuższy niż 32768 znaków.");
+
+    // Space between cells is named by the cell before it, or by the part before any.
+    EXPECT_EQ(readError(makeFilledZip(xlsxMembers(R"(<row r="3"><c r="G3"><v>1</v></c>@@</row>)"), kSheetPart, " ", 1 << 20))
+                  .toStdString(),
+              "Plik lista.xlsx, arkusz „Osoby”, komórka G3: za nią część xl/worksheets/arkusz.xml ma tekst poza komórkami "
+              "dłuższy niż 32768 znaków, plik jest uszkodzony.");
+    EXPECT_EQ(readError(makeFilledZip(xlsxMembers(QStringLiteral("@@")), kSheetPart, "\n", 1 << 20)).toStdString(),
+              "Plik lista.xlsx, arkusz „Osoby”: część xl/worksheets/arkusz.xml ma tekst dłuższy niż 32768 znaków, "
+              "to nie może być lista osób.");
+}
+
+TEST(SpreadsheetListTest, LongestCellsInTheirWidestSpellingRead) {
+    // Each character an entity or an Excel escape: several times the bytes of the text.
+    const TListTable table = readSpreadsheetData(
+        makeFilledZip(xlsxMembers(R"(<row><c t="inlineStr"><is><t>@@</t></is></c><c t="s"><v>0</v></c></row>)",
+                                  QStringLiteral("<si><t>") + QStringLiteral("_x000D_").repeated(32768) + QStringLiteral("</t></si>")),
+                      kSheetPart, "&amp;", 32768),
+        TSpreadsheetKind::Xlsx, 0, QStringLiteral("lista.xlsx"));
+    ASSERT_EQ(table.rows.size(), 1u);
+    EXPECT_TRUE(table.rows[0].cells == QStringList({QString(32768, u'&'), QString(32768, u'\r')}));
+    // One character more is too many, counted as characters.
+    EXPECT_TRUE(readError(makeFilledZip(xlsxMembers(R"(<row><c t="inlineStr"><is><t>@@</t></is></c></row>)"), kSheetPart,
+                                        "&#x10FFFF;", 16385))
+                    .contains(utf8("komórka A1: tekst komórki jest dłuższy")));
+}
+
+TEST(SpreadsheetListTest, SharedStringsAreBounded) {
+    EXPECT_TRUE(readError(makeFilledZip(xlsxMembers({}, QStringLiteral("@@")), kSharedPart, "<si/>", 8 * 1024 * 1024 + 1))
+                    .contains(utf8("ma ponad 8388608 różnych tekstów")));
+    const QByteArray longest = "<si><t>" + QByteArray(32768, 'x') + "</t></si>";
+    EXPECT_TRUE(readError(makeFilledZip(xlsxMembers({}, QStringLiteral("@@")), kSharedPart, longest, 513))
+                    .contains(utf8("wspólne teksty skoroszytu mają razem ponad 16777216 znaków")));
+
+    // Short and long strings side by side, each shown by every cell that refers to it.
+    const QString longer = QStringLiteral("Zażółć gęślą jaźń ").repeated(3);
+    const QString shared = QStringLiteral("<si><t>a</t></si><si><t>%1</t></si><si/><si><t>b</t></si><si><t>%1!</t></si>").arg(longer);
+    QString row;
+    for (int i : {4, 1, 0, 1, 3, 2, 4})
+        row += QStringLiteral(R"(<c t="s"><v>%1</v></c>)").arg(i);
+    expectRows(readXlsx(xlsxMembers(QStringLiteral("<row>%1</row>").arg(row), shared)),
+               {{1, QStringList({longer + u'!', longer, QStringLiteral("a"), longer, QStringLiteral("b"), QString(), longer + u'!'})}});
+}
+
+TEST(SpreadsheetListTest, PartsInOtherEncodings) {
+    const auto utf16 = [](const QString& text) {
+        return QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    };
+    TMembers members = xlsxMembers(utf8(R"(<row><c t="inlineStr"><is><t>Łódź</t></is></c></row>)"));
+    ASSERT_EQ(members[3].first, kSheetPart);
+    members[3].second = utf16(QString::fromUtf8(members[3].second));
+    expectRows(readXlsx(members), {{1, cells({"Łódź"})}});
+
+    // In UTF-16 "ļ" holds the byte of '<': the run is counted in characters.
+    members[3].second = utf16(QStringLiteral(R"(<worksheet><sheetData><row><c t="inlineStr"><is><t>)") + QString(400000, QChar(0x013C)) +
+                              QStringLiteral("</t></is></c></row></sheetData></worksheet>"));
+    EXPECT_TRUE(errorOf([&] { readXlsx(members); }).contains(utf8("komórka A1: tekst komórki jest dłuższy")));
+
+    // An encoding whose characters may hold that byte is not read at all.
+    members[3].second = R"(<?xml version="1.0" encoding="ISO-2022-JP"?><worksheet><sheetData/></worksheet>)";
+    EXPECT_EQ(errorOf([&] { readXlsx(members); }).toStdString(),
+              "Plik lista.xlsx, arkusz „Osoby”: część xl/worksheets/arkusz.xml jest zapisana w kodowaniu ISO-2022-JP, "
+              "którego nie czytam; zapisz arkusz ponownie.");
+}
+
+TEST(SpreadsheetListTest, XlsxNumbersShowTheirFormat) {
+    const QStringList codes{
+        R"(00\-000)", "00000", R"(#,##0.00\ "zł")", R"(0.00;\-0.00;"zero")", R"(#,##0.00_);[Red]\(#,##0.00\))",
+        R"(_-* #,##0.00\ "zł"_-;\-* #,##0.00\ "zł"_-;_-* "-"??\ "zł"_-;_-@_-)", "0.0#", R"(#,##0,"k")",
+        R"([$€-407]\ #,##0)", R"("Nr "@)", "# ?/?", "0.00E+00", "[>100]0", "General", R"(0;"minus")"};
+    QString numFmts, xfs = QStringLiteral(R"(<xf numFmtId="0"/><xf numFmtId="1"/><xf numFmtId="2"/><xf numFmtId="3"/><xf numFmtId="4"/><xf numFmtId="49"/>)");
+    for (int i = 0; i < codes.size(); ++i) {
+        numFmts += QStringLiteral(R"(<numFmt numFmtId="%1" formatCode="%2"/>)").arg(164 + i).arg(codes[i].toHtmlEscaped());
+        xfs += QStringLiteral(R"(<xf numFmtId="%1"/>)").arg(164 + i);
+    }
+    const QString styles = QStringLiteral("<numFmts>%1</numFmts><cellXfs>%2</cellXfs>").arg(numFmts, xfs);
+    // Each row: a style, then the values shown by it.
+    const std::vector<std::pair<int, std::vector<const char*>>> cases{
+        {1, {"1.5", "-0.4", "1E+20"}},               // 0
+        {2, {"1", "2.675", "-0.001", "0.125"}},      // 0.00
+        {3, {"1234.5", "999", "-1234567"}},          // #,##0
+        {4, {"1234567.891"}},                        // #,##0.00
+        {5, {"42"}},                                 // @: a number is shown plainly
+        {6, {"31123", "123", "1234567"}},            // 00\-000
+        {7, {"42", "0"}},                            // 00000
+        {8, {"1234567.891", "0.5"}},                 // #,##0.00 zł
+        {9, {"1.5", "-1.5", "0"}},                   // three sections
+        {10, {"1234.5", "-1234.5"}},                 // negative in brackets
+        {11, {"1234.5", "-2", "0"}},                 // accounting
+        {12, {"0.5", "1", "1.257"}},                 // 0.0#
+        {13, {"1234567", "499"}},                    // in thousands
+        {14, {"1000"}},                              // currency in brackets
+        {16, {"1.5"}}, {17, {"12345.5"}}, {18, {"150.5"}}, {19, {"0.1"}}, // not understood, and General: plainly
+        {20, {"-3"}},                                // a negative section without a sign
+    };
+    QString sheet;
+    for (std::size_t r = 0; r < cases.size(); ++r) {
+        sheet += QStringLiteral(R"(<row r="%1">)").arg(r + 1);
+        for (const char* value : cases[r].second)
+            sheet += QStringLiteral(R"(<c s="%1"><v>%2</v></c>)").arg(cases[r].first).arg(QLatin1String(value));
+        sheet += QStringLiteral("</row>");
+    }
+    // Text by a text section: @ in its own format, and the accounting format's fourth.
+    sheet += QStringLiteral(R"(<row r="30"><c s="15" t="inlineStr"><is><t>ab</t></is></c><c s="11" t="s"><v>0</v></c><c s="5" t="str"><v> x </v></c></row>)");
+    const auto n = [&](const char* text) { return utf8(text).replace(u'~', QChar(0x00A0)); };
+    const TListTable table = readXlsx(xlsxMembers(sheet, QStringLiteral("<si><t> Jan </t></si>"), styles));
+    const std::vector<std::vector<QString>> expected{
+        {"2", "0", "100000000000000000000"},
+        {"1,00", "2,68", "0,00", "0,13"},
+        {n("1~235"), "999", n("-1~234~567")},
+        {n("1~234~567,89")},
+        {"42"},
+        {"31-123", "00-123", "1234-567"},
+        {"00042", "00000"},
+        {n("1~234~567,89 zł"), "0,50 zł"},
+        {"1,50", "-1,50", "zero"},
+        {n("1~234,50"), n("(1~234,50)")},
+        {n("1~234,50 zł"), "-2,00 zł", n("-   zł")},
+        {"0,5", "1,0", "1,26"},
+        {n("1~235k"), "0k"},
+        {n("€ 1~000")},
+        {"1,5"}, {"12345,5"}, {"150,5"}, {"0,1"},
+        {"minus"},
+        {"Nr ab", " Jan ", " x "},
+    };
+    ASSERT_EQ(table.rows.size(), expected.size());
+    for (std::size_t r = 0; r < expected.size(); ++r)
+        EXPECT_EQ(texts(table.rows[r].cells), texts(QStringList(expected[r].begin(), expected[r].end()))) << "row " << r + 1;
 }
 
 TEST(SpreadsheetListTest, CutAndFlippedFilesReadOrFailCleanly) {
