@@ -2,6 +2,7 @@
 
 #include "core/exception.h"
 #include "database/person_table.h"
+#include "database/print_register.h"
 #include "platform/dialogs.h"
 #include "platform/error_handler.h"
 #include "platform/printers.h"
@@ -10,6 +11,8 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDate>
+#include <QDateEdit>
 #include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -44,7 +47,8 @@ QStringList prioritiesPresent(const std::vector<TPersonRow>& persons) {
 
 TFWieleOsob::TFWieleOsob(IDialogs& dialogs, IPrinterService& printers, Source source, QWidget* parent)
     : QDialog(parent), m_dialogs(dialogs), m_printers(printers), m_source(std::move(source)),
-      m_passSize(TPassRenderer(m_source.templateFile).passSize()), m_persons(personList(*m_source.db)) {
+      m_passSize(TPassRenderer(m_source.templateFile).passSize()), m_persons(personList(*m_source.db)),
+      m_printed(print_register::PrintedIds(*m_source.db)) {
     initForm(*this, {QStringLiteral("FWieleOsob"), utf8("Przepustki dla wielu osób"), QSize(980, 640), clBtnFace,
                      TFont(QStringLiteral("MS Sans Serif"), 8, fsBold), false});
     auto* persons = named(new QGroupBox(utf8("Osoby"), this), "GroupOsoby");
@@ -64,10 +68,19 @@ TFWieleOsob::TFWieleOsob(IDialogs& dialogs, IPrinterService& printers, Source so
         item->setCheckState(Qt::Unchecked);
     }
     lstPriorytety->setMaximumHeight(90);
+    chkNotPrinted = named(new QCheckBox(utf8("Tylko osoby bez przepustki"), persons), "chkNotPrinted");
+    chkPrintedAfter = named(new QCheckBox(utf8("Tylko wydrukowane od dnia:"), persons), "chkPrintedAfter");
+    dtPrintedAfter = named(new QDateEdit(QDate::currentDate(), persons), "dtPrintedAfter");
+    dtPrintedAfter->setCalendarPopup(true);
+    dtPrintedAfter->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     auto* personsLayout = new QVBoxLayout(persons);
     for (QWidget* w : std::initializer_list<QWidget*>{rbAll, rbSelected, rbPhrase, edPhrase, chkLitery, chkSlowa, rbPriority,
-                                                      lstPriorytety})
+                                                      lstPriorytety, chkNotPrinted})
         personsLayout->addWidget(w);
+    auto* printedAfter = new QHBoxLayout;
+    printedAfter->addWidget(chkPrintedAfter);
+    printedAfter->addWidget(dtPrintedAfter, 1);
+    personsLayout->addLayout(printedAfter);
     (m_source.selectedIds.size() > 1 ? rbSelected : rbAll)->setChecked(true);
     rbSelected->setEnabled(!m_source.selectedIds.isEmpty());
 
@@ -153,7 +166,7 @@ TFWieleOsob::TFWieleOsob(IDialogs& dialogs, IPrinterService& printers, Source so
     const auto guarded = [this](auto work) { return [this, work] { guardOrRun(m_errors, work); }; };
     for (QRadioButton* button : {rbAll, rbSelected, rbPhrase, rbPriority, rbPortrait, rbLandscape, rbFit, rbGrid})
         connect(button, &QRadioButton::toggled, this, guarded([this] { updateCount(); }));
-    for (QCheckBox* box : {chkLitery, chkSlowa, chkCutMarks})
+    for (QCheckBox* box : {chkLitery, chkSlowa, chkCutMarks, chkNotPrinted, chkPrintedAfter})
         connect(box, &QCheckBox::toggled, this, guarded([this] { updateCount(); }));
     connect(edPhrase, &QLineEdit::textChanged, this, guarded([this] {
                 if (!rbPhrase->isChecked())
@@ -170,6 +183,11 @@ TFWieleOsob::TFWieleOsob(IDialogs& dialogs, IPrinterService& printers, Source so
                     rbGrid->setChecked(true);
                     updateCount();
                 }));
+    connect(dtPrintedAfter, &QDateEdit::dateChanged, this, guarded([this] {
+                if (!chkPrintedAfter->isChecked())
+                    chkPrintedAfter->setChecked(true);
+                updateCount();
+            }));
     for (QDoubleSpinBox* spin : {spMargin, spGap})
         connect(spin, &QDoubleSpinBox::valueChanged, this, guarded([this] { updateCount(); }));
     connect(btnPreview, &QPushButton::clicked, this, guarded([this] { showPreview(); }));
@@ -203,6 +221,10 @@ TPersonFilter TFWieleOsob::filter() const {
                 chosen.insert(lstPriorytety->item(i)->data(Qt::UserRole).toString());
         filter.priorities = chosen;
     }
+    if (chkNotPrinted->isChecked())
+        filter.leftOut = m_printed;
+    if (chkPrintedAfter->isChecked())
+        filter.onlyAmong = print_register::PrintedSince(*m_source.db, dtPrintedAfter->date().startOfDay());
     return filter;
 }
 
@@ -321,8 +343,22 @@ bool TFWieleOsob::savePdf() {
     QString fileName = chosen->fileName;
     if (QFileInfo(fileName).suffix().isEmpty())
         fileName += QStringLiteral(".pdf");
-    return withProgress(utf8("Zapisuję przepustki do pliku PDF…"),
-                        [&](const TBatchProgress& progress) { return batch->writePdf(fileName, 300, progress); });
+    const bool written = withProgress(utf8("Zapisuję przepustki do pliku PDF…"),
+                                      [&](const TBatchProgress& progress) { return batch->writePdf(fileName, 300, progress); });
+    if (written)
+        recordPrinted(*batch, QFileInfo(fileName).absoluteFilePath());
+    return written;
+}
+
+void TFWieleOsob::recordPrinted(TPassBatch& batch, const QString& output) {
+    const QString warning = batch.recordPrinted(m_templateName, output);
+    if (!warning.isEmpty()) {
+        m_dialogs.ShowMessage(warning);
+        return;
+    }
+    for (const std::int64_t id : batch.persons())
+        m_printed.insert(id);
+    updateCount();
 }
 
 bool TFWieleOsob::print() {
@@ -341,6 +377,9 @@ bool TFWieleOsob::print() {
     // Passes at the printer's resolution, but no finer than 384 dpi: more dots
     // than that only cost memory and time on the way to the printer.
     const int scale = std::min(scaleForDpi(dpi), 4);
+    // Named before the job: printing to a file goes through a temporary one.
+    const QString output =
+        printer.outputFileName().isEmpty() ? printer.printerName() : QFileInfo(printer.outputFileName()).absoluteFilePath();
     TPrintToFile job(printer);
     QPainter painter;
     if (!beginPrinting(painter, printer))
@@ -359,8 +398,10 @@ bool TFWieleOsob::print() {
     const bool ended = painter.end();
     if (done && (!ended || printer.printerState() == QPrinter::Error))
         throw Exception(QStringLiteral("Drukowanie nie powiodło się; strona nie została wydrukowana."));
-    if (done)
+    if (done) {
         job.commit();
+        recordPrinted(*batch, output);
+    }
     return done;
 }
 

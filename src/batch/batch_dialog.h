@@ -8,6 +8,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QDateEdit;
 class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
@@ -38,6 +39,8 @@ public:
     TFWieleOsob(IDialogs& dialogs, IPrinterService& printers, Source source, QWidget* parent = nullptr);
     ~TFWieleOsob() override;
     void setErrorHandler(const ErrorHandler* errors) { m_errors = errors; }
+    // The template's name for the print register; the pass window may have none.
+    void setTemplateName(const QString& name) { m_templateName = name; }
 
     // The choices as they stand.
     TPersonFilter filter() const;
@@ -62,6 +65,10 @@ public:
     QCheckBox* chkLitery = nullptr;
     QCheckBox* chkSlowa = nullptr;
     QListWidget* lstPriorytety = nullptr;
+    // Narrow any choice above by the print register.
+    QCheckBox* chkNotPrinted = nullptr;
+    QCheckBox* chkPrintedAfter = nullptr;
+    QDateEdit* dtPrintedAfter = nullptr;
     QRadioButton* rbPortrait = nullptr;
     QRadioButton* rbLandscape = nullptr;
     QRadioButton* rbFit = nullptr;
@@ -87,15 +94,20 @@ private:
     // Runs `work` with a progress dialog that can cancel it; false when cancelled.
     bool withProgress(const QString& title, const std::function<bool(const TBatchProgress&)>& work);
     void showPage();
+    // The batch's persons in the print register once their passes are out,
+    // or a message saying why not; the choices then count them as printed.
+    void recordPrinted(TPassBatch& batch, const QString& output);
 
     IDialogs& m_dialogs;
     IPrinterService& m_printers;
     Source m_source;
     QSize m_passSize;
     std::vector<TPersonRow> m_persons; // read once: the choices are counted at every keystroke
+    QSet<std::int64_t> m_printed;      // likewise, and again after each print
     QTimer* m_previewTimer = nullptr; // the preview follows the choices, a moment after the last
     bool m_busy = false;              // one job at a time: the progress dialog lets events through
     const ErrorHandler* m_errors = nullptr;
+    QString m_templateName;
 };
 
 // The "Priorytet" values of the persons, each once, sorted.

@@ -5,11 +5,13 @@
 #include "core/picture.h"
 #include "core/safe_file.h"
 #include "database/person_table.h"
+#include "database/print_register.h"
 #include "designer/picture_export.h"
 #include "command_line_support.h"
 #include "pass_batch.h"
 #include "person_list_commands.h"
 
+#include <QDate>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -32,6 +34,8 @@ struct Options {
     QString id;
     QString perPage = QStringLiteral("auto");
     QString dpi;
+    QString printedAfter;
+    bool notPrinted = false;
     bool landscape = false;
     bool cutMarks = false;
 };
@@ -44,7 +48,7 @@ Options parse(const QStringList& arguments) {
         {QStringLiteral("--database"), &Options::database},  {QStringLiteral("--out"), &Options::out},
         {QStringLiteral("--filter"), &Options::filter},      {QStringLiteral("--ids"), &Options::ids},
         {QStringLiteral("--id"), &Options::id},              {QStringLiteral("--per-page"), &Options::perPage},
-        {QStringLiteral("--dpi"), &Options::dpi}};
+        {QStringLiteral("--dpi"), &Options::dpi},            {QStringLiteral("--printed-after"), &Options::printedAfter}};
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         options.given << argument;
@@ -52,6 +56,8 @@ Options parse(const QStringList& arguments) {
             options.landscape = true;
         } else if (argument == u"--cut-marks") {
             options.cutMarks = true;
+        } else if (argument == u"--not-printed") {
+            options.notPrinted = true;
         } else if (valued.contains(argument)) {
             if (i + 1 >= arguments.size())
                 throw RunError{kUsage, QString::fromUtf8("opcja %1 wymaga wartości").arg(argument)};
@@ -75,7 +81,8 @@ Options parse(const QStringList& arguments) {
         throw RunError{kUsage, QString::fromUtf8("--id wymaga --database")};
     // An option of the other job would be silently ignored: it is refused instead.
     const QStringList batchOnly = {QStringLiteral("--filter"), QStringLiteral("--ids"), QStringLiteral("--landscape"),
-                                   QStringLiteral("--per-page"), QStringLiteral("--cut-marks")};
+                                   QStringLiteral("--per-page"), QStringLiteral("--cut-marks"),
+                                   QStringLiteral("--not-printed"), QStringLiteral("--printed-after")};
     const QStringList exportOnly = {QStringLiteral("--id")};
     for (const QString& option : options.mode == u"batch" ? exportOnly : batchOnly)
         if (options.given.contains(option))
@@ -172,6 +179,12 @@ int runBatch(const Options& options, std::FILE* errors) {
             ids.insert(positiveNumber(part.trimmed(), "--ids"));
         filter.ids = ids;
     }
+    QDate printedAfter;
+    if (!options.printedAfter.isEmpty()) {
+        printedAfter = QDate::fromString(options.printedAfter, Qt::ISODate);
+        if (!printedAfter.isValid())
+            throw RunError{kUsage, QString::fromUtf8("--printed-after: data RRRR-MM-DD: %1").arg(options.printedAfter)};
+    }
     TSheetOptions sheet;
     sheet.landscape = options.landscape;
     sheet.cutMarks = options.cutMarks;
@@ -191,11 +204,25 @@ int runBatch(const Options& options, std::FILE* errors) {
     }
     requireCardSize(options.templateFile, passSize, scaleForDpi(dpi));
     std::vector<std::int64_t> persons;
-    namingFailures(options.database, [&] { persons = choosePersons(*db, filter); });
+    namingFailures(options.database, [&] {
+        if (options.notPrinted)
+            filter.leftOut = print_register::PrintedIds(*db);
+        if (printedAfter.isValid()) // from the day's start: a pass of that day counts
+            filter.onlyAmong = print_register::PrintedSince(*db, printedAfter.startOfDay());
+        persons = choosePersons(*db, filter);
+    });
     if (persons.empty())
         throw RunError{kNobody, QString::fromUtf8("żadna osoba nie pasuje do wyboru")};
     TPassBatch batch(*db, templateFile, std::move(persons), sheet);
-    namingFailures(options.database, [&] { batch.writePdf(options.out, dpi, terminalProgress(errors)); });
+    bool written = false;
+    namingFailures(options.database, [&] { written = batch.writePdf(options.out, dpi, terminalProgress(errors)); });
+    // The file is there whatever the register says: a failed record is a warning, not a failed run.
+    if (written) {
+        const QString warning =
+            batch.recordPrinted(QFileInfo(options.templateFile).fileName(), QFileInfo(options.out).absoluteFilePath());
+        if (!warning.isEmpty())
+            say(errors, QStringLiteral("wendolarka: ") + warning);
+    }
     return kDone;
 }
 
@@ -263,9 +290,12 @@ QString commandLineUsage() {
         "  wendolarka                         okno programu\n"
         "  wendolarka --batch WZORZEC.wzo --database OSOBY.db --out PRZEPUSTKI.pdf\n"
         "             [--filter FRAZA] [--ids 1,5,9] [--landscape] [--per-page auto|KxW]\n"
-        "             [--cut-marks] [--dpi 300]\n"
+        "             [--cut-marks] [--dpi 300] [--not-printed] [--printed-after RRRR-MM-DD]\n"
         "      przepustki wybranych osób (w kolejności nazwisk), wiele na arkuszu A4,\n"
-        "      do pliku PDF; KxW to kolumny x wiersze, np. 2x4\n"
+        "      do pliku PDF; KxW to kolumny x wiersze, np. 2x4; każda zapisana przepustka\n"
+        "      trafia do rejestru wydruków w bazie (tabela wydruki)\n"
+        "      --not-printed: tylko osoby bez wydrukowanej przepustki\n"
+        "      --printed-after: tylko osoby z przepustką wydrukowaną tego dnia lub później\n"
         "  wendolarka --export WZORZEC.wzo [--database OSOBY.db [--id N]] --out PRZEPUSTKA.png|jpg|bmp\n"
         "             [--dpi 96|300]\n"
         "      jedna przepustka jako obraz (bez bazy: wzorzec taki, jaki jest)\n"

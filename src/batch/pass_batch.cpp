@@ -4,6 +4,7 @@
 #include "core/picture.h"
 #include "core/safe_file.h"
 #include "database/person_table.h"
+#include "database/print_register.h"
 #include "designer/pass_person.h"
 #include "designer/pass_template.h"
 #include "designer/pass_window.h"
@@ -58,7 +59,8 @@ std::vector<TPersonRow> personList(ISQLiteDatabase& db) {
 std::vector<std::int64_t> choosePersons(const std::vector<TPersonRow>& persons, const TPersonFilter& filter) {
     std::vector<std::int64_t> chosen;
     for (const TPersonRow& row : persons)
-        if ((!filter.ids || filter.ids->contains(row.ID)) && personMatches(row.texts, filter))
+        if ((!filter.ids || filter.ids->contains(row.ID)) && (!filter.leftOut || !filter.leftOut->contains(row.ID)) &&
+            (!filter.onlyAmong || filter.onlyAmong->contains(row.ID)) && personMatches(row.texts, filter))
             chosen.push_back(row.ID);
     return chosen;
 }
@@ -166,6 +168,10 @@ private:
 };
 
 } // namespace
+
+QString TPassBatch::recordPrinted(const QString& templateName, const QString& output) {
+    return print_register::RecordOrWarn(m_db, m_persons, templateName, output);
+}
 
 void TPassBatch::renderPass(int index, int scale, QImage& into) {
     const auto [texts, stored] = readPerson(index);

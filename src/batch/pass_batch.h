@@ -33,6 +33,10 @@ struct TPersonFilter {
     bool matchCase = false;
     bool wholeWords = false;
     std::optional<QSet<QString>> priorities; // a "Priorytet" among these
+    // What the print register answered, as the caller asked it: persons left
+    // out (those who hold a pass) and persons kept only (printed since a date).
+    std::optional<QSet<std::int64_t>> leftOut;
+    std::optional<QSet<std::int64_t>> onlyAmong;
 };
 
 // Every person without the photo, in surname order.
@@ -83,6 +87,11 @@ public:
     ~TPassBatch();
 
     int passCount() const { return static_cast<int>(m_persons.size()); }
+    const std::vector<std::int64_t>& persons() const { return m_persons; }
+    // Writes in the print register that every person of the batch got a pass,
+    // to be called once the output is out whole. A failure is only said: the
+    // returned warning, empty when recorded.
+    QString recordPrinted(const QString& templateName, const QString& output);
     int sheetCount() const { return m_layout.sheetsFor(passCount()); }
     const TSheetLayout& layout() const { return m_layout; }
 

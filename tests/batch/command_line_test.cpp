@@ -2,9 +2,11 @@
 #include "core/component_stream.h"
 #include "core/image_codecs.h"
 #include "database/person_table.h"
+#include "database/print_register.h"
 #include "designer/pass_template.h"
 #include "designer/pass_window.h"
 
+#include <QDate>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -14,6 +16,7 @@
 
 #include "support/damaged_file.h"
 #include "support/full_disk.h"
+#include "support/pdf_images.h"
 
 #include <cstdio>
 #include <sys/stat.h>
@@ -142,6 +145,84 @@ TEST_F(CommandLine, BatchAndExportWriteTheirFiles) {
                    QStringLiteral("99"), QStringLiteral("--out"), path("nikt.png")}),
               3);
     EXPECT_FALSE(QFile::exists(path("nikt.png")));
+}
+
+TEST_F(CommandLine, NotPrintedGivesThePassesOfThoseWhoHaveNone) {
+    std::vector<std::int64_t> ids;
+    {
+        const auto db = person_table::OpenExisting(database);
+        for (const char* surname : {"Adamska", "Bąk", "Cichy"}) {
+            TPersonTexts texts;
+            texts[2] = QString::fromUtf8(surname);
+            person_table::Insert(*db, texts, QByteArray());
+        }
+        ids = person_table::IdsInSurnameOrder(*db); // five: the sample person, Zych and these
+        ASSERT_EQ(ids.size(), 5u);
+    }
+    const auto idList = [](std::initializer_list<std::int64_t> chosen) {
+        QStringList parts;
+        for (const std::int64_t id : chosen)
+            parts << QString::number(id);
+        return parts.join(u',');
+    };
+    const QStringList batch = {QStringLiteral("--batch"), templateFile, QStringLiteral("--database"), database};
+
+    // A run that writes nothing records nothing.
+    EXPECT_EQ(run(batch + QStringList{QStringLiteral("--out"), path("brak/x.pdf")}), 1);
+    EXPECT_FALSE(person_table::OpenExisting(database)->HasTable(QStringLiteral("wydruki")));
+
+    EXPECT_EQ(run(batch + QStringList{QStringLiteral("--ids"), idList({ids[0], ids[2], ids[4]}), QStringLiteral("--out"),
+                                      path("trzy.pdf")}),
+              0)
+        << lastError.toStdString();
+    EXPECT_EQ(pdfImages(path("trzy.pdf")).size(), 3u);
+    EXPECT_EQ(run(batch + QStringList{QStringLiteral("--not-printed"), QStringLiteral("--out"), path("reszta.pdf")}), 0)
+        << lastError.toStdString();
+    EXPECT_EQ(pdfImages(path("reszta.pdf")).size(), 2u);
+    {
+        const auto db = person_table::OpenExisting(database);
+        EXPECT_TRUE(print_register::NeverPrinted(*db).empty());
+        const auto rows = db->Query(QStringLiteral("SELECT OsobaID, Wzorzec, Wyjscie FROM wydruki ORDER BY ID;"));
+        ASSERT_EQ(rows->RowCount(), 5);
+        rows->Last();
+        EXPECT_EQ(rows->FieldText(1), QStringLiteral("karta.wzo"));
+        EXPECT_EQ(rows->FieldText(2), QFileInfo(path("reszta.pdf")).absoluteFilePath());
+    }
+    // Everybody has a pass now: nobody is left, and the ID list is narrowed, not widened.
+    EXPECT_EQ(run(batch + QStringList{QStringLiteral("--not-printed"), QStringLiteral("--out"), path("nikt.pdf")}), 3);
+    EXPECT_FALSE(QFile::exists(path("nikt.pdf")));
+    person_table::OpenExisting(database)->Execute(QStringLiteral("DELETE FROM wydruki WHERE OsobaID = ?;"), {SqlParam(ids[1])});
+    EXPECT_EQ(run(batch + QStringList{QStringLiteral("--not-printed"), QStringLiteral("--ids"), idList({ids[0], ids[1]}),
+                                      QStringLiteral("--out"), path("jeden.pdf")}),
+              0);
+    EXPECT_EQ(pdfImages(path("jeden.pdf")).size(), 1u);
+
+    EXPECT_EQ(run(batch + QStringList{QStringLiteral("--printed-after"), QDate::currentDate().addDays(-1).toString(Qt::ISODate),
+                                      QStringLiteral("--out"), path("dzis.pdf")}),
+              0);
+    EXPECT_EQ(pdfImages(path("dzis.pdf")).size(), 5u);
+    EXPECT_EQ(run(batch + QStringList{QStringLiteral("--printed-after"), QDate::currentDate().addDays(1).toString(Qt::ISODate),
+                                      QStringLiteral("--out"), path("jutro.pdf")}),
+              3);
+    EXPECT_EQ(run(batch + QStringList{QStringLiteral("--printed-after"), QStringLiteral("10.12.2026"), QStringLiteral("--out"),
+                                      path("zla.pdf")}),
+              2);
+    EXPECT_EQ(run({QStringLiteral("--export"), templateFile, QStringLiteral("--not-printed"), QStringLiteral("--out"),
+                   path("a.png")}),
+              2);
+}
+
+TEST_F(CommandLine, APassesFileStaysWhenItsRecordCannotBeWritten) {
+    const auto holder = TSQLiteDatabase::Create(database);
+    holder->BeginImmediateTransaction(); // another desk writing, longer than the busy time-out
+    EXPECT_EQ(run({QStringLiteral("--batch"), templateFile, QStringLiteral("--database"), database, QStringLiteral("--out"),
+                   path("wszyscy.pdf")}),
+              0);
+    EXPECT_TRUE(lastError.contains(QString::fromUtf8("rejestrze wydruków"))) << lastError.toStdString();
+    EXPECT_EQ(lastError.count(u'\n'), 1);
+    holder->RollbackTransaction();
+    EXPECT_EQ(pdfImages(path("wszyscy.pdf")).size(), 2u);
+    EXPECT_FALSE(person_table::OpenExisting(database)->HasTable(QStringLiteral("wydruki")));
 }
 
 TEST_F(CommandLine, AFailedRunNamesItsCulpritAndNeverReplacesWhatWasThere) {
