@@ -1,6 +1,7 @@
 #include "batch/batch_dialog.h"
 #include "core/image_codecs.h"
 #include "database/person_table.h"
+#include "database/print_register.h"
 #include "designer/pass_template.h"
 #include "designer/pass_window.h"
 #include "printing/print_preview.h"
@@ -10,6 +11,7 @@
 #include "support/scripted_dialogs.h"
 
 #include <QCheckBox>
+#include <QDateEdit>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -93,6 +95,54 @@ TEST_F(ManyPasses, PreviewPdfAndPrinter) {
     EXPECT_GT(QFile(dir.filePath(QStringLiteral("drukarka.pdf"))).size(), 0);
     dialogs.printerSetupAnswers.push_back(false);
     EXPECT_FALSE(window->print());
+}
+
+TEST_F(ManyPasses, PersonsWithoutAPassAreThoseNeitherSavedNorPrintedBefore) {
+    const auto count = [&] { return window->lblCount->text().section(u',', 0, 0); };
+    window->chkNotPrinted->setChecked(true);
+    EXPECT_EQ(count(), QString::fromUtf8("3 osoby")); // nothing printed yet: the selection as it was
+
+    dialogs.saveAnswers.push_back(std::nullopt); // the save dialog cancelled
+    EXPECT_FALSE(window->savePdf());
+    EXPECT_FALSE(db->HasTable(QStringLiteral("wydruki")));
+    dialogs.saveAnswers.push_back(FileDialogResult{dir.filePath(QStringLiteral("wybrani")), 1});
+    EXPECT_TRUE(window->savePdf());
+    EXPECT_EQ(count(), QString::fromUtf8("0 osób"));
+    EXPECT_FALSE(window->btnPdf->isEnabled());
+    window->rbAll->setChecked(true);
+    EXPECT_EQ(count(), QString::fromUtf8("9 osób"));
+    window->rbPriority->setChecked(true);
+    window->lstPriorytety->item(1)->setCheckState(Qt::Checked); // VIP: ids 0-2, of them 0 printed
+    EXPECT_EQ(count(), QString::fromUtf8("2 osoby"));
+
+    dialogs.printerSetupAnswers.push_back(true);
+    EXPECT_TRUE(window->print());
+    EXPECT_EQ(pdfImages(dir.filePath(QStringLiteral("drukarka.pdf"))).size(), 2u);
+    EXPECT_EQ(count(), QString::fromUtf8("0 osób"));
+    EXPECT_EQ(print_register::PrintedIds(*db), (QSet<std::int64_t>{ids[0], ids[1], ids[2], ids[4], ids[5]}));
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // Printed from a date on: everybody printed today, nobody from tomorrow.
+    window->chkNotPrinted->setChecked(false);
+    window->rbAll->setChecked(true);
+    window->dtPrintedAfter->setDate(QDate::currentDate().addDays(-1));
+    EXPECT_TRUE(window->chkPrintedAfter->isChecked());
+    EXPECT_EQ(count(), QString::fromUtf8("5 osób"));
+    window->dtPrintedAfter->setDate(QDate::currentDate().addDays(1));
+    EXPECT_EQ(count(), QString::fromUtf8("0 osób"));
+}
+
+TEST_F(ManyPasses, APrintThatCannotBeRecordedIsKeptAndSaid) {
+    const auto holder = TSQLiteDatabase::Create(dir.filePath(QStringLiteral("osoby.db")));
+    holder->BeginImmediateTransaction(); // another desk writing, longer than the busy time-out
+    dialogs.saveAnswers.push_back(FileDialogResult{dir.filePath(QStringLiteral("wybrani.pdf")), 1});
+    EXPECT_TRUE(window->savePdf());
+    holder->RollbackTransaction();
+    EXPECT_EQ(pdfImages(dir.filePath(QStringLiteral("wybrani.pdf"))).size(), 3u);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QString::fromUtf8("rejestrze wydruków")));
+    window->chkNotPrinted->setChecked(true);
+    EXPECT_TRUE(window->lblCount->text().startsWith(QString::fromUtf8("3 osoby"))); // still without a pass
 }
 
 TEST_F(ManyPasses, EachPrintPathPrintsAtItsOwnResolutionWhateverPrintedBefore) {
