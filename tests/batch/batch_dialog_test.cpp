@@ -132,19 +132,6 @@ TEST_F(ManyPasses, PersonsWithoutAPassAreThoseNeitherSavedNorPrintedBefore) {
     EXPECT_EQ(count(), QString::fromUtf8("0 osób"));
 }
 
-TEST_F(ManyPasses, APrintThatCannotBeRecordedIsKeptAndSaid) {
-    const auto holder = TSQLiteDatabase::Create(dir.filePath(QStringLiteral("osoby.db")));
-    holder->BeginImmediateTransaction(); // another desk writing, longer than the busy time-out
-    dialogs.saveAnswers.push_back(FileDialogResult{dir.filePath(QStringLiteral("wybrani.pdf")), 1});
-    EXPECT_TRUE(window->savePdf());
-    holder->RollbackTransaction();
-    EXPECT_EQ(pdfImages(dir.filePath(QStringLiteral("wybrani.pdf"))).size(), 3u);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].text.contains(QString::fromUtf8("rejestrze wydruków")));
-    window->chkNotPrinted->setChecked(true);
-    EXPECT_TRUE(window->lblCount->text().startsWith(QString::fromUtf8("3 osoby"))); // still without a pass
-}
-
 TEST_F(ManyPasses, EachPrintPathPrintsAtItsOwnResolutionWhateverPrintedBefore) {
     // The print window and this dialog share one printer: nothing one leaves on it
     // (resolution, page layout, full-page mode, units) may reach the other.
