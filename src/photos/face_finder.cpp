@@ -15,17 +15,25 @@
 #include <cmath>
 #include <exception>
 #include <mutex>
+#include <optional>
 
 namespace wendolarka::photos {
 namespace {
 
-// The smallest face looked for, as a part of the picture's shorter side. The
-// picture is searched at the scale where such a face is as small as the
-// cascade's window: smaller pictures search faster, and a face on a pass
-// photo is always far larger.
+// The smallest face looked for, as a part of the picture's shorter side: a
+// face on a pass photo is always far larger. The picture is searched at the
+// scale where such a face is one and a half times the cascade's window (it
+// finds faces barely larger than its window less surely): a smaller picture
+// is searched faster.
 constexpr double kSmallestFace = 0.1;
+constexpr double kWindowsPerSmallest = 1.5;
 // Never searched larger than this, whatever the cascade's window.
 constexpr int kLongestSearched = 640;
+// The least part of the middle of a face box that is skin in a colour picture.
+constexpr double kSkinShare = 0.3;
+// The cascade's steps between sizes, and how many neighbouring hits make a face.
+constexpr double kScaleStep = 1.15;
+constexpr int kNeighbours = 3;
 
 // Cascade files by preference. The Haar ones come first: the LBP cascade is
 // faster but misses faces turned a little or lit from the side, as people
@@ -39,7 +47,8 @@ const char* const kCascades[] = {
 QStringList cascadeFolders() {
     QStringList folders;
     if (QCoreApplication::instance())
-        folders << QCoreApplication::applicationDirPath() << QCoreApplication::applicationDirPath() + QStringLiteral("/cascades");
+        folders << QCoreApplication::applicationDirPath()
+                << QCoreApplication::applicationDirPath() + QStringLiteral("/cascades");
 #ifdef WENDOLARKA_OPENCV_DATA_DIR
     folders << QStringLiteral(WENDOLARKA_OPENCV_DATA_DIR);
 #endif
@@ -64,18 +73,27 @@ struct TDetector {
                 const QString bare = QFileInfo(relative).fileName();
                 for (const QString& folder : folders) {
                     for (const QString& path : {folder + u'/' + relative, folder + u'/' + bare}) {
-                        if (QFileInfo(path).isFile() && cascade.load(path.toStdString()) && !cascade.empty()) {
-                            window = cascade.getOriginalWindowSize();
-                            loaded = window.width > 0 && window.height > 0;
-                            if (loaded)
-                                return;
-                        }
+                        if (QFileInfo(path).isFile() && load(path))
+                            return;
                     }
                 }
             }
         } catch (const std::exception&) {
             loaded = false;
         }
+    }
+
+    // A damaged file is passed over for the next one.
+    bool load(const QString& path) {
+        try {
+            if (!cascade.load(path.toStdString()) || cascade.empty())
+                return false;
+            window = cascade.getOriginalWindowSize();
+            loaded = window.width > 0 && window.height > 0;
+        } catch (const cv::Exception&) {
+            loaded = false;
+        }
+        return loaded;
     }
 };
 
@@ -84,51 +102,122 @@ TDetector& detector() {
     return instance;
 }
 
-// The picture's grey pixels, converted by OpenCV (faster than a QImage conversion).
-cv::Mat greyOf(const QImage& picture) {
-    if (picture.format() == QImage::Format_Grayscale8)
-        return cv::Mat(picture.height(), picture.width(), CV_8UC1, const_cast<uchar*>(picture.constBits()),
-                       size_t(picture.bytesPerLine()))
-            .clone();
-    const QImage rgb32 = picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32
-                             ? picture
-                             : picture.convertToFormat(QImage::Format_RGB32);
-    const cv::Mat bgra(rgb32.height(), rgb32.width(), CV_8UC4, const_cast<uchar*>(rgb32.constBits()),
-                       size_t(rgb32.bytesPerLine()));
-    cv::Mat grey;
-    cv::cvtColor(bgra, grey, cv::COLOR_BGRA2GRAY);
-    return grey;
+// The picture's pixels as OpenCV reads them: RGB (as decoded), BGRA (Qt's
+// 32-bit formats in memory) or grey; other formats are converted first.
+struct TPixels {
+    QImage image;
+    cv::Mat mat;
+    int toGrey = -1; // the colour conversion to grey; -1 when grey already
+    bool rgb = true; // channel order of a colour picture
+};
+
+TPixels pixelsOf(const QImage& picture) {
+    TPixels pixels;
+    switch (picture.format()) {
+    case QImage::Format_Grayscale8:
+    case QImage::Format_RGB888:
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32:
+        pixels.image = picture;
+        break;
+    default:
+        pixels.image = picture.convertToFormat(QImage::Format_RGB32);
+    }
+    const QImage& image = pixels.image;
+    int type = CV_8UC4;
+    if (image.format() == QImage::Format_Grayscale8) {
+        type = CV_8UC1;
+    } else if (image.format() == QImage::Format_RGB888) {
+        type = CV_8UC3;
+        pixels.toGrey = cv::COLOR_RGB2GRAY;
+    } else {
+        pixels.toGrey = cv::COLOR_BGRA2GRAY;
+        pixels.rgb = false;
+    }
+    pixels.mat = cv::Mat(image.height(), image.width(), type, const_cast<uchar*>(image.constBits()),
+                         size_t(image.bytesPerLine()));
+    return pixels;
 }
 
-// A cascade also answers to patterns of hair, collars and shadows. In a
-// colour picture the middle of a real face is skin: its chroma lies in the
-// range skin of any complexion has (Cr 133-173, Cb 77-127). A box whose middle
-// has no colour at all (a greyscale photo) is believed.
-bool looksLikeSkin(const QImage& picture, const QRectF& box) {
-    constexpr int kSamples = 16;
-    int coloured = 0, skin = 0, samples = 0;
-    for (int i = 0; i < kSamples; ++i) {
-        for (int j = 0; j < kSamples; ++j) {
-            const int x = int(box.left() + box.width() * (0.25 + 0.5 * (j + 0.5) / kSamples));
-            const int y = int(box.top() + box.height() * (0.25 + 0.5 * (i + 0.5) / kSamples));
-            if (!picture.valid(x, y))
-                continue;
-            const QRgb p = picture.pixel(x, y);
-            const double r = qRed(p), g = qGreen(p), b = qBlue(p);
-            const double cr = 128 + 0.5 * r - 0.418688 * g - 0.081312 * b;
-            const double cb = 128 - 0.168736 * r - 0.331264 * g + 0.5 * b;
-            ++samples;
-            if (std::abs(cr - 128) + std::abs(cb - 128) > 6)
-                ++coloured;
-            if (cr >= 133 && cr <= 173 && cb >= 77 && cb <= 127)
-                ++skin;
+// Skin of any complexion has its chroma in this range (Cr 133-173, Cb 77-127).
+struct TChroma {
+    double cr, cb;
+    TChroma(double r, double g, double b)
+        : cr(128 + 0.5 * r - 0.418688 * g - 0.081312 * b), cb(128 - 0.168736 * r - 0.331264 * g + 0.5 * b) {}
+    bool skin() const { return cr >= 133 && cr <= 173 && cb >= 77 && cb <= 127; }
+    bool coloured() const { return std::abs(cr - 128) + std::abs(cb - 128) > 6; }
+};
+
+// Where skin is on the searched copy of a colour picture; nothing when it has
+// too little colour to tell skin by (a greyscale photo, or nearly one).
+std::optional<cv::Mat> skinMap(const cv::Mat& colour, bool rgb) {
+    if (colour.channels() == 1)
+        return std::nullopt;
+    cv::Mat map(colour.size(), CV_8UC1);
+    const int step = colour.channels();
+    const int red = rgb ? 0 : 2, blue = rgb ? 2 : 0;
+    int coloured = 0;
+    for (int y = 0; y < colour.rows; ++y) {
+        const uchar* in = colour.ptr<uchar>(y);
+        uchar* out = map.ptr<uchar>(y);
+        for (int x = 0; x < colour.cols; ++x, in += step) {
+            const TChroma chroma(in[red], in[1], in[blue]);
+            coloured += chroma.coloured() ? 1 : 0;
+            out[x] = chroma.skin() ? 1 : 0;
         }
     }
-    if (samples == 0)
+    if (coloured * 20 < map.rows * map.cols)
+        return std::nullopt;
+    return map;
+}
+
+// The parts of the searched picture a face may be in: around each patch of
+// skin, with room for a face box whose middle the patch is. A face the
+// cascade found elsewhere would be refused for its lack of skin anyway.
+std::vector<cv::Rect> searchRegions(const cv::Mat& skin, int smallest) {
+    const int grow = std::max(3, smallest / 4) | 1;
+    cv::Mat grown;
+    cv::dilate(skin, grown, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(grow, grow)));
+    cv::Mat labels, stats, centroids;
+    const int count = cv::connectedComponentsWithStats(grown, labels, stats, centroids, 8, CV_32S);
+    const cv::Rect all(0, 0, skin.cols, skin.rows);
+    // The least skin in the middle of the smallest face box (see hasSkinInItsMiddle).
+    const int leastArea = std::max(1, int(kSkinShare * smallest * smallest / 4));
+    std::vector<cv::Rect> regions;
+    for (int i = 1; i < count; ++i) {
+        if (stats.at<int>(i, cv::CC_STAT_AREA) < leastArea)
+            continue;
+        const cv::Rect patch(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
+                             stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
+        const int margin = std::max({patch.width, patch.height, smallest});
+        const cv::Rect region =
+            cv::Rect(patch.x - margin, patch.y - margin, patch.width + 2 * margin, patch.height + 2 * margin) & all;
+        if (region.width >= smallest && region.height >= smallest)
+            regions.push_back(region);
+    }
+    // Overlapping regions are searched as one, so no face is found twice.
+    for (bool merged = true; merged;) {
+        merged = false;
+        for (size_t a = 0; a < regions.size() && !merged; ++a)
+            for (size_t b = a + 1; b < regions.size() && !merged; ++b)
+                if ((regions[a] & regions[b]).area() > 0) {
+                    regions[a] |= regions[b];
+                    regions.erase(regions.begin() + std::ptrdiff_t(b));
+                    merged = true;
+                }
+    }
+    return regions;
+}
+
+// A cascade also answers to patterns of hair, collars and shadows; in a
+// colour picture the middle of a real face is skin.
+bool hasSkinInItsMiddle(const cv::Mat& skin, const cv::Rect& box) {
+    const cv::Rect middle = cv::Rect(box.x + box.width / 4, box.y + box.height / 4, std::max(1, box.width / 2),
+                                     std::max(1, box.height / 2)) &
+                            cv::Rect(0, 0, skin.cols, skin.rows);
+    if (middle.empty())
         return false;
-    if (coloured * 10 < samples)
-        return true;
-    return skin * 10 >= samples * 3;
+    return cv::countNonZero(skin(middle)) >= kSkinShare * middle.area();
 }
 
 } // namespace
@@ -142,31 +231,48 @@ std::vector<QRectF> faces(const QImage& picture) {
     if (!found.loaded)
         return {};
     try {
+        const TPixels pixels = pixelsOf(picture);
         const int shorter = std::min(picture.width(), picture.height());
         const int longer = std::max(picture.width(), picture.height());
-        const double window = std::max(found.window.width, found.window.height);
-        const double scale =
-            std::min({1.0, window / (kSmallestFace * shorter), double(kLongestSearched) / longer});
-        cv::Mat grey = greyOf(picture);
-        if (scale < 1.0) {
-            cv::Mat small;
-            cv::resize(grey, small, cv::Size(), scale, scale, cv::INTER_AREA);
-            grey = small;
-        }
-        cv::equalizeHist(grey, grey);
+        const double window = kWindowsPerSmallest * std::max(found.window.width, found.window.height);
+        const double scale = std::min({1.0, window / (kSmallestFace * shorter), double(kLongestSearched) / longer});
+        const cv::Size searched(std::max(1, int(std::lround(picture.width() * scale))),
+                                std::max(1, int(std::lround(picture.height() * scale))));
+        // Made small in colour, then grey: the skin map comes from the same copy.
+        cv::Mat small;
+        if (searched == pixels.mat.size())
+            small = pixels.mat;
+        else
+            cv::resize(pixels.mat, small, searched, 0, 0, cv::INTER_AREA);
+        cv::Mat grey = small;
+        if (pixels.toGrey >= 0)
+            cv::cvtColor(small, grey, pixels.toGrey);
+        // Not equalised: that would make the grain of a plain wall into texture
+        // the cascade works through at length; it evens each window's contrast itself.
         const int smallest = std::max({found.window.width, found.window.height,
                                        int(std::lround(kSmallestFace * std::min(grey.cols, grey.rows)))});
+        const std::optional<cv::Mat> skin = skinMap(small, pixels.rgb);
+        const std::vector<cv::Rect> regions =
+            skin ? searchRegions(*skin, smallest) : std::vector<cv::Rect>{cv::Rect(0, 0, grey.cols, grey.rows)};
         std::vector<cv::Rect> boxes;
         {
             const std::lock_guard<std::mutex> lock(found.mutex);
-            found.cascade.detectMultiScale(grey, boxes, 1.1, 3, 0, cv::Size(smallest, smallest));
+            for (const cv::Rect& region : regions) {
+                std::vector<cv::Rect> inRegion;
+                found.cascade.detectMultiScale(grey(region), inRegion, kScaleStep, kNeighbours, 0,
+                                               cv::Size(smallest, smallest));
+                for (const cv::Rect& box : inRegion)
+                    boxes.push_back(box + region.tl());
+            }
         }
         const QRectF whole(0, 0, picture.width(), picture.height());
+        const double sx = double(picture.width()) / searched.width, sy = double(picture.height()) / searched.height;
         std::vector<QRectF> result;
         for (const cv::Rect& box : boxes) {
-            const QRectF face =
-                QRectF(box.x / scale, box.y / scale, box.width / scale, box.height / scale) & whole;
-            if (!face.isEmpty() && looksLikeSkin(picture, face))
+            if (skin && !hasSkinInItsMiddle(*skin, box))
+                continue;
+            const QRectF face = QRectF(box.x * sx, box.y * sy, box.width * sx, box.height * sy) & whole;
+            if (!face.isEmpty())
                 result.push_back(face);
         }
         std::sort(result.begin(), result.end(), [](const QRectF& a, const QRectF& b) {

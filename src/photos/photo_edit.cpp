@@ -139,7 +139,7 @@ QRectF movedFrame(const QRectF& frame, QPointF by, QSizeF picture) {
 QRectF resizedFrame(const QRectF& frame, double height, QSizeF picture) {
     if (frame.isEmpty())
         return frame;
-    return frameAround(picture, frame.width() / frame.height(), frame.center(), std::max(height, kMinFrameHeight));
+    return frameAround(picture, frame.width() / frame.height(), frame.center(), height);
 }
 
 QRectF startFrame(QSizeF picture, double aspect, const std::optional<QRectF>& face) {

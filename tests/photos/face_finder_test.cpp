@@ -100,6 +100,8 @@ TEST(FaceFinder, FindsTheFaceAtAnySizeAndInOtherPictureFormats) {
         ASSERT_TRUE(face) << format;
         EXPECT_TRUE(isTheFace(*face, kMessiFace));
     }
+    // In colour a face is skin-coloured: with red and blue swapped it is none.
+    EXPECT_TRUE(faces(messi.rgbSwapped()).empty());
     // A greyscale photo has no colour to tell skin by; its face is still found.
     const std::vector<QRectF> inGrey = faces(messi.convertToFormat(QImage::Format_Grayscale8));
     EXPECT_TRUE(std::any_of(inGrey.begin(), inGrey.end(), [](const QRectF& f) { return isTheFace(f, kMessiFace); }));

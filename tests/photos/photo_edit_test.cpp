@@ -120,66 +120,33 @@ TEST(CropFrame, StaysInsideWithItsAspectWhateverIsAsked) {
     }
 }
 
-TEST(CropFrame, CentredWhereThereIsRoomAndPushedInsideWhereNot) {
-    const QSizeF picture(1600, 1200);
-    const QRectF middle = frameAround(picture, kPassAspect, {800, 600}, 500);
-    EXPECT_NEAR(middle.center().x(), 800, kEps);
-    EXPECT_NEAR(middle.center().y(), 600, kEps);
-    EXPECT_NEAR(middle.height(), 500, kEps);
-
-    const QRectF corner = frameAround(picture, kPassAspect, {1590, 5}, 500);
-    EXPECT_NEAR(corner.right(), 1600, kEps);
-    EXPECT_NEAR(corner.top(), 0, kEps);
-    EXPECT_NEAR(corner.height(), 500, kEps) << "pushing inside keeps the size";
-
-    EXPECT_TRUE(frameAround({0, 100}, kPassAspect, {0, 0}, 50).isEmpty());
-    EXPECT_TRUE(frameAround({100, 100}, 0, {0, 0}, 50).isEmpty());
-    EXPECT_TRUE(frameAround({100, 100}, -1, {0, 0}, 50).isEmpty());
-    EXPECT_TRUE(frameAround({100, 100}, std::nan(""), {0, 0}, 50).isEmpty());
-}
-
-TEST(CropFrame, MovesByTheStepAndStopsAtTheEdges) {
+TEST(CropFrame, CentredWhereThereIsRoomMovedAndResizedInside) {
     const QSizeF picture(800, 600);
     const QRectF frame = frameAround(picture, kPassAspect, {400, 300}, 200);
-    const QRectF step = movedFrame(frame, {10, -3}, picture);
-    EXPECT_NEAR(step.left(), frame.left() + 10, kEps);
-    EXPECT_NEAR(step.top(), frame.top() - 3, kEps);
-    EXPECT_EQ(step.size(), frame.size());
+    EXPECT_EQ(frame.center(), QPointF(400, 300));
+    EXPECT_NEAR(frame.height(), 200, kEps);
+    // Pushed inside at a corner, keeping its size.
+    EXPECT_EQ(frameAround(picture, kPassAspect, {790, 5}, 200), QRectF(800 - frame.width(), 0, frame.width(), 200));
 
+    EXPECT_EQ(movedFrame(frame, {10, -3}, picture), frame.translated(10, -3));
     const QRectF far = movedFrame(frame, {5000, 5000}, picture);
-    EXPECT_NEAR(far.right(), 800, kEps);
-    EXPECT_NEAR(far.bottom(), 600, kEps);
-    EXPECT_EQ(far.size(), frame.size());
-    const QRectF back = movedFrame(far, {-5000, -5000}, picture);
-    EXPECT_NEAR(back.left(), 0, kEps);
-    EXPECT_NEAR(back.top(), 0, kEps);
-    EXPECT_EQ(back.size(), frame.size());
-    EXPECT_TRUE(movedFrame(QRectF(), {5, 5}, picture).isEmpty());
-}
+    EXPECT_EQ(far, QRectF(QPointF(800, 600) - QPointF(frame.width(), 200), frame.size()));
+    EXPECT_EQ(movedFrame(far, {-5000, -5000}, picture), QRectF(QPointF(0, 0), frame.size()));
 
-TEST(CropFrame, ResizesAboutItsCentreBetweenTheSmallestAndTheLargest) {
-    const QSizeF picture(800, 600);
-    const QRectF frame = frameAround(picture, kPassAspect, {400, 300}, 200);
     const QRectF larger = resizedFrame(frame, 300, picture);
+    EXPECT_EQ(larger.center(), frame.center());
     EXPECT_NEAR(larger.height(), 300, kEps);
-    EXPECT_NEAR(larger.center().x(), 400, kEps);
-    EXPECT_NEAR(larger.center().y(), 300, kEps);
     EXPECT_TRUE(hasAspect(larger, kPassAspect));
+    EXPECT_NEAR(resizedFrame(frame, 2, picture).height(), kMinFrameHeight, kEps);
+    EXPECT_NEAR(resizedFrame(frame, 5000, picture).height(), 600, kEps);
+    // Grown near an edge: pushed inside rather than cut.
+    const QRectF grown = resizedFrame(frameAround(picture, kPassAspect, {40, 300}, 100), 400, picture);
+    EXPECT_EQ(grown, QRectF(0, 100, 400 * kPassAspect, 400));
 
-    const QRectF tiny = resizedFrame(frame, 2, picture);
-    EXPECT_NEAR(tiny.height(), kMinFrameHeight, kEps);
-    EXPECT_TRUE(hasAspect(tiny, kPassAspect));
-
-    const QRectF huge = resizedFrame(frame, 5000, picture);
-    EXPECT_NEAR(huge.height(), 600, kEps);
-    EXPECT_TRUE(insidePicture(huge, picture));
-
-    // Near an edge a grown frame is pushed inside rather than cut.
-    const QRectF nearEdge = frameAround(picture, kPassAspect, {40, 300}, 100);
-    const QRectF grown = resizedFrame(nearEdge, 400, picture);
-    EXPECT_NEAR(grown.height(), 400, kEps);
-    EXPECT_NEAR(grown.left(), 0, kEps);
-    EXPECT_TRUE(hasAspect(grown, kPassAspect));
+    EXPECT_TRUE(movedFrame(QRectF(), {5, 5}, picture).isEmpty());
+    for (double aspect : {0.0, -1.0, std::nan("")})
+        EXPECT_TRUE(frameAround({100, 100}, aspect, {0, 0}, 50).isEmpty());
+    EXPECT_TRUE(frameAround({0, 100}, kPassAspect, {0, 0}, 50).isEmpty());
 }
 
 TEST(StartFrame, PlacesTheHeadAsPassportPhotosDo) {
@@ -222,21 +189,17 @@ TEST(StartFrame, FaceNearAnEdgeOrTooLargeStaysInsideTheFrameAndThePicture) {
         EXPECT_TRUE(hasAspect(frame, kPassAspect));
         EXPECT_TRUE(contains(frame, c.face));
     }
-    // A face too large for the ideal frame: the largest frame of the aspect, over the face.
-    const QSizeF picture(1600, 1200);
-    const QRectF big(600, 200, 700, 700);
-    const QRectF frame = startFrame(picture, kPassAspect, big);
-    EXPECT_TRUE(insidePicture(frame, picture));
-    EXPECT_TRUE(hasAspect(frame, kPassAspect));
-    EXPECT_TRUE(isLargest(frame, picture));
-    EXPECT_TRUE(frame.contains(big.center()));
-    // A tiny picture with a face filling it.
-    const QRectF small = startFrame({20, 20}, kPassAspect, QRectF(2, 2, 16, 16));
-    EXPECT_TRUE(insidePicture(small, {20, 20}));
-    EXPECT_TRUE(hasAspect(small, kPassAspect));
-    EXPECT_TRUE(isLargest(small, {20, 20}));
+    // Too large for the ideal frame (a face filling a tiny picture too): the
+    // largest frame of the aspect, over the face.
+    for (const Case& c : {Case{{1600, 1200}, {600, 200, 700, 700}}, Case{{20, 20}, {2, 2, 16, 16}}}) {
+        const QRectF frame = startFrame(c.picture, kPassAspect, c.face);
+        EXPECT_TRUE(insidePicture(frame, c.picture));
+        EXPECT_TRUE(hasAspect(frame, kPassAspect));
+        EXPECT_TRUE(isLargest(frame, c.picture));
+        EXPECT_TRUE(frame.contains(c.face.center()));
+    }
     // A box reaching out of the picture is taken for the part inside it.
-    EXPECT_TRUE(insidePicture(startFrame(picture, kPassAspect, QRectF(-100, -100, 300, 300)), picture));
+    EXPECT_TRUE(insidePicture(startFrame({1600, 1200}, kPassAspect, QRectF(-100, -100, 300, 300)), {1600, 1200}));
 }
 
 TEST(StartFrame, WithoutAFaceTheLargestFrameOnTheUpperPart) {
@@ -281,11 +244,8 @@ TEST(PhotoTurns, ClockwiseTurnTakesTheTopLeftQuadrantToTheTopRight) {
     const QImage turned = turnedAndStraightened(quadrants(80, 60), 1, 0);
     ASSERT_EQ(turned.size(), QSize(60, 80));
     EXPECT_EQ(QColor(turned.pixel(45, 10)), QColor(Qt::red));
-    EXPECT_EQ(QColor(turned.pixel(45, 70)), QColor(Qt::green));
     EXPECT_EQ(QColor(turned.pixel(15, 70)), QColor(Qt::yellow));
-    EXPECT_EQ(QColor(turned.pixel(15, 10)), QColor(Qt::blue));
-    const QImage back = turnedAndStraightened(quadrants(80, 60), -1, 0);
-    EXPECT_EQ(QColor(back.pixel(15, 70)), QColor(Qt::red));
+    EXPECT_EQ(QColor(turnedAndStraightened(quadrants(80, 60), -1, 0).pixel(15, 70)), QColor(Qt::red));
 }
 
 TEST(PhotoTurns, StraighteningTurnsAboutTheCentreAndFillsTheCornersWhite) {
@@ -390,8 +350,8 @@ TEST(StoredPhoto, AJpegOfAtMostTheStoredSide) {
         QSize size;
         QSize stored;
     };
-    const Case cases[] = {{{3000, 2000}, {1024, 683}}, {{700, 2100}, {341, 1024}}, {{300, 200}, {300, 200}},
-                          {{1024, 1024}, {1024, 1024}}, {{5000, 3}, {1024, 1}}};
+    const Case cases[] = {{{3000, 2000}, {1024, 683}}, {{700, 2100}, {341, 1024}}, {{1024, 1024}, {1024, 1024}},
+                          {{5000, 3}, {1024, 1}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.size.width() << 'x' << c.size.height());
         QImage image(c.size, QImage::Format_RGB32);
@@ -403,8 +363,6 @@ TEST(StoredPhoto, AJpegOfAtMostTheStoredSide) {
         EXPECT_LE(std::max(decoded.width(), decoded.height()), kStoredPhotoSide);
         const QColor middle = decoded.pixelColor(decoded.width() / 2, decoded.height() / 2);
         EXPECT_NEAR(middle.blue(), 200, 4);
-        // Stored as the rules store any picture: the same bytes as the storage path gives.
-        EXPECT_EQ(stored, photoForStorage(encodeBmp24(image), QStringLiteral("x.bmp")));
     }
     QImage clear(50, 50, QImage::Format_ARGB32);
     clear.fill(Qt::transparent);
