@@ -49,6 +49,9 @@ TFDopasujZdjecia::TFDopasujZdjecia(std::vector<TCropProposal> proposals, double 
     btnZapisz->setObjectName(QStringLiteral("btnZapisz"));
     btnAnuluj = new QPushButton(utf8("Anuluj"), this);
     btnAnuluj->setObjectName(QStringLiteral("btnAnuluj"));
+    // Enter on a photo adjusts it; it must never press a button of the sheet as well.
+    for (QPushButton* button : {btnWszystkie, btnZadne, btnZapisz, btnAnuluj})
+        button->setAutoDefault(false);
     buttons->addWidget(btnWszystkie);
     buttons->addWidget(btnZadne);
     buttons->addStretch();
