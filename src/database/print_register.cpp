@@ -29,23 +29,13 @@ void Record(ISQLiteDatabase& db, const std::vector<std::int64_t>& persons, const
         return;
     const QString time = timeText(when);
     // The write lock at once: the table is made and filled in one change, or not at all.
-    db.BeginImmediateTransaction();
-    try {
-        db.Execute(QStringLiteral("CREATE TABLE IF NOT EXISTS wydruki (ID INTEGER PRIMARY KEY, OsobaID INTEGER, "
-                                  "Czas TEXT, Wzorzec TEXT, Wyjscie TEXT);"));
-        for (const std::int64_t id : persons)
-            db.Execute(QStringLiteral("INSERT INTO wydruki (OsobaID, Czas, Wzorzec, Wyjscie) VALUES (?, ?, ?, ?);"),
-                       {SqlParam(id), SqlParam(time), SqlParam(templateName), SqlParam(output)});
-        db.CommitTransaction();
-    } catch (...) {
-        try {
-            if (db.IsInTransaction())
-                db.RollbackTransaction();
-        } catch (...) {
-            // The connection rolls back what is left when it closes.
-        }
-        throw;
-    }
+    person_table::TPersonBatch change(db); // rolled back unless committed
+    db.Execute(QStringLiteral("CREATE TABLE IF NOT EXISTS wydruki (ID INTEGER PRIMARY KEY, OsobaID INTEGER, "
+                              "Czas TEXT, Wzorzec TEXT, Wyjscie TEXT);"));
+    for (const std::int64_t id : persons)
+        db.Execute(QStringLiteral("INSERT INTO wydruki (OsobaID, Czas, Wzorzec, Wyjscie) VALUES (?, ?, ?, ?);"),
+                   {SqlParam(id), SqlParam(time), SqlParam(templateName), SqlParam(output)});
+    change.commit();
 }
 
 QString RecordOrWarn(ISQLiteDatabase& db, const std::vector<std::int64_t>& persons, const QString& templateName,
