@@ -1,6 +1,6 @@
 #include "control.h"
 
-#include "host_form.h"
+#include "element_host.h"
 
 #include <algorithm>
 
@@ -28,7 +28,7 @@ void TControl::setParent(TWinControl* parent) {
     Invalidate();
 }
 
-THostForm* TControl::hostForm() const {
+TElementHost* TControl::elementHost() const {
     const TControl* c = this;
     while (c->m_parent)
         c = c->m_parent;
@@ -61,8 +61,8 @@ void TControl::setVisible(bool visible) {
         m_parent->AlignControls();
     if (m_parent)
         m_parent->Invalidate();
-    if (THostForm* host = hostForm())
-        emit host->controlVisibilityChanged(this);
+    if (TElementHost* host = elementHost())
+        host->elementVisibilityChanged(this);
 }
 
 bool TControl::Showing() const {
@@ -135,7 +135,7 @@ QPoint TControl::hostOffset() const {
 }
 
 void TControl::Invalidate() const {
-    if (THostForm* host = hostForm())
+    if (TElementHost* host = elementHost())
         host->invalidateArea(TRect::bounds(hostOffset().x(), hostOffset().y(), m_width, m_height));
 }
 

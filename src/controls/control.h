@@ -10,7 +10,7 @@
 
 namespace wendolarka {
 
-class THostForm;
+class TElementHost;
 class TWinControl;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
@@ -41,13 +41,14 @@ public:
     const QString& Name() const { return m_name; }
     void setName(const QString& name) { m_name = name; }
 
-    // The window that owns (and frees) the element; it stays when the parent changes.
-    THostForm* Owner() const { return m_owner; }
-    void setOwner(THostForm* owner) { m_owner = owner; }
+    // The host that owns (and frees) the element; it stays when the parent changes.
+    TElementHost* Owner() const { return m_owner; }
+    void setOwner(TElementHost* owner) { m_owner = owner; }
     TWinControl* Parent() const { return m_parent; }
     // Appends the control on top of the new parent's stacking order.
     void setParent(TWinControl* parent);
-    THostForm* hostForm() const;
+    // The host of the surface the element lies on, through its parents.
+    TElementHost* elementHost() const;
 
     int Left() const { return m_left; }
     int Top() const { return m_top; }
@@ -118,7 +119,7 @@ private:
     QString m_className;
     QString m_name;
     TWinControl* m_parent = nullptr;
-    THostForm* m_owner = nullptr;
+    TElementHost* m_owner = nullptr;
     int m_left = 0, m_top = 0, m_width = 0, m_height = 0;
     bool m_visible = true;
     bool m_enabled = true;

@@ -12,98 +12,19 @@
 
 namespace wendolarka {
 
-TFormClient::TFormClient(THostForm& host) : TWinControl(QStringLiteral("TForm")), m_host(host) {}
-
-void TFormClient::PaintSelf(TCanvas& canvas) {
-    canvas.Brush = {Color(), bsSolid};
-    canvas.FillRect(ClientRect());
-}
-
-THostForm::THostForm(QWidget* parent)
-    : QWidget(parent), m_client(std::make_unique<TFormClient>(*this)) {
-    m_client->setColor(clBtnFace);
-    m_client->setFont(TFont{});
+THostForm::THostForm(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
 }
 
 THostForm::~THostForm() {
-    // Elements first, while their parents still exist.
+    // Elements first, while their parents and whoever watches them still exist.
     destroyAllControls();
 }
 
-void THostForm::destroyControl(TControl* control) {
-    const auto it = std::find_if(m_owned.begin(), m_owned.end(),
-                                 [control](const auto& owned) { return owned.get() == control; });
-    if (it == m_owned.end())
-        return;
-    emit controlDestroying(control);
-    std::unique_ptr<TControl> doomed = std::move(*it);
-    m_owned.erase(it);
-    doomed.reset();
-    update();
-}
+void THostForm::elementDestroying(TControl* control) { emit controlDestroying(control); }
 
-void THostForm::destroyAllControls() {
-    // Children before their containers, so nobody touches a freed parent.
-    while (!m_owned.empty()) {
-        emit controlDestroying(m_owned.back().get());
-        m_owned.back().reset();
-        m_owned.pop_back();
-    }
-    update();
-}
-
-TControl* THostForm::findControl(const QString& name) const {
-    for (const auto& owned : m_owned)
-        if (owned->Name().compare(name, Qt::CaseInsensitive) == 0)
-            return owned.get();
-    return nullptr;
-}
-
-TControl* THostForm::controlAt(QPoint p) const {
-    syncClientBounds();
-    const TWinControl* container = m_client.get();
-    TControl* found = m_client.get();
-    QPoint local = p;
-    for (;;) {
-        TControl* hit = nullptr;
-        const auto& children = container->Controls();
-        for (auto it = children.rbegin(); it != children.rend(); ++it)
-            if ((*it)->Visible() && (*it)->BoundsRect().contains(local) &&
-                (*it)->HitTest(local - QPoint((*it)->Left(), (*it)->Top()))) {
-                hit = *it;
-                break;
-            }
-        if (!hit)
-            return found;
-        found = hit;
-        local -= QPoint(hit->Left(), hit->Top());
-        container = dynamic_cast<const TWinControl*>(hit);
-        if (!container)
-            return found;
-    }
-}
-
-void THostForm::syncClientBounds() const {
-    // A hidden window learns of its new size only when shown; the elements need it now.
-    if (m_client->Width() != width() || m_client->Height() != height())
-        m_client->SetBounds(0, 0, width(), height());
-}
-
-void THostForm::renderCard(QImage& image, int scale) const {
-    syncClientBounds();
-    scale = std::max(1, scale);
-    if (static_cast<qint64>(width()) * scale > kMaxCardSide || static_cast<qint64>(height()) * scale > kMaxCardSide)
-        throw Exception(QString::fromUtf8("Obraz przepustki miałby %1 × %2 pikseli; najwięcej można %3 na bok.")
-                            .arg(static_cast<qint64>(width()) * scale)
-                            .arg(static_cast<qint64>(height()) * scale)
-                            .arg(kMaxCardSide));
-    if (image.size() != size() * scale || image.format() != QImage::Format_RGB32)
-        image = QImage(size() * scale, QImage::Format_RGB32);
-    TCanvas canvas(image, scale);
-    m_client->draw(canvas);
-}
+void THostForm::elementVisibilityChanged(TControl* control) { emit controlVisibilityChanged(control); }
 
 QString THostForm::sizeReadout(int width, int height, int pixelsPerInch) {
     const auto millimetres = [pixelsPerInch](int pixels) {
@@ -114,12 +35,6 @@ QString THostForm::sizeReadout(int width, int height, int pixelsPerInch) {
     return QStringLiteral("Szer.  ") + QString::number(width) + u'/' +
            QString::number(millimetres(width)) + QStringLiteral("  Wys. ") + QString::number(height) +
            u'/' + QString::number(millimetres(height)) + QStringLiteral("  piksele/mm");
-}
-
-QImage THostForm::Snapshot() const {
-    QImage card;
-    renderCard(card);
-    return card.convertToFormat(QImage::Format_RGB888);
 }
 
 void THostForm::invalidateArea(const TRect& hostRect) {

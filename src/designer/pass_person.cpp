@@ -3,11 +3,11 @@
 #include "controls/image.h"
 #include "controls/label.h"
 #include "core/picture.h"
-#include "pass_window.h"
+#include "pass_design.h"
 
 namespace wendolarka {
 
-void showPersonOnPass(TForm1& form, const TPersonTexts& texts, const TPicture& photo) {
+void showPersonOnPass(TPassDesign& form, const TPersonTexts& texts, const TPicture& photo) {
     const std::array<TLabel*, 11> labels = form.textLabels();
     for (std::size_t i = 0; i < labels.size(); ++i)
         if (labels[i])

@@ -4,12 +4,12 @@
 
 namespace wendolarka {
 
-class TForm1;
+class TPassDesign;
 class TPicture;
 
 // Puts a person on the pass: the eleven texts into their labels and the photo
 // into the photo element. A person without a photo gets an empty photo element,
 // never the previous person's face. Missing elements are left alone.
-void showPersonOnPass(TForm1& form, const TPersonTexts& texts, const TPicture& photo);
+void showPersonOnPass(TPassDesign& form, const TPersonTexts& texts, const TPicture& photo);
 
 } // namespace wendolarka

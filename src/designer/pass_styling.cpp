@@ -3,17 +3,17 @@
 #include "controls/label.h"
 #include "controls/multi_bevel.h"
 #include "pass_elements.h"
-#include "pass_window.h"
+#include "pass_design.h"
 #include "pass_window_host.h"
 
 namespace wendolarka {
 
-void setElementVisible(TForm1& form, const QString& elementName, bool visible) {
+void setElementVisible(TPassDesign& form, const QString& elementName, bool visible) {
     if (TControl* element = form.findControl(elementName))
         element->setVisible(visible);
 }
 
-void applySampleToEntry(TForm1& form, IPassWindowHost& host, int entry, const TFont& sampleFont,
+void applySampleToEntry(TPassDesign& form, IPassWindowHost& host, int entry, const TFont& sampleFont,
                         TColor sampleColor) {
     if (entry < 0 || entry >= kEmptyEntry)
         return;
@@ -33,7 +33,7 @@ void applySampleToEntry(TForm1& form, IPassWindowHost& host, int entry, const TF
     }
 }
 
-void setFrameWidth(TForm1& form, int frame, int width) {
+void setFrameWidth(TPassDesign& form, int frame, int width) {
     if (TktMultiBevel* target = form.frame(frame))
         target->setBorderWidth(width);
 }

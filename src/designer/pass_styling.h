@@ -8,21 +8,21 @@
 namespace wendolarka {
 
 class IPassWindowHost;
-class TForm1;
+class TPassDesign;
 
 // What the main window's designer pages do to the pass window's elements. An
 // element that the window does not have is left alone.
 
 // Shows or hides the element of that name.
-void setElementVisible(TForm1& form, const QString& elementName, bool visible);
+void setElementVisible(TPassDesign& form, const QString& elementName, bool visible);
 
 // Applies the sample font and colour to an entry of the element list: text labels
 // take both, frames and the border take the colour (and their colour panel
 // shows it), the window takes the colour as its background; "# Pusty #" nothing.
-void applySampleToEntry(TForm1& form, IPassWindowHost& host, int entry, const TFont& sampleFont,
+void applySampleToEntry(TPassDesign& form, IPassWindowHost& host, int entry, const TFont& sampleFont,
                         TColor sampleColor);
 
 // Frame 0 is the border, 1-5 the frames; any value, negative ones too, is passed on.
-void setFrameWidth(TForm1& form, int frame, int width);
+void setFrameWidth(TPassDesign& form, int frame, int width);
 
 } // namespace wendolarka

@@ -125,13 +125,13 @@ const std::map<QString, QString>& slotClasses() {
 struct PreparedElement {
     QString className;
     QString name;
-    std::function<TControl*(TForm1&)> create; // elements of the element model
+    std::function<TControl*(TPassDesign&)> create; // elements of the element model
     std::vector<Applier<TSizeControl>> sizer;  // the sizer
     std::optional<QString> target;             // the sizer's Target, resolved at the end
 };
 
 struct PreparedForm {
-    std::vector<Applier<TForm1>> root;
+    std::vector<Applier<TPassDesign>> root;
     std::optional<bool> visible;
     std::vector<PreparedElement> elements;
 };
@@ -140,7 +140,7 @@ template <typename T>
 PreparedElement prepareElement(const TComponentRecord& record, const Table<T>& table) {
     auto appliers = prepareProperties(table, record.properties, ownerOf(record));
     PreparedElement element{record.className, record.name, nullptr, {}, std::nullopt};
-    element.create = [name = record.name, appliers = std::move(appliers)](TForm1& form) -> TControl* {
+    element.create = [name = record.name, appliers = std::move(appliers)](TPassDesign& form) -> TControl* {
         T* control = form.createControl<T>(name);
         for (const Applier<T>& apply : appliers)
             apply(*control);
@@ -219,11 +219,14 @@ PreparedForm prepare(const TComponentRecord& root) {
 }
 
 // Nothing here can fail: every value was checked when it was prepared.
-void apply(TForm1& form, PreparedForm&& prepared) {
-    delete form.SizeControl1.data();
+// A design alone takes no sizer and is never shown; the pass window takes both.
+void apply(TPassDesign& form, PreparedForm&& prepared) {
+    TForm1* const window = dynamic_cast<TForm1*>(&form);
+    if (window)
+        delete window->SizeControl1.data();
     form.destroyAllControls();
     form.bindSlots();
-    for (const Applier<TForm1>& set : prepared.root)
+    for (const Applier<TPassDesign>& set : prepared.root)
         set(form);
     form.syncClientBounds(); // aligned elements fill the size just read
     TSizeControl* sizer = nullptr;
@@ -233,35 +236,41 @@ void apply(TForm1& form, PreparedForm&& prepared) {
             element.create(form);
             continue;
         }
+        if (!window)
+            continue;
         delete sizer; // a second sizer record replaces the first
-        sizer = new TSizeControl(&form);
+        sizer = new TSizeControl(window);
         sizer->setObjectName(element.name);
         for (const Applier<TSizeControl>& set : element.sizer)
             set(*sizer);
         target = element.target;
     }
-    form.SizeControl1 = sizer;
+    if (window)
+        window->SizeControl1 = sizer;
     form.bindSlots();
     if (sizer && target && !target->isEmpty()) // an empty name refers to no element
         if (TControl* element = form.findControl(*target))
             sizer->setTarget(element);
-    if (prepared.visible && *prepared.visible)
-        form.ShowCentred();
+    if (window && prepared.visible && *prepared.visible)
+        window->ShowCentred();
 }
 
-void load(TForm1& form, const TComponentRecord& root) { apply(form, prepare(root)); }
+void load(TPassDesign& form, const TComponentRecord& root) { apply(form, prepare(root)); }
 
-QByteArray writeStreamFor(const TForm1& form, Purpose purpose) {
+QByteArray writeStreamFor(const TPassDesign& form, Purpose purpose) {
+    const auto* const window = dynamic_cast<const TForm1*>(&form);
     TStreamWriter out;
     out.signature();
-    out.beginComponent(QStringLiteral("TForm1"), form.objectName().isEmpty() ? QStringLiteral("Form1") : form.objectName());
-    for (const Property<TForm1>& p : formTable()) {
+    out.beginComponent(QStringLiteral("TForm1"),
+                       !window || window->objectName().isEmpty() ? QStringLiteral("Form1") : window->objectName());
+    for (const Property<TPassDesign>& p : formTable()) {
         const QLatin1String name(p.name);
         if (purpose == Purpose::Design && (name == QLatin1String("Left") || name == QLatin1String("Top")))
             continue; // where the window stands is no design
         if (p.writes(form))
             out.property(QLatin1String(p.name), p.get(form));
-        if (QLatin1String(p.name) == QLatin1String("Position") && form.isVisible() && purpose == Purpose::File)
+        if (QLatin1String(p.name) == QLatin1String("Position") && window && window->isVisible() &&
+            purpose == Purpose::File)
             out.property(QStringLiteral("Visible"), TValue::Boolean(true));
     }
     out.endList();
@@ -276,7 +285,7 @@ QByteArray writeStreamFor(const TForm1& form, Purpose purpose) {
             writeElement(out, QStringLiteral("TImage"), imageTable(), *i, purpose);
     }
     // The sizer is the tool, not the design: it follows what is picked and goes when the window is closed.
-    if (const TSizeControl* sizer = form.SizeControl1.data(); sizer && purpose == Purpose::File) {
+    if (const TSizeControl* sizer = window ? window->SizeControl1.data() : nullptr; sizer && purpose == Purpose::File) {
         out.beginComponent(QStringLiteral("TSizeControl"),
                            sizer->objectName().isEmpty() ? QStringLiteral("SizeControl1") : sizer->objectName());
         writeProperties(out, sizerTable(), *sizer);
@@ -292,11 +301,11 @@ QByteArray writeStreamFor(const TForm1& form, Purpose purpose) {
 
 } // namespace
 
-QByteArray writeStream(const TForm1& form) { return writeStreamFor(form, Purpose::File); }
+QByteArray writeStream(const TPassDesign& form) { return writeStreamFor(form, Purpose::File); }
 
-QByteArray designFingerprint(const TForm1& form) { return writeStreamFor(form, Purpose::Design); }
+QByteArray designFingerprint(const TPassDesign& form) { return writeStreamFor(form, Purpose::Design); }
 
-QByteArray writeFile(const TForm1& form) { return templateFile(QStringLiteral("TForm1"), writeStream(form)); }
+QByteArray writeFile(const TPassDesign& form) { return templateFile(QStringLiteral("TForm1"), writeStream(form)); }
 
 // Templates have no property that takes a list or a collection.
 TReadLimits templateLimits() {
@@ -305,9 +314,9 @@ TReadLimits templateLimits() {
     return limits;
 }
 
-void loadFile(TForm1& form, const QByteArray& file) { load(form, readTemplate(file, templateLimits())); }
+void loadFile(TPassDesign& form, const QByteArray& file) { load(form, readTemplate(file, templateLimits())); }
 
-void loadStream(TForm1& form, const QByteArray& stream) {
+void loadStream(TPassDesign& form, const QByteArray& stream) {
     qsizetype pos = 0;
     load(form, readComponentStream(stream, pos, templateLimits()));
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 namespace wendolarka {
-class TForm1;
+class TPassDesign;
 class TImage;
 class TLabel;
 class TLabel3DF;
@@ -53,6 +53,6 @@ const Table<TLabel3DF>& label3DTable();
 const Table<TktMultiBevel>& frameTable();
 const Table<TImage>& imageTable();
 const Table<TSizeControl>& sizerTable();
-const Table<TForm1>& formTable();
+const Table<TPassDesign>& formTable();
 
 } // namespace wendolarka::pass_template::properties

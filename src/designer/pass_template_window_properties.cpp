@@ -69,9 +69,9 @@ const Table<TSizeControl>& sizerTable() {
 
 // ---- the window itself ---------------------------------------------------------------
 
-const Table<TForm1>& formTable() {
-    static const Table<TForm1> table = [] {
-        using T = TForm1;
+const Table<TPassDesign>& formTable() {
+    static const Table<TPassDesign> table = [] {
+        using T = TPassDesign;
         Table<T> t;
         const auto outer = [](const char* name, std::function<int(const T&)> get, std::function<void(T&, int)> set,
                               int low, int high) {
@@ -81,16 +81,18 @@ const Table<TForm1>& formTable() {
                                    return [set, value](T& c) { set(c, value); };
                                }};
         };
-        t.push_back(outer("Left", [](const T& c) { return c.pos().x(); }, [](T& c, int v) { c.move(v, c.y()); },
+        t.push_back(outer("Left", [](const T& c) { return c.windowPosition().x(); },
+                          [](T& c, int v) { c.setWindowPosition({v, c.windowPosition().y()}); },
                           -kMaxCoordinate, kMaxCoordinate));
-        t.push_back(outer("Top", [](const T& c) { return c.pos().y(); }, [](T& c, int v) { c.move(c.x(), v); },
+        t.push_back(outer("Top", [](const T& c) { return c.windowPosition().y(); },
+                          [](T& c, int v) { c.setWindowPosition({c.windowPosition().x(), v}); },
                           -kMaxCoordinate, kMaxCoordinate));
         // Outer sizes: the client area is what the frame of a tool window leaves; no card is larger than the bound.
-        t.push_back(outer("Width", [](const T& c) { return c.width() + kToolWindowFrame.width(); },
-                          [](T& c, int v) { c.resize(std::max(0, v - kToolWindowFrame.width()), c.height()); }, 0,
+        t.push_back(outer("Width", [](const T& c) { return c.clientSize().width() + kToolWindowFrame.width(); },
+                          [](T& c, int v) { c.setClientSize({std::max(0, v - kToolWindowFrame.width()), c.clientSize().height()}); }, 0,
                           kMaxCardSide + kToolWindowFrame.width()));
-        t.push_back(outer("Height", [](const T& c) { return c.height() + kToolWindowFrame.height(); },
-                          [](T& c, int v) { c.resize(c.width(), std::max(0, v - kToolWindowFrame.height())); }, 0,
+        t.push_back(outer("Height", [](const T& c) { return c.clientSize().height() + kToolWindowFrame.height(); },
+                          [](T& c, int v) { c.setClientSize({c.clientSize().width(), std::max(0, v - kToolWindowFrame.height())}); }, 0,
                           kMaxCardSide + kToolWindowFrame.height()));
         // The client size in other words: read, never written.
         const auto client = [outer](const char* name, std::function<int(const T&)> get,
@@ -99,29 +101,26 @@ const Table<TForm1>& formTable() {
             p.stored = neverStored<T>;
             return p;
         };
-        t.push_back(client("ClientWidth", [](const T& c) { return c.width(); },
-                           [](T& c, int v) { c.resize(v, c.height()); }));
-        t.push_back(client("ClientHeight", [](const T& c) { return c.height(); },
-                           [](T& c, int v) { c.resize(c.width(), v); }));
+        t.push_back(client("ClientWidth", [](const T& c) { return c.clientSize().width(); },
+                           [](T& c, int v) { c.setClientSize({v, c.clientSize().height()}); }));
+        t.push_back(client("ClientHeight", [](const T& c) { return c.clientSize().height(); },
+                           [](T& c, int v) { c.setClientSize({c.clientSize().width(), v}); }));
         t.push_back({"BorderStyle", std::nullopt, nullptr,
                      [](const T& c) { return TValue::Ident(c.settings().borderStyle); },
                      [](const TValue& v) -> Applier<T> {
                          const auto style = enumOf<int>(v, QStringLiteral("BorderStyle"), kFormBorderStyles);
                          return [style](T& c) { c.settings().borderStyle = QLatin1String(kFormBorderStyles[style]); };
                      }});
-        t.push_back({"Caption", std::nullopt, [](const T& c) { return !c.windowTitle().isEmpty(); },
-                     [](const T& c) { return TValue::String(c.windowTitle()); },
+        t.push_back({"Caption", std::nullopt, [](const T& c) { return !c.caption().isEmpty(); },
+                     [](const T& c) { return TValue::String(c.caption()); },
                      [](const TValue& v) -> Applier<T> {
                          const QString caption = stringOf(v, QStringLiteral("Caption"));
-                         return [caption](T& c) { c.setWindowTitle(caption); };
+                         return [caption](T& c) { c.setCaption(caption); };
                      }});
         t.push_back(colorProperty<T>("Color", std::nullopt, [](const T& c) { return c.Color(); },
                                      [](T& c, TColor v) { c.setColor(v); }));
         addFont<T>(t, nullptr, [](const T& c) { return c.client().Font(); },
-                   [](T& c, const TFont& f) {
-                       c.client().setFont(f);
-                       c.setFont(f.toQFont());
-                   });
+                   [](T& c, const TFont& f) { c.setDesignFont(f); });
         t.push_back(booleanProperty<T>("OldCreateOrder", std::nullopt, [](const T& c) { return c.settings().oldCreateOrder; },
                                        [](T& c, bool v) { c.settings().oldCreateOrder = v; }));
         t.push_back({"Position", std::nullopt, nullptr,
@@ -131,7 +130,7 @@ const Table<TForm1>& formTable() {
                          return [position](T& c) { c.settings().position = QLatin1String(kPositions[position]); };
                      }});
         // Visible is taken apart and applied last (see load).
-        const auto event = [](const char* name, const char* handler, bool TForm1::Events::*flag) {
+        const auto event = [](const char* name, const char* handler, bool TPassDesign::Events::*flag) {
             return Property<T>{name, TValue::Nil(), nullptr,
                                [handler, flag](const T& c) {
                                    return (c.events().*flag) ? TValue::Ident(QLatin1String(handler)) : TValue::Nil();
@@ -153,10 +152,10 @@ const Table<TForm1>& formTable() {
                                    return [flag, bound](T& c) { c.events().*flag = bound; };
                                }};
         };
-        t.push_back(event("OnActivate", "FormActivate", &TForm1::Events::onActivate));
-        t.push_back(event("OnClose", "FormClose", &TForm1::Events::onClose));
-        t.push_back(event("OnResize", "FormResize", &TForm1::Events::onResize));
-        t.push_back(event("OnShow", "FormShow", &TForm1::Events::onShow));
+        t.push_back(event("OnActivate", "FormActivate", &TPassDesign::Events::onActivate));
+        t.push_back(event("OnClose", "FormClose", &TPassDesign::Events::onClose));
+        t.push_back(event("OnResize", "FormResize", &TPassDesign::Events::onResize));
+        t.push_back(event("OnShow", "FormShow", &TPassDesign::Events::onShow));
         t.push_back(integerProperty<T>("PixelsPerInch", std::nullopt, 1, 10000, [](const T& c) { return c.PixelsPerInch(); },
                                        [](T& c, int v) { c.setPixelsPerInch(v); }));
         t.push_back(integerProperty<T>("TextHeight", std::nullopt, -kMaxCoordinate, kMaxCoordinate,

@@ -1,6 +1,6 @@
 #include "picture_export.h"
 
-#include "controls/host_form.h"
+#include "controls/element_host.h"
 #include "core/exception.h"
 #include "core/image_codecs.h"
 #include "core/safe_file.h"
@@ -43,7 +43,7 @@ QString withExtension(const QString& fileName, Format format) {
     return fileName;
 }
 
-bool exportWindow(const THostForm& form, IDialogs& dialogs) {
+bool exportWindow(const TElementHost& form, IDialogs& dialogs) {
     FileDialogOptions options;
     options.filter = QString::fromUtf8(kExportFilter);
     options.filterIndex = 0; // the type chosen last time

@@ -7,7 +7,7 @@
 namespace wendolarka {
 
 class IDialogs;
-class THostForm;
+class TElementHost;
 
 namespace picture_export {
 
@@ -22,7 +22,7 @@ QByteArray encodeCard(const QImage& card, Format format, int dotsPerInch = 96);
 QString withExtension(const QString& fileName, Format format);
 // The command: the save dialog, then the window's card bitmap written in the chosen
 // format. Returns whether a file was written.
-bool exportWindow(const THostForm& form, IDialogs& dialogs);
+bool exportWindow(const TElementHost& form, IDialogs& dialogs);
 
 } // namespace picture_export
 } // namespace wendolarka

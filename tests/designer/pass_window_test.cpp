@@ -2,6 +2,7 @@
 #include "controls/label.h"
 #include "controls/label_3d.h"
 #include "controls/multi_bevel.h"
+#include "designer/pass_template.h"
 #include "designer/pass_window.h"
 #include "designer/pass_window_host.h"
 #include "sizer/size_control.h"
@@ -9,6 +10,7 @@
 #include <QCoreApplication>
 #include <QPointer>
 #include <map>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -182,4 +184,34 @@ TEST(PassWindow, ACardAtThreeTimesItsSizeIsTheSamePassSharper) {
     const TRect frame = form.Ramka1->BoundsRect();
     for (int x = frame.Left; x < frame.Right; ++x)
         EXPECT_EQ(three.pixel(3 * x + 2, 3 * frame.Top + 2), one.pixel(x, frame.Top)) << x;
+}
+
+// The batch draws on designs of its own, one a thread, with no window at all.
+TEST(PassDesign, AWindowlessDesignDrawsWhatTheWindowShowsOnEveryThread) {
+    TForm1 window;
+    window.FormShow();
+    const QByteArray file = pass_template::writeFile(window);
+    window.lblNazwisko->setCaption(QStringLiteral("Wiśniewska"));
+    const QImage shown = window.Snapshot();
+
+    std::array<TPassDesign, 2> designs;
+    std::array<QImage, 2> drawn;
+    std::vector<std::thread> threads;
+    for (std::size_t k = 0; k < designs.size(); ++k)
+        threads.emplace_back([&, k] {
+            pass_template::loadFile(designs[k], file);
+            designs[k].applyShownStyles();
+            for (int round = 0; round < 20; ++round) {
+                designs[k].lblNazwisko->setCaption(round % 2 ? QStringLiteral("Wiśniewska") : QStringLiteral("Kowalski"));
+                drawn[k] = designs[k].Snapshot();
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    for (std::size_t k = 0; k < designs.size(); ++k) {
+        EXPECT_EQ(designs[k].clientSize(), window.size());
+        EXPECT_EQ(drawn[k], shown) << k;
+    }
+    // Loading never shows anything, even from a template saved with its window shown.
+    EXPECT_EQ(designs[0].caption(), window.windowTitle());
 }
