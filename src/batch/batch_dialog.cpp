@@ -6,6 +6,7 @@
 #include "platform/dialogs.h"
 #include "platform/error_handler.h"
 #include "platform/printers.h"
+#include "printer_calibration.h"
 #include "printing/print_preview.h"
 #include "widgets/form_setup.h"
 
@@ -13,7 +14,9 @@
 #include <QCheckBox>
 #include <QDate>
 #include <QDateEdit>
+#include <QDir>
 #include <QDoubleSpinBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -28,6 +31,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -113,6 +117,39 @@ TFWieleOsob::TFWieleOsob(IDialogs& dialogs, IPrinterService& printers, Source so
     spGap->setSuffix(QStringLiteral(" mm"));
     spGap->setValue(defaults.gapMm);
     chkCutMarks = named(new QCheckBox(utf8("Znaczniki cięcia"), sheet), "chkCutMarks");
+    rbCard = named(new QRadioButton(utf8("Jedna karta na stronę:"), sheet), "rbCard");
+    count->addButton(rbCard);
+    const TCardOptions card;
+    const auto cardSide = [sheet](const char* name, double value) {
+        auto* spin = named(new QDoubleSpinBox(sheet), name);
+        spin->setRange(20, 330);
+        spin->setDecimals(1);
+        spin->setSuffix(QStringLiteral(" mm"));
+        spin->setValue(value);
+        return spin;
+    };
+    spCardWidth = cardSide("spCardWidth", card.sizeMm.width());
+    spCardHeight = cardSide("spCardHeight", card.sizeMm.height());
+    chkBleed = named(new QCheckBox(utf8("Spad 1 mm"), sheet), "chkBleed");
+
+    auto* back = named(new QGroupBox(utf8("Tylna strona"), this), "GroupTyl");
+    chkBack = named(new QCheckBox(utf8("Tył z wzorca:"), back), "chkBack");
+    lblBack = named(new QLabel(utf8("(nie wybrano)"), back), "lblBack");
+    btnBack = named(new QPushButton(utf8("&Wybierz…"), back), "btnBack");
+    btnBack->setAutoDefault(false);
+    rbLongEdge = named(new QRadioButton(utf8("Obracanie po dłuższej krawędzi"), back), "rbLongEdge");
+    rbShortEdge = named(new QRadioButton(utf8("Obracanie po krótszej krawędzi"), back), "rbShortEdge");
+    rbLongEdge->setChecked(true);
+    chkBack->setEnabled(false); // until a template is chosen
+    auto* backLayout = new QGridLayout(back);
+    backLayout->addWidget(chkBack, 0, 0);
+    backLayout->addWidget(lblBack, 0, 1);
+    backLayout->addWidget(btnBack, 0, 2);
+    backLayout->addWidget(rbLongEdge, 1, 0, 1, 3);
+    backLayout->addWidget(rbShortEdge, 2, 0, 1, 3);
+    btnCalibrate = named(new QPushButton(utf8("&Kalibracja drukarki…"), this), "btnCalibrate");
+    btnCalibrate->setAutoDefault(false);
+    chkCalibratedPdf = named(new QCheckBox(utf8("Kalibracja drukarki także w PDF"), this), "chkCalibratedPdf");
     auto* sheetLayout = new QGridLayout(sheet);
     sheetLayout->addWidget(rbPortrait, 0, 0);
     sheetLayout->addWidget(rbLandscape, 0, 1);
@@ -125,6 +162,10 @@ TFWieleOsob::TFWieleOsob(IDialogs& dialogs, IPrinterService& printers, Source so
     sheetLayout->addWidget(new QLabel(utf8("Odstęp:"), sheet), 4, 0);
     sheetLayout->addWidget(spGap, 4, 1);
     sheetLayout->addWidget(chkCutMarks, 5, 0, 1, 3);
+    sheetLayout->addWidget(rbCard, 6, 0);
+    sheetLayout->addWidget(spCardWidth, 6, 1);
+    sheetLayout->addWidget(spCardHeight, 6, 2);
+    sheetLayout->addWidget(chkBleed, 7, 0, 1, 3);
 
     lblCount = named(new QLabel(this), "lblCount");
     btnPreview = named(new QPushButton(utf8("&Podgląd"), this), "btnPreview");
@@ -144,6 +185,11 @@ TFWieleOsob::TFWieleOsob(IDialogs& dialogs, IPrinterService& printers, Source so
     auto* left = new QVBoxLayout;
     left->addWidget(persons);
     left->addWidget(sheet);
+    left->addWidget(back);
+    auto* calibration = new QHBoxLayout;
+    calibration->addWidget(btnCalibrate);
+    calibration->addWidget(chkCalibratedPdf, 1);
+    left->addLayout(calibration);
     left->addWidget(lblCount);
     auto* buttons = new QGridLayout;
     buttons->addWidget(btnPreview, 0, 0);
@@ -164,9 +210,10 @@ TFWieleOsob::TFWieleOsob(IDialogs& dialogs, IPrinterService& printers, Source so
     layout->addLayout(right, 1);
 
     const auto guarded = [this](auto work) { return [this, work] { guardOrRun(m_errors, work); }; };
-    for (QRadioButton* button : {rbAll, rbSelected, rbPhrase, rbPriority, rbPortrait, rbLandscape, rbFit, rbGrid})
+    for (QRadioButton* button :
+         {rbAll, rbSelected, rbPhrase, rbPriority, rbPortrait, rbLandscape, rbFit, rbGrid, rbCard, rbLongEdge, rbShortEdge})
         connect(button, &QRadioButton::toggled, this, guarded([this] { updateCount(); }));
-    for (QCheckBox* box : {chkLitery, chkSlowa, chkCutMarks, chkNotPrinted, chkPrintedAfter})
+    for (QCheckBox* box : {chkLitery, chkSlowa, chkCutMarks, chkNotPrinted, chkPrintedAfter, chkBleed, chkBack})
         connect(box, &QCheckBox::toggled, this, guarded([this] { updateCount(); }));
     connect(edPhrase, &QLineEdit::textChanged, this, guarded([this] {
                 if (!rbPhrase->isChecked())
@@ -190,6 +237,13 @@ TFWieleOsob::TFWieleOsob(IDialogs& dialogs, IPrinterService& printers, Source so
             }));
     for (QDoubleSpinBox* spin : {spMargin, spGap})
         connect(spin, &QDoubleSpinBox::valueChanged, this, guarded([this] { updateCount(); }));
+    for (QDoubleSpinBox* spin : {spCardWidth, spCardHeight})
+        connect(spin, &QDoubleSpinBox::valueChanged, this, guarded([this] {
+                    rbCard->setChecked(true);
+                    updateCount();
+                }));
+    connect(btnBack, &QPushButton::clicked, this, guarded([this] { chooseBackTemplate(); }));
+    connect(btnCalibrate, &QPushButton::clicked, this, guarded([this] { calibrate(); }));
     connect(btnPreview, &QPushButton::clicked, this, guarded([this] { showPreview(); }));
     connect(btnPdf, &QPushButton::clicked, this, guarded([this] { savePdf(); }));
     connect(btnPrint, &QPushButton::clicked, this, guarded([this] { print(); }));
@@ -241,6 +295,57 @@ TSheetOptions TFWieleOsob::sheetOptions() const {
     return options;
 }
 
+TBatchOptions TFWieleOsob::batchOptions() const {
+    TBatchOptions options;
+    options.sheet = sheetOptions();
+    if (rbCard->isChecked())
+        options.card = TCardOptions{QSizeF(spCardWidth->value(), spCardHeight->value()), chkBleed->isChecked()};
+    if (chkBack->isChecked())
+        options.backTemplate = m_backTemplate;
+    options.duplex = rbShortEdge->isChecked() ? TDuplex::ShortEdge : TDuplex::LongEdge;
+    return options;
+}
+
+void TFWieleOsob::setBackTemplate(const QByteArray& templateFile, const QString& name) {
+    const QSize size = templateFile.isEmpty() ? QSize() : TPassRenderer(templateFile).passSize();
+    m_backTemplate = templateFile;
+    m_backPassSize = size;
+    lblBack->setText(templateFile.isEmpty() ? utf8("(nie wybrano)") : name);
+    chkBack->setEnabled(!templateFile.isEmpty());
+    chkBack->setChecked(!templateFile.isEmpty());
+    updateCount();
+}
+
+bool TFWieleOsob::chooseBackTemplate() {
+    FileDialogOptions options;
+    options.title = utf8("Wzorzec tylnej strony");
+    options.filter = utf8("Wzorzec przepustki|*.wzo");
+    options.defaultExt = QStringLiteral("wzo");
+    const auto chosen = m_dialogs.OpenFile(options);
+    if (!chosen)
+        return false;
+    QFile file(chosen->fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Exception(utf8("Nie mogę otworzyć wzorca %1: %2").arg(QDir::toNativeSeparators(chosen->fileName), file.errorString()));
+    setBackTemplate(file.readAll(), QFileInfo(chosen->fileName).fileName());
+    return true;
+}
+
+QSettings& TFWieleOsob::settings() {
+    if (m_settings)
+        return *m_settings;
+    if (!m_userSettings)
+        m_userSettings = std::make_unique<QSettings>(QStringLiteral("Wendolarka"), QStringLiteral("Wendolarka"));
+    return *m_userSettings;
+}
+
+void TFWieleOsob::calibrate() {
+    const TBatchOptions options = batchOptions();
+    const QSizeF page = options.card ? options.card->sizeMm : options.sheet.landscape ? QSizeF(297, 210) : QSizeF(210, 297);
+    TFKalibracja dialog(m_dialogs, m_printers, settings(), page, this);
+    dialog.exec();
+}
+
 std::vector<std::int64_t> TFWieleOsob::chosenPersons() const { return choosePersons(m_persons, filter()); }
 
 void TFWieleOsob::updateCount() {
@@ -249,10 +354,23 @@ void TFWieleOsob::updateCount() {
     const int persons = static_cast<int>(chosenPersons().size());
     bool fits = true;
     QString text;
+    const bool cards = rbCard->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*>{rbPortrait, rbLandscape, spMargin, spGap, chkCutMarks})
+        w->setEnabled(!cards);
+    chkBleed->setEnabled(cards);
+    rbLongEdge->setEnabled(chkBack->isChecked());
+    rbShortEdge->setEnabled(chkBack->isChecked());
     try {
-        const TSheetLayout layout = computeSheetLayout(m_passSize, sheetOptions());
-        text = passCountText(persons, layout.sheetsFor(persons)) +
-               utf8(" (po %1 na arkuszu)").arg(layout.perSheet());
+        if (cards) {
+            text = polishPlural(persons, "osoba", "osoby", "osób") + QStringLiteral(", ") +
+                   polishPlural(persons, "karta", "karty", "kart");
+        } else {
+            const TSheetLayout layout = computeSheetLayout(m_passSize, sheetOptions());
+            text = passCountText(persons, layout.sheetsFor(persons)) +
+                   utf8(" (po %1 na arkuszu)").arg(layout.perSheet());
+        }
+        if (chkBack->isChecked())
+            text += utf8(", z tyłem");
     } catch (const Exception& error) {
         fits = false;
         text = error.message();
@@ -274,7 +392,7 @@ std::unique_ptr<TPassBatch> TFWieleOsob::makeBatch() const {
     std::vector<std::int64_t> persons = chosenPersons();
     if (persons.empty())
         throw Exception(utf8("Żadna osoba nie pasuje do wyboru."));
-    return std::make_unique<TPassBatch>(*m_source.db, m_source.templateFile, std::move(persons), sheetOptions());
+    return std::make_unique<TPassBatch>(*m_source.db, m_source.templateFile, std::move(persons), batchOptions());
 }
 
 bool TFWieleOsob::withProgress(const QString& title, const std::function<bool(const TBatchProgress&)>& work) {
@@ -300,14 +418,28 @@ void TFWieleOsob::showPreview() {
     if (m_busy)
         return;
     std::unique_ptr<TPassBatch> batch = makeBatch();
-    Preview->setOrientation(sheetOptions().landscape ? poLandscape : poPortrait);
+    if (batch->onCards()) {
+        // The paper in screen pixels, as the preview counts it.
+        const QSizeF card = batch->layout().sheetMm;
+        Preview->setOrientation(poPortrait);
+        Preview->setPaperWidth(qRound(card.width() / 25.4 * 96));
+        Preview->setPaperHeight(qRound(card.height() / 25.4 * 96));
+    } else {
+        Preview->setOrientation(poPortrait);
+        Preview->setPaperType(pA4);
+        Preview->setOrientation(sheetOptions().landscape ? poLandscape : poPortrait);
+    }
+    m_previewBacks.clear();
+    for (const TPlannedPage& page : batch->plan().pages)
+        m_previewBacks.push_back(page.back);
+    m_previewCards = batch->onCards();
     Preview->BeginDoc();
     const bool done = withProgress(utf8("Przygotowuję podgląd arkuszy…"), [&](const TBatchProgress& progress) {
         try {
-            for (int sheet = 0; sheet < batch->sheetCount(); ++sheet) {
+            for (int sheet = 0; sheet < batch->pageCount(); ++sheet) {
                 if (sheet > 0)
                     Preview->NewPage();
-                if (!batch->drawSheet(*Preview->Canvas(), sheet, 96, 1, progress))
+                if (!batch->drawPage(*Preview->Canvas(), sheet, 96, 1, progress))
                     return false;
             }
         } catch (...) {
@@ -323,8 +455,15 @@ void TFWieleOsob::showPreview() {
 }
 
 void TFWieleOsob::showPage() {
-    lblPage->setText(Preview->TotalPages() ? utf8("Arkusz %1 z %2").arg(Preview->CurrentPage()).arg(Preview->TotalPages())
-                                           : QString());
+    const int page = Preview->CurrentPage(), pages = Preview->TotalPages();
+    const bool backs = static_cast<int>(m_previewBacks.size()) == pages &&
+                       std::find(m_previewBacks.begin(), m_previewBacks.end(), true) != m_previewBacks.end();
+    QString text;
+    if (pages && backs)
+        text = utf8("Strona %1 z %2: %3").arg(page).arg(pages).arg(m_previewBacks[static_cast<std::size_t>(page - 1)] ? utf8("tył") : utf8("przód"));
+    else if (pages)
+        text = utf8(m_previewCards ? "Karta %1 z %2" : "Arkusz %1 z %2").arg(page).arg(pages);
+    lblPage->setText(text);
     btnPrevPage->setEnabled(Preview->CurrentPage() > 1);
     btnNextPage->setEnabled(Preview->CurrentPage() < Preview->TotalPages());
 }
@@ -343,6 +482,8 @@ bool TFWieleOsob::savePdf() {
     QString fileName = chosen->fileName;
     if (QFileInfo(fileName).suffix().isEmpty())
         fileName += QStringLiteral(".pdf");
+    if (chkCalibratedPdf->isChecked())
+        batch->setOffsetMm(calibrationOffsetMm(settings(), calibrationPrinterName(m_printers.printer())));
     const bool written = withProgress(utf8("Zapisuję przepustki do pliku PDF…"),
                                       [&](const TBatchProgress& progress) { return batch->writePdf(fileName, 300, progress); });
     if (written)
@@ -368,11 +509,26 @@ bool TFWieleOsob::print() {
     QPrinter& printer = m_printers.printer();
     if (!m_dialogs.PrinterSetup(printer))
         return false;
-    // The sheet is A4 in the chosen orientation, drawn from its physical corner.
+    // The page is A4 in the chosen orientation or the card, drawn from its physical corner.
     printer.setFullPage(true);
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
-                                      sheetOptions().landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
+    if (batch->onCards())
+        printer.setPageLayout(pageLayoutMm(batch->layout().sheetMm));
+    else
+        printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
+                                          sheetOptions().landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                                          QMarginsF()));
     printer.setDocName(utf8("Przepustki"));
+    // Both sides on one sheet when there is a back; the shared printer gets its own setting back after.
+    const QPrinter::DuplexMode duplex = printer.duplex();
+    printer.setDuplex(!batch->hasBack()                                 ? QPrinter::DuplexNone
+                      : batchOptions().duplex == TDuplex::ShortEdge ? QPrinter::DuplexShortSide
+                                                                        : QPrinter::DuplexLongSide);
+    struct RestoreDuplex {
+        QPrinter& printer;
+        QPrinter::DuplexMode mode;
+        ~RestoreDuplex() { printer.setDuplex(mode); }
+    } restoreDuplex{printer, duplex};
+    batch->setOffsetMm(calibrationOffsetMm(settings(), calibrationPrinterName(printer)));
     const int dpi = printer.resolution();
     // Passes at the printer's resolution, but no finer than 384 dpi: more dots
     // than that only cost memory and time on the way to the printer.
@@ -385,10 +541,10 @@ bool TFWieleOsob::print() {
     if (!beginPrinting(painter, printer))
         throw Exception(utf8("Nie można rozpocząć drukowania na drukarce %1.").arg(printer.printerName()));
     const bool done = withProgress(utf8("Drukuję przepustki…"), [&](const TBatchProgress& progress) {
-        for (int sheet = 0; sheet < batch->sheetCount(); ++sheet) {
+        for (int sheet = 0; sheet < batch->pageCount(); ++sheet) {
             if (sheet > 0)
                 printer.newPage();
-            if (!batch->drawSheet(painter, sheet, dpi, scale, progress))
+            if (!batch->drawPage(painter, sheet, dpi, scale, progress))
                 return false;
         }
         return true;

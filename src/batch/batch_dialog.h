@@ -15,6 +15,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QSettings;
 class QSpinBox;
 class QTimer;
 
@@ -45,6 +46,17 @@ public:
     // The choices as they stand.
     TPersonFilter filter() const;
     TSheetOptions sheetOptions() const;
+    // Sheets or cards, and the back.
+    TBatchOptions batchOptions() const;
+    // The back's template (the bytes of a *.wzo file) and its name; empty bytes: no back.
+    // Throws the template reader's error, keeping the back there was.
+    void setBackTemplate(const QByteArray& templateFile, const QString& name);
+    // The open dialog for the back's template; false when none was taken.
+    bool chooseBackTemplate();
+    // "Kalibracja drukarki…" for the current printer.
+    void calibrate();
+    // Where printer calibrations are kept; by default the user's settings.
+    void setSettings(QSettings* settings) { m_settings = settings; }
     // The persons chosen now, in surname order.
     std::vector<std::int64_t> chosenPersons() const;
     // Counts the persons and sheets again: "12 osób, 2 arkusze".
@@ -78,6 +90,17 @@ public:
     QDoubleSpinBox* spMargin = nullptr;
     QDoubleSpinBox* spGap = nullptr;
     QCheckBox* chkCutMarks = nullptr;
+    QRadioButton* rbCard = nullptr; // "Jedna karta na stronę"
+    QDoubleSpinBox* spCardWidth = nullptr;
+    QDoubleSpinBox* spCardHeight = nullptr;
+    QCheckBox* chkBleed = nullptr;
+    QCheckBox* chkBack = nullptr;
+    QLabel* lblBack = nullptr;
+    QPushButton* btnBack = nullptr;
+    QRadioButton* rbLongEdge = nullptr;
+    QRadioButton* rbShortEdge = nullptr;
+    QPushButton* btnCalibrate = nullptr;
+    QCheckBox* chkCalibratedPdf = nullptr; // the printer's calibration in the PDF too
     QLabel* lblCount = nullptr;
     QPushButton* btnPreview = nullptr;
     QPushButton* btnPdf = nullptr;
@@ -94,6 +117,7 @@ private:
     // Runs `work` with a progress dialog that can cancel it; false when cancelled.
     bool withProgress(const QString& title, const std::function<bool(const TBatchProgress&)>& work);
     void showPage();
+    QSettings& settings();
     // The batch's persons in the print register once their passes are out,
     // or a message saying why not; the choices then count them as printed.
     void recordPrinted(TPassBatch& batch, const QString& output);
@@ -108,6 +132,12 @@ private:
     bool m_busy = false;              // one job at a time: the progress dialog lets events through
     const ErrorHandler* m_errors = nullptr;
     QString m_templateName;
+    QByteArray m_backTemplate;
+    QSize m_backPassSize;
+    std::vector<bool> m_previewBacks; // which previewed pages are backs
+    bool m_previewCards = false;
+    QSettings* m_settings = nullptr;
+    std::unique_ptr<QSettings> m_userSettings;
 };
 
 // The "Priorytet" values of the persons, each once, sorted.

@@ -35,6 +35,10 @@ struct Options {
     QString perPage = QStringLiteral("auto");
     QString dpi;
     QString printedAfter;
+    QString card; // empty: sheets
+    QString back;
+    QString duplex;
+    bool bleed = false;
     bool notPrinted = false;
     bool landscape = false;
     bool cutMarks = false;
@@ -48,7 +52,8 @@ Options parse(const QStringList& arguments) {
         {QStringLiteral("--database"), &Options::database},  {QStringLiteral("--out"), &Options::out},
         {QStringLiteral("--filter"), &Options::filter},      {QStringLiteral("--ids"), &Options::ids},
         {QStringLiteral("--id"), &Options::id},              {QStringLiteral("--per-page"), &Options::perPage},
-        {QStringLiteral("--dpi"), &Options::dpi},            {QStringLiteral("--printed-after"), &Options::printedAfter}};
+        {QStringLiteral("--dpi"), &Options::dpi},            {QStringLiteral("--printed-after"), &Options::printedAfter},
+        {QStringLiteral("--back"), &Options::back},          {QStringLiteral("--duplex"), &Options::duplex}};
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         options.given << argument;
@@ -58,6 +63,12 @@ Options parse(const QStringList& arguments) {
             options.cutMarks = true;
         } else if (argument == u"--not-printed") {
             options.notPrinted = true;
+        } else if (argument == u"--bleed") {
+            options.bleed = true;
+        } else if (argument == u"--card") {
+            // The size may be left out: a CR80 card is what card printers take.
+            const bool sized = i + 1 < arguments.size() && !arguments[i + 1].startsWith(QStringLiteral("--"));
+            options.card = sized ? arguments[++i] : QStringLiteral("CR80");
         } else if (valued.contains(argument)) {
             if (i + 1 >= arguments.size())
                 throw RunError{kUsage, QString::fromUtf8("opcja %1 wymaga wartości").arg(argument)};
@@ -82,11 +93,21 @@ Options parse(const QStringList& arguments) {
     // An option of the other job would be silently ignored: it is refused instead.
     const QStringList batchOnly = {QStringLiteral("--filter"), QStringLiteral("--ids"), QStringLiteral("--landscape"),
                                    QStringLiteral("--per-page"), QStringLiteral("--cut-marks"),
-                                   QStringLiteral("--not-printed"), QStringLiteral("--printed-after")};
+                                   QStringLiteral("--not-printed"), QStringLiteral("--printed-after"),
+                                   QStringLiteral("--card"), QStringLiteral("--back"), QStringLiteral("--duplex"),
+                                   QStringLiteral("--bleed")};
     const QStringList exportOnly = {QStringLiteral("--id")};
     for (const QString& option : options.mode == u"batch" ? exportOnly : batchOnly)
         if (options.given.contains(option))
             throw RunError{kUsage, QString::fromUtf8("opcja %1 nie dotyczy --%2").arg(option, options.mode)};
+    if (!options.card.isEmpty())
+        for (const QString& option : {QStringLiteral("--per-page"), QStringLiteral("--landscape"), QStringLiteral("--cut-marks")})
+            if (options.given.contains(option))
+                throw RunError{kUsage, QString::fromUtf8("opcja %1 nie dotyczy --card: na karcie jest jedna przepustka").arg(option)};
+    if (options.bleed && options.card.isEmpty())
+        throw RunError{kUsage, QString::fromUtf8("--bleed wymaga --card")};
+    if (!options.duplex.isEmpty() && options.back.isEmpty())
+        throw RunError{kUsage, QString::fromUtf8("--duplex wymaga --back")};
     return options;
 }
 
@@ -168,7 +189,30 @@ TBatchProgress terminalProgress(std::FILE* errors) {
     };
 }
 
-int runBatch(const Options& options, std::FILE* errors) {
+// The pass size a template file gives, or its reader's error naming the file.
+QSize templatePassSize(const QString& path, const QByteArray& bytes) {
+    try {
+        return TPassRenderer(bytes).passSize();
+    } catch (const Exception& error) {
+        throw RunError{kRefused, QStringLiteral("%1: %2").arg(path, error.message())};
+    }
+}
+
+int runBatch(const Options& options, std::FILE* output, std::FILE* errors) {
+    TBatchOptions batchOptions;
+    if (!options.card.isEmpty()) {
+        TCardOptions card;
+        if (!parseCardSize(options.card, card.sizeMm))
+            throw RunError{kUsage, QString::fromUtf8("--card przyjmuje CR80 albo SZERxWYS w milimetrach (od 20 do 330), "
+                                                     "np. 85.6x54: %1")
+                                       .arg(options.card)};
+        card.bleed = options.bleed;
+        batchOptions.card = card;
+    }
+    if (options.duplex == u"short")
+        batchOptions.duplex = TDuplex::ShortEdge;
+    else if (!options.duplex.isEmpty() && options.duplex != u"long")
+        throw RunError{kUsage, QString::fromUtf8("--duplex przyjmuje long albo short: %1").arg(options.duplex)};
     const QByteArray templateFile = readTemplate(options.templateFile);
     const std::shared_ptr<ISQLiteDatabase> db = openDatabase(options.database);
     TPersonFilter filter;
@@ -191,18 +235,20 @@ int runBatch(const Options& options, std::FILE* errors) {
     if (!parsePerSheet(options.perPage, sheet))
         throw RunError{kUsage, QString::fromUtf8("--per-page przyjmuje auto albo KOLUMNYxWIERSZE, np. 2x4: %1").arg(options.perPage)};
     const int dpi = dotsPerInch(options.dpi, 300);
-    QSize passSize;
-    try {
-        passSize = TPassRenderer(templateFile).passSize();
-    } catch (const Exception& error) {
-        throw RunError{kRefused, QStringLiteral("%1: %2").arg(options.templateFile, error.message())};
-    }
-    try {
-        computeSheetLayout(passSize, sheet);
-    } catch (const Exception& error) {
-        throw RunError{kUsage, QStringLiteral("--per-page: ") + error.message()};
+    const QSize passSize = templatePassSize(options.templateFile, templateFile);
+    if (!batchOptions.card) {
+        try {
+            computeSheetLayout(passSize, sheet);
+        } catch (const Exception& error) {
+            throw RunError{kUsage, QStringLiteral("--per-page: ") + error.message()};
+        }
     }
     requireCardSize(options.templateFile, passSize, scaleForDpi(dpi));
+    if (!options.back.isEmpty()) {
+        batchOptions.backTemplate = readTemplate(options.back);
+        requireCardSize(options.back, templatePassSize(options.back, batchOptions.backTemplate), scaleForDpi(dpi));
+    }
+    batchOptions.sheet = sheet;
     std::vector<std::int64_t> persons;
     namingFailures(options.database, [&] {
         if (options.notPrinted)
@@ -213,7 +259,7 @@ int runBatch(const Options& options, std::FILE* errors) {
     });
     if (persons.empty())
         throw RunError{kNobody, QString::fromUtf8("żadna osoba nie pasuje do wyboru")};
-    TPassBatch batch(*db, templateFile, std::move(persons), sheet);
+    TPassBatch batch(*db, templateFile, std::move(persons), batchOptions);
     bool written = false;
     namingFailures(options.database, [&] { written = batch.writePdf(options.out, dpi, terminalProgress(errors)); });
     // The file is there whatever the register says: a failed record is a warning, not a failed run.
@@ -222,6 +268,7 @@ int runBatch(const Options& options, std::FILE* errors) {
             batch.recordPrinted(QFileInfo(options.templateFile).fileName(), QFileInfo(options.out).absoluteFilePath());
         if (!warning.isEmpty())
             say(errors, QStringLiteral("wendolarka: ") + warning);
+        say(output, savedSummary(batch.sheetCount(), batch.onCards(), batch.passCount(), options.out));
     }
     return kDone;
 }
@@ -291,9 +338,15 @@ QString commandLineUsage() {
         "  wendolarka --batch WZORZEC.wzo --database OSOBY.db --out PRZEPUSTKI.pdf\n"
         "             [--filter FRAZA] [--ids 1,5,9] [--landscape] [--per-page auto|KxW]\n"
         "             [--cut-marks] [--dpi 300] [--not-printed] [--printed-after RRRR-MM-DD]\n"
+        "             [--card [CR80|SZERxWYS] [--bleed]] [--back TYLNA.wzo [--duplex long|short]]\n"
         "      przepustki wybranych osób (w kolejności nazwisk), wiele na arkuszu A4,\n"
         "      do pliku PDF; KxW to kolumny x wiersze, np. 2x4; każda zapisana przepustka\n"
         "      trafia do rejestru wydruków w bazie (tabela wydruki)\n"
+        "      --card: jedna przepustka na stronie wielkości karty (CR80: 85,6 × 54 mm,\n"
+        "      albo szerokość x wysokość w mm, np. 86x54); --bleed: 1 mm spadu za krawędzią\n"
+        "      --back: tylna strona z drugiego wzorca, za każdą stroną przodów; na arkuszach\n"
+        "      tyły w lustrzanym układzie, tak by przy druku dwustronnym trafiły za swoje przody\n"
+        "      --duplex: arkusz obracany po dłuższej (long, domyślnie) albo krótszej (short) krawędzi\n"
         "      --not-printed: tylko osoby bez wydrukowanej przepustki\n"
         "      --printed-after: tylko osoby z przepustką wydrukowaną tego dnia lub później\n"
         "  wendolarka --export WZORZEC.wzo [--database OSOBY.db [--id N]] --out PRZEPUSTKA.png|jpg|bmp\n"
@@ -318,7 +371,7 @@ int runCommandLine(const QStringList& arguments, std::FILE* output, std::FILE* e
         return runPersonListCommand(arguments, output, errors);
     return reportingFailures(errors, [&] {
         const Options options = parse(arguments);
-        return options.mode == u"batch" ? runBatch(options, errors) : runExport(options);
+        return options.mode == u"batch" ? runBatch(options, output, errors) : runExport(options);
     });
 }
 

@@ -94,10 +94,32 @@ const QImage& TPassRenderer::renderAsDesigned(int scale) {
     return m_card;
 }
 
+namespace {
+
+TSheetLayout layoutFor(QSize passPixels, const TBatchOptions& options) {
+    return options.card ? computeCardLayout(passPixels, *options.card) : computeSheetLayout(passPixels, options.sheet);
+}
+
+std::optional<QSizeF> passMm(const TPassRenderer* renderer) {
+    if (!renderer)
+        return std::nullopt;
+    return QSizeF(renderer->passSize()) * (25.4 / 96);
+}
+
+} // namespace
+
 TPassBatch::TPassBatch(ISQLiteDatabase& db, const QByteArray& templateFile, std::vector<std::int64_t> persons,
                        const TSheetOptions& options)
-    : m_db(db), m_templateFile(templateFile), m_renderer(templateFile), m_persons(std::move(persons)), m_options(options),
-      m_layout(computeSheetLayout(m_renderer.passSize(), options)) {}
+    : TPassBatch(db, templateFile, std::move(persons), TBatchOptions{options, {}, {}, TDuplex::LongEdge}) {}
+
+TPassBatch::TPassBatch(ISQLiteDatabase& db, const QByteArray& templateFile, std::vector<std::int64_t> persons,
+                       const TBatchOptions& options)
+    : m_db(db), m_templateFile(templateFile), m_renderer(templateFile),
+      m_backRenderer(options.backTemplate.isEmpty() ? nullptr : std::make_unique<TPassRenderer>(options.backTemplate)),
+      m_persons(std::move(persons)), m_options(options), m_layout(layoutFor(m_renderer.passSize(), options)),
+      m_plan(planPages(passCount(), m_layout, passMm(m_backRenderer.get()), options.duplex)) {}
+
+int TPassBatch::placedCount() const { return m_backRenderer ? 2 * passCount() : passCount(); }
 
 TPassBatch::~TPassBatch() = default;
 
@@ -173,45 +195,81 @@ QString TPassBatch::recordPrinted(const QString& templateName, const QString& ou
     return print_register::RecordOrWarn(m_db, m_persons, templateName, output);
 }
 
-void TPassBatch::renderPass(int index, int scale, QImage& into) {
-    const auto [texts, stored] = readPerson(index);
-    m_renderer.render(texts, passPhoto(stored), scale, into);
+void TPassBatch::drawPass(QPainter& painter, const TPlacedPass& pass, double dotsPerMm, int scale, QImage& into) {
+    const auto [texts, stored] = readPerson(pass.person);
+    (pass.back ? *m_backRenderer : m_renderer).render(texts, passPhoto(stored), scale, into);
+    const QRectF mm = pass.placeMm.translated(m_offsetMm);
+    painter.drawImage(QRectF(mm.topLeft() * dotsPerMm, mm.size() * dotsPerMm), into);
 }
 
-bool TPassBatch::drawSheet(QPainter& painter, int sheet, double dotsPerInch, int scale, const TBatchProgress& progress) {
+bool TPassBatch::drawPage(QPainter& painter, int page, double dotsPerInch, int scale, const TBatchProgress& progress) {
     const double dotsPerMm = dotsPerInch / 25.4;
-    const int first = sheet * m_layout.perSheet();
-    const int last = std::min(passCount(), first + m_layout.perSheet());
+    const TPlannedPage& planned = m_plan.pages[static_cast<std::size_t>(page)];
     QImage pass;
-    for (int i = first; i < last; ++i) {
-        if (progress && !progress(m_done, passCount()))
+    for (const TPlacedPass& placed : planned.passes) {
+        if (progress && !progress(m_done, placedCount()))
             return false;
-        const QRectF mm = m_layout.places[static_cast<std::size_t>(i - first)];
-        renderPass(i, scale, pass);
-        painter.drawImage(QRectF(mm.topLeft() * dotsPerMm, mm.size() * dotsPerMm), pass);
+        drawPass(painter, placed, dotsPerMm, scale, pass);
         ++m_done;
     }
-    if (m_options.cutMarks) {
+    if (m_options.sheet.cutMarks && !onCards() && !planned.back) {
         // After every pass: with no gap a neighbour would cover the marks between them.
         painter.setPen(QPen(Qt::black, std::max(1.0, kCutMarkWidthMm * dotsPerMm)));
-        for (int i = first; i < last; ++i)
-            for (const auto& [from, to] : cutMarks(m_layout.places[static_cast<std::size_t>(i - first)]))
+        for (const TPlacedPass& placed : planned.passes)
+            for (const auto& [from, to] : cutMarks(placed.placeMm.translated(m_offsetMm)))
                 painter.drawLine(from * dotsPerMm, to * dotsPerMm);
     }
     return true;
 }
 
-bool TPassBatch::writePdf(const QString& fileName, int dotsPerInch, const TBatchProgress& progress) {
-    TSafeFile file(fileName);
-    file.open();
-    m_done = 0;
-    // Every screen pixel of a pass becomes `scale` x `scale` dots: never below the resolution asked for.
-    const int scale = scaleForDpi(dotsPerInch);
-    TPdfSheetWriter pdf(file, m_layout.sheetMm);
-    // The database is read here; drawing and JPEG encoding run on a pool of
-    // threads of our own (Qt's global pool serves its own image work), each
-    // thread with its own pass window. A few passes wait at most, so memory
-    // stays flat however many persons there are.
+namespace {
+
+// The one place a pass goes into the PDF: the person's pass from one side's
+// template, drawn and encoded on a pool of threads of our own (Qt's global pool
+// serves its own image work), each thread with its own pass window per side,
+// and placed at its place on the open page. A few passes wait at most, so
+// memory stays flat however many persons there are.
+class TPdfPassEmitter {
+public:
+    TPdfPassEmitter(TPdfSheetWriter& pdf, const QByteArray& front, const QByteArray& back, int scale)
+        : m_pdf(pdf), m_scale(scale), m_threads(std::max(1, QThread::idealThreadCount())), m_front(front, m_threads) {
+        if (!back.isEmpty())
+            m_back = std::make_unique<TRendererPool>(back, m_threads);
+        m_workers.setMaxThreadCount(m_threads);
+    }
+    // Nothing may outlive the emitter: the jobs use its pass windows.
+    ~TPdfPassEmitter() { drain(); }
+
+    void emitPass(bool back, TPersonTexts texts, QByteArray stored, const QRectF& placeMm) {
+        auto promise = std::make_shared<std::promise<Encoded>>();
+        Pending job{m_pdf.reservePicture(), promise->get_future()};
+        TRendererPool& renderers = back ? *m_back : m_front;
+        m_workers.start([promise, &renderers, texts = std::move(texts), stored = std::move(stored), scale = m_scale] {
+            try {
+                TPassRenderer& renderer = renderers.take();
+                struct GiveBack {
+                    TRendererPool& pool;
+                    TPassRenderer& renderer;
+                    ~GiveBack() { pool.giveBack(renderer); }
+                } giveBack{renderers, renderer};
+                const QImage& pass = renderer.render(texts, passPhoto(stored), scale);
+                promise->set_value({encodeJpegFast(pass, 90), pass.size()});
+            } catch (...) {
+                promise->set_exception(std::current_exception());
+            }
+        });
+        m_pdf.placePicture(job.object, placeMm);
+        m_pending.push_back(std::move(job));
+        while (static_cast<int>(m_pending.size()) > 2 * m_threads)
+            writeOldest();
+    }
+    // Every picture still waiting into the file.
+    void finish() {
+        while (!m_pending.empty())
+            writeOldest();
+    }
+
+private:
     struct Encoded {
         QByteArray jpeg;
         QSize pixels;
@@ -220,73 +278,62 @@ bool TPassBatch::writePdf(const QString& fileName, int dotsPerInch, const TBatch
         int object;
         std::future<Encoded> pass;
     };
-    std::deque<Pending> pending;
-    const int threads = std::max(1, QThread::idealThreadCount());
-    const int inFlight = 2 * threads;
-    TRendererPool renderers(m_templateFile, threads);
-    QThreadPool workers;
-    workers.setMaxThreadCount(threads);
-    const auto writeOldest = [&] {
-        Encoded done = pending.front().pass.get();
-        pdf.writePicture(pending.front().object, done.jpeg, done.pixels);
-        pending.pop_front();
-    };
-    const auto drainAll = [&] {
-        // Nothing may outlive this call: the jobs use the pass windows of this run.
-        for (Pending& waiting : pending)
+    void writeOldest() {
+        Encoded done = m_pending.front().pass.get();
+        m_pdf.writePicture(m_pending.front().object, done.jpeg, done.pixels);
+        m_pending.pop_front();
+    }
+    void drain() {
+        for (Pending& waiting : m_pending)
             if (waiting.pass.valid())
                 waiting.pass.wait();
-    };
+    }
+
+    TPdfSheetWriter& m_pdf;
+    int m_scale;
+    int m_threads;
+    TRendererPool m_front;
+    std::unique_ptr<TRendererPool> m_back;
+    std::deque<Pending> m_pending;
+    QThreadPool m_workers; // last: its threads end before the pools they use
+};
+
+} // namespace
+
+bool TPassBatch::writePdf(const QString& fileName, int dotsPerInch, const TBatchProgress& progress) {
+    TSafeFile file(fileName);
+    file.open();
+    m_done = 0;
+    // Every screen pixel of a pass becomes `scale` x `scale` dots: never below the resolution asked for.
+    const int scale = scaleForDpi(dotsPerInch);
+    TPdfSheetWriter pdf(file, m_layout.sheetMm);
     try {
-        for (int sheet = 0; sheet < sheetCount(); ++sheet) {
-            pdf.beginPage();
-            const int first = sheet * m_layout.perSheet();
-            const int last = std::min(passCount(), first + m_layout.perSheet());
-            for (int i = first; i < last; ++i) {
-                if (progress && !progress(m_done, passCount())) {
-                    drainAll();
+        TPdfPassEmitter passes(pdf, m_templateFile, m_options.backTemplate, scale);
+        for (const TPlannedPage& page : m_plan.pages) {
+            pdf.beginPage(page.sizeMm);
+            for (const TPlacedPass& placed : page.passes) {
+                if (progress && !progress(m_done, placedCount())) {
                     file.discard();
                     return false;
                 }
-                auto [texts, stored] = readPerson(i);
-                auto promise = std::make_shared<std::promise<Encoded>>();
-                Pending job{pdf.reservePicture(), promise->get_future()};
-                workers.start([promise, &renderers, texts = std::move(texts), stored = std::move(stored), scale] {
-                    try {
-                        TPassRenderer& renderer = renderers.take();
-                        struct GiveBack {
-                            TRendererPool& pool;
-                            TPassRenderer& renderer;
-                            ~GiveBack() { pool.giveBack(renderer); }
-                        } giveBack{renderers, renderer};
-                        const QImage& pass = renderer.render(texts, passPhoto(stored), scale);
-                        promise->set_value({encodeJpegFast(pass, 90), pass.size()});
-                    } catch (...) {
-                        promise->set_exception(std::current_exception());
-                    }
-                });
-                pdf.placePicture(job.object, m_layout.places[static_cast<std::size_t>(i - first)]);
-                pending.push_back(std::move(job));
-                while (static_cast<int>(pending.size()) > inFlight)
-                    writeOldest();
+                auto [texts, stored] = readPerson(placed.person);
+                passes.emitPass(placed.back, std::move(texts), std::move(stored), placed.placeMm.translated(m_offsetMm));
                 ++m_done;
             }
-            if (m_options.cutMarks) // over every pass of the sheet, none covering them
-                for (int i = first; i < last; ++i)
-                    for (const auto& [from, to] : cutMarks(m_layout.places[static_cast<std::size_t>(i - first)]))
+            if (m_options.sheet.cutMarks && !onCards() && !page.back) // over every pass of the sheet, none covering them
+                for (const TPlacedPass& placed : page.passes)
+                    for (const auto& [from, to] : cutMarks(placed.placeMm.translated(m_offsetMm)))
                         pdf.line(from, to, kCutMarkWidthMm);
             pdf.endPage();
         }
-        while (!pending.empty())
-            writeOldest();
+        passes.finish();
     } catch (...) {
-        drainAll();
         file.discard();
         throw;
     }
     pdf.finish();
     if (progress)
-        progress(m_done, passCount());
+        progress(m_done, placedCount());
     file.commit(); // says why when a write failed, keeping the old file
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "core/person.h"
 #include "database/person_table.h"
+#include "page_plan.h"
 #include "sheet_layout.h"
 
 #include <QByteArray>
@@ -78,12 +79,24 @@ std::vector<std::pair<QPointF, QPointF>> cutMarks(const QRectF& place);
 // Answers "go on?" while sheets are made: (passes done, passes in all).
 using TBatchProgress = std::function<bool(int done, int total)>;
 
-// Passes for many persons on A4 sheets. Pages are made one at a time: only one
-// pass picture is held however many persons there are.
+// What the passes go onto besides the A4 sheet, and what is on their backs.
+struct TBatchOptions {
+    TSheetOptions sheet;               // cut marks apply to sheets only
+    std::optional<TCardOptions> card;  // one pass a page of the card's size instead of sheets
+    QByteArray backTemplate;           // the back's *.wzo file; empty: no back
+    TDuplex duplex = TDuplex::LongEdge;
+};
+
+// Passes for many persons on A4 sheets or cards, each front page followed by its
+// back page when there is a back. Pages are made one at a time: only one pass
+// picture is held however many persons there are.
 class TPassBatch {
 public:
     TPassBatch(ISQLiteDatabase& db, const QByteArray& templateFile, std::vector<std::int64_t> persons,
                const TSheetOptions& options);
+    // Throws the template reader's error for either template.
+    TPassBatch(ISQLiteDatabase& db, const QByteArray& templateFile, std::vector<std::int64_t> persons,
+               const TBatchOptions& options);
     ~TPassBatch();
 
     int passCount() const { return static_cast<int>(m_persons.size()); }
@@ -92,14 +105,21 @@ public:
     // to be called once the output is out whole. A failure is only said: the
     // returned warning, empty when recorded.
     QString recordPrinted(const QString& templateName, const QString& output);
-    int sheetCount() const { return m_layout.sheetsFor(passCount()); }
+    // Sheets of paper, or cards: a front page and its back are one.
+    int sheetCount() const { return m_plan.sheets; }
+    int pageCount() const { return static_cast<int>(m_plan.pages.size()); }
+    bool onCards() const { return m_options.card.has_value(); }
+    bool hasBack() const { return m_backRenderer != nullptr; }
     const TSheetLayout& layout() const { return m_layout; }
+    const TPagePlan& plan() const { return m_plan; }
+    // Millimetres every pass is moved by on the page: a printer's calibration.
+    void setOffsetMm(QPointF offsetMm) { m_offsetMm = offsetMm; }
 
-    // One sheet on a painter whose device has `dotsPerInch` and whose origin is
-    // the sheet's corner; passes drawn `scale` times their screen size. Returns
-    // false when the progress answered to stop.
-    bool drawSheet(QPainter& painter, int sheet, double dotsPerInch, int scale, const TBatchProgress& progress = {});
-    // Every sheet into a PDF file at `dotsPerInch`. The file appears only when
+    // One page of the plan on a painter whose device has `dotsPerInch` and whose
+    // origin is the page's corner; passes drawn `scale` times their screen size.
+    // Returns false when the progress answered to stop.
+    bool drawPage(QPainter& painter, int page, double dotsPerInch, int scale, const TBatchProgress& progress = {});
+    // Every page into a PDF file at `dotsPerInch`. The file appears only when
     // complete: a cancelled or failed run leaves nothing (and an older file as it was).
     // Returns false when cancelled; throws when the file cannot be written.
     bool writePdf(const QString& fileName, int dotsPerInch = 300, const TBatchProgress& progress = {});
@@ -107,15 +127,20 @@ public:
 private:
     // The index-th person's texts and stored photo, read from the database.
     std::pair<TPersonTexts, QByteArray> readPerson(int index);
-    // The pass of the index-th person, `scale` times its screen size, into `into`.
-    void renderPass(int index, int scale, QImage& into);
+    // The one place a pass goes onto a painter: the person's pass from its side's template at its place.
+    void drawPass(QPainter& painter, const TPlacedPass& pass, double dotsPerMm, int scale, QImage& into);
+    // Passes drawn in all, backs included: what the progress counts.
+    int placedCount() const;
 
     ISQLiteDatabase& m_db;
     QByteArray m_templateFile;
     TPassRenderer m_renderer;
+    std::unique_ptr<TPassRenderer> m_backRenderer;
     std::vector<std::int64_t> m_persons;
-    TSheetOptions m_options;
+    TBatchOptions m_options;
     TSheetLayout m_layout;
+    TPagePlan m_plan;
+    QPointF m_offsetMm;
     int m_done = 0;
 };
 

@@ -11,7 +11,7 @@ QByteArray number(double value) { return QByteArray::number(value, 'f', 3); }
 
 } // namespace
 
-TPdfSheetWriter::TPdfSheetWriter(QIODevice& out, QSizeF sheetMm) : m_out(out), m_sheetMm(sheetMm) {
+TPdfSheetWriter::TPdfSheetWriter(QIODevice& out, QSizeF sheetMm) : m_out(out), m_sheetMm(sheetMm), m_pageMm(sheetMm) {
     write("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
 }
 
@@ -31,7 +31,7 @@ void TPdfSheetWriter::beginObject(int object) {
 }
 
 double TPdfSheetWriter::x(double mm) const { return mm * kPointsPerMm; }
-double TPdfSheetWriter::y(double mm) const { return (m_sheetMm.height() - mm) * kPointsPerMm; }
+double TPdfSheetWriter::y(double mm) const { return (m_pageMm.height() - mm) * kPointsPerMm; }
 
 void TPdfSheetWriter::writePicture(int object, const QByteArray& jpeg, QSize pixels) {
     beginObject(object);
@@ -42,7 +42,8 @@ void TPdfSheetWriter::writePicture(int object, const QByteArray& jpeg, QSize pix
     write("\nendstream\nendobj\n");
 }
 
-void TPdfSheetWriter::beginPage() {
+void TPdfSheetWriter::beginPage(QSizeF pageMm) {
+    m_pageMm = pageMm.isEmpty() ? m_sheetMm : pageMm;
     m_content.clear();
     m_pagePictures.clear();
 }
@@ -70,8 +71,8 @@ void TPdfSheetWriter::endPage() {
     QByteArray pictures;
     for (const int picture : m_pagePictures)
         pictures += " /P" + QByteArray::number(picture) + " " + QByteArray::number(picture) + " 0 R";
-    write("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + number(m_sheetMm.width() * kPointsPerMm) + " " +
-          number(m_sheetMm.height() * kPointsPerMm) + "] /Contents " + QByteArray::number(contents) +
+    write("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + number(m_pageMm.width() * kPointsPerMm) + " " +
+          number(m_pageMm.height() * kPointsPerMm) + "] /Contents " + QByteArray::number(contents) +
           " 0 R /Resources << /XObject <<" + pictures + " >> >> >>\nendobj\n");
     m_pages.push_back(page);
 }

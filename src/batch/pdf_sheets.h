@@ -15,7 +15,7 @@ namespace wendolarka {
 // A PDF of sheets holding JPEG pictures and thin lines, written as it goes:
 // a picture's bytes go out as soon as they are given, so a document of any
 // length holds only what one page needs. Places are in millimetres from the
-// sheet's top-left corner. Object numbers of pictures can be taken before the
+// page's top-left corner. Object numbers of pictures can be taken before the
 // pictures exist, so they may be made elsewhere and come later.
 class TPdfSheetWriter {
 public:
@@ -25,7 +25,8 @@ public:
     int reservePicture();
     void writePicture(int object, const QByteArray& jpeg, QSize pixels);
 
-    void beginPage();
+    // A page of the writer's sheet size, or of its own.
+    void beginPage(QSizeF pageMm = QSizeF());
     void placePicture(int object, const QRectF& placeMm);
     void line(QPointF fromMm, QPointF toMm, double widthMm);
     void endPage();
@@ -43,6 +44,7 @@ private:
 
     QIODevice& m_out;
     QSizeF m_sheetMm;
+    QSizeF m_pageMm; // the open page's
     qint64 m_position = 0;
     bool m_ok = true;
     int m_lastObject = 2; // 1 the catalogue, 2 the page tree

@@ -13,13 +13,13 @@ constexpr double kMmPerInch = 25.4;
 // A little slack so that a pass exactly as wide as the room still fits.
 constexpr double kSlackMm = 1e-6;
 
+} // namespace
+
 QString polishPlural(int n, const char* one, const char* few, const char* many) {
     const int tens = n % 100, units = n % 10;
     const char* word = n == 1 ? one : (units >= 2 && units <= 4 && (tens < 12 || tens > 14)) ? few : many;
     return QString::number(n) + u' ' + QString::fromUtf8(word);
 }
-
-} // namespace
 
 TSheetLayout computeSheetLayout(QSize passPixels, const TSheetOptions& options, int pixelsPerInch) {
     TSheetLayout layout;

@@ -38,6 +38,9 @@ TSheetLayout computeSheetLayout(QSize passPixels, const TSheetOptions& options, 
 // "CxR" (e.g. "2x4") or "auto"; false for anything else.
 bool parsePerSheet(const QString& text, TSheetOptions& options);
 
+// "5 arkuszy": the number with the word's form for it (UTF-8 words).
+QString polishPlural(int n, const char* one, const char* few, const char* many);
+
 // "12 osób, 2 arkusze" with the Polish plural forms.
 QString passCountText(int persons, int sheets);
 

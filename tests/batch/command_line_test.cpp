@@ -1,4 +1,5 @@
 #include "batch/command_line.h"
+#include "core/color.h"
 #include "core/component_stream.h"
 #include "core/image_codecs.h"
 #include "database/person_table.h"
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -145,6 +147,65 @@ TEST_F(CommandLine, BatchAndExportWriteTheirFiles) {
                    QStringLiteral("99"), QStringLiteral("--out"), path("nikt.png")}),
               3);
     EXPECT_FALSE(QFile::exists(path("nikt.png")));
+}
+
+// Each page's size in millimetres, as pdfinfo reports it for pages 1 to `pages`, to a tenth.
+QStringList pageSizes(const QString& pdf, int pages) {
+    QProcess process;
+    process.start(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                                              QString::number(pages), pdf});
+    process.waitForFinished(30000);
+    QStringList sizes;
+    for (const QString& line : QString::fromLatin1(process.readAllStandardOutput()).split(u'\n'))
+        if (line.startsWith(QStringLiteral("Page")) && line.contains(QStringLiteral(" size:")))
+        {
+            const QStringList words = line.section(u':', 1).simplified().split(u' '); // "242.646 x 153.071 pts"
+            sizes << QStringLiteral("%1 x %2").arg(words[0].toDouble() * 25.4 / 72, 0, 'f', 1).arg(words[2].toDouble() * 25.4 / 72, 0, 'f', 1);
+        }
+    return sizes;
+}
+
+TEST_F(CommandLine, CardsAndBacks) {
+    const QStringList batch = {QStringLiteral("--batch"), templateFile, QStringLiteral("--database"), database,
+                               QStringLiteral("--out"), path("karty.pdf")};
+    const auto refused = [&](const QStringList& more, int code, const char* said) {
+        EXPECT_EQ(run(batch + more), code) << more.join(u' ').toStdString();
+        EXPECT_TRUE(lastError.contains(QString::fromUtf8(said))) << lastError.toStdString();
+    };
+    refused({QStringLiteral("--card"), QStringLiteral("10x54")}, 2, "--card przyjmuje CR80 albo SZERxWYS");
+    refused({QStringLiteral("--card"), QStringLiteral("--per-page"), QStringLiteral("2x4")}, 2,
+            "opcja --per-page nie dotyczy --card");
+    refused({QStringLiteral("--bleed")}, 2, "--bleed wymaga --card");
+    refused({QStringLiteral("--duplex"), QStringLiteral("long")}, 2, "--duplex wymaga --back");
+    refused({QStringLiteral("--back"), templateFile, QStringLiteral("--duplex"), QStringLiteral("bok")}, 2,
+            "--duplex przyjmuje long albo short: bok");
+    refused({QStringLiteral("--back"), path("brak.wzo")}, 1, "nie mogę otworzyć wzorca");
+    EXPECT_FALSE(QFile::exists(path("karty.pdf")));
+    EXPECT_EQ(run({QStringLiteral("--export"), templateFile, QStringLiteral("--out"), path("k.png"), QStringLiteral("--card")}), 2);
+
+    {
+        const auto db = person_table::OpenExisting(database);
+        TPersonTexts texts;
+        texts[2] = QStringLiteral("Adamczyk"); // three persons with the sample one and Zych
+        person_table::Insert(*db, texts, QByteArray());
+    }
+    TForm1 back;
+    back.setColor(clYellow);
+    write(path("tyl.wzo"), pass_template::writeFile(back));
+    EXPECT_EQ(run(batch + QStringList{QStringLiteral("--card"), QStringLiteral("CR80"), QStringLiteral("--back"), path("tyl.wzo")}), 0)
+        << lastError.toStdString();
+    EXPECT_EQ(lastOutput, QString::fromUtf8("Zapisano 3 karty, 3 przepustki do %1\n").arg(path("karty.pdf")));
+    EXPECT_EQ(pageSizes(path("karty.pdf"), 6), QStringList(6, QStringLiteral("85.6 x 54.0")));
+    EXPECT_EQ(pageSizes(path("karty.pdf"), 7).size(), 6); // and no seventh
+    const std::vector<PdfImage> images = pdfImages(path("karty.pdf"));
+    ASSERT_EQ(images.size(), 6u);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(images[static_cast<std::size_t>(i)].page, i + 1);
+
+    EXPECT_EQ(run(batch + QStringList{QStringLiteral("--back"), path("tyl.wzo"), QStringLiteral("--duplex"), QStringLiteral("short")}), 0)
+        << lastError.toStdString();
+    EXPECT_EQ(lastOutput, QString::fromUtf8("Zapisano 1 arkusz, 3 przepustki do %1\n").arg(path("karty.pdf")));
+    EXPECT_EQ(pageSizes(path("karty.pdf"), 2), QStringList(2, QStringLiteral("210.0 x 297.0")));
 }
 
 TEST_F(CommandLine, NotPrintedGivesThePassesOfThoseWhoHaveNone) {

@@ -1,5 +1,6 @@
 #include "batch/pass_batch.h"
 #include "controls/image.h"
+#include "core/color.h"
 #include "core/exception.h"
 #include "core/image_codecs.h"
 #include "database/person_table.h"
@@ -33,6 +34,12 @@ QImage renderPage(const QString& pdf, int page, const QString& folder) {
                                                QString::number(page), QStringLiteral("-singlefile"), pdf, stem});
     EXPECT_TRUE(process.waitForFinished(60000));
     return QImage(stem + QStringLiteral(".png"));
+}
+
+// Places computed two ways agree to far below a printer's dot.
+bool same(const QRectF& a, const QRectF& b) {
+    return std::abs(a.left() - b.left()) < 1e-9 && std::abs(a.top() - b.top()) < 1e-9 &&
+           std::abs(a.width() - b.width()) < 1e-9 && std::abs(a.height() - b.height()) < 1e-9;
 }
 
 int pdfPages(const QString& pdf) {
@@ -98,6 +105,85 @@ TEST(SheetLayout, PassesPerSheetFromTheirScreenSize) {
     EXPECT_EQ(passCountText(1, 1), QString::fromUtf8("1 osoba, 1 arkusz"));
     EXPECT_EQ(passCountText(22, 5), QString::fromUtf8("22 osoby, 5 arkuszy"));
     EXPECT_EQ(passCountText(112, 14), QString::fromUtf8("112 osób, 14 arkuszy"));
+}
+
+TEST(PagePlan, BacksLieBehindTheirFrontsForEachWayOfTurningTheSheet) {
+    const QSize pass(376, 194);
+    TSheetOptions options;
+    parsePerSheet(QStringLiteral("2x4"), options);
+    const TSheetLayout portrait = computeSheetLayout(pass, options);
+    const QSizeF passMm = portrait.passMm;
+    const auto at = [&](const TSheetLayout& layout, int row, int column) {
+        return layout.places[static_cast<std::size_t>(row * layout.columns + column)];
+    };
+    // Three passes on eight places: the fourth and later stay empty on both sides.
+    TPagePlan plan = planPages(3, portrait, passMm, TDuplex::LongEdge);
+    ASSERT_EQ(plan.pages.size(), 2u);
+    EXPECT_EQ(plan.sheets, 1);
+    EXPECT_FALSE(plan.pages[0].back);
+    EXPECT_TRUE(plan.pages[1].back);
+    ASSERT_EQ(plan.pages[1].passes.size(), 3u);
+    EXPECT_TRUE(same(plan.pages[0].passes[2].placeMm, at(portrait, 1, 0)));
+    // Long edge of a portrait sheet: columns mirrored.
+    EXPECT_TRUE(same(plan.pages[1].passes[0].placeMm, at(portrait, 0, 1)));
+    EXPECT_TRUE(same(plan.pages[1].passes[1].placeMm, at(portrait, 0, 0)));
+    EXPECT_TRUE(same(plan.pages[1].passes[2].placeMm, at(portrait, 1, 1)));
+    for (const TPlacedPass& placed : plan.pages[1].passes)
+        EXPECT_TRUE(placed.back);
+    // Short edge: rows mirrored, columns kept.
+    plan = planPages(3, portrait, passMm, TDuplex::ShortEdge);
+    EXPECT_TRUE(same(plan.pages[1].passes[0].placeMm, at(portrait, 3, 0)));
+    EXPECT_TRUE(same(plan.pages[1].passes[2].placeMm, at(portrait, 2, 0)));
+    // A landscape sheet turns on its long edge at the top: rows mirrored there.
+    options.landscape = true;
+    parsePerSheet(QStringLiteral("2x3"), options);
+    const TSheetLayout landscape = computeSheetLayout(pass, options);
+    plan = planPages(1, landscape, passMm, TDuplex::LongEdge);
+    EXPECT_TRUE(same(plan.pages[1].passes[0].placeMm, at(landscape, 2, 0)));
+    plan = planPages(1, landscape, passMm, TDuplex::ShortEdge);
+    EXPECT_TRUE(same(plan.pages[1].passes[0].placeMm, at(landscape, 0, 1)));
+    // A smaller back is centred behind its front; no back, no back pages.
+    plan = planPages(9, portrait, QSizeF(50, 30), TDuplex::LongEdge);
+    ASSERT_EQ(plan.pages.size(), 4u);
+    EXPECT_EQ(plan.pages[3].passes[0].person, 8);
+    EXPECT_EQ(plan.pages[1].passes[0].placeMm.center(), at(portrait, 0, 1).center());
+    EXPECT_EQ(plan.pages[1].passes[0].placeMm.size(), QSizeF(50, 30));
+    EXPECT_EQ(planPages(9, portrait).pages.size(), 2u);
+}
+
+TEST(PagePlan, ACardHoldsOnePassFittedWithItsProportions) {
+    TCardOptions cr80;
+    const TSheetLayout card = computeCardLayout(QSize(376, 194), cr80); // 99.5 x 51.3 mm: too wide
+    EXPECT_EQ(card.sheetMm, QSizeF(85.6, 54));
+    const TPagePlan plan = planPages(3, card, QSizeF(30, 40));
+    ASSERT_EQ(plan.pages.size(), 6u);
+    EXPECT_EQ(plan.sheets, 3);
+    const QRectF front = plan.pages[0].passes[0].placeMm;
+    EXPECT_NEAR(front.width(), 85.6, 1e-9);
+    EXPECT_NEAR(front.height(), 85.6 * 194 / 376, 1e-9);
+    EXPECT_NEAR(front.top(), (54 - front.height()) / 2, 1e-9);
+    for (int page = 0; page < 6; ++page) {
+        EXPECT_EQ(plan.pages[static_cast<std::size_t>(page)].back, page % 2 == 1);
+        EXPECT_EQ(plan.pages[static_cast<std::size_t>(page)].passes[0].person, page / 2);
+    }
+    EXPECT_TRUE(same(plan.pages[1].passes[0].placeMm, QRectF(27.8, 7, 30, 40))); // the back fits as it is
+    // Bleed: fitted to a millimetre beyond every edge.
+    cr80.bleed = true;
+    const QRectF bled = planPages(1, computeCardLayout(QSize(376, 194), cr80)).pages[0].passes[0].placeMm;
+    EXPECT_NEAR(bled.left(), -1, 1e-9);
+    EXPECT_NEAR(bled.width(), 87.6, 1e-9);
+    QSizeF size;
+    EXPECT_TRUE(parseCardSize(QStringLiteral("cr80"), size));
+    EXPECT_EQ(size, QSizeF(85.6, 54));
+    EXPECT_TRUE(parseCardSize(QStringLiteral("85,6x54mm"), size));
+    EXPECT_EQ(size, QSizeF(85.6, 54));
+    EXPECT_FALSE(parseCardSize(QStringLiteral("10x54"), size));
+    EXPECT_FALSE(parseCardSize(QStringLiteral("85.6"), size));
+    EXPECT_EQ(savedSummary(125, false, 1000, QStringLiteral("przepustki.pdf")),
+              QString::fromUtf8("Zapisano 125 arkuszy, 1000 przepustek do przepustki.pdf"));
+    EXPECT_EQ(savedSummary(1, true, 1, QStringLiteral("k.pdf")), QString::fromUtf8("Zapisano 1 kartę, 1 przepustkę do k.pdf"));
+    EXPECT_EQ(savedSummary(22, true, 22, QStringLiteral("k.pdf")), QString::fromUtf8("Zapisano 22 karty, 22 przepustki do k.pdf"));
+    EXPECT_EQ(savedSummary(12, false, 95, QStringLiteral("k.pdf")), QString::fromUtf8("Zapisano 12 arkuszy, 95 przepustek do k.pdf"));
 }
 
 TEST_F(Batch, PersonsByIdsPhraseAndPriority) {
@@ -172,8 +258,37 @@ TEST_F(Batch, AFilterOfThreeGivesOnePageWithThreePassesAndCutMarks) {
     EXPECT_LT(page.pixelColor(mark).lightness(), 160);
 }
 
+TEST_F(Batch, TheBackSheetHoldsTheSamePersonsMirrored) {
+    TPersonFilter filter;
+    filter.phrase = QStringLiteral("Osoba 2");
+    filter.priorities = QSet<QString>{QStringLiteral("Gość")}; // 21, 22, 23
+    TBatchOptions options;
+    parsePerSheet(QStringLiteral("2x4"), options.sheet);
+    TForm1 back;
+    back.setColor(clYellow);
+    options.backTemplate = pass_template::writeFile(back);
+    TPassBatch batch(*db, templateFile, choosePersons(*db, filter), options);
+    EXPECT_EQ(batch.sheetCount(), 1);
+    const QString pdf = dir.filePath(QStringLiteral("dwustronnie.pdf"));
+    ASSERT_TRUE(batch.writePdf(pdf, 96));
+    EXPECT_EQ(pdfPages(pdf), 2);
+    const QImage backs = renderPage(pdf, 2, dir.path());
+    ASSERT_FALSE(backs.isNull());
+    const auto pixel = [&](int place, QPoint inPass) {
+        const QRectF mm = batch.layout().places[static_cast<std::size_t>(place)];
+        return backs.pixelColor(QPoint(qRound(mm.left() / 25.4 * 96), qRound(mm.top() / 25.4 * 96)) + inPass);
+    };
+    const QPoint photoCentre(photo.Left + photo.Width() / 2, photo.Top + photo.Height() / 2);
+    // Columns swapped behind the first row; the second row's one pass on the right.
+    EXPECT_TRUE(near(pixel(1, photoCentre), personColor(21)));
+    EXPECT_TRUE(near(pixel(0, photoCentre), personColor(22)));
+    EXPECT_TRUE(near(pixel(3, photoCentre), personColor(23)));
+    EXPECT_TRUE(near(pixel(3, QPoint(4, 4)), QColor(Qt::yellow))) << pixel(3, QPoint(4, 4)).name().toStdString();
+    EXPECT_EQ(pixel(2, QPoint(4, 4)), QColor(Qt::white)); // behind the empty place, nothing
+}
+
 TEST_F(Batch, ACancelledRunLeavesNoFile) {
-    TPassBatch batch(*db, templateFile, choosePersons(*db, {}), {});
+    TPassBatch batch(*db, templateFile, choosePersons(*db, {}), TSheetOptions{});
     const QString pdf = dir.filePath(QStringLiteral("przerwane.pdf"));
     EXPECT_FALSE(batch.writePdf(pdf, 96, [](int done, int) { return done < 5; }));
     EXPECT_FALSE(QFile::exists(pdf));
