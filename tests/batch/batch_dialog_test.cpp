@@ -1,4 +1,6 @@
 #include "batch/batch_dialog.h"
+#include "batch/printer_calibration.h"
+#include "core/color.h"
 #include "core/image_codecs.h"
 #include "database/person_table.h"
 #include "database/print_register.h"
@@ -12,9 +14,13 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QSettings>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -176,4 +182,90 @@ TEST_F(ManyPasses, EachPrintPathPrintsAtItsOwnResolutionWhateverPrintedBefore) {
     printSnapshot(); // one after many
     printPasses();  // many after one
     printSnapshot();
+}
+
+namespace {
+
+// Where the first yellow dot of a row of page `page` lies at 96 dpi; -1 when none.
+int firstYellow(const QString& pdf, int page, int row, const QString& folder) {
+    const QString stem = QDir(folder).filePath(QStringLiteral("strona"));
+    QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("96"), QStringLiteral("-png"),
+                                                   QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                                                   QString::number(page), QStringLiteral("-singlefile"), pdf, stem});
+    const QImage image(stem + QStringLiteral(".png"));
+    for (int x = 0; x < image.width(); ++x) {
+        const QColor c = image.pixelColor(x, row);
+        if (c.red() > 200 && c.green() > 200 && c.blue() < 80)
+            return x;
+    }
+    return -1;
+}
+
+} // namespace
+
+TEST_F(ManyPasses, CardsWithBacksPreviewedSavedAndPrintedWithTheCalibration) {
+    QSettings settings(dir.filePath(QStringLiteral("ustawienia.ini")), QSettings::IniFormat);
+    window->setSettings(&settings);
+    const QString printer = calibrationPrinterName(printers.printer());
+    setCalibrationOffsetMm(settings, printer, QPointF(3, -0.5));
+    setCalibrationOffsetMm(settings, printer + QStringLiteral("/2"), QPointF(7, 7)); // a name with the separator in it
+    EXPECT_EQ(calibrationOffsetMm(settings, printer), QPointF(3, -0.5));
+    EXPECT_EQ(calibrationOffsetMm(settings, QStringLiteral("inna")), QPointF());
+
+    TForm1 back;
+    back.setColor(clYellow);
+    window->setBackTemplate(pass_template::writeFile(back), QStringLiteral("tyl.wzo"));
+    window->rbCard->setChecked(true);
+    EXPECT_EQ(window->lblCount->text(), QString::fromUtf8("3 osoby, 3 karty, z tyłem"));
+    EXPECT_FALSE(window->chkCutMarks->isEnabled());
+    window->showPreview();
+    EXPECT_EQ(window->Preview->TotalPages(), 6);
+    EXPECT_EQ(window->lblPage->text(), QString::fromUtf8("Strona 1 z 6: przód"));
+    window->btnNextPage->click();
+    EXPECT_EQ(window->lblPage->text(), QString::fromUtf8("Strona 2 z 6: tył"));
+
+    // The calibration goes into a PDF only when asked; the back, fitted to the card's width, starts at its edge.
+    const int middle = qRound(27 / 25.4 * 96);
+    dialogs.saveAnswers.push_back(FileDialogResult{dir.filePath(QStringLiteral("karty.pdf")), 1});
+    ASSERT_TRUE(window->savePdf());
+    EXPECT_EQ(pdfPageSize(dir.filePath(QStringLiteral("karty.pdf"))), QSize(243, 153));
+    const int unmoved = firstYellow(dir.filePath(QStringLiteral("karty.pdf")), 2, middle, dir.path());
+    EXPECT_TRUE(unmoved >= 0 && unmoved <= 1) << unmoved;
+    window->chkCalibratedPdf->setChecked(true);
+    dialogs.saveAnswers.push_back(FileDialogResult{dir.filePath(QStringLiteral("przesuniete.pdf")), 1});
+    ASSERT_TRUE(window->savePdf());
+    EXPECT_NEAR(firstYellow(dir.filePath(QStringLiteral("przesuniete.pdf")), 2, middle, dir.path()), 3 / 25.4 * 96, 1.5);
+
+    // Printed: card pages, both sides, and the shared printer's duplex as it was.
+    dialogs.printerSetupAnswers.push_back(true);
+    ASSERT_TRUE(window->print());
+    const QString printed = dir.filePath(QStringLiteral("drukarka.pdf"));
+    EXPECT_EQ(pdfPageSize(printed), QSize(243, 153));
+    EXPECT_EQ(pdfImages(printed).size(), 6u);
+    EXPECT_NEAR(firstYellow(printed, 2, middle, dir.path()), 3 / 25.4 * 96, 1.5);
+    EXPECT_EQ(printers.printer().duplex(), QPrinter::DuplexNone);
+}
+
+TEST_F(ManyPasses, CalibrationIsKeptPerPrinterAndItsTestCardPrinted) {
+    QSettings settings(dir.filePath(QStringLiteral("ustawienia.ini")), QSettings::IniFormat);
+    {
+        TFKalibracja calibration(dialogs, printers, settings, QSizeF(85.6, 54));
+        EXPECT_EQ(calibration.spX->value(), 0.0);
+        calibration.spX->setValue(1.5);
+        calibration.spY->setValue(-2);
+        calibration.btnOK->click();
+    }
+    TFKalibracja again(dialogs, printers, settings, QSizeF(85.6, 54));
+    EXPECT_EQ(again.spX->value(), 1.5);
+    EXPECT_EQ(again.spY->value(), -2.0);
+    dialogs.printerSetupAnswers.push_back(true);
+    ASSERT_TRUE(again.printTestCard());
+    const QString printed = dir.filePath(QStringLiteral("drukarka.pdf"));
+    EXPECT_EQ(pdfPageSize(printed), QSize(243, 153));
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {printed, QStringLiteral("-")});
+    text.waitForFinished(30000);
+    EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput()).contains(QString::fromUtf8("42,8 mm od lewej")));
+    dialogs.printerSetupAnswers.push_back(false);
+    EXPECT_FALSE(again.printTestCard());
 }
