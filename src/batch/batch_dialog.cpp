@@ -6,7 +6,7 @@
 #include "platform/dialogs.h"
 #include "platform/error_handler.h"
 #include "platform/printers.h"
-#include "printer_calibration.h"
+#include "calibration_dialog.h"
 #include "printing/print_preview.h"
 #include "widgets/form_setup.h"
 
@@ -335,7 +335,7 @@ QSettings& TFWieleOsob::settings() {
     if (m_settings)
         return *m_settings;
     if (!m_userSettings)
-        m_userSettings = std::make_unique<QSettings>(QStringLiteral("Wendolarka"), QStringLiteral("Wendolarka"));
+        m_userSettings = userSettings();
     return *m_userSettings;
 }
 

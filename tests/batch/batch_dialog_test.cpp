@@ -1,5 +1,5 @@
 #include "batch/batch_dialog.h"
-#include "batch/printer_calibration.h"
+#include "batch/calibration_dialog.h"
 #include "core/color.h"
 #include "core/image_codecs.h"
 #include "database/person_table.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/printer_calibration.h"
+
 #include <QDialog>
 #include <QPageLayout>
 #include <QPointF>
@@ -17,14 +19,6 @@ namespace wendolarka {
 
 class IDialogs;
 class IPrinterService;
-
-// How far a printer's passes are moved so that they land where they should:
-// millimetres right and down, kept per printer name in the user's settings,
-// never in a file of theirs.
-QPointF calibrationOffsetMm(QSettings& settings, const QString& printerName);
-void setCalibrationOffsetMm(QSettings& settings, const QString& printerName, QPointF offsetMm);
-// The name the calibration of the printer object's printer is kept under.
-QString calibrationPrinterName(const QPrinter& printer);
 
 // A page for measuring a printer: a cross whose centre should lie at the page's
 // centre, with a millimetre scale on its arms and the distances to expect from
