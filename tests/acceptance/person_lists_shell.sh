@@ -161,7 +161,8 @@ kill "$app" "$wm" 2>/dev/null || true
 
 run --batch "$out/karta.wzo" --database "$db" --out "$out/przepustki.pdf" --per-page 2x2
 echo "5. --batch: code $code${stderr:+: $stderr}"
-expect 0 "" "--batch"
+[ "$code" -eq 0 ] || fail "--batch: exit code $code (stderr: $stderr)"
+case "$stdout" in "Zapisano "*" do $out/przepustki.pdf") ;; *) fail "--batch: printed '$stdout'" ;; esac
 pages=$(pdfinfo "$out/przepustki.pdf" | awk '/^Pages:/{print $2}')
 echo "   $pages pages; pictures a page: $(pdfimages -list "$out/przepustki.pdf" | awk 'NR > 2 && $3 != "smask" {n[$1]++} END {for (p in n) printf "%s:%s ", p, n[p]}')"
 [ "$pages" -eq $(( (stored + 3) / 4 )) ] || fail "$pages pages for $stored persons at 2 x 2 a sheet"
