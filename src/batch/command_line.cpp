@@ -69,6 +69,8 @@ Options parse(const QStringList& arguments) {
             // The size may be left out: a CR80 card is what card printers take.
             const bool sized = i + 1 < arguments.size() && !arguments[i + 1].startsWith(QStringLiteral("--"));
             options.card = sized ? arguments[++i] : QStringLiteral("CR80");
+            if (sized && i + 1 < arguments.size() && arguments[i + 1] == u"mm") // "--card 86x54 mm"
+                ++i;
         } else if (valued.contains(argument)) {
             if (i + 1 >= arguments.size())
                 throw RunError{kUsage, QString::fromUtf8("opcja %1 wymaga wartości").arg(argument)};
