@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QSettings>
 
+#include <algorithm>
+
 namespace wendolarka {
 namespace {
 
@@ -35,28 +37,31 @@ void drawCalibrationCard(QPainter& painter, QSizeF pageMm, double dotsPerMm) {
     painter.save();
     painter.scale(dotsPerMm, dotsPerMm); // from here on, millimetres
     painter.setRenderHint(QPainter::Antialiasing);
-    const QPointF expected(pageMm.width() / 2, pageMm.height() / 2);
-    const QPointF centre = expected;
-    const double arm = std::max(5.0, std::min(pageMm.width(), pageMm.height()) / 2 - 6);
+    const QPointF centre(pageMm.width() / 2, pageMm.height() / 2);
+    // Arms as long as the page allows, up to 4 cm; the upper one ends below the two lines of text.
+    const double armX = std::clamp(pageMm.width() / 2 - 4, 5.0, 40.0);
+    const double armY = std::clamp(pageMm.height() / 2 - 10, 5.0, 40.0);
     painter.setPen(QPen(Qt::black, 0.15));
-    painter.drawLine(centre - QPointF(arm, 0), centre + QPointF(arm, 0));
-    painter.drawLine(centre - QPointF(0, arm), centre + QPointF(0, arm));
+    painter.drawLine(centre - QPointF(armX, 0), centre + QPointF(armX, 0));
+    painter.drawLine(centre - QPointF(0, armY), centre + QPointF(0, armY));
     // A tick every millimetre, a longer one every five: the shift is read off the scale.
-    for (int mm = 1; mm <= static_cast<int>(arm); ++mm) {
+    for (int mm = 1; mm <= static_cast<int>(std::max(armX, armY)); ++mm) {
         const double tick = mm % 5 == 0 ? 1.5 : 0.75;
         for (const int side : {-1, 1}) {
-            painter.drawLine(centre + QPointF(side * mm, -tick), centre + QPointF(side * mm, tick));
-            painter.drawLine(centre + QPointF(-tick, side * mm), centre + QPointF(tick, side * mm));
+            if (mm <= armX)
+                painter.drawLine(centre + QPointF(side * mm, -tick), centre + QPointF(side * mm, tick));
+            if (mm <= armY)
+                painter.drawLine(centre + QPointF(-tick, side * mm), centre + QPointF(tick, side * mm));
         }
     }
     QFont font(QStringLiteral("Liberation Sans"));
     font.setPixelSize(2); // millimetres, as the painter is scaled
     painter.setFont(font);
-    const QRectF text(3, 2, pageMm.width() - 6, std::max(6.0, centre.y() - arm - 2));
+    const QRectF text(3, 2, pageMm.width() - 6, 6);
     painter.drawText(text, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
                      QString::fromUtf8("Kalibracja drukarki. Środek krzyża powinien leżeć %1 mm od lewej "
                                        "i %2 mm od górnej krawędzi. Przesunięcie = oczekiwana odległość − zmierzona.")
-                         .arg(millimetres(expected.x()), millimetres(expected.y())));
+                         .arg(millimetres(centre.x()), millimetres(centre.y())));
     painter.restore();
 }
 
