@@ -26,7 +26,7 @@ namespace {
 // finds faces barely larger than its window less surely): a smaller picture
 // is searched faster.
 constexpr double kSmallestFace = 0.1;
-constexpr double kWindowsPerSmallest = 1.5;
+constexpr double kWindowsPerSmallest = 2.0;
 // Never searched larger than this, whatever the cascade's window.
 constexpr int kLongestSearched = 640;
 // The least part of the middle of a face box that is skin in a colour picture.
@@ -189,7 +189,7 @@ std::vector<cv::Rect> searchRegions(const cv::Mat& skin, int smallest) {
             continue;
         const cv::Rect patch(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
                              stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
-        const int margin = std::max({patch.width, patch.height, smallest});
+        const int margin = std::max({patch.width / 2, patch.height / 2, smallest});
         const cv::Rect region =
             cv::Rect(patch.x - margin, patch.y - margin, patch.width + 2 * margin, patch.height + 2 * margin) & all;
         if (region.width >= smallest && region.height >= smallest)
@@ -236,14 +236,15 @@ std::vector<QRectF> faces(const QImage& picture) {
         const int longer = std::max(picture.width(), picture.height());
         const double window = kWindowsPerSmallest * std::max(found.window.width, found.window.height);
         const double scale = std::min({1.0, window / (kSmallestFace * shorter), double(kLongestSearched) / longer});
-        const cv::Size searched(std::max(1, int(std::lround(picture.width() * scale))),
-                                std::max(1, int(std::lround(picture.height() * scale))));
+        const int divisor = std::max(1, int(std::floor(1.0 / scale + 1e-9)));
+        const cv::Size searched(std::max(1, picture.width() / divisor), std::max(1, picture.height() / divisor));
         // Made small in colour, then grey: the skin map comes from the same copy.
         cv::Mat small;
-        if (searched == pixels.mat.size())
+        if (divisor == 1)
             small = pixels.mat;
         else
-            cv::resize(pixels.mat, small, searched, 0, 0, cv::INTER_AREA);
+            cv::resize(pixels.mat(cv::Rect(0, 0, searched.width * divisor, searched.height * divisor)), small, searched,
+                       0, 0, cv::INTER_AREA);
         cv::Mat grey = small;
         if (pixels.toGrey >= 0)
             cv::cvtColor(small, grey, pixels.toGrey);
@@ -254,23 +255,39 @@ std::vector<QRectF> faces(const QImage& picture) {
         const std::optional<cv::Mat> skin = skinMap(small, pixels.rgb);
         const std::vector<cv::Rect> regions =
             skin ? searchRegions(*skin, smallest) : std::vector<cv::Rect>{cv::Rect(0, 0, grey.cols, grey.rows)};
-        std::vector<cv::Rect> boxes;
-        {
+        const auto search = [&](const cv::Mat& image, bool mirrored) {
+            std::vector<cv::Rect> boxes;
             const std::lock_guard<std::mutex> lock(found.mutex);
-            for (const cv::Rect& region : regions) {
+            for (cv::Rect region : regions) {
+                if (mirrored)
+                    region.x = image.cols - region.x - region.width;
                 std::vector<cv::Rect> inRegion;
-                found.cascade.detectMultiScale(grey(region), inRegion, kScaleStep, kNeighbours, 0,
+                found.cascade.detectMultiScale(image(region), inRegion, kScaleStep, kNeighbours, 0,
                                                cv::Size(smallest, smallest));
-                for (const cv::Rect& box : inRegion)
-                    boxes.push_back(box + region.tl());
+                for (cv::Rect box : inRegion) {
+                    box += region.tl();
+                    if (mirrored)
+                        box.x = image.cols - box.x - box.width;
+                    if (!skin || hasSkinInItsMiddle(*skin, box))
+                        boxes.push_back(box);
+                }
             }
+            return boxes;
+        };
+        std::vector<cv::Rect> boxes = search(grey, false);
+        // The cascade is not symmetric: a face lit from one side, or turned a
+        // little, that it passes over is often found in the mirror image. Only
+        // where skin vouches for what is found: in grey, the mirror finds faces
+        // in chessboards and shirt patterns.
+        if (boxes.empty() && skin) {
+            cv::Mat mirror;
+            cv::flip(grey, mirror, 1);
+            boxes = search(mirror, true);
         }
         const QRectF whole(0, 0, picture.width(), picture.height());
         const double sx = double(picture.width()) / searched.width, sy = double(picture.height()) / searched.height;
         std::vector<QRectF> result;
         for (const cv::Rect& box : boxes) {
-            if (skin && !hasSkinInItsMiddle(*skin, box))
-                continue;
             const QRectF face = QRectF(box.x * sx, box.y * sy, box.width * sx, box.height * sy) & whole;
             if (!face.isEmpty())
                 result.push_back(face);

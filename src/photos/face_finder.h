@@ -13,7 +13,7 @@ namespace wendolarka::photos {
 bool faceFinderAvailable();
 
 // The frontal faces in the picture (in its pixels), largest first. A face box
-// reaches roughly from the brows to the chin. Faces smaller than a tenth of
+// reaches roughly from the middle of the forehead to the chin. Faces smaller than a tenth of
 // the picture's shorter side are not looked for: no pass photo has them. In a
 // colour picture a face is skin-coloured in its middle (the detector alone also
 // answers to hair, collars and shadows); in a greyscale one that is not asked.

@@ -13,13 +13,14 @@
 namespace wendolarka::photos {
 namespace {
 
-// How the passport rules are read from a face box reaching from the brows to
-// the chin: the whole head (crown to chin) is about 1.6 box heights, the eyes
-// lie a quarter of the box below its top, the head fills 70 % of the frame and
-// the eyes sit at 45 % of the frame's height from its top, which leaves a
+// How the passport rules are read from a cascade's face box, which reaches
+// from the middle of the forehead to the chin: the eyes lie 0.38 of the box
+// below its top, and the whole head with its hair (crown to chin) is about 1.7
+// box heights, as measured on photographs. The head fills 70 % of the frame
+// and the eyes sit at 45 % of the frame's height from its top, which leaves a
 // narrow margin above the crown and room for the neck below the chin.
-constexpr double kHeadPerFaceBox = 1.6;
-constexpr double kEyesInFaceBox = 0.25;
+constexpr double kHeadPerFaceBox = 1.7;
+constexpr double kEyesInFaceBox = 0.38;
 constexpr double kHeadInFrame = 0.70;
 constexpr double kEyesFromFrameTop = 0.45;
 

@@ -55,7 +55,7 @@ inline constexpr double kMinFrameHeight = 16;
 
 // Where the frame starts: around the face as passport photos place it (the
 // head about 70 % of the frame's height, the eyes a little above the middle)
-// when one is given (`face` as faces() gives it: brows to chin), else the
+// when one is given (`face` as faces() gives it: forehead to chin), else the
 // largest frame, centred across the picture and on its upper third.
 QRectF startFrame(QSizeF picture, double aspect, const std::optional<QRectF>& face);
 

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <utility>
 
 using namespace wendolarka;
 using namespace wendolarka::photos;
@@ -21,9 +22,10 @@ namespace {
 // there, not kept with the tests.
 const QString kPhotoFolder = QStringLiteral("/usr/share/doc/opencv-doc/examples/data/");
 
-// Where the footballer's face is in messi5.jpg (548 x 342), seen by eye: brows
-// to chin, ear to ear.
+// Where the footballer's face is in messi5.jpg (548 x 342), seen by eye: hairline
+// to chin, ear to ear; and the rows of the top of his hair, his eyes and his chin.
 const QRectF kMessiFace(222, 90, 44, 44);
+constexpr double kMessiCrown = 62, kMessiEyes = 107.5, kMessiChin = 131;
 
 QImage photo(const QString& name) {
     QFile file(kPhotoFolder + name);
@@ -69,6 +71,34 @@ TEST(FaceFinder, FindsTheOneFaceOfAPhotograph) {
     EXPECT_NEAR(frame.width() / frame.height(), aspect, 1e-9);
     EXPECT_TRUE(QRectF(0, 0, messi.width(), messi.height()).contains(frame));
     EXPECT_LT(frame.height(), messi.height()) << "a frame about the head, not the whole picture";
+    // As passport photos: the head with its hair about 70 % of the frame's height,
+    // the eyes a little above the middle, the crown inside.
+    EXPECT_NEAR((kMessiChin - kMessiCrown) / frame.height(), 0.70, 0.04);
+    const double eyes = (kMessiEyes - frame.top()) / frame.height();
+    EXPECT_GT(eyes, 0.4);
+    EXPECT_LT(eyes, 0.49);
+    EXPECT_LT(frame.top(), kMessiCrown + 2);
+}
+
+TEST(FaceFinder, FindsTheFaceMirroredAndStretched) {
+    REQUIRE_FACE_FINDER();
+    REQUIRE_PHOTO(messi, "messi5.jpg");
+    const QImage mirrored = messi.mirrored(true, false);
+    const QRectF mirroredFace(messi.width() - kMessiFace.right(), kMessiFace.y(), kMessiFace.width(), kMessiFace.height());
+    ASSERT_TRUE(largestFace(mirrored));
+    EXPECT_TRUE(isTheFace(*largestFace(mirrored), mirroredFace));
+    // A photo stored at other proportions than it was taken: a quarter wider or taller.
+    for (const QSizeF stretch : {QSizeF(1.25, 1), QSizeF(1, 1.25)}) {
+        for (const auto& [picture, face] : {std::pair(messi, kMessiFace), std::pair(mirrored, mirroredFace)}) {
+            const QImage stretched = picture.scaled(int(picture.width() * stretch.width()),
+                                                    int(picture.height() * stretch.height()), Qt::IgnoreAspectRatio,
+                                                    Qt::SmoothTransformation);
+            const std::optional<QRectF> found = largestFace(stretched);
+            ASSERT_TRUE(found) << stretch.width() << 'x' << stretch.height();
+            EXPECT_NEAR(found->center().x(), face.center().x() * stretch.width(), face.width() / 3);
+            EXPECT_NEAR(found->center().y(), face.center().y() * stretch.height(), face.height() / 2);
+        }
+    }
 }
 
 TEST(FaceFinder, FindsTheFaceAtAnySizeAndInOtherPictureFormats) {
