@@ -7,6 +7,8 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
   libsqlite3-dev sqlite3 libjpeg62-turbo-dev libquazip1-qt6-dev
+  # PDFs: fonts cut to the glyphs a document shows.
+  libharfbuzz-dev zlib1g-dev
   libgtest-dev libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
   xvfb xauth openbox xdotool imagemagick x11-apps x11-utils

@@ -7,16 +7,18 @@
 #include "database/print_register.h"
 #include "designer/pass_person.h"
 #include "designer/pass_template.h"
-#include "designer/pass_window.h"
+#include "designer/pass_design.h"
 #include "grid/grid_sorting.h"
 
 #include "core/image_codecs.h"
+#include "pass_document.h"
 #include "pdf_sheets.h"
 
 #include <QPainter>
 #include <QThread>
 #include <QThreadPool>
 
+#include <array>
 #include <condition_variable>
 #include <deque>
 #include <future>
@@ -69,15 +71,14 @@ std::vector<std::int64_t> choosePersons(ISQLiteDatabase& db, const TPersonFilter
     return choosePersons(personList(db), filter);
 }
 
-TPassRenderer::TPassRenderer(const QByteArray& templateFile) : m_form(std::make_unique<TForm1>()) {
-    m_form->setDrawingOnly(true); // a template saved from a shown window says "Visible"
-    pass_template::loadFile(*m_form, templateFile);
-    m_form->FormShow(); // the elements as the pass window shows them (a stretched photo); no host to tell
+TPassRenderer::TPassRenderer(const QByteArray& templateFile) : m_design(std::make_unique<TPassDesign>()) {
+    pass_template::loadFile(*m_design, templateFile);
+    m_design->applyShownStyles(); // the elements as the pass window shows them (a stretched photo)
 }
 
 TPassRenderer::~TPassRenderer() = default;
 
-QSize TPassRenderer::passSize() const { return m_form->size(); }
+QSize TPassRenderer::passSize() const { return m_design->clientSize(); }
 
 const QImage& TPassRenderer::render(const TPersonTexts& texts, const TPicture& photo, int scale) {
     render(texts, photo, scale, m_card);
@@ -85,12 +86,17 @@ const QImage& TPassRenderer::render(const TPersonTexts& texts, const TPicture& p
 }
 
 void TPassRenderer::render(const TPersonTexts& texts, const TPicture& photo, int scale, QImage& into) {
-    showPersonOnPass(*m_form, texts, photo);
-    m_form->renderCard(into, scale);
+    showPersonOnPass(*m_design, texts, photo);
+    m_design->renderCard(into, scale);
+}
+
+TDocumentPass TPassRenderer::document(const TPersonTexts& texts, const TPicture& photo, int scale) {
+    showPersonOnPass(*m_design, texts, photo);
+    return drawForDocument(*m_design, scale);
 }
 
 const QImage& TPassRenderer::renderAsDesigned(int scale) {
-    m_form->renderCard(m_card, scale);
+    m_design->renderCard(m_card, scale);
     return m_card;
 }
 
@@ -155,10 +161,8 @@ TPicture passPhoto(const QByteArray& stored) {
 
 namespace {
 
-// Windows that draw passes on the encoder threads: one per thread, made here on
-// the main thread and never shown (a hidden window's repaint requests end at
-// once, so drawing touches nothing the main thread uses). A job takes a free
-// one and gives it back.
+// Designs that draw passes on the encoder threads: one per thread, since a
+// design is filled with one person at a time. A job takes a free one and gives it back.
 class TRendererPool {
 public:
     TRendererPool(const QByteArray& templateFile, int count) {
@@ -229,72 +233,119 @@ namespace {
 // serves its own image work), each thread with its own pass window per side,
 // and placed at its place on the open page. A few passes wait at most, so
 // memory stays flat however many persons there are.
+// Passes into a PDF as documents: drawn on a pool of threads of our own (Qt's
+// global pool serves its own image work), each thread with its own design,
+// and written in their order. A page goes out once its passes are drawn; a
+// few passes wait at most, so memory stays flat however many persons there are.
 class TPdfPassEmitter {
 public:
     TPdfPassEmitter(TPdfSheetWriter& pdf, const QByteArray& front, const QByteArray& back, int scale)
-        : m_pdf(pdf), m_scale(scale), m_threads(std::max(1, QThread::idealThreadCount())), m_front(front, m_threads) {
+        : m_pdf(pdf), m_scale(scale), m_threads(std::max(1, QThread::idealThreadCount())) {
+        m_sides[0].pool = std::make_unique<TRendererPool>(front, m_threads);
         if (!back.isEmpty())
-            m_back = std::make_unique<TRendererPool>(back, m_threads);
+            m_sides[1].pool = std::make_unique<TRendererPool>(back, m_threads);
+        for (Side& side : m_sides)
+            if (side.pool) {
+                // The pixels every pass of a side shares, once in the file; a pass adds only where it differs.
+                TPassRenderer& renderer = side.pool->take();
+                auto base = std::make_shared<QImage>(renderer.document({}, {}, m_scale).raster);
+                side.pool->giveBack(renderer);
+                side.baseObject = m_pdf.writeRaster(deflateRgb(*base, base->rect()), base->size());
+                side.base = std::move(base);
+            }
         m_workers.setMaxThreadCount(m_threads);
     }
-    // Nothing may outlive the emitter: the jobs use its pass windows.
+    // Nothing may outlive the emitter: the jobs use its designs.
     ~TPdfPassEmitter() { drain(); }
 
+    void beginPage(QSizeF pageMm) { m_pages.push_back({pageMm, {}, {}}); }
+
     void emitPass(bool back, TPersonTexts texts, QByteArray stored, const QRectF& placeMm) {
-        auto promise = std::make_shared<std::promise<Encoded>>();
-        Pending job{m_pdf.reservePicture(), promise->get_future()};
-        TRendererPool& renderers = back ? *m_back : m_front;
-        m_workers.start([promise, &renderers, texts = std::move(texts), stored = std::move(stored), scale = m_scale] {
+        auto promise = std::make_shared<std::promise<Drawn>>();
+        m_pages.back().passes.push_back({back, placeMm, promise->get_future()});
+        Side& side = m_sides[back ? 1 : 0];
+        m_workers.start([promise, &side, texts = std::move(texts), stored = std::move(stored), scale = m_scale] {
             try {
-                TPassRenderer& renderer = renderers.take();
+                TPassRenderer& renderer = side.pool->take();
                 struct GiveBack {
                     TRendererPool& pool;
                     TPassRenderer& renderer;
                     ~GiveBack() { pool.giveBack(renderer); }
-                } giveBack{renderers, renderer};
-                const QImage& pass = renderer.render(texts, passPhoto(stored), scale);
-                promise->set_value({encodeJpegFast(pass, 90), pass.size()});
+                } giveBack{*side.pool, renderer};
+                Drawn drawn{renderer.document(texts, passPhoto(stored), scale), {}};
+                drawn.patches = patchesOver(*side.base, drawn.pass.raster);
+                drawn.pass.raster = QImage(); // what differs is in the patches
+                promise->set_value(std::move(drawn));
             } catch (...) {
                 promise->set_exception(std::current_exception());
             }
         });
-        m_pdf.placePicture(job.object, placeMm);
-        m_pending.push_back(std::move(job));
-        while (static_cast<int>(m_pending.size()) > 2 * m_threads)
-            writeOldest();
+        ++m_waiting;
+        while (m_waiting > 2 * m_threads && m_pages.size() > 1)
+            writeOldestPage();
     }
-    // Every picture still waiting into the file.
+    void line(QPointF fromMm, QPointF toMm, double widthMm) { m_pages.back().lines.push_back({fromMm, toMm, widthMm}); }
+    // The page is complete; it goes out when its passes are drawn.
+    void endPage() {
+        while (m_waiting > 2 * m_threads && !m_pages.empty())
+            writeOldestPage();
+    }
+    // Every page still waiting into the file.
     void finish() {
-        while (!m_pending.empty())
-            writeOldest();
+        while (!m_pages.empty())
+            writeOldestPage();
     }
 
 private:
-    struct Encoded {
-        QByteArray jpeg;
-        QSize pixels;
+    struct Drawn {
+        TDocumentPass pass;
+        std::vector<TRasterPatch> patches;
     };
-    struct Pending {
-        int object;
-        std::future<Encoded> pass;
+    struct PendingPass {
+        bool back;
+        QRectF placeMm;
+        std::future<Drawn> drawn;
     };
-    void writeOldest() {
-        Encoded done = m_pending.front().pass.get();
-        m_pdf.writePicture(m_pending.front().object, done.jpeg, done.pixels);
-        m_pending.pop_front();
+    struct Line {
+        QPointF from, to;
+        double widthMm;
+    };
+    struct PendingPage {
+        QSizeF sizeMm;
+        std::vector<PendingPass> passes;
+        std::vector<Line> lines;
+    };
+    struct Side {
+        std::unique_ptr<TRendererPool> pool;
+        std::shared_ptr<const QImage> base;
+        int baseObject = 0;
+    };
+    void writeOldestPage() {
+        PendingPage& page = m_pages.front();
+        m_pdf.beginPage(page.sizeMm);
+        for (PendingPass& pass : page.passes) {
+            const Drawn drawn = pass.drawn.get();
+            --m_waiting;
+            m_pdf.placeDocumentPass(drawn.pass, m_sides[pass.back ? 1 : 0].baseObject, drawn.patches, pass.placeMm);
+        }
+        for (const Line& mark : page.lines)
+            m_pdf.line(mark.from, mark.to, mark.widthMm);
+        m_pdf.endPage();
+        m_pages.pop_front();
     }
     void drain() {
-        for (Pending& waiting : m_pending)
-            if (waiting.pass.valid())
-                waiting.pass.wait();
+        for (PendingPage& page : m_pages)
+            for (PendingPass& pass : page.passes)
+                if (pass.drawn.valid())
+                    pass.drawn.wait();
     }
 
     TPdfSheetWriter& m_pdf;
     int m_scale;
     int m_threads;
-    TRendererPool m_front;
-    std::unique_ptr<TRendererPool> m_back;
-    std::deque<Pending> m_pending;
+    std::array<Side, 2> m_sides;
+    std::deque<PendingPage> m_pages;
+    int m_waiting = 0;
     QThreadPool m_workers; // last: its threads end before the pools they use
 };
 
@@ -310,7 +361,7 @@ bool TPassBatch::writePdf(const QString& fileName, int dotsPerInch, const TBatch
     try {
         TPdfPassEmitter passes(pdf, m_templateFile, m_options.backTemplate, scale);
         for (const TPlannedPage& page : m_plan.pages) {
-            pdf.beginPage(page.sizeMm);
+            passes.beginPage(page.sizeMm);
             for (const TPlacedPass& placed : page.passes) {
                 if (progress && !progress(m_done, placedCount())) {
                     file.discard();
@@ -323,8 +374,8 @@ bool TPassBatch::writePdf(const QString& fileName, int dotsPerInch, const TBatch
             if (m_options.sheet.cutMarks && !onCards() && !page.back) // over every pass of the sheet, none covering them
                 for (const TPlacedPass& placed : page.passes)
                     for (const auto& [from, to] : cutMarks(placed.placeMm.translated(m_offsetMm)))
-                        pdf.line(from, to, kCutMarkWidthMm);
-            pdf.endPage();
+                        passes.line(from, to, kCutMarkWidthMm);
+            passes.endPage();
         }
         passes.finish();
     } catch (...) {

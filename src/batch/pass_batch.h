@@ -3,6 +3,7 @@
 #include "core/person.h"
 #include "database/person_table.h"
 #include "page_plan.h"
+#include "pass_document.h"
 #include "sheet_layout.h"
 
 #include <QByteArray>
@@ -24,7 +25,7 @@ class QPainter;
 namespace wendolarka {
 
 class ISQLiteDatabase;
-class TForm1;
+class TPassDesign;
 class TPicture;
 
 // Which persons get a pass. With nothing set, everybody.
@@ -53,8 +54,8 @@ TPicture passPhoto(const QByteArray& stored);
 // The whole-number scale of a pass drawn with at least `dotsPerInch` (a screen pixel is 1/96 inch).
 inline int scaleForDpi(int dotsPerInch) { return std::max(1, (dotsPerInch + 95) / 96); }
 
-// Draws passes from a template, one person at a time, on a window of its own
-// that is never shown: the user's pass window stays as it is.
+// Draws passes from a template, one person at a time, on a design of its own
+// with no window: the user's pass window stays as it is.
 class TPassRenderer {
 public:
     // `templateFile` is the bytes of a *.wzo file; throws the template reader's error.
@@ -65,11 +66,13 @@ public:
     const QImage& render(const TPersonTexts& texts, const TPicture& photo, int scale);
     // The same into `into`, which is reused when it has the size.
     void render(const TPersonTexts& texts, const TPicture& photo, int scale, QImage& into);
+    // The pass of that person for a document: text and JPEG pictures apart from the pixels.
+    TDocumentPass document(const TPersonTexts& texts, const TPicture& photo, int scale);
     // The pass as the template holds it, nobody's data on it.
     const QImage& renderAsDesigned(int scale);
 
 private:
-    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<TPassDesign> m_design;
     QImage m_card;
 };
 

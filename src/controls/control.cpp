@@ -146,7 +146,11 @@ void TControl::draw(TCanvas& canvas) {
     canvas.Font = Font();
     canvas.Brush = {Color(), bsSolid};
     canvas.Pen = TPen{};
+    // An element the sink refuses is drawn as pixels; the elements inside it are asked themselves.
+    ICanvasSink* const sink = canvas.Sink;
+    canvas.Sink = canvas.OfferedSink && canvas.OfferedSink->accepts(*this) ? canvas.OfferedSink : nullptr;
     Paint(canvas);
+    canvas.Sink = sink;
     canvas.Font = savedFont;
     canvas.Brush = savedBrush;
     canvas.Pen = savedPen;

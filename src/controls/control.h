@@ -98,6 +98,8 @@ public:
         (void)local;
         return true;
     }
+    // The middle a hollow control draws nothing over (its coordinates); empty for others.
+    virtual TRect HollowArea() const { return {}; }
 
     std::function<void()> OnResize;
 

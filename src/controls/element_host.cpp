@@ -92,7 +92,7 @@ void TElementHost::syncClientBounds() const {
         m_client->SetBounds(0, 0, size.width(), size.height());
 }
 
-void TElementHost::renderCard(QImage& image, int scale) const {
+void TElementHost::renderCard(QImage& image, int scale, ICanvasSink* sink) const {
     syncClientBounds();
     scale = std::max(1, scale);
     const QSize size = surfaceSize();
@@ -104,6 +104,7 @@ void TElementHost::renderCard(QImage& image, int scale) const {
     if (image.size() != size * scale || image.format() != QImage::Format_RGB32)
         image = QImage(size * scale, QImage::Format_RGB32);
     TCanvas canvas(image, scale);
+    canvas.OfferedSink = sink;
     paintElements(canvas);
 }
 

@@ -71,8 +71,9 @@ public:
     QImage Snapshot() const;
     // The same picture with every pixel `scale` x `scale` pixels and text and
     // pictures at that resolution; `image` is reused when it has the size.
-    // Throws when the picture would be larger than kMaxCardSide a side.
-    void renderCard(QImage& image, int scale = 1) const;
+    // Throws when the picture would be larger than kMaxCardSide a side. With a
+    // sink, text and JPEG pictures it takes leave as what they are.
+    void renderCard(QImage& image, int scale = 1, ICanvasSink* sink = nullptr) const;
     // Paints every element, bottom first, onto a canvas of the surface's size.
     void paintElements(TCanvas& canvas) const;
 

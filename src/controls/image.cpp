@@ -77,11 +77,9 @@ void TImage::Paint(TCanvas& canvas) {
     const QImage image = shownImage();
     if (image.isNull())
         return;
-    const TRect dest = DestRect();
-    if (dest.Width() == image.width() && dest.Height() == image.height())
-        canvas.Draw(dest.Left, dest.Top, image);
-    else
-        canvas.StretchDraw(dest, image);
+    // A JPEG shown as decoded may leave as its own bytes.
+    const bool asDecoded = dynamic_cast<const TJPEGImage*>(m_picture.Graphic());
+    canvas.DrawPicture(DestRect(), image, asDecoded ? m_picture.Graphic()->fileData() : QByteArray());
 }
 
 } // namespace wendolarka

@@ -335,15 +335,26 @@ void TktMBevel::paintInnerBevel(TCanvas& canvas, int o, int ox, int oy) {
     canvas.Frame3D(area, top, bottom, BW);
 }
 
+int TktMBevel::frameThickness() const {
+    const int BW = m_bevelWidth, B = std::max(0, m_borderWidth);
+    return (m_bevelInner != bstNone ? BW : 0) + (m_bevelOuter == bstNone ? B : BW + B) +
+           (m_shadowed ? std::max(std::abs(m_shadowOffsetX), std::abs(m_shadowOffsetY)) : 0);
+}
+
 bool TktMBevel::HitTest(QPoint local) const {
     const bool framed = m_shape == bspRect || m_shape == bspPortrait;
     if (!framed) // a band along one edge is all frame
         return true;
-    const int BW = m_bevelWidth, B = std::max(0, m_borderWidth);
-    const int thickness = (m_bevelInner != bstNone ? BW : 0) + (m_bevelOuter == bstNone ? B : BW + B) +
-                          (m_shadowed ? std::max(std::abs(m_shadowOffsetX), std::abs(m_shadowOffsetY)) : 0);
-    const int band = std::max(kGrip, thickness);
+    const int band = std::max(kGrip, frameThickness());
     return local.x() < band || local.y() < band || local.x() >= Width() - band || local.y() >= Height() - band;
+}
+
+TRect TktMBevel::HollowArea() const {
+    if (m_shape != bspRect && m_shape != bspPortrait)
+        return {};
+    const int band = frameThickness() + 1; // a pixel more than the rings, to be sure
+    const TRect middle{band, band, Width() - band, Height() - band};
+    return middle.isEmpty() ? TRect{} : middle;
 }
 
 void TktMBevel::Paint(TCanvas& canvas) {

@@ -78,6 +78,7 @@ public:
 
     // Only the painted frame takes presses, at least a grip of kGrip pixels.
     bool HitTest(QPoint local) const override;
+    TRect HollowArea() const override;
     static constexpr int kGrip = 5;
 
 protected:
@@ -85,6 +86,8 @@ protected:
     void Paint(TCanvas& canvas) override;
 
 private:
+    // How far in from the edge the rings and the shadow reach.
+    int frameThickness() const;
     bool isLineShape() const { return m_shape != bspRect && m_shape != bspPortrait; }
     // A band of `thickness` along the shape inside `area`: rectangle frames,
     // octagon rings with `corner`, or a strip filled with lines.

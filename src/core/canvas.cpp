@@ -336,6 +336,15 @@ void TCanvas::StretchDraw(const TRect& r, const QImage& image) {
     painter.drawImage(r.toQRect(), image);
 }
 
+void TCanvas::DrawPicture(const TRect& r, const QImage& image, const QByteArray& jpeg) {
+    if (Sink && !jpeg.isEmpty() && Sink->jpeg(jpeg, image.size(), r.translated(m_origin.x(), m_origin.y()), m_clip))
+        return;
+    if (r.Width() == image.width() && r.Height() == image.height())
+        Draw(r.Left, r.Top, image);
+    else
+        StretchDraw(r, image);
+}
+
 QSize TCanvas::TextExtent(const QString& text) const {
     const QFontMetrics metrics(Font.toQFont());
     return {metrics.horizontalAdvance(text), metrics.height()};
@@ -417,17 +426,24 @@ int TCanvas::DrawText(const QString& text, TRect& r, unsigned flags) {
         if (Brush.Style != bsClear)
             painter.fillRect(QRect(x, y, line.width, lineHeight), QColor::fromRgb(toRgb32(Brush.Color)));
         painter.setPen(textColor);
+        const auto run = [&](int px, const QString& piece) {
+            // Decorations are drawn by the painter only.
+            if (Sink && !font.underline() && !font.strikeOut() &&
+                Sink->text(piece, font, Font.Color(), QPointF(px + m_origin.x(), y + metrics.ascent() + m_origin.y()), clip))
+                return;
+            painter.drawText(px, y + metrics.ascent(), piece);
+        };
         if (expandTabs && line.text.contains(u'\t')) {
             const QStringList parts = line.text.split(u'\t');
             int px = x;
             const int stop = 8 * metrics.averageCharWidth();
             for (qsizetype i = 0; i < parts.size(); ++i) {
-                painter.drawText(px, y + metrics.ascent(), parts[i]);
+                run(px, parts[i]);
                 px += metrics.horizontalAdvance(parts[i]);
                 px = (px - x) / stop * stop + stop + x;
             }
         } else {
-            painter.drawText(x, y + metrics.ascent(), line.text);
+            run(x, line.text);
         }
         if (line.underlined >= 0) {
             const int ux = x + metrics.horizontalAdvance(line.text.left(line.underlined));

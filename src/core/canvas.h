@@ -3,8 +3,11 @@
 #include "color.h"
 #include "font.h"
 
+#include <QByteArray>
+#include <QFont>
 #include <QImage>
 #include <QPoint>
+#include <QPointF>
 #include <QRect>
 #include <QString>
 #include <vector>
@@ -60,6 +63,24 @@ enum TDrawTextFlag : unsigned {
     DT_CALCRECT = 0x400, DT_NOPREFIX = 0x800
 };
 
+class TControl;
+
+// Takes text and original pictures off a canvas as what they are, for a
+// document that keeps them so (a PDF holds text as text and a JPEG as its
+// bytes); what it declines the canvas draws as pixels. Places are in units of
+// the canvas (before its scale), origin applied; clips likewise.
+class ICanvasSink {
+public:
+    virtual ~ICanvasSink() = default;
+    // Whether the element's text and pictures may leave the canvas: not when
+    // something drawn above it would cover them.
+    virtual bool accepts(const TControl& element) const = 0;
+    // One run of a line of text whose baseline starts at `origin`.
+    virtual bool text(const QString& text, const QFont& font, TColor color, QPointF origin, const TRect& clip) = 0;
+    // A JPEG file's bytes shown in `dest`.
+    virtual bool jpeg(const QByteArray& bytes, QSize pixels, const TRect& dest, const TRect& clip) = 0;
+};
+
 // Drawing on a 32-bit image with the classic desktop rules: rectangles exclude
 // their right and bottom edges, LineTo leaves its end point, 1-pixel pens
 // combine with the pixels under them by their mode. Coordinates are relative
@@ -76,6 +97,10 @@ public:
     TPen Pen;
     TBrush Brush;
     TFont Font;
+    // Where text and JPEG pictures go instead of the pixels: offered to every
+    // element, in force for the one being painted when it accepts it.
+    ICanvasSink* OfferedSink = nullptr;
+    ICanvasSink* Sink = nullptr;
 
     QPoint Origin() const { return m_origin; }
     void setOrigin(QPoint origin) { m_origin = origin; }
@@ -102,6 +127,9 @@ public:
 
     void Draw(int x, int y, const QImage& image);
     void StretchDraw(const TRect& r, const QImage& image);
+    // A picture decoded from a JPEG file (`jpeg`, or empty when it has none):
+    // to the sink as its bytes when it takes them, else drawn (stretched) as pixels.
+    void DrawPicture(const TRect& r, const QImage& image, const QByteArray& jpeg);
 
     void TextOut(int x, int y, const QString& text);
     QSize TextExtent(const QString& text) const;

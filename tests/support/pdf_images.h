@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <vector>
 
 namespace wendolarka {
@@ -33,6 +34,26 @@ inline std::vector<PdfImage> pdfImages(const QString& pdf) {
         images.push_back({f[0].toInt(), f[3].toInt(), f[4].toInt(), f[12].toInt(), f[13].toInt()});
     }
     return images;
+}
+
+// How many passes a PDF holds: each pass lays its picture of the pass's size
+// (the widest one) once, its photo and the like beside it.
+inline std::size_t pdfPassCount(const QString& pdf) {
+    const std::vector<PdfImage> images = pdfImages(pdf);
+    int widest = 0;
+    for (const PdfImage& image : images)
+        widest = std::max(widest, image.width);
+    return static_cast<std::size_t>(
+        std::count_if(images.begin(), images.end(), [widest](const PdfImage& image) { return image.width == widest; }));
+}
+
+// The text a PDF holds, as poppler's `pdftotext` reads it.
+inline QString pdfText(const QString& pdf) {
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 // The first page's size in points, as poppler's `pdfinfo` reports it.

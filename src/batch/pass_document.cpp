@@ -1,0 +1,242 @@
+#include "pass_document.h"
+
+#include "controls/element_host.h"
+#include "controls/image.h"
+#include "controls/label.h"
+#include "controls/label_3d.h"
+#include "core/image_codecs.h"
+#include "core/picture.h"
+#include "pdf_fonts.h"
+
+#include <QRawFont>
+#include <QTextLayout>
+#include <QtEndian>
+
+#include <zlib.h>
+
+#include <cstring>
+#include <set>
+
+namespace wendolarka {
+namespace {
+
+struct Placed {
+    const TControl* element;
+    TRect area; // on the surface
+};
+
+// Every shown element in the order it is painted, with where it lies.
+void flatten(const TWinControl& container, QPoint origin, std::vector<Placed>& out) {
+    for (const TControl* child : container.Controls()) {
+        if (!child->Visible())
+            continue;
+        const TRect area = child->BoundsRect().translated(origin.x(), origin.y());
+        out.push_back({child, area});
+        if (const auto* inner = dynamic_cast<const TWinControl*>(child))
+            flatten(*inner, origin + QPoint(child->Left(), child->Top()), out);
+    }
+}
+
+bool isPlainLabel(const TControl& element) {
+    return dynamic_cast<const TLabel*>(&element) && !dynamic_cast<const TLabel3DF*>(&element);
+}
+
+bool isJpegImage(const TControl& element) {
+    const auto* image = dynamic_cast<const TImage*>(&element);
+    return image && dynamic_cast<const TJPEGImage*>(image->Picture().Graphic());
+}
+
+// Draws no pixels of its own once its text or picture has left.
+bool leavesNoPixels(const TControl& element) {
+    if (isPlainLabel(element))
+        return static_cast<const TLabel&>(element).Transparent();
+    return isJpegImage(element);
+}
+
+// Whether an element drawn later puts pixels over `area`: a frame only with its rings.
+bool covers(const Placed& later, const TRect& area) {
+    if (leavesNoPixels(*later.element) || later.area.intersected(area).isEmpty())
+        return false;
+    const TRect hollow = later.element->HollowArea().translated(later.area.Left, later.area.Top);
+    return hollow.isEmpty() || hollow.intersected(area) != area;
+}
+
+class Recorder final : public ICanvasSink {
+public:
+    Recorder(const TElementHost& design, std::vector<TDocumentItem>& items) : m_items(items) {
+        std::vector<Placed> order;
+        flatten(design.client(), {}, order);
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            const TControl& element = *order[i].element;
+            if (!isPlainLabel(element) && !dynamic_cast<const TImage*>(&element))
+                continue;
+            bool covered = false;
+            for (std::size_t j = i + 1; j < order.size() && !covered; ++j)
+                covered = covers(order[j], order[i].area);
+            if (!covered)
+                m_free.insert(&element);
+        }
+    }
+
+    bool accepts(const TControl& element) const override { return m_free.count(&element) > 0; }
+
+    bool text(const QString& text, const QFont& font, TColor color, QPointF origin, const TRect& clip) override {
+        if (text.isEmpty())
+            return true;
+        QTextLayout layout(text, font);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        line.setLineWidth(1e7);
+        layout.endLayout();
+        std::vector<TDocumentRun> runs;
+        for (const QGlyphRun& glyphRun : line.glyphRuns()) {
+            // Faces live on the thread that loaded them: what the document needs is taken now.
+            TDocumentRun run;
+            run.faceKey = documentFaceKey(glyphRun.rawFont());
+            if (run.faceKey.isEmpty())
+                return false;
+            run.pixelSize = glyphRun.rawFont().pixelSize();
+            run.glyphs = glyphRun.glyphIndexes();
+            run.positions = glyphRun.positions();
+            for (QPointF& p : run.positions)
+                p.ry() -= line.ascent();
+            QRawFont measured = glyphRun.rawFont();
+            measured.setPixelSize(measured.unitsPerEm());
+            const QList<QPointF> advances = measured.advancesForGlyphIndexes(run.glyphs, QRawFont::UseDesignMetrics);
+            for (const QPointF& advance : advances)
+                run.widths.push_back(advance.x() * 1000.0 / measured.unitsPerEm());
+            runs.push_back(std::move(run));
+        }
+        TDocumentItem item;
+        item.kind = TDocumentItem::Text;
+        item.clip = clip;
+        item.text = text;
+        item.runs = std::move(runs);
+        item.origin = origin;
+        item.color = color;
+        m_items.push_back(std::move(item));
+        return true;
+    }
+
+    bool jpeg(const QByteArray& bytes, QSize pixels, const TRect& dest, const TRect& clip) override {
+        const std::optional<TJpegFacts> facts = documentJpegFacts(bytes);
+        if (!facts || facts->pixels != pixels)
+            return false; // turned by its EXIF data, or read smaller than it is
+        TDocumentItem item;
+        item.kind = TDocumentItem::Jpeg;
+        item.clip = clip;
+        item.jpeg = bytes;
+        item.pixels = pixels;
+        item.dest = dest;
+        m_items.push_back(std::move(item));
+        return true;
+    }
+
+private:
+    std::vector<TDocumentItem>& m_items;
+    std::set<const TControl*> m_free;
+};
+
+} // namespace
+
+TDocumentPass drawForDocument(const TElementHost& design, int scale) {
+    TDocumentPass pass;
+    pass.scale = std::max(1, scale);
+    pass.units = design.clientSize();
+    Recorder recorder(design, pass.items);
+    design.renderCard(pass.raster, pass.scale, &recorder);
+    return pass;
+}
+
+std::optional<TJpegFacts> documentJpegFacts(const QByteArray& jpeg) {
+    const auto* p = reinterpret_cast<const uchar*>(jpeg.constData());
+    const qsizetype size = jpeg.size();
+    if (size < 4 || p[0] != 0xFF || p[1] != 0xD8)
+        return std::nullopt;
+    qsizetype at = 2;
+    std::optional<TJpegFacts> facts;
+    while (at + 4 <= size) {
+        if (p[at] != 0xFF)
+            return std::nullopt;
+        const uchar marker = p[at + 1];
+        if (marker == 0xFF) { // fill byte
+            ++at;
+            continue;
+        }
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+            at += 2;
+            continue;
+        }
+        const qsizetype length = qFromBigEndian<quint16>(p + at + 2);
+        if (length < 2 || at + 2 + length > size)
+            return std::nullopt;
+        const uchar* segment = p + at + 4;
+        const qsizetype body = length - 2;
+        if (marker == 0xDA || marker == 0xD9) // the picture's data: every header is read
+            return facts;
+        if (marker == 0xE1 && body >= 6 && std::memcmp(segment, "Exif\0\0", 6) == 0) {
+            const int orientation = exifOrientation(QByteArray(reinterpret_cast<const char*>(segment) + 6, body - 6));
+            if (orientation != 1)
+                return std::nullopt;
+        }
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+            // Baseline, extended and progressive Huffman only; arithmetic and lossless ones are rare in readers.
+            if (marker > 0xC2 || body < 6 || segment[0] != 8)
+                return std::nullopt;
+            const int height = qFromBigEndian<quint16>(segment + 1), width = qFromBigEndian<quint16>(segment + 3);
+            const int components = segment[5];
+            if (width == 0 || height == 0 || (components != 1 && components != 3))
+                return std::nullopt;
+            facts = TJpegFacts{QSize(width, height), components};
+        }
+        at += 2 + length;
+    }
+    return std::nullopt; // it ends before its picture
+}
+
+QByteArray deflateRgb(const QImage& image, const QRect& area) {
+    QByteArray rgb;
+    rgb.resize(static_cast<qsizetype>(area.width()) * area.height() * 3);
+    auto* out = reinterpret_cast<uchar*>(rgb.data());
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = area.left(); x <= area.right(); ++x) {
+            *out++ = static_cast<uchar>(qRed(row[x]));
+            *out++ = static_cast<uchar>(qGreen(row[x]));
+            *out++ = static_cast<uchar>(qBlue(row[x]));
+        }
+    }
+    return deflateBytes(rgb);
+}
+
+QByteArray deflateBytes(const QByteArray& bytes) {
+    uLongf packedSize = compressBound(static_cast<uLong>(bytes.size()));
+    QByteArray packed(static_cast<qsizetype>(packedSize), Qt::Uninitialized);
+    // With room for the worst case only memory can fail.
+    if (compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize, reinterpret_cast<const Bytef*>(bytes.constData()),
+                  static_cast<uLong>(bytes.size()), 6) != Z_OK)
+        throw std::bad_alloc();
+    packed.resize(static_cast<qsizetype>(packedSize));
+    return packed;
+}
+
+std::vector<TRasterPatch> patchesOver(const QImage& base, const QImage& raster) {
+    if (base.size() != raster.size() || base.format() != raster.format())
+        return {{raster.rect(), deflateRgb(raster, raster.rect())}};
+    constexpr int kTile = 64;
+    std::vector<TRasterPatch> patches;
+    const int bytesPerPixel = raster.depth() / 8;
+    for (int top = 0; top < raster.height(); top += kTile)
+        for (int left = 0; left < raster.width(); left += kTile) {
+            const QRect tile = QRect(left, top, kTile, kTile).intersected(raster.rect());
+            bool same = true;
+            for (int y = tile.top(); y <= tile.bottom() && same; ++y)
+                same = std::memcmp(base.constScanLine(y) + left * bytesPerPixel, raster.constScanLine(y) + left * bytesPerPixel,
+                                   static_cast<std::size_t>(tile.width() * bytesPerPixel)) == 0;
+            if (!same)
+                patches.push_back({tile, deflateRgb(raster, tile)});
+        }
+    return patches;
+}
+
+} // namespace wendolarka
