@@ -317,9 +317,9 @@ void TFEdycja::setPhoto(const TPicture& photo) {
 
 void TFEdycja::showPhoto() {
     fitPhotoToBox();
-    lblRozmiar->setText(m_photo.isEmpty()
-                            ? QString()
-                            : QStringLiteral("%1 × %2 pikseli").arg(m_photo.Width()).arg(m_photo.Height()));
+    // The placeholder's 3 x 3 pixels are no photo's size.
+    lblRozmiar->setText(hasOwnPhoto() ? QStringLiteral("%1 × %2 pikseli").arg(m_photo.Width()).arg(m_photo.Height())
+                                      : QString());
     btnPrzytnij->setEnabled(hasOwnPhoto());
     Image1->repaint();
 }

@@ -270,7 +270,8 @@ QImage TFZdjecie::toned() const {
 }
 
 void TFZdjecie::showValues() {
-    const QLocale locale;
+    // Polish whatever the system's locale: the program speaks Polish throughout.
+    const QLocale locale(QLocale::Polish, QLocale::Poland);
     m_valProstowanie->setText(locale.toString(m_edit.straighten, 'f', 1) + utf8("°"));
     m_valJasnosc->setText(locale.toString(m_edit.brightness));
     m_valKontrast->setText(locale.toString(m_edit.contrast));

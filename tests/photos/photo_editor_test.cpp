@@ -214,6 +214,18 @@ TEST(PhotoEditor, TurnsSwapTheWorkingPictureAndPlaceTheFrameAnew) {
     EXPECT_EQ(editor->view->pictureSize(), QSizeF(600, 800));
 }
 
+TEST(PhotoEditor, ValuesAreWrittenInPolishWhateverTheSystemLocale) {
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    auto editor = shownEditor(landscape());
+    editor->sldProstowanie->setValue(-25);
+    QStringList values;
+    for (const QLabel* label : editor->findChildren<QLabel*>())
+        values << label->text();
+    QLocale::setDefault(before);
+    EXPECT_TRUE(values.contains(QString::fromUtf8("-2,5°"))) << values.join(u'|').toStdString();
+}
+
 TEST(PhotoEditor, OkGivesAStoredJpegOfTheFrameWithinTheStorageLimit) {
     // Larger than the view's preview copy, so the frame is in the full picture's pixels.
     auto editor = shownEditor(landscape(3000, 2000));
