@@ -44,7 +44,8 @@ void TPersonCommands::DopasujZdjeciaClick(QWidget* parent, double aspect) {
         m_dialogs.ShowMessage(utf8("Zdjęcia wszystkich wybranych osób mają już proporcje zdjęcia na przepustce."));
         return;
     }
-    TFDopasujZdjecia sheet(std::move(proposals), aspect, parent);
+    TFDopasujZdjecia sheet(std::move(proposals), aspect, [this](std::int64_t id) { return storedPicture(*m_db, id); },
+                           parent);
     if (sheet.exec() != QDialog::Accepted)
         return;
     TCropWrite written;

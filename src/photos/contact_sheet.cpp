@@ -17,8 +17,9 @@ QString utf8(const char* text) { return QString::fromUtf8(text); }
 
 } // namespace
 
-TFDopasujZdjecia::TFDopasujZdjecia(std::vector<TCropProposal> proposals, double aspect, QWidget* parent)
-    : QDialog(parent), m_proposals(std::move(proposals)), m_aspect(aspect) {
+TFDopasujZdjecia::TFDopasujZdjecia(std::vector<TCropProposal> proposals, double aspect, TPictureSource pictures,
+                                   QWidget* parent)
+    : QDialog(parent), m_proposals(std::move(proposals)), m_aspect(aspect), m_pictures(std::move(pictures)) {
     setObjectName(QStringLiteral("FDopasujZdjecia"));
     setWindowTitle(utf8("Dopasuj zdjęcia osób"));
     auto* layout = new QVBoxLayout(this);
@@ -94,9 +95,7 @@ void TFDopasujZdjecia::showItem(int index) {
     const QScopedValueRollback<bool> filling(m_filling, true);
     const TCropProposal& proposal = m_proposals[std::size_t(index)];
     QListWidgetItem* item = lstZdjecia->item(index);
-    const QImage cropped = applyPhotoEdit(proposal.picture, proposal.edit);
-    item->setIcon(QIcon(QPixmap::fromImage(cropped.scaled(lstZdjecia->iconSize(), Qt::KeepAspectRatio,
-                                                          Qt::SmoothTransformation))));
+    item->setIcon(QIcon(QPixmap::fromImage(proposal.thumbnail)));
     item->setText(proposal.name.isEmpty() ? utf8("(bez nazwiska)") : proposal.name);
     item->setToolTip(proposal.faceFound ? utf8("Kadr wokół twarzy") : utf8("Twarzy nie znaleziono: kadr na środku u góry"));
     item->setCheckState(proposal.accepted ? Qt::Checked : Qt::Unchecked);
@@ -106,10 +105,14 @@ bool TFDopasujZdjecia::adjust(int index) {
     if (index < 0 || index >= int(m_proposals.size()))
         return false;
     TCropProposal& proposal = m_proposals[std::size_t(index)];
-    TFZdjecie editor(proposal.picture, m_aspect, this, proposal.edit);
+    const QImage picture = m_pictures ? m_pictures(proposal.id) : QImage();
+    if (picture.isNull())
+        return false;
+    TFZdjecie editor(picture, m_aspect, this, proposal.edit);
     if (editor.exec() != QDialog::Accepted)
         return false;
     proposal.edit = editor.edit();
+    proposal.thumbnail = thumbnailOf(picture, proposal.edit);
     proposal.accepted = true;
     showItem(index);
     showState();

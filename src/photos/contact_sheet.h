@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <cstdint>
+#include <functional>
 #include <vector>
 
 class QLabel;
@@ -19,14 +21,17 @@ namespace wendolarka::photos {
 // Accepted, proposals() holds the choices; nothing is written here.
 class TFDopasujZdjecia final : public QDialog {
 public:
-    TFDopasujZdjecia(std::vector<TCropProposal> proposals, double aspect, QWidget* parent = nullptr);
+    // The stored photo of a person, by id: decoded only to be adjusted.
+    using TPictureSource = std::function<QImage(std::int64_t id)>;
+    TFDopasujZdjecia(std::vector<TCropProposal> proposals, double aspect, TPictureSource pictures,
+                     QWidget* parent = nullptr);
     ~TFDopasujZdjecia() override;
 
     const std::vector<TCropProposal>& proposals() const { return m_proposals; }
     // Opens the photo editor on proposal `index`; true when the user took its result.
     bool adjust(int index);
 
-    static constexpr int kThumbHeight = 120;
+    static constexpr int kThumbHeight = kThumbnailSide;
 
     QListWidget* lstZdjecia = nullptr;
     QLabel* lblStan = nullptr;
@@ -41,6 +46,7 @@ private:
 
     std::vector<TCropProposal> m_proposals;
     double m_aspect;
+    TPictureSource m_pictures;
     bool m_filling = false;
 };
 

@@ -21,6 +21,21 @@ QImage shownPhoto(const QByteArray& stored) {
 
 } // namespace
 
+QImage thumbnailOf(const QImage& picture, const TPhotoEdit& edit) {
+    const QImage edited = applyPhotoEdit(picture, edit);
+    if (edited.isNull())
+        return edited;
+    return edited.scaled(kThumbnailSide, kThumbnailSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+QImage storedPicture(ISQLiteDatabase& db, std::int64_t id) {
+    const auto table = person_table::SelectById(db, id);
+    if (table->Count() == 0)
+        return {};
+    const TPersonRow person = person_table::ReadRow(*table);
+    return person.picture ? shownPhoto(*person.picture) : QImage();
+}
+
 bool hasAspect(QSize picture, double aspect) {
     if (picture.isEmpty() || !(aspect > 0))
         return true;
@@ -42,10 +57,11 @@ std::vector<TCropProposal> proposeCrops(ISQLiteDatabase& db, const std::vector<s
                 TCropProposal proposal;
                 proposal.id = id;
                 proposal.name = (person.texts[1].trimmed() + u' ' + person.texts[2].trimmed()).trimmed();
-                proposal.picture = picture;
+                proposal.pictureSize = picture.size();
                 const std::optional<QRectF> face = largestFace(picture);
                 proposal.faceFound = face.has_value();
                 proposal.edit.crop = startFrame(QSizeF(picture.size()), aspect, face);
+                proposal.thumbnail = thumbnailOf(picture, proposal.edit);
                 proposals.push_back(std::move(proposal));
             }
         }
@@ -61,8 +77,11 @@ TCropWrite writeCrops(ISQLiteDatabase& db, const std::vector<TCropProposal>& pro
     int done = 0;
     for (const TCropProposal& proposal : proposals) {
         if (proposal.accepted) {
-            batch.updatePhoto(proposal.id, storedPhoto(applyPhotoEdit(proposal.picture, proposal.edit)));
-            ++result.written;
+            const QImage picture = storedPicture(db, proposal.id);
+            if (!picture.isNull()) {
+                batch.updatePhoto(proposal.id, storedPhoto(applyPhotoEdit(picture, proposal.edit)));
+                ++result.written;
+            }
         }
         if (progress && !progress(++done, int(proposals.size()))) {
             batch.rollBack();

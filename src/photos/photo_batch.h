@@ -16,15 +16,26 @@ class ISQLiteDatabase;
 namespace wendolarka::photos {
 
 // A stored photo that lacks the proportions of the pass's photo element, with
-// the crop proposed for it.
+// the crop proposed for it. Only a thumbnail of the crop is kept: the photo
+// itself is decoded again when it is adjusted or written, so a sheet of many
+// persons does not hold all their pictures.
 struct TCropProposal {
     std::int64_t id = 0;
-    QString name;      // "Jan Kowalski", for the contact sheet
-    QImage picture;    // the stored photo as shown (upright)
-    TPhotoEdit edit;   // the proposed crop (no turn, no levels)
+    QString name;       // "Jan Kowalski", for the contact sheet
+    QSize pictureSize;  // the stored photo's, as shown (upright)
+    TPhotoEdit edit;    // the proposed crop (no turn, no levels)
+    QImage thumbnail;   // the edited photo, at most kThumbnailSide pixels on each side
     bool faceFound = false;
     bool accepted = true;
 };
+inline constexpr int kThumbnailSide = 120;
+
+// The edited picture scaled to fit a thumbnail.
+QImage thumbnailOf(const QImage& picture, const TPhotoEdit& edit);
+
+// The person's stored photo as shown (upright); a null image when there is
+// none or it cannot be read.
+QImage storedPicture(ISQLiteDatabase& db, std::int64_t id);
 
 // Whether a picture already has the element's proportions (within a pixel of
 // rounding on the shorter side, or 2 %).
@@ -45,8 +56,9 @@ struct TCropWrite {
     bool cancelled = false; // then nothing was written
 };
 
-// The accepted proposals' cropped photos, stored by the photo rules, written
-// as one change: a cancel or a failure leaves every photo as it was.
+// The accepted proposals' cropped photos (each decoded again from the
+// database), stored by the photo rules, written as one change: a cancel or a
+// failure leaves every photo as it was.
 TCropWrite writeCrops(ISQLiteDatabase& db, const std::vector<TCropProposal>& proposals,
                       const TCropProgress& progress = {});
 

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace wendolarka;
 using namespace wendolarka::photos;
 
@@ -68,7 +70,10 @@ TEST_F(PhotoBatch, OnlyPhotosWithoutThePassProportionsAreProposedAndWrittenAsAcc
     EXPECT_EQ(proposals[0].name, QStringLiteral("Anna Szeroka"));
     for (const TCropProposal& proposal : proposals) {
         EXPECT_NEAR(proposal.edit.crop.width() / proposal.edit.crop.height(), 0.8, 0.01);
-        EXPECT_TRUE(QRectF(QPointF(), QSizeF(proposal.picture.size())).contains(proposal.edit.crop));
+        EXPECT_TRUE(QRectF(QPointF(), QSizeF(proposal.pictureSize)).contains(proposal.edit.crop));
+        // Only a thumbnail of the crop is kept, not the decoded photo.
+        EXPECT_LE(std::max(proposal.thumbnail.width(), proposal.thumbnail.height()), kThumbnailSide);
+        EXPECT_NEAR(double(proposal.thumbnail.width()) / proposal.thumbnail.height(), 0.8, 0.02);
     }
     const QByteArray tallBefore = photoOf(tall);
     proposals[1].accepted = false;
@@ -94,7 +99,7 @@ TEST_F(PhotoBatch, ACancelLeavesEveryPhotoAsItWas) {
 }
 
 TEST_F(PhotoBatch, TheContactSheetKeepsTheTicksAndAnAdjustedCrop) {
-    TFDopasujZdjecia sheet(proposeCrops(*db, {}, 0.8), 0.8);
+    TFDopasujZdjecia sheet(proposeCrops(*db, {}, 0.8), 0.8, [this](std::int64_t id) { return storedPicture(*db, id); });
     ASSERT_EQ(sheet.lstZdjecia->count(), 2);
     sheet.lstZdjecia->item(1)->setCheckState(Qt::Unchecked);
     EXPECT_FALSE(sheet.proposals()[1].accepted);
@@ -103,6 +108,7 @@ TEST_F(PhotoBatch, TheContactSheetKeepsTheTicksAndAnAdjustedCrop) {
     EXPECT_FALSE(sheet.btnZapisz->isEnabled()); // nothing to write
     // The editor opens where the proposal left the frame; its OK takes the new crop and the tick.
     const QRectF proposed = sheet.proposals()[0].edit.crop;
+    const QImage thumbnail = sheet.proposals()[0].thumbnail;
     QTimer::singleShot(0, [] {
         auto* editor = dynamic_cast<TFZdjecie*>(QApplication::activeModalWidget());
         ASSERT_NE(editor, nullptr);
@@ -112,6 +118,7 @@ TEST_F(PhotoBatch, TheContactSheetKeepsTheTicksAndAnAdjustedCrop) {
     EXPECT_TRUE(sheet.adjust(0));
     EXPECT_EQ(sheet.proposals()[0].edit.crop, proposed);
     EXPECT_EQ(sheet.proposals()[0].edit.brightness, 40);
+    EXPECT_GT(qGray(sheet.proposals()[0].thumbnail.pixel(10, 10)), qGray(thumbnail.pixel(10, 10)));
     EXPECT_TRUE(sheet.proposals()[0].accepted);
     EXPECT_EQ(sheet.lstZdjecia->item(0)->checkState(), Qt::Checked);
 }
