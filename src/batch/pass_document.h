@@ -54,15 +54,6 @@ struct TDocumentPass {
 // pixels looks as the screen does); the rest, as on the screen, is pixels.
 TDocumentPass drawForDocument(const TElementHost& design, int scale);
 
-// The size, components and orientation of a JPEG file read from its headers;
-// empty when the file is not one a document may carry as it is (a baseline or
-// progressive JPEG of one or three components, upright).
-struct TJpegFacts {
-    QSize pixels;
-    int components = 0;
-};
-std::optional<TJpegFacts> documentJpegFacts(const QByteArray& jpeg);
-
 // A part of a pass's pixels that differs from the pass they are drawn over.
 struct TRasterPatch {
     QRect area;       // in pixels of the raster

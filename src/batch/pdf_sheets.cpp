@@ -1,6 +1,7 @@
 #include "pdf_sheets.h"
 
 #include "core/color.h"
+#include "core/image_codecs.h"
 
 #include <QColor>
 #include <QIODevice>

@@ -230,6 +230,53 @@ QImage applyOrientation(const QImage& image, int orientation) {
     }
 }
 
+std::optional<TJpegFacts> documentJpegFacts(const QByteArray& jpeg) {
+    const auto* p = reinterpret_cast<const uchar*>(jpeg.constData());
+    const qsizetype size = jpeg.size();
+    if (size < 4 || p[0] != 0xFF || p[1] != 0xD8)
+        return std::nullopt;
+    qsizetype at = 2;
+    std::optional<TJpegFacts> facts;
+    while (at + 4 <= size) {
+        if (p[at] != 0xFF)
+            return std::nullopt;
+        const uchar marker = p[at + 1];
+        if (marker == 0xFF) { // fill byte
+            ++at;
+            continue;
+        }
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+            at += 2;
+            continue;
+        }
+        const qsizetype length = qFromBigEndian<quint16>(p + at + 2);
+        if (length < 2 || at + 2 + length > size)
+            return std::nullopt;
+        const uchar* segment = p + at + 4;
+        const qsizetype body = length - 2;
+        // The picture's data: every header is read. A file cut short goes as what the decoder made of it.
+        if (marker == 0xDA || marker == 0xD9)
+            return jpeg.endsWith("\xFF\xD9") ? facts : std::nullopt;
+        if (marker == 0xE1 && body >= 6 && std::memcmp(segment, "Exif\0\0", 6) == 0) {
+            const int orientation = exifOrientation(QByteArray(reinterpret_cast<const char*>(segment) + 6, body - 6));
+            if (orientation != 1)
+                return std::nullopt;
+        }
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+            // Baseline, extended and progressive Huffman only; arithmetic and lossless ones are rare in readers.
+            if (marker > 0xC2 || body < 6 || segment[0] != 8)
+                return std::nullopt;
+            const int height = qFromBigEndian<quint16>(segment + 1), width = qFromBigEndian<quint16>(segment + 3);
+            const int components = segment[5];
+            if (width == 0 || height == 0 || (components != 1 && components != 3))
+                return std::nullopt;
+            facts = TJpegFacts{QSize(width, height), components};
+        }
+        at += 2 + length;
+    }
+    return std::nullopt; // it ends before its picture
+}
+
 QImage decodeJpeg(const QByteArray& data, int maxSide) {
     DecodeContext context;
     context.maxSide = maxSide;

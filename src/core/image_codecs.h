@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "exception.h"
 
 #include <QByteArray>
@@ -33,6 +35,15 @@ inline constexpr int kMaxPhotoSide = 2048;
 int exifOrientation(const QByteArray& tiff);
 // Turns an image as stored into the image as seen, by its EXIF orientation.
 QImage applyOrientation(const QImage& image, int orientation);
+
+// The size and components of a JPEG file read from its headers; empty when the
+// file is not one a document may carry as it is (a baseline or progressive
+// JPEG of one or three components, upright by its EXIF data).
+struct TJpegFacts {
+    QSize pixels;
+    int components = 0;
+};
+std::optional<TJpegFacts> documentJpegFacts(const QByteArray& jpeg);
 
 // Baseline sequential JFIF, three colour components, at the given quality.
 // With dotsPerInch above 0 the JFIF header states it; else it keeps the encoder's default.

@@ -6,6 +6,7 @@
 #include "database/person_table.h"
 #include "designer/pass_template.h"
 #include "designer/pass_window.h"
+#include "support/pdf_images.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,17 +24,6 @@ QColor personColor(int i) { return QColor::fromHsv((i * 29) % 360, 255, 230); }
 
 bool near(QColor a, QColor b) {
     return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) < 60;
-}
-
-// A page of a PDF rendered by poppler at 96 dots per inch.
-QImage renderPage(const QString& pdf, int page, const QString& folder) {
-    QProcess process;
-    const QString stem = QDir(folder).filePath(QStringLiteral("page%1").arg(page));
-    process.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("96"), QStringLiteral("-png"),
-                                               QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
-                                               QString::number(page), QStringLiteral("-singlefile"), pdf, stem});
-    EXPECT_TRUE(process.waitForFinished(60000));
-    return QImage(stem + QStringLiteral(".png"));
 }
 
 // Places computed two ways agree to far below a printer's dot.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QProcess>
 #include <QSize>
 #include <QString>
@@ -54,6 +55,18 @@ inline QString pdfText(const QString& pdf) {
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         return {};
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// A page of a PDF rendered by poppler at 96 dots per inch; null when it cannot be.
+inline QImage renderPage(const QString& pdf, int page, const QString& folder) {
+    QProcess process;
+    const QString stem = folder + QStringLiteral("/page%1").arg(page);
+    process.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("96"), QStringLiteral("-png"),
+                                               QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                                               QString::number(page), QStringLiteral("-singlefile"), pdf, stem});
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return {};
+    return QImage(stem + QStringLiteral(".png"));
 }
 
 // The first page's size in points, as poppler's `pdfinfo` reports it.
