@@ -199,17 +199,16 @@ void TFEdycja::buildUpperPanel() {
                          QRect(24, 170, 152, 22));
     btnKamera = button(p, "btnKamera", utf8("Zdjęcie z &kamery…"), "Robi zdjęcie kamerą przy biurku",
                        QRect(24, 194, 152, 22));
-    connect(btnPrzytnij, &QPushButton::clicked, this,
-            [this] { guardOrRun(m_errors, [this] { btnPrzytnijClick(); }); });
-    connect(btnKamera, &QPushButton::clicked, this, [this] { guardOrRun(m_errors, [this] { btnKameraClick(); }); });
+    connect(btnPrzytnij, &QPushButton::clicked, this, [this] { runCommand([this] { btnPrzytnijClick(); }); });
+    connect(btnKamera, &QPushButton::clicked, this, [this] { runCommand([this] { btnKameraClick(); }); });
 
     btnFoto = button(p, "btnFoto", utf8("&Foto"), "Wstawia do okna obraz", QRect(24, 224, 75, 25));
     btnUsuwa = button(p, "btnUsuwa", utf8("&Usuń"), "Usuwa z okna tylko Fotkę", QRect(104, 224, 75, 25));
     bitZeruj = button(p, "bitZeruj", utf8("Wyczyść dane z rekordu"), "Obraz i wszystkie pola rekordu są wymazywane",
                       QRect(216, 224, 217, 25));
-    connect(btnFoto, &QPushButton::clicked, this, [this] { guardOrRun(m_errors, [this] { btnFotoClick(); }); });
-    connect(btnUsuwa, &QPushButton::clicked, this, [this] { guardOrRun(m_errors, [this] { btnUsuwaClick(); }); });
-    connect(bitZeruj, &QPushButton::clicked, this, [this] { guardOrRun(m_errors, [this] { btnZerujClick(); }); });
+    connect(btnFoto, &QPushButton::clicked, this, [this] { runCommand([this] { btnFotoClick(); }); });
+    connect(btnUsuwa, &QPushButton::clicked, this, [this] { runCommand([this] { btnUsuwaClick(); }); });
+    connect(bitZeruj, &QPushButton::clicked, this, [this] { runCommand([this] { btnZerujClick(); }); });
 
     struct Field {
         QLineEdit** edit;
@@ -266,7 +265,7 @@ void TFEdycja::buildLowerPanel() {
 
     const auto forward = [this](QPushButton* b, void (IRecordCommands::*command)()) {
         connect(b, &QPushButton::clicked, this, [this, command] {
-            guardOrRun(m_errors, [this, command] {
+            runCommand([this, command] {
                 if (m_commands)
                     (m_commands->*command)();
             });
@@ -279,6 +278,17 @@ void TFEdycja::buildLowerPanel() {
     forward(bitPoprzedni, &IRecordCommands::mnuPoprzedniClick);
     forward(bitNastepny, &IRecordCommands::mnuNastepnyClick);
     forward(bitOstatni, &IRecordCommands::mnuOstatniClick);
+}
+
+void TFEdycja::runCommand(const std::function<void()>& command) {
+    const bool wasActive = isActiveWindow();
+    guardOrRun(m_errors, command);
+    // A dialog closed over this window leaves the focus to whichever window the
+    // window manager picks, often the main window: the user was working here.
+    if (wasActive && isVisible() && !isActiveWindow()) {
+        raise();
+        activateWindow();
+    }
 }
 
 void TFEdycja::setPlacement(const IDesktop* desktop, int mainWindowOuterHeight) {

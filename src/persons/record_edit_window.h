@@ -129,6 +129,8 @@ protected:
 
 private:
     QPoint placementNow() const;
+    // A button's command, through the error handler; the window is active again after it.
+    void runCommand(const std::function<void()>& command);
     void buildUpperPanel();
     void buildLowerPanel();
     void showPhoto();

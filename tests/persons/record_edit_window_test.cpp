@@ -100,7 +100,43 @@ QByteArray gifOf(int width, int height) {
     return gif;
 }
 
+// Dialogs after which, as a window manager may, the focus goes to another window.
+class FocusLosingDialogs final : public IDialogs {
+public:
+    explicit FocusLosingDialogs(QWidget& other) : m_other(other) {}
+    std::optional<FileDialogResult> OpenFile(const FileDialogOptions&) override { return loseFocus(), std::nullopt; }
+    std::optional<FileDialogResult> SaveFile(const FileDialogOptions&) override { return std::nullopt; }
+    std::optional<QString> ChooseFolder(const QString&, const QString&) override { return std::nullopt; }
+    std::optional<TFont> ChooseFont(const TFont&) override { return std::nullopt; }
+    std::optional<TColor> ChooseColor(TColor) override { return std::nullopt; }
+    bool PrinterSetup(QPrinter&) override { return false; }
+    TModalResult MessageDlg(const QString&, TMsgDlgType, TMsgDlgButtons) override { return loseFocus(), mrCancel; }
+    void ShowMessage(const QString&) override { loseFocus(); }
+    void ShowError(const QString&) override { loseFocus(); }
+
+private:
+    void loseFocus() {
+        m_other.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&m_other));
+    }
+    QWidget& m_other;
+};
+
 } // namespace
+
+TEST(RecordEditWindow, IsActiveAgainAfterADialogOverIt) {
+    QWidget mainWindow;
+    mainWindow.show();
+    FocusLosingDialogs dialogs(mainWindow);
+    TFEdycja window(dialogs);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    for (QPushButton* button : {window.btnKamera, window.btnFoto, window.btnUsuwa}) {
+        button->click(); // no camera's message, the file dialog cancelled, the question answered Anuluj
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window)) << button->objectName().toStdString();
+    }
+}
 
 TEST(RecordEditWindow, LaidOutAsTheStoredWindowAndPlacedAboveTheMainWindow) {
     ScriptedDialogs dialogs;
