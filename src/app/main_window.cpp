@@ -9,6 +9,7 @@
 #include "designer/picture_export.h"
 #include "designer/pass_template.h"
 #include "batch/batch_dialog.h"
+#include "batch/pass_document.h"
 #include "persons/person_grid.h"
 #include "designer/template_commands.h"
 #include "grid/sortable_grid.h"
@@ -185,7 +186,10 @@ void TForm2::Nowy1Click() {
 
 void TForm2::printPass(bool landscape) {
     if (m_windows.Form1 && m_windows.FDruk)
-        showPrintWindow(*m_windows.FDruk, m_windows.Form1->Snapshot(), landscape, m_services.desktop.Screen());
+        showPrintWindow(*m_windows.FDruk, m_windows.Form1->Snapshot(), landscape, m_services.desktop.Screen(),
+                        [pass = m_windows.Form1](QPainter& painter, const QRectF& target) {
+                            paintAtDeviceResolution(painter, *pass, target);
+                        });
 }
 
 void TForm2::printImageSet(bool landscape) {

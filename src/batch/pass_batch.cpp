@@ -90,9 +90,9 @@ void TPassRenderer::render(const TPersonTexts& texts, const TPicture& photo, int
     m_design->renderCard(into, scale);
 }
 
-TDocumentPass TPassRenderer::document(const TPersonTexts& texts, const TPicture& photo, int scale) {
+TDocumentPass TPassRenderer::document(const TPersonTexts& texts, const TPicture& photo, int scale, bool keepFaces) {
     showPersonOnPass(*m_design, texts, photo);
-    return drawForDocument(*m_design, scale);
+    return drawForDocument(*m_design, scale, keepFaces);
 }
 
 const QImage& TPassRenderer::renderAsDesigned(int scale) {
@@ -199,21 +199,21 @@ QString TPassBatch::recordPrinted(const QString& templateName, const QString& ou
     return print_register::RecordOrWarn(m_db, m_persons, templateName, output);
 }
 
-void TPassBatch::drawPass(QPainter& painter, const TPlacedPass& pass, double dotsPerMm, int scale, QImage& into) {
+void TPassBatch::drawPass(QPainter& painter, const TPlacedPass& pass, double dotsPerMm, int scale) {
     const auto [texts, stored] = readPerson(pass.person);
-    (pass.back ? *m_backRenderer : m_renderer).render(texts, passPhoto(stored), scale, into);
+    // As in the PDF: a printer that keeps text (a PDF or PostScript queue) gets text.
+    const TDocumentPass drawn = (pass.back ? *m_backRenderer : m_renderer).document(texts, passPhoto(stored), scale, true);
     const QRectF mm = pass.placeMm.translated(m_offsetMm);
-    painter.drawImage(QRectF(mm.topLeft() * dotsPerMm, mm.size() * dotsPerMm), into);
+    paintDocumentPass(painter, drawn, QRectF(mm.topLeft() * dotsPerMm, mm.size() * dotsPerMm));
 }
 
 bool TPassBatch::drawPage(QPainter& painter, int page, double dotsPerInch, int scale, const TBatchProgress& progress) {
     const double dotsPerMm = dotsPerInch / 25.4;
     const TPlannedPage& planned = m_plan.pages[static_cast<std::size_t>(page)];
-    QImage pass;
     for (const TPlacedPass& placed : planned.passes) {
         if (progress && !progress(m_done, placedCount()))
             return false;
-        drawPass(painter, placed, dotsPerMm, scale, pass);
+        drawPass(painter, placed, dotsPerMm, scale);
         ++m_done;
     }
     if (m_options.sheet.cutMarks && !onCards() && !planned.back) {

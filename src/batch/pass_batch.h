@@ -67,7 +67,7 @@ public:
     // The same into `into`, which is reused when it has the size.
     void render(const TPersonTexts& texts, const TPicture& photo, int scale, QImage& into);
     // The pass of that person for a document: text and JPEG pictures apart from the pixels.
-    TDocumentPass document(const TPersonTexts& texts, const TPicture& photo, int scale);
+    TDocumentPass document(const TPersonTexts& texts, const TPicture& photo, int scale, bool keepFaces = false);
     // The pass as the template holds it, nobody's data on it.
     const QImage& renderAsDesigned(int scale);
 
@@ -131,7 +131,7 @@ private:
     // The index-th person's texts and stored photo, read from the database.
     std::pair<TPersonTexts, QByteArray> readPerson(int index);
     // The one place a pass goes onto a painter: the person's pass from its side's template at its place.
-    void drawPass(QPainter& painter, const TPlacedPass& pass, double dotsPerMm, int scale, QImage& into);
+    void drawPass(QPainter& painter, const TPlacedPass& pass, double dotsPerMm, int scale);
     // Passes drawn in all, backs included: what the progress counts.
     int placedCount() const;
 

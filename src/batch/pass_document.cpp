@@ -4,15 +4,20 @@
 #include "controls/image.h"
 #include "controls/label.h"
 #include "controls/label_3d.h"
+#include "core/color.h"
 #include "core/image_codecs.h"
 #include "core/picture.h"
 #include "pdf_fonts.h"
 
 #include <QRawFont>
+#include <QGlyphRun>
+#include <QPainter>
 #include <QTextLayout>
 
 #include <zlib.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <set>
 
@@ -62,7 +67,8 @@ bool covers(const Placed& later, const TRect& area) {
 
 class Recorder final : public ICanvasSink {
 public:
-    Recorder(const TElementHost& design, std::vector<TDocumentItem>& items) : m_items(items) {
+    Recorder(const TElementHost& design, std::vector<TDocumentItem>& items, bool keepFaces)
+        : m_items(items), m_keepFaces(keepFaces) {
         std::vector<Placed> order;
         flatten(design.client(), {}, order);
         for (std::size_t i = 0; i < order.size(); ++i) {
@@ -104,6 +110,8 @@ public:
             const QList<QPointF> advances = measured.advancesForGlyphIndexes(run.glyphs, QRawFont::UseDesignMetrics);
             for (const QPointF& advance : advances)
                 run.widths.push_back(advance.x() * 1000.0 / measured.unitsPerEm());
+            if (m_keepFaces)
+                run.face = glyphRun.rawFont();
             runs.push_back(std::move(run));
         }
         TDocumentItem item;
@@ -133,18 +141,61 @@ public:
 
 private:
     std::vector<TDocumentItem>& m_items;
+    bool m_keepFaces;
     std::set<const TControl*> m_free;
 };
 
 } // namespace
 
-TDocumentPass drawForDocument(const TElementHost& design, int scale) {
+TDocumentPass drawForDocument(const TElementHost& design, int scale, bool keepFaces) {
     TDocumentPass pass;
     pass.scale = std::max(1, scale);
     pass.units = design.clientSize();
-    Recorder recorder(design, pass.items);
+    Recorder recorder(design, pass.items, keepFaces);
     design.renderCard(pass.raster, pass.scale, &recorder);
     return pass;
+}
+
+void paintDocumentPass(QPainter& painter, const TDocumentPass& pass, const QRectF& target) {
+    if (pass.units.isEmpty())
+        return;
+    painter.save();
+    painter.translate(target.topLeft());
+    painter.scale(target.width() / pass.units.width(), target.height() / pass.units.height());
+    painter.setClipRect(QRectF(QPointF(), QSizeF(pass.units)), Qt::IntersectClip);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRectF(QPointF(), QSizeF(pass.units)), pass.raster);
+    for (const TDocumentItem& item : pass.items) {
+        painter.save();
+        painter.setClipRect(item.clip.toQRect(), Qt::IntersectClip);
+        if (item.kind == TDocumentItem::Jpeg) {
+            painter.drawImage(QRectF(item.dest.toQRect()), decodeJpeg(item.jpeg));
+        } else {
+            painter.setPen(toQColor(item.color));
+            for (const TDocumentRun& run : item.runs) {
+                if (!run.face.isValid())
+                    continue;
+                QGlyphRun glyphs;
+                glyphs.setRawFont(run.face);
+                glyphs.setGlyphIndexes(run.glyphs);
+                glyphs.setPositions(run.positions);
+                painter.drawGlyphRun(item.origin, glyphs);
+            }
+        }
+        painter.restore();
+    }
+    painter.restore();
+}
+
+void paintAtDeviceResolution(QPainter& painter, const TElementHost& design, const QRectF& target) {
+    const QSize units = design.clientSize();
+    if (units.isEmpty())
+        return;
+    const QRectF onDevice = painter.deviceTransform().mapRect(target);
+    const int longest = std::max(units.width(), units.height());
+    const int scale = std::clamp(static_cast<int>(std::ceil(std::max(onDevice.width() / units.width(), onDevice.height() / units.height()))),
+                                 1, std::max(1, kMaxCardSide / longest));
+    paintDocumentPass(painter, drawForDocument(design, scale, true), target);
 }
 
 QByteArray deflateRgb(const QImage& image, const QRect& area) {

@@ -5,11 +5,14 @@
 #include <QByteArray>
 #include <QImage>
 #include <QList>
+#include <QRawFont>
 #include <QRect>
 #include <QSize>
 
 #include <optional>
 #include <vector>
+
+class QPainter;
 
 namespace wendolarka {
 
@@ -22,6 +25,8 @@ struct TDocumentRun {
     QList<quint32> glyphs;
     QList<QPointF> positions;
     QList<double> widths; // each glyph's advance in thousandths of the size
+    // The face itself, when asked for: good on the drawing thread only.
+    QRawFont face;
 };
 
 // What leaves a pass as itself rather than as pixels, in the order drawn.
@@ -52,7 +57,17 @@ struct TDocumentPass {
 // Draws the elements for a document. Text and JPEG pictures leave as items
 // when nothing drawn above them would cover them (then drawing them over the
 // pixels looks as the screen does); the rest, as on the screen, is pixels.
-TDocumentPass drawForDocument(const TElementHost& design, int scale);
+// With `keepFaces` the runs keep their faces, for painting on this thread.
+TDocumentPass drawForDocument(const TElementHost& design, int scale, bool keepFaces = false);
+
+// The pass onto a painter (a printer's, a PDF writer's) into `target`: its
+// pixels as a picture, its JPEG pictures decoded and its text as glyphs, which
+// a vector device keeps as text. The pass is drawn with its faces kept, on this thread.
+void paintDocumentPass(QPainter& painter, const TDocumentPass& pass, const QRectF& target);
+
+// The elements drawn anew into `target` of a painter, as sharp as its device
+// allows: what printing a window's picture uses instead of the snapshot.
+void paintAtDeviceResolution(QPainter& painter, const TElementHost& design, const QRectF& target);
 
 // A part of a pass's pixels that differs from the pass they are drawn over.
 struct TRasterPatch {

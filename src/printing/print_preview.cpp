@@ -436,8 +436,12 @@ QRect TPrintPreview::DrawGraphicInRect(const QRect& r, const TGraphic& graphic, 
     return used;
 }
 
+QRect TPrintPreview::GraphicRectAt(int x, int y, QSize pixels) const {
+    return {x, y, ConvertUnit(pixels.width(), mmPixel, m_units), ConvertUnit(pixels.height(), mmPixel, m_units)};
+}
+
 QPoint TPrintPreview::DrawGraphicAt(int x, int y, const TGraphic& graphic) {
-    const QRect r(x, y, ConvertUnit(graphic.Width(), mmPixel, m_units), ConvertUnit(graphic.Height(), mmPixel, m_units));
+    const QRect r = GraphicRectAt(x, y, QSize(graphic.Width(), graphic.Height()));
     const QRect used = DrawGraphicInRect(r, graphic, false, false, false);
     return {used.left() + used.width(), used.top() + used.height()};
 }

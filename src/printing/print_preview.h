@@ -93,6 +93,8 @@ public:
     TMetafileList& Pages() { return m_pages; }
 
     // ---- drawing -------------------------------------------------------------------
+    // Where a picture of `pixels` at its natural size lies from (x, y), in Units.
+    QRect GraphicRectAt(int x, int y, QSize pixels) const;
     // The picture at its natural size (converted from pixels to Units); returns (right, bottom).
     QPoint DrawGraphicAt(int x, int y, const TGraphic& graphic);
     // The picture fitted into `rect` (in Units); returns the rectangle it took.

@@ -165,7 +165,13 @@ void TFDruk::PrintSnapshot() {
     PP1->PrintJobTitle.clear();
     PP1->BeginDoc();
     try {
-        PP1->DrawGraphicAt(SpinEdit1->Value(), SpinEdit2->Value(), TBitmap(m_bitmap));
+        if (m_passPainter && PP1->Canvas()) {
+            // Where and how large the snapshot would lie; only the sharpness differs.
+            const QRect place = PP1->GraphicRectAt(SpinEdit1->Value(), SpinEdit2->Value(), m_bitmap.size());
+            m_passPainter(*PP1->Canvas(), QRectF(place));
+        } else {
+            PP1->DrawGraphicAt(SpinEdit1->Value(), SpinEdit2->Value(), TBitmap(m_bitmap));
+        }
     } catch (...) {
         try {
             PP1->EndDoc();
@@ -187,13 +193,18 @@ void TFDruk::btnCloseClick() {
     close();
 }
 
-void showPrintWindow(TFDruk& window, const QImage& snapshot, bool landscape, const QRect& screen) {
+void showPrintWindow(TFDruk& window, const QImage& snapshot, bool landscape, const QRect& screen,
+                     TFDruk::TPassPainter painter) {
     // The snapshot is released when the window closes, also when anything failed.
     struct Release {
         TFDruk& window;
-        ~Release() { window.setPrintBitmap(QImage()); }
+        ~Release() {
+            window.setPrintBitmap(QImage());
+            window.setPassPainter({});
+        }
     } release{window};
     window.setPrintBitmap(snapshot.convertToFormat(QImage::Format_RGB888));
+    window.setPassPainter(std::move(painter));
     window.Label1->setText(QString::fromUtf8(landscape ? "Poziom" : "Pion"));
     window.move(centredOn(screen, window.size() + kToolWindowFrame));
     window.exec();

@@ -3,9 +3,12 @@
 #include <QDialog>
 #include <QImage>
 
+#include <functional>
 #include <memory>
 
 class QComboBox;
+class QPainter;
+class QRectF;
 class QFrame;
 class QLabel;
 class QPrinter;
@@ -31,6 +34,11 @@ public:
     // The picture to print ("PrintBitmap"), held while the window is open.
     void setPrintBitmap(const QImage& bitmap) { m_bitmap = bitmap; }
     const QImage& printBitmap() const { return m_bitmap; }
+    // Draws the picture anew at any resolution into a rectangle of a painter;
+    // printing uses it, at the printer's resolution, in the picture's place
+    // and size (the preview keeps showing the snapshot). None: the snapshot is printed.
+    using TPassPainter = std::function<void(QPainter& painter, const QRectF& target)>;
+    void setPassPainter(TPassPainter painter) { m_passPainter = std::move(painter); }
     QPrinter& printer();
 
     void FormShow();
@@ -61,11 +69,14 @@ private:
     const ErrorHandler* m_errors = nullptr;
     IPrinterService& m_printers;
     QImage m_bitmap;
+    TPassPainter m_passPainter;
 };
 
 // The four print commands: the snapshot shown in the print window, modally,
 // as "Pion" (portrait) or "Poziom" (landscape); freed whatever happens.
 // Shown modally, centred on `screen`, with the snapshot; the snapshot is released afterwards.
-void showPrintWindow(TFDruk& window, const QImage& snapshot, bool landscape, const QRect& screen);
+// With a painter, printing draws the picture anew by it.
+void showPrintWindow(TFDruk& window, const QImage& snapshot, bool landscape, const QRect& screen,
+                     TFDruk::TPassPainter painter = {});
 
 } // namespace wendolarka

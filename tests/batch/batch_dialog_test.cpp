@@ -1,5 +1,7 @@
 #include "batch/batch_dialog.h"
 #include "batch/calibration_dialog.h"
+#include "batch/pass_document.h"
+#include "controls/label.h"
 #include "core/color.h"
 #include "core/image_codecs.h"
 #include "database/person_table.h"
@@ -11,6 +13,7 @@
 #include "support/pdf_images.h"
 #include "support/pdf_printer_service.h"
 #include "support/scripted_dialogs.h"
+#include "widgets/spin_edit.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -273,4 +276,25 @@ TEST_F(ManyPasses, CalibrationIsKeptPerPrinterAndItsTestCardPrinted) {
     EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput()).contains(QString::fromUtf8("42,8 mm od lewej")));
     dialogs.printerSetupAnswers.push_back(false);
     EXPECT_FALSE(again.printTestCard());
+}
+
+TEST_F(ManyPasses, ThePrintWindowPrintsThePassAnewAtThePrintersResolutionWithTextAsText) {
+    const QString pdf = dir.filePath(QStringLiteral("drukarka.pdf"));
+    TForm1 pass;
+    pass.lblNazwisko->setCaption(QString::fromUtf8("Wiśniewska"));
+    TFDruk printWindow(dialogs, printers);
+    printWindow.setPrintBitmap(pass.Snapshot());
+    printWindow.setPassPainter([&pass](QPainter& painter, const QRectF& target) { paintAtDeviceResolution(painter, pass, target); });
+    printWindow.SpinEdit1->setValue(20); // a shift, in the window's units
+    printWindow.show();
+    dialogs.printerSetupAnswers.push_back(true);
+    printWindow.btnPrintClick();
+
+    EXPECT_TRUE(pdfText(pdf).contains(QString::fromUtf8("Wiśniewska"))) << pdfText(pdf).toStdString();
+    const std::vector<PdfImage> images = pdfImages(pdf);
+    ASSERT_FALSE(images.empty());
+    // The pass's pixels at the printer's 1200 dpi (a whole number of dots a screen pixel), at its screen size.
+    const PdfImage& picture = images.front();
+    EXPECT_GE(picture.ppiX, 1200);
+    EXPECT_NEAR(picture.width * 96.0 / picture.ppiX, pass.width(), 1.0);
 }
