@@ -24,8 +24,6 @@ TPdfSheetWriter::TPdfSheetWriter(QIODevice& out, QSizeF sheetMm)
 
 int TPdfSheetWriter::newObject() { return ++m_lastObject; }
 
-int TPdfSheetWriter::reservePicture() { return newObject(); }
-
 void TPdfSheetWriter::write(const QByteArray& bytes) {
     if (m_out.write(bytes) != bytes.size())
         m_ok = false;
@@ -39,15 +37,6 @@ void TPdfSheetWriter::beginObject(int object) {
 
 double TPdfSheetWriter::x(double mm) const { return mm * kPointsPerMm; }
 double TPdfSheetWriter::y(double mm) const { return (m_pageMm.height() - mm) * kPointsPerMm; }
-
-void TPdfSheetWriter::writePicture(int object, const QByteArray& jpeg, QSize pixels) {
-    beginObject(object);
-    write("<< /Type /XObject /Subtype /Image /Width " + QByteArray::number(pixels.width()) + " /Height " +
-          QByteArray::number(pixels.height()) + " /ColorSpace /DeviceRGB /BitsPerComponent 8 /Filter /DCTDecode /Length " +
-          QByteArray::number(jpeg.size()) + " >>\nstream\n");
-    write(jpeg);
-    write("\nendstream\nendobj\n");
-}
 
 void TPdfSheetWriter::writeObject(int object, const QByteArray& dictionary, const QByteArray& stream) {
     beginObject(object);
@@ -163,13 +152,6 @@ void TPdfSheetWriter::beginPage(QSizeF pageMm) {
     m_content.clear();
     m_pagePictures.clear();
     m_pageFonts.clear();
-}
-
-void TPdfSheetWriter::placePicture(int object, const QRectF& placeMm) {
-    m_pagePictures.push_back(object);
-    m_content += "q " + number(placeMm.width() * kPointsPerMm) + " 0 0 " + number(placeMm.height() * kPointsPerMm) + " " +
-                 number(x(placeMm.left())) + " " + number(y(placeMm.bottom())) + " cm /P" + QByteArray::number(object) +
-                 " Do Q\n";
 }
 
 void TPdfSheetWriter::line(QPointF fromMm, QPointF toMm, double widthMm) {

@@ -17,22 +17,18 @@ class QIODevice;
 namespace wendolarka {
 
 // A PDF of sheets holding passes (their text as text, their JPEG pictures as
-// the files' own bytes, the rest lossless), JPEG pictures and thin lines, written as it goes:
+// the files' own bytes, the rest lossless) and thin lines, written as it goes:
 // a picture's bytes go out as soon as they are given, so a document of any
 // length holds only what one page needs. Places are in millimetres from the
-// page's top-left corner. Object numbers of pictures can be taken before the
-// pictures exist, so they may be made elsewhere and come later.
+// page's top-left corner. The fonts go out at the end, cut to the glyphs the
+// whole document shows.
 class TPdfSheetWriter {
 public:
     TPdfSheetWriter(QIODevice& out, QSizeF sheetMm);
 
-    // A number for a picture whose bytes come later through writePicture.
-    int reservePicture();
-    void writePicture(int object, const QByteArray& jpeg, QSize pixels);
 
     // A page of the writer's sheet size, or of its own.
     void beginPage(QSizeF pageMm = QSizeF());
-    void placePicture(int object, const QRectF& placeMm);
     // A picture of pixels without loss (deflated RGB rows), for placeDocumentPass.
     int writeRaster(const QByteArray& deflated, QSize pixels);
     // A pass drawn for a document at `placeMm`: the raster `base` (from
@@ -41,7 +37,7 @@ public:
                            const QRectF& placeMm);
     void line(QPointF fromMm, QPointF toMm, double widthMm);
     void endPage();
-    // The page tree, catalogue and cross-reference table; every reserved picture must be written.
+    // The fonts, page tree, catalogue and cross-reference table.
     void finish();
     // Whether every byte went out.
     bool ok() const { return m_ok; }

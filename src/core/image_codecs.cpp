@@ -117,7 +117,7 @@ int runDecoder(const QByteArray& data, DecodeContext* c) {
     return 0;
 }
 
-int runEncoder(int quality, bool fast, EncodeContext* c) {
+int runEncoder(int quality, EncodeContext* c) {
     c->info.err = jpeg_std_error(&c->errors.base);
     c->errors.base.error_exit = onJpegError;
     c->errors.base.emit_message = silence;
@@ -141,8 +141,6 @@ int runEncoder(int quality, bool fast, EncodeContext* c) {
         c->info.density_unit = 1;
         c->info.X_density = c->info.Y_density = static_cast<UINT16>(c->dotsPerInch);
     }
-    if (fast)
-        c->info.dct_method = JDCT_IFAST;
     jpeg_start_compress(&c->info, TRUE);
     while (c->info.next_scanline < c->info.image_height) {
         auto* row = const_cast<JSAMPROW>(c->rgb.constScanLine(static_cast<int>(c->info.next_scanline)));
@@ -289,27 +287,19 @@ QImage decodeJpeg(const QByteArray& data, int maxSide) {
     return applyOrientation(image, exifOrientation(context.exif));
 }
 
-namespace {
-
-QByteArray encode(const QImage& image, int quality, bool fast, int dotsPerInch) {
+QByteArray encodeJpeg(const QImage& image, int quality, int dotsPerInch) {
     EncodeContext context;
     context.dotsPerInch = dotsPerInch;
     context.rgb = image.format() == QImage::Format_RGB32 && QSysInfo::ByteOrder == QSysInfo::LittleEndian
                       ? image
                       : image.convertToFormat(QImage::Format_RGB888);
-    const int code = runEncoder(quality, fast, &context);
+    const int code = runEncoder(quality, &context);
     const QByteArray data(reinterpret_cast<const char*>(context.buffer), static_cast<qsizetype>(context.size));
     std::free(context.buffer);
     if (code)
         throw jpegError(code, context.errors.message);
     return data;
 }
-
-} // namespace
-
-QByteArray encodeJpeg(const QImage& image, int quality, int dotsPerInch) { return encode(image, quality, false, dotsPerInch); }
-
-QByteArray encodeJpegFast(const QImage& image, int quality) { return encode(image, quality, true, 0); }
 
 QByteArray encodeBmp24(const QImage& source, int dotsPerInch) {
     const QImage rgb = source.convertToFormat(QImage::Format_RGB888);

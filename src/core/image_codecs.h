@@ -48,9 +48,6 @@ std::optional<TJpegFacts> documentJpegFacts(const QByteArray& jpeg);
 // Baseline sequential JFIF, three colour components, at the given quality.
 // With dotsPerInch above 0 the JFIF header states it; else it keeps the encoder's default.
 QByteArray encodeJpeg(const QImage& image, int quality = 90, int dotsPerInch = 0);
-// The same with the encoder's fast integer transform: for pictures made by the
-// thousand (sheets of passes), where a trace of precision buys a third of the time.
-QByteArray encodeJpegFast(const QImage& image, int quality = 90);
 
 // An uncompressed 24-bit BMP file: file header, 40-byte information header,
 // rows bottom-up, each padded to a multiple of four bytes.
