@@ -9,6 +9,7 @@
 #include "designer/picture_export.h"
 #include "designer/pass_template.h"
 #include "batch/batch_dialog.h"
+#include "batch/calibration_dialog.h"
 #include "batch/pass_document.h"
 #include "persons/person_grid.h"
 #include "designer/template_commands.h"
@@ -30,6 +31,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QSettings>
 
 namespace wendolarka {
 
@@ -179,6 +181,7 @@ void TForm2::Nowy1Click() {
         return;
     form->hide();
     form->LoadStandardLayout();
+    form->setTemplateName({}); // the standard layout is no file
     form->ShowCentred();
     form->keepDesign();
     EnableFormatka1Commands();
@@ -211,8 +214,30 @@ void TForm2::WieleOsobClick() {
     TFWieleOsob::Source source{m_persons->Db(), pass_template::writeFile(*m_windows.Form1), selectedPersonIds(*G1)};
     TFWieleOsob window(m_services.dialogs, *m_windows.printers, std::move(source), this);
     window.setErrorHandler(&m_services.errors);
+    // A design never loaded or saved has no name; the dialog keeps its own then.
+    if (!m_windows.Form1->templateName().isEmpty())
+        window.setTemplateName(m_windows.Form1->templateName());
     window.move(centredOn(m_services.desktop.Screen(), window.size() + kToolWindowFrame));
     window.exec();
+    // Whatever went out meanwhile shows in the grid's print column.
+    m_persons->refreshLastPrint();
+}
+
+void TForm2::KalibracjaDrukarki1Click() {
+    if (!m_windows.printers)
+        return;
+    const std::unique_ptr<QSettings> settings = userSettings();
+    TFKalibracja window(m_services.dialogs, *m_windows.printers, *settings, QSizeF(210, 297), this);
+    window.move(centredOn(m_services.desktop.Screen(), window.size() + kToolWindowFrame));
+    window.exec();
+}
+
+void TForm2::OstatniWydruk1Click() {
+    const bool wanted = OstatniWydruk1->isChecked();
+    // The check follows the column: a register that cannot be read leaves both off.
+    OstatniWydruk1->setChecked(false);
+    personCommands().setLastPrintShown(wanted);
+    OstatniWydruk1->setChecked(personCommands().lastPrintShown());
 }
 
 void TForm2::Druk1Click() { printPass(false); }

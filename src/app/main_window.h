@@ -79,6 +79,10 @@ public:
     void LadujeDFMClick();
     // "Przepustki dla wielu osób…": passes for the persons of the open database.
     void WieleOsobClick();
+    // "Kalibracja drukarki…": the current printer's offsets, for an A4 sheet.
+    void KalibracjaDrukarki1Click();
+    // The grid's "Ostatni wydruk" column, as the menu item's check says.
+    void OstatniWydruk1Click();
     void EnableFormatka1Commands();
     void EnableFormatka2Commands();
     // Picture export of either window.
@@ -199,6 +203,7 @@ public:
     QAction* Druk1 = nullptr;
     QAction* PoziomyDruk1 = nullptr;
     QAction* WieleOsob = nullptr;
+    QAction* KalibracjaDrukarki1 = nullptr;
     QAction* ZamknijForm1 = nullptr;
     QMenu* Forma2 = nullptr;
     QAction* PokazForme2 = nullptr;
@@ -218,6 +223,7 @@ public:
     QAction* Edytuj1 = nullptr;
     QAction* Znajdz1 = nullptr;
     QAction* ZnajdzNastepny = nullptr;
+    QAction* OstatniWydruk1 = nullptr; // checkable, off at start
     QAction* mnuUkos = nullptr;
     QMenu* Pomoc1 = nullptr;
     QAction* mnuFAQ = nullptr;

@@ -139,6 +139,7 @@ void TForm2::createMenus() {
     Druk1 = addItem(Forma1, "Druk1", utf8("Pionowy podgląd i &druk Formatki I"));
     PoziomyDruk1 = addItem(Forma1, "PoziomyDruk1", utf8("Poziomy podgląd i druk &formatki I"));
     WieleOsob = addItem(Forma1, "WieleOsob", utf8("Przepustki dla &wielu osób…"));
+    KalibracjaDrukarki1 = addItem(Forma1, "KalibracjaDrukarki1", utf8("&Kalibracja drukarki…"));
     Forma1->addSeparator()->setObjectName(QStringLiteral("N3"));
     ZamknijForm1 = addItem(Forma1, "ZamknijForm1", utf8("Za&mknij Formatkę I"));
     bind(ZamknijForm1, &TForm2::ZamknijForm1Click);
@@ -149,6 +150,7 @@ void TForm2::createMenus() {
     bind(ZapiszJakoWzorzec1, &TForm2::ZapiszJakoWzorzec1Click);
     bind(ZapisBMP1, &TForm2::btnZapisBMPClick);
     bind(WieleOsob, &TForm2::WieleOsobClick);
+    bind(KalibracjaDrukarki1, &TForm2::KalibracjaDrukarki1Click);
 
     Forma2 = named(bar->addMenu(utf8("For&matka II ")), "Forma2");
     PokazForme2 = addItem(Forma2, "PokazForme2", utf8("&Pokaż formatkę II"));
@@ -190,6 +192,9 @@ void TForm2::createMenus() {
     Znajdz1 = addItem(Baza1, "Znajdz1", utf8("Z&najdź frazę"));
     ZnajdzNastepny = addItem(Baza1, "ZnajdzNastepny", utf8("Znajdź następną"));
     ZnajdzNastepny->setShortcut(QKeySequence(Qt::Key_F3));
+    Baza1->addSeparator()->setObjectName(QStringLiteral("N10"));
+    OstatniWydruk1 = addItem(Baza1, "OstatniWydruk1", utf8("Kolumna „Ostatni &wydruk”"));
+    OstatniWydruk1->setCheckable(true);
 
     // A menu-bar entry without items is itself the command.
     mnuUkos = named(bar->addAction(utf8("Elementy")), "mnuUkos");
@@ -227,6 +232,7 @@ void TForm2::createMenus() {
     bind(Edytuj1, &TForm2::Edytuj1Click);
     bind(Znajdz1, &TForm2::Znajdz1Click);
     bind(ZnajdzNastepny, &TForm2::ZnajdzNastepnyClick);
+    bind(OstatniWydruk1, &TForm2::OstatniWydruk1Click);
     bind(mnuDodajRekord, &TForm2::mnuDodajRekordClick);
     bind(mnuWstawRekord, &TForm2::mnuWstawRekordClick);
     bind(mnuDeleteRekord, &TForm2::mnuDeleteRekordClick);

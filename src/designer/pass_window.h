@@ -40,6 +40,10 @@ public:
     // own design at start-up is nobody's work until one of those happened.
     void keepDesign();
     bool designChanged() const;
+    // The template file the design was last loaded from or saved to, without its
+    // folder, for the print register; empty while it has none.
+    const QString& templateName() const { return m_templateName; }
+    void setTemplateName(const QString& name) { m_templateName = name; }
 
     void FormShow();
     void FormResize();
@@ -62,6 +66,7 @@ protected:
 
 private:
     QByteArray m_keptDesign;
+    QString m_templateName;
     QPointer<QObject> m_hostObject;
     IPassWindowHost* m_host = nullptr;
     const IDesktop& shownDesktop() const;

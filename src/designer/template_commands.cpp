@@ -28,6 +28,7 @@ bool saveTemplate(TForm1& form, IDialogs& dialogs) {
     const QByteArray bytes = pass_template::writeFile(form);
     writeFileSafely(chosen->fileName, bytes);
     form.keepDesign();
+    form.setTemplateName(QFileInfo(chosen->fileName).fileName());
     return true;
 }
 
@@ -76,6 +77,7 @@ bool loadTemplate(TForm1& form, IDialogs& dialogs) {
     }
     form.ShowCentred();
     form.keepDesign();
+    form.setTemplateName(QFileInfo(chosen->fileName).fileName());
     return true;
 }
 

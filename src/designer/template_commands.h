@@ -12,12 +12,12 @@ inline constexpr const char* kTemplateFilter = "Pliki (Wzorce).WZO|*.wzo|Dowolny
 
 // "&Zapisz formatkę jako wzorzec": the window, visible or not, to the chosen
 // file. The file is written beside and takes the old one's place only when
-// complete. False when the user cancelled.
+// complete; its name becomes the window's template name. False when the user cancelled.
 bool saveTemplate(TForm1& form, IDialogs& dialogs);
 
 // "&Otwórz istniejący wzorzec": the chosen template into the window, which is
 // then shown. Any failure shows the error box and leaves the window's design
-// as it was. True when a template was loaded.
+// as it was. True when a template was loaded; its file's name is then the window's.
 bool loadTemplate(TForm1& form, IDialogs& dialogs);
 
 // Before a command that throws the design away: when it changed since it was

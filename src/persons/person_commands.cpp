@@ -92,7 +92,7 @@ void TPersonCommands::OtworzBaze1Click() {
         if (usable)
             useDatabase(chosen->fileName);
     }
-    m_windows.G1.HideColumnRange(kFirstHiddenPersonColumn, m_windows.G1.ColCount() - 1);
+    m_windows.G1.HideColumnRange(kFirstHiddenPersonColumn, kPersonGridColumns - 1);
     m_windows.G1.Repaint();
 }
 
@@ -127,7 +127,9 @@ void TPersonCommands::LoadGrid() {
         m_loadedRows = texts.rows;
         m_loaded = true;
         fillGrid(std::move(texts));
-        grid.HideColumnRange(kFirstHiddenPersonColumn, grid.ColCount() - 1);
+        grid.HideColumnRange(kFirstHiddenPersonColumn, kPersonGridColumns - 1);
+        if (m_lastPrintShown)
+            showLastPrintColumn(grid, m_db.get());
         grid.Repaint();
     } catch (const Exception& e) {
         m_db.reset(); // the connection always belongs to the file shown
@@ -139,6 +141,22 @@ void TPersonCommands::LoadGrid() {
             text += QStringLiteral("\n\n") + failureText(e, m_dbFileName);
         m_dialogs.MessageDlg(text, TMsgDlgType::mtWarning, mbOK);
     }
+}
+
+void TPersonCommands::setLastPrintShown(bool shown) {
+    // On only once the register was read: a failed read leaves the column off.
+    if (shown)
+        showLastPrintColumn(m_windows.G1, m_db.get());
+    else
+        removeLastPrintColumn(m_windows.G1);
+    m_lastPrintShown = shown;
+    m_windows.G1.Repaint();
+}
+
+void TPersonCommands::refreshLastPrint() {
+    if (m_lastPrintShown)
+        showLastPrintColumn(m_windows.G1, m_db.get());
+    m_windows.G1.Repaint();
 }
 
 void TPersonCommands::fillGrid(TTextTable texts) {
@@ -306,6 +324,7 @@ void TPersonCommands::mnuRegenerujClick() {
     m_currentTable = table;
     if (table->Count() > 0)
         ShowCurrentRecord();
+    refreshLastPrint(); // passes printed by another program meanwhile
     m_dialogs.ShowMessage(QStringLiteral("Plik bazowy  ") + m_windows.FEdycja.lblBaza->text() +
                           utf8("  został zregenerowany."));
 }

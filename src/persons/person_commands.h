@@ -60,6 +60,11 @@ public:
     void Edytuj1Click();
     void G1DblClick() { Edytuj1Click(); }
     void mnuRegenerujClick();
+    // The grid's "Ostatni wydruk" column on or off; it follows every load of the grid.
+    void setLastPrintShown(bool shown);
+    bool lastPrintShown() const { return m_lastPrintShown; }
+    // The column read again from the print register, after passes went out.
+    void refreshLastPrint();
     void G1DrawCell(TCanvas& canvas, int col, int row, const TRect& rect);
 
     // Record operations.
@@ -121,6 +126,7 @@ private:
     int m_currentRowNo = 0;
     int m_chosenRow = -1; // the grid row of the last choice
     bool m_loaded = false;
+    bool m_lastPrintShown = false;
     bool m_loading = false;
     int m_loadedRows = 0;
     bool m_warnPhotoOnce = false; // within one command, an unreadable photo is said once

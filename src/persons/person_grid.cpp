@@ -1,5 +1,6 @@
 #include "person_grid.h"
 
+#include "database/print_register.h"
 #include "grid/sortable_grid.h"
 
 #include <array>
@@ -26,6 +27,26 @@ void setPersonColumns(TFajny& grid) {
         grid.setCells(c, 0, QString::fromUtf8(kColumns[static_cast<std::size_t>(c)].title));
         grid.setColWidths(c, kColumns[static_cast<std::size_t>(c)].width);
     }
+}
+
+void showLastPrintColumn(TFajny& grid, ISQLiteDatabase* db) {
+    const QHash<std::int64_t, QDateTime> last = db ? print_register::LastPrinted(*db) : QHash<std::int64_t, QDateTime>();
+    grid.setColCount(kLastPrintColumn + 1);
+    grid.setCells(kLastPrintColumn, 0, QString::fromUtf8("Ostatni wydruk"));
+    grid.setColWidths(kLastPrintColumn, 120);
+    for (int row = 1; row < grid.RowCount(); ++row) {
+        bool isNumber = false;
+        const std::int64_t id = grid.Cells(kIdColumn, row).toLongLong(&isNumber);
+        const auto found = isNumber ? last.constFind(id) : last.constEnd();
+        // Year first, so the column sorts by time as text.
+        grid.setCells(kLastPrintColumn, row,
+                      found == last.constEnd() ? QString() : found->toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+    }
+}
+
+void removeLastPrintColumn(TFajny& grid) {
+    if (grid.ColCount() > kLastPrintColumn)
+        grid.setColCount(kLastPrintColumn);
 }
 
 QSet<std::int64_t> selectedPersonIds(const TFajny& grid) {

@@ -5,6 +5,7 @@
 #include "platform/dialogs.h"
 #include "platform/desktop.h"
 #include "platform/error_handler.h"
+#include "platform/printer_calibration.h"
 #include "platform/printers.h"
 #include "print_preview.h"
 #include "widgets/form_setup.h"
@@ -18,6 +19,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
+#include <QSettings>
 #include <QShowEvent>
 
 namespace wendolarka {
@@ -98,6 +100,14 @@ TFDruk::~TFDruk() = default;
 
 QPrinter& TFDruk::printer() { return m_printers.printer(); }
 
+QSettings& TFDruk::settings() {
+    if (m_settings)
+        return *m_settings;
+    if (!m_userSettings)
+        m_userSettings = userSettings();
+    return *m_userSettings;
+}
+
 void TFDruk::resizeEvent(QResizeEvent* event) {
     if (event)
         QDialog::resizeEvent(event);
@@ -162,15 +172,19 @@ void TFDruk::btnPrintClick() {
 }
 
 void TFDruk::PrintSnapshot() {
+    // The printer's calibration in the preview's units; the preview itself shows the place uncalibrated.
+    const double unitsPerMm = PP1->ConvertUnit(100000, mmHiMetric, PP1->Units()) / 1000.0;
+    const QPointF shift = calibrationOffsetMm(settings(), calibrationPrinterName(printer())) * unitsPerMm;
     PP1->PrintJobTitle.clear();
     PP1->BeginDoc();
     try {
         if (m_passPainter && PP1->Canvas()) {
             // Where and how large the snapshot would lie; only the sharpness differs.
             const QRect place = PP1->GraphicRectAt(SpinEdit1->Value(), SpinEdit2->Value(), m_bitmap.size());
-            m_passPainter(*PP1->Canvas(), QRectF(place));
+            m_passPainter(*PP1->Canvas(), QRectF(place).translated(shift));
         } else {
-            PP1->DrawGraphicAt(SpinEdit1->Value(), SpinEdit2->Value(), TBitmap(m_bitmap));
+            PP1->DrawGraphicAt(SpinEdit1->Value() + qRound(shift.x()), SpinEdit2->Value() + qRound(shift.y()),
+                               TBitmap(m_bitmap));
         }
     } catch (...) {
         try {

@@ -13,6 +13,7 @@ class QFrame;
 class QLabel;
 class QPrinter;
 class QPushButton;
+class QSettings;
 
 namespace wendolarka {
 
@@ -40,12 +41,15 @@ public:
     using TPassPainter = std::function<void(QPainter& painter, const QRectF& target)>;
     void setPassPainter(TPassPainter painter) { m_passPainter = std::move(painter); }
     QPrinter& printer();
+    // Where printer calibrations are kept; by default the user's settings.
+    void setSettings(QSettings* settings) { m_settings = settings; }
 
     void FormShow();
     void SpinEdit1Change() { FormShow(); }
     void ComboBox1Click();
     void btnPrintClick();
     void btnCloseClick();
+    // On the printer the picture is moved by that printer's calibration.
     void PrintSnapshot();
 
     TPrintPreview* PP1 = nullptr;
@@ -65,11 +69,15 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    QSettings& settings();
+
     IDialogs& m_dialogs;
     const ErrorHandler* m_errors = nullptr;
     IPrinterService& m_printers;
     QImage m_bitmap;
     TPassPainter m_passPainter;
+    QSettings* m_settings = nullptr;
+    std::unique_ptr<QSettings> m_userSettings;
 };
 
 // The four print commands: the snapshot shown in the print window, modally,

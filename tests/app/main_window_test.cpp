@@ -79,7 +79,8 @@ TEST_F(MainWindowFixture, MenusAreLaidOutAsTabled) {
                            QString::fromUtf8("Zapis formatki do pliku JPG lub &BMP"),
                            QString::fromUtf8("Pionowy podgląd i &druk Formatki I"),
                            QString::fromUtf8("Poziomy podgląd i druk &formatki I"),
-                           QString::fromUtf8("Przepustki dla &wielu osób…"), QStringLiteral("-"),
+                           QString::fromUtf8("Przepustki dla &wielu osób…"),
+                           QString::fromUtf8("&Kalibracja drukarki…"), QStringLiteral("-"),
                            QString::fromUtf8("Za&mknij Formatkę I")}));
     EXPECT_EQ(captions(form->Baza1),
               QStringList({QString::fromUtf8("&Utwórz nową bazę"), QString::fromUtf8("&Otwórz bazę"),
@@ -87,7 +88,8 @@ TEST_F(MainWindowFixture, MenusAreLaidOutAsTabled) {
                            QString::fromUtf8("Eksportuj osoby do &pliku…"),
                            QString::fromUtf8("&Dopasuj zdjęcia wszystkich osób…"), QStringLiteral("-"),
                            QString::fromUtf8("&Edycja aktualnego rekordu"), QStringLiteral("-"),
-                           QString::fromUtf8("Z&najdź frazę"), QString::fromUtf8("Znajdź następną")}));
+                           QString::fromUtf8("Z&najdź frazę"), QString::fromUtf8("Znajdź następną"), QStringLiteral("-"),
+                           QString::fromUtf8("Kolumna „Ostatni &wydruk”")}));
     EXPECT_EQ(captions(form->LadujObraz2).size(), 10);
     EXPECT_EQ(form->Dla[9]->objectName(), QStringLiteral("Dla101"));
     EXPECT_EQ(form->Dla[9]->text(), QStringLiteral("Obraz 10"));

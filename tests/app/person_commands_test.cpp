@@ -1,9 +1,11 @@
 #include "app/main_window.h"
 #include "app/wendolarka_app.h"
+#include "batch/batch_dialog.h"
 #include "controls/image.h"
 #include "controls/label.h"
 #include "core/image_codecs.h"
 #include "database/person_table.h"
+#include "database/print_register.h"
 #include "designer/pass_window.h"
 #include "grid/sortable_grid.h"
 #include "persons/person_commands.h"
@@ -24,7 +26,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -662,4 +666,43 @@ TEST_F(Persons, TheHighlightedRowIsAlwaysThePersonShown) {
     EXPECT_EQ(pass.lblNazwisko->Caption(), QStringLiteral(" "));
     EXPECT_TRUE(pass.Image11->Picture().isEmpty());
     EXPECT_FALSE(commands.CurrentId().has_value());
+}
+
+TEST_F(Persons, TheLastPrintColumnShowsEachPersonsLatestPassWithTheTemplatesName) {
+    const QString path = database(QStringLiteral("wydruki.db"), {{person(QStringLiteral("Kowalska")), {}},
+                                                                 {person(QStringLiteral("Nowak")), {}}});
+    open(path);
+    const auto column = [&] { return QStringList({grid.Cells(kLastPrintColumn, 1), grid.Cells(kLastPrintColumn, 2)}); };
+    // Without a register the column is there and empty, and reading it made no table.
+    main.OstatniWydruk1->trigger();
+    ASSERT_TRUE(main.OstatniWydruk1->isChecked());
+    ASSERT_EQ(grid.ColCount(), kLastPrintColumn + 1);
+    EXPECT_EQ(grid.Cells(kLastPrintColumn, 0), QStringLiteral("Ostatni wydruk"));
+    EXPECT_EQ(column(), QStringList({QString(), QString()}));
+    EXPECT_FALSE(commands.Db()->HasTable(QStringLiteral("wydruki")));
+
+    // Kowalska's pass written to a PDF from the many-passes window, the design saved under a name first.
+    dialogs.saveAnswers.push_back(FileDialogResult{file(QStringLiteral("wzor.wzo")), 1});
+    main.ZapiszJakoWzorzec1Click();
+    choose(1);
+    dialogs.saveAnswers.push_back(FileDialogResult{file(QStringLiteral("przepustki.pdf")), 1});
+    QTimer::singleShot(0, [] {
+        auto* window = dynamic_cast<TFWieleOsob*>(QApplication::activeModalWidget());
+        ASSERT_NE(window, nullptr);
+        window->rbSelected->setChecked(true);
+        EXPECT_TRUE(window->savePdf());
+        window->reject();
+    });
+    main.WieleOsobClick();
+    EXPECT_TRUE(column()[0].startsWith(QDate::currentDate().toString(Qt::ISODate))) << column()[0].toStdString();
+    EXPECT_EQ(column()[1], QString());
+    EXPECT_EQ(commands.Db()->QueryText(QStringLiteral("SELECT Wzorzec FROM wydruki;")), QStringLiteral("wzor.wzo"));
+
+    // The latest of several passes, at every load; off again, the thirteen columns.
+    print_register::Record(*commands.Db(), {commands.CurrentId().value()}, QString(), QStringLiteral("drukarka"),
+                           QDateTime(QDate(2031, 5, 6), QTime(7, 8)));
+    open(path);
+    EXPECT_EQ(column(), QStringList({QStringLiteral("2031-05-06 07:08"), QString()}));
+    main.OstatniWydruk1->trigger();
+    EXPECT_EQ(grid.ColCount(), kPersonGridColumns);
 }

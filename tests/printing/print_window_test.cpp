@@ -1,4 +1,5 @@
 #include "platform/error_handler.h"
+#include "platform/printer_calibration.h"
 #include "printing/print_preview.h"
 #include "printing/print_window.h"
 #include "support/error_text.h"
@@ -18,6 +19,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QLineEdit>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -178,6 +180,42 @@ TEST(PrintWindow, ThePictureIsPrintedAtItsScreenSizeFromTheSheetsCorner) {
     EXPECT_EQ(window.PP1->Zoom(), 40);
     window.ComboBox1->setCurrentText(QStringLiteral("99999999999"));
     EXPECT_EQ(errorOf([&] { window.ComboBox1Click(); }), QStringLiteral("'99999999999' is not a valid integer value"));
+}
+
+TEST(PrintWindow, DrukMovesThePictureByThePrintersCalibrationOnBothPaths) {
+    ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("wydruk.pdf"));
+    PdfPrinterService printers(pdf);
+    QSettings settings(dir.filePath(QStringLiteral("ustawienia.ini")), QSettings::IniFormat);
+    setCalibrationOffsetMm(settings, calibrationPrinterName(printers.printer()), QPointF(5, -2));
+    TFDruk window(dialogs, printers);
+    window.setSettings(&settings);
+    window.setPrintBitmap(snapshot());
+    window.show();
+    window.SpinEdit1->setValue(20);
+    window.SpinEdit2->setValue(30);
+    const auto blueEdges = [&] {
+        const QImage page = renderPdf(pdf, dir.path());
+        const auto blue = [&](int x, int y) { return page.pixelColor(x, y).blue() > 150 && page.pixelColor(x, y).red() < 80; };
+        int left = 0, top = 0;
+        while (left < page.width() && !blue(left, 150))
+            ++left;
+        while (top < page.height() && !blue(200, top))
+            ++top;
+        return QPointF(left, top);
+    };
+    // The snapshot, then the pass drawn anew: both 5 mm right and 2 mm up of the place the preview shows.
+    const QPointF expected(20 + 5 / 25.4 * 96, 30 - 2 / 25.4 * 96);
+    for (const bool drawnAnew : {false, true}) {
+        if (drawnAnew)
+            window.setPassPainter([](QPainter& painter, const QRectF& target) { painter.fillRect(target, QColor(0, 0, 200)); });
+        dialogs.printerSetupAnswers.push_back(true);
+        window.btnPrint->click();
+        const QPointF edges = blueEdges();
+        EXPECT_NEAR(edges.x(), expected.x(), 1.5) << drawnAnew;
+        EXPECT_NEAR(edges.y(), expected.y(), 1.5) << drawnAnew;
+    }
 }
 
 TEST(PrintPreview, PaperFormsAndTheDeviceModeRecord) {
