@@ -161,7 +161,7 @@ check_one() {
     # The pass's own pixels at the queue's resolution (a photo on it may have fewer).
     [ "$hi" -ge $((dpi * 97 / 100)) ] || fail "$1: page $page drawn at $hi ppi, under the queue's $dpi dpi"
   done < <(pictures_by_page "$pdf")
-  pdftotext "$pdf" - | grep -q "Osoba" || fail "$1: the pass's text is not text"
+  pdftotext "$pdf" - | grep -q "Nazwisko" || fail "$1: the pass's text is not text"
   # Ramka1 (blue, 3 pixels wide) lies at (24, 40) on the pass: (44, 70) on the sheet.
   # The first blue pixel of row 100 from the left is the frame's outer edge, at 44.
   pdftoppm -r 96 -png -singlefile "$pdf" "$out/$1"
