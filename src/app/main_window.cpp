@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "core/exception.h"
+#include "database/print_register.h"
 #include "designer/fixed_elements_dialog.h"
 #include "designer/pass_person.h"
 #include "designer/pass_elements.h"
@@ -188,11 +189,23 @@ void TForm2::Nowy1Click() {
 }
 
 void TForm2::printPass(bool landscape) {
-    if (m_windows.Form1 && m_windows.FDruk)
-        showPrintWindow(*m_windows.FDruk, m_windows.Form1->Snapshot(), landscape, m_services.desktop.Screen(),
-                        [pass = m_windows.Form1](QPainter& painter, const QRectF& target) {
-                            paintAtDeviceResolution(painter, *pass, target);
-                        });
+    if (!m_windows.Form1 || !m_windows.FDruk)
+        return;
+    // The pass shows the current person: a print of it goes into the print register.
+    const auto printed = [this](const QString& output) {
+        if (!m_persons || !m_persons->Db() || !m_persons->CurrentId())
+            return;
+        const QString warning = print_register::RecordOrWarn(*m_persons->Db(), {*m_persons->CurrentId()},
+                                                             m_windows.Form1->templateName(), output);
+        if (!warning.isEmpty())
+            m_services.dialogs.ShowMessage(warning);
+        m_persons->refreshLastPrint();
+    };
+    showPrintWindow(*m_windows.FDruk, m_windows.Form1->Snapshot(), landscape, m_services.desktop.Screen(),
+                    [pass = m_windows.Form1](QPainter& painter, const QRectF& target) {
+                        paintAtDeviceResolution(painter, *pass, target);
+                    },
+                    printed);
 }
 
 void TForm2::printImageSet(bool landscape) {
@@ -237,7 +250,10 @@ void TForm2::OstatniWydruk1Click() {
     // The check follows the column: a register that cannot be read leaves both off.
     OstatniWydruk1->setChecked(false);
     personCommands().setLastPrintShown(wanted);
-    OstatniWydruk1->setChecked(personCommands().lastPrintShown());
+    const bool shown = personCommands().lastPrintShown();
+    OstatniWydruk1->setChecked(shown);
+    // The column lies past the window's right edge: it comes with a way to scroll to it.
+    G1->setScrollBars(shown ? ssBoth : ssVertical);
 }
 
 void TForm2::Druk1Click() { printPass(false); }

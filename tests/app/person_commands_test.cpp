@@ -677,6 +677,7 @@ TEST_F(Persons, TheLastPrintColumnShowsEachPersonsLatestPassWithTheTemplatesName
     main.OstatniWydruk1->trigger();
     ASSERT_TRUE(main.OstatniWydruk1->isChecked());
     ASSERT_EQ(grid.ColCount(), kLastPrintColumn + 1);
+    EXPECT_EQ(grid.ScrollBars(), ssBoth); // past the window's edge, so it can be scrolled to
     EXPECT_EQ(grid.Cells(kLastPrintColumn, 0), QStringLiteral("Ostatni wydruk"));
     EXPECT_EQ(column(), QStringList({QString(), QString()}));
     EXPECT_FALSE(commands.Db()->HasTable(QStringLiteral("wydruki")));
@@ -705,4 +706,5 @@ TEST_F(Persons, TheLastPrintColumnShowsEachPersonsLatestPassWithTheTemplatesName
     EXPECT_EQ(column(), QStringList({QStringLiteral("2031-05-06 07:08"), QString()}));
     main.OstatniWydruk1->trigger();
     EXPECT_EQ(grid.ColCount(), kPersonGridColumns);
+    EXPECT_EQ(grid.ScrollBars(), ssVertical);
 }
