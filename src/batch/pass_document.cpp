@@ -57,12 +57,16 @@ bool leavesNoPixels(const TControl& element) {
     return isJpegImage(element);
 }
 
-// Whether an element drawn later puts pixels over `area`: a frame only with its rings.
-bool covers(const Placed& later, const TRect& area) {
+// Whether an element drawn later puts pixels over `area`: a frame only with its
+// rings, and for text not even those: a label's box often reaches into the ring
+// of the frame around it, its letters hardly ever.
+bool covers(const Placed& later, const TRect& area, bool text) {
     if (leavesNoPixels(*later.element) || later.area.intersected(area).isEmpty())
         return false;
     const TRect hollow = later.element->HollowArea().translated(later.area.Left, later.area.Top);
-    return hollow.isEmpty() || hollow.intersected(area) != area;
+    if (hollow.isEmpty())
+        return true;
+    return !text && hollow.intersected(area) != area;
 }
 
 class Recorder final : public ICanvasSink {
@@ -77,7 +81,7 @@ public:
                 continue;
             bool covered = false;
             for (std::size_t j = i + 1; j < order.size() && !covered; ++j)
-                covered = covers(order[j], order[i].area);
+                covered = covers(order[j], order[i].area, isPlainLabel(element));
             if (!covered)
                 m_free.insert(&element);
         }
@@ -95,6 +99,10 @@ public:
         layout.endLayout();
         std::vector<TDocumentRun> runs;
         for (const QGlyphRun& glyphRun : line.glyphRuns()) {
+            // A face Qt makes bolder or slanted itself would be embedded as it is: such text stays pixels.
+            const QRawFont face = glyphRun.rawFont();
+            if ((font.bold() && face.weight() < QFont::DemiBold) || (font.italic() && face.style() == QFont::StyleNormal))
+                return false;
             // Faces live on the thread that loaded them: what the document needs is taken now.
             TDocumentRun run;
             run.faceKey = documentFaceKey(glyphRun.rawFont());
@@ -163,7 +171,9 @@ void paintDocumentPass(QPainter& painter, const TDocumentPass& pass, const QRect
     painter.translate(target.topLeft());
     painter.scale(target.width() / pass.units.width(), target.height() / pass.units.height());
     painter.setClipRect(QRectF(QPointF(), QSizeF(pass.units)), Qt::IntersectClip);
+    // Frames and fills keep their edges on a PDF or PostScript printer too.
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setRenderHint(QPainter::LosslessImageRendering);
     painter.drawImage(QRectF(QPointF(), QSizeF(pass.units)), pass.raster);
     for (const TDocumentItem& item : pass.items) {
         painter.save();
@@ -227,20 +237,26 @@ QByteArray deflateBytes(const QByteArray& bytes) {
 std::vector<TRasterPatch> patchesOver(const QImage& base, const QImage& raster) {
     if (base.size() != raster.size() || base.format() != raster.format())
         return {{raster.rect(), deflateRgb(raster, raster.rect())}};
-    constexpr int kTile = 64;
-    std::vector<TRasterPatch> patches;
+    // Tiles are compared; what differs goes as one picture around them all, as
+    // pictures laid side by side show their seams when a reader scales them.
+    constexpr int kTile = 32;
+    QRect differing;
     const int bytesPerPixel = raster.depth() / 8;
     for (int top = 0; top < raster.height(); top += kTile)
         for (int left = 0; left < raster.width(); left += kTile) {
             const QRect tile = QRect(left, top, kTile, kTile).intersected(raster.rect());
+            if (differing.contains(tile))
+                continue;
             bool same = true;
             for (int y = tile.top(); y <= tile.bottom() && same; ++y)
                 same = std::memcmp(base.constScanLine(y) + left * bytesPerPixel, raster.constScanLine(y) + left * bytesPerPixel,
                                    static_cast<std::size_t>(tile.width() * bytesPerPixel)) == 0;
             if (!same)
-                patches.push_back({tile, deflateRgb(raster, tile)});
+                differing |= tile;
         }
-    return patches;
+    if (differing.isEmpty())
+        return {};
+    return {{differing, deflateRgb(raster, differing)}};
 }
 
 } // namespace wendolarka

@@ -74,7 +74,7 @@ struct TRasterPatch {
     QRect area;       // in pixels of the raster
     QByteArray flate; // its RGB bytes, deflated
 };
-// The tiles of `raster` that differ from `base` (all of it when the sizes differ).
+// Where `raster` differs from `base`, as one patch around every differing tile (all of it when the sizes differ).
 std::vector<TRasterPatch> patchesOver(const QImage& base, const QImage& raster);
 // Bytes deflated (zlib), as a PDF's FlateDecode reads them.
 QByteArray deflateBytes(const QByteArray& bytes);

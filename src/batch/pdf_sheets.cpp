@@ -19,7 +19,7 @@ QByteArray number(double value) { return QByteArray::number(value, 'f', 3); }
 
 TPdfSheetWriter::TPdfSheetWriter(QIODevice& out, QSizeF sheetMm)
     : m_out(out), m_sheetMm(sheetMm), m_pageMm(sheetMm), m_fonts([this] { return newObject(); }) {
-    write("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
+    write("%PDF-1.6\n%\xE2\xE3\xCF\xD3\n");
 }
 
 int TPdfSheetWriter::newObject() { return ++m_lastObject; }

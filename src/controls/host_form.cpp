@@ -56,7 +56,13 @@ void THostForm::setFeedbackRect(std::optional<TRect> rect) {
 
 void THostForm::paintEvent(QPaintEvent*) {
     QImage card;
-    renderCard(card);
+    try {
+        renderCard(card);
+    } catch (const Exception&) {
+        // A window stretched past what a card may be shows its colour only; nothing leaves the event.
+        QPainter(this).fillRect(rect(), toQColor(client().Color()));
+        return;
+    }
     if (m_feedback) {
         TCanvas overlay(card);
         overlay.DrawFocusRect(*m_feedback);

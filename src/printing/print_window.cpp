@@ -11,6 +11,8 @@
 #include "widgets/form_setup.h"
 #include "widgets/spin_edit.h"
 
+#include <QFileInfo>
+
 #include <QComboBox>
 #include <QFrame>
 #include <QKeyEvent>
@@ -169,6 +171,9 @@ void TFDruk::btnPrintClick() {
         throw;
     }
     PP1->setDirectPrint(false);
+    if (m_printed && !PP1->Aborted())
+        m_printed(printer().outputFileName().isEmpty() ? printer().printerName()
+                                                       : QFileInfo(printer().outputFileName()).absoluteFilePath());
 }
 
 void TFDruk::PrintSnapshot() {
@@ -208,17 +213,19 @@ void TFDruk::btnCloseClick() {
 }
 
 void showPrintWindow(TFDruk& window, const QImage& snapshot, bool landscape, const QRect& screen,
-                     TFDruk::TPassPainter painter) {
+                     TFDruk::TPassPainter painter, TFDruk::TPrinted printed) {
     // The snapshot is released when the window closes, also when anything failed.
     struct Release {
         TFDruk& window;
         ~Release() {
             window.setPrintBitmap(QImage());
             window.setPassPainter({});
+            window.setPrintedHandler({});
         }
     } release{window};
     window.setPrintBitmap(snapshot.convertToFormat(QImage::Format_RGB888));
     window.setPassPainter(std::move(painter));
+    window.setPrintedHandler(std::move(printed));
     window.Label1->setText(QString::fromUtf8(landscape ? "Poziom" : "Pion"));
     window.move(centredOn(screen, window.size() + kToolWindowFrame));
     window.exec();

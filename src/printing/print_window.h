@@ -40,6 +40,9 @@ public:
     // and size (the preview keeps showing the snapshot). None: the snapshot is printed.
     using TPassPainter = std::function<void(QPainter& painter, const QRectF& target)>;
     void setPassPainter(TPassPainter painter) { m_passPainter = std::move(painter); }
+    // Told after a print went out whole: the printer's name, or the file printed into.
+    using TPrinted = std::function<void(const QString& output)>;
+    void setPrintedHandler(TPrinted printed) { m_printed = std::move(printed); }
     QPrinter& printer();
     // Where printer calibrations are kept; by default the user's settings.
     void setSettings(QSettings* settings) { m_settings = settings; }
@@ -76,6 +79,7 @@ private:
     IPrinterService& m_printers;
     QImage m_bitmap;
     TPassPainter m_passPainter;
+    TPrinted m_printed;
     QSettings* m_settings = nullptr;
     std::unique_ptr<QSettings> m_userSettings;
 };
@@ -83,8 +87,8 @@ private:
 // The four print commands: the snapshot shown in the print window, modally,
 // as "Pion" (portrait) or "Poziom" (landscape); freed whatever happens.
 // Shown modally, centred on `screen`, with the snapshot; the snapshot is released afterwards.
-// With a painter, printing draws the picture anew by it.
+// With a painter, printing draws the picture anew by it; `printed` hears of each print that went out.
 void showPrintWindow(TFDruk& window, const QImage& snapshot, bool landscape, const QRect& screen,
-                     TFDruk::TPassPainter painter = {});
+                     TFDruk::TPassPainter painter = {}, TFDruk::TPrinted printed = {});
 
 } // namespace wendolarka

@@ -285,12 +285,15 @@ TEST_F(ManyPasses, ThePrintWindowPrintsThePassAnewAtThePrintersResolutionWithTex
     TFDruk printWindow(dialogs, printers);
     printWindow.setPrintBitmap(pass.Snapshot());
     printWindow.setPassPainter([&pass](QPainter& painter, const QRectF& target) { paintAtDeviceResolution(painter, pass, target); });
+    QStringList printedTo;
+    printWindow.setPrintedHandler([&](const QString& output) { printedTo << output; });
     printWindow.SpinEdit1->setValue(20); // a shift, in the window's units
     printWindow.show();
     dialogs.printerSetupAnswers.push_back(true);
     printWindow.btnPrintClick();
 
     EXPECT_TRUE(pdfText(pdf).contains(QString::fromUtf8("Wiśniewska"))) << pdfText(pdf).toStdString();
+    EXPECT_EQ(printedTo, QStringList{QFileInfo(pdf).absoluteFilePath()}); // what the print register is told
     const std::vector<PdfImage> images = pdfImages(pdf);
     ASSERT_FALSE(images.empty());
     // The pass's pixels at the printer's 1200 dpi (a whole number of dots a screen pixel), at its screen size.
