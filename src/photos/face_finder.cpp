@@ -21,15 +21,24 @@ namespace wendolarka::photos {
 namespace {
 
 // The smallest face looked for, as a part of the picture's shorter side: a
-// face on a pass photo is always far larger. The picture is searched at the
-// scale where such a face is one and a half times the cascade's window (it
-// finds faces barely larger than its window less surely): a smaller picture
-// is searched faster.
+// face on a pass photo is always far larger.
 constexpr double kSmallestFace = 0.1;
+// Faces are told at the scale where the smallest is two cascade windows: the
+// cascade then steps one window pixel at a time and finds faces barely
+// larger than its window surely. That costs four times what a first look at
+// half that scale costs, so the picture is first looked over there, each
+// doubling of face size on a copy half as large (the cascade steps two
+// pixels there), taking every window it answers to; faces are then told
+// only around those, at sizes near theirs.
 constexpr double kWindowsPerSmallest = 2.0;
-// Never searched larger than this, whatever the cascade's window.
+// Told never larger than this, whatever the cascade's window.
 constexpr int kLongestSearched = 640;
-// The least part of the middle of a face box that is skin in a colour picture.
+// Around a first look's hit, faces are told this far on each side, as a part
+// of its size, and this many times smaller or larger.
+constexpr double kAroundHit = 0.5;
+constexpr double kSizesAroundHit = 1.5;
+// The least part of the middle of a face box that is skin in a colour
+// picture; a first look's hit needs half of that.
 constexpr double kSkinShare = 0.3;
 // The cascade's steps between sizes, and how many neighbouring hits make a face.
 constexpr double kScaleStep = 1.15;
@@ -148,32 +157,56 @@ struct TChroma {
     bool coloured() const { return std::abs(cr - 128) + std::abs(cb - 128) > 6; }
 };
 
-// Where skin is on the searched copy of a colour picture; nothing when it has
-// too little colour to tell skin by (a greyscale photo, or nearly one).
-std::optional<cv::Mat> skinMap(const cv::Mat& colour, bool rgb) {
-    if (colour.channels() == 1)
-        return std::nullopt;
+// Where skin is in a colour picture (1) and how many of its pixels have colour.
+cv::Mat skinPixels(const cv::Mat& colour, bool rgb, int* coloured = nullptr) {
     cv::Mat map(colour.size(), CV_8UC1);
     const int step = colour.channels();
     const int red = rgb ? 0 : 2, blue = rgb ? 2 : 0;
-    int coloured = 0;
+    int withColour = 0;
     for (int y = 0; y < colour.rows; ++y) {
         const uchar* in = colour.ptr<uchar>(y);
         uchar* out = map.ptr<uchar>(y);
         for (int x = 0; x < colour.cols; ++x, in += step) {
             const TChroma chroma(in[red], in[1], in[blue]);
-            coloured += chroma.coloured() ? 1 : 0;
+            withColour += chroma.coloured() ? 1 : 0;
             out[x] = chroma.skin() ? 1 : 0;
         }
     }
+    if (coloured)
+        *coloured = withColour;
+    return map;
+}
+
+// Where skin is on a copy of a colour picture; nothing when it has too little
+// colour to tell skin by (a greyscale photo, or nearly one).
+std::optional<cv::Mat> skinMap(const cv::Mat& colour, bool rgb) {
+    if (colour.channels() == 1)
+        return std::nullopt;
+    int coloured = 0;
+    cv::Mat map = skinPixels(colour, rgb, &coloured);
     if (coloured * 20 < map.rows * map.cols)
         return std::nullopt;
     return map;
 }
 
-// The parts of the searched picture a face may be in: around each patch of
-// skin, with room for a face box whose middle the patch is. A face the
-// cascade found elsewhere would be refused for its lack of skin anyway.
+// Rectangles that overlap are joined, so no part is searched twice.
+template <typename Item, typename Area, typename Join>
+void joinOverlapping(std::vector<Item>& items, Area area, Join join) {
+    for (bool merged = true; merged;) {
+        merged = false;
+        for (size_t a = 0; a < items.size() && !merged; ++a)
+            for (size_t b = a + 1; b < items.size() && !merged; ++b)
+                if ((area(items[a]) & area(items[b])).area() > 0) {
+                    join(items[a], items[b]);
+                    items.erase(items.begin() + std::ptrdiff_t(b));
+                    merged = true;
+                }
+    }
+}
+
+// The parts of a picture a face may be in: around each patch of skin, with
+// room for a face box whose middle the patch is. A face the cascade found
+// elsewhere would be refused for its lack of skin anyway.
 std::vector<cv::Rect> searchRegions(const cv::Mat& skin, int smallest) {
     const int grow = std::max(3, smallest / 4) | 1;
     cv::Mat grown;
@@ -188,41 +221,76 @@ std::vector<cv::Rect> searchRegions(const cv::Mat& skin, int smallest) {
         if (stats.at<int>(i, cv::CC_STAT_AREA) < leastArea)
             continue;
         const cv::Rect patch(stats.at<int>(i, cv::CC_STAT_LEFT), stats.at<int>(i, cv::CC_STAT_TOP),
-                             stats.at<int>(i, cv::CC_STAT_WIDTH), stats.at<int>(i, cv::CC_STAT_HEIGHT));
+                             stats.at<int>(i, cv::CC_STAT_WIDTH),
+                             stats.at<int>(i, cv::CC_STAT_HEIGHT));
         const int margin = std::max({patch.width / 2, patch.height / 2, smallest});
-        const cv::Rect region =
-            cv::Rect(patch.x - margin, patch.y - margin, patch.width + 2 * margin, patch.height + 2 * margin) & all;
+        const cv::Rect region = cv::Rect(patch.x - margin, patch.y - margin,
+                                         patch.width + 2 * margin, patch.height + 2 * margin) &
+                                all;
         if (region.width >= smallest && region.height >= smallest)
             regions.push_back(region);
     }
-    // Overlapping regions are searched as one, so no face is found twice.
-    for (bool merged = true; merged;) {
-        merged = false;
-        for (size_t a = 0; a < regions.size() && !merged; ++a)
-            for (size_t b = a + 1; b < regions.size() && !merged; ++b)
-                if ((regions[a] & regions[b]).area() > 0) {
-                    regions[a] |= regions[b];
-                    regions.erase(regions.begin() + std::ptrdiff_t(b));
-                    merged = true;
-                }
-    }
+    joinOverlapping(
+        regions, [](const cv::Rect& r) { return r; },
+        [](cv::Rect& a, const cv::Rect& b) { a |= b; });
     return regions;
 }
 
 // A cascade also answers to patterns of hair, collars and shadows; in a
 // colour picture the middle of a real face is skin.
-bool hasSkinInItsMiddle(const cv::Mat& skin, const cv::Rect& box) {
-    const cv::Rect middle = cv::Rect(box.x + box.width / 4, box.y + box.height / 4, std::max(1, box.width / 2),
-                                     std::max(1, box.height / 2)) &
+bool hasSkinInItsMiddle(const cv::Mat& skin, const cv::Rect& box, double share = kSkinShare) {
+    const cv::Rect middle = cv::Rect(box.x + box.width / 4, box.y + box.height / 4,
+                                     std::max(1, box.width / 2), std::max(1, box.height / 2)) &
                             cv::Rect(0, 0, skin.cols, skin.rows);
     if (middle.empty())
         return false;
-    return cv::countNonZero(skin(middle)) >= kSkinShare * middle.area();
+    return cv::countNonZero(skin(middle)) >= share * middle.area();
+}
+
+// The picture made smaller: halved while it stays at least the size asked
+// for (OpenCV averages two by two fast, other factors far slower), the rest
+// of the way, less than a half, bilinear.
+cv::Mat shrunk(const cv::Mat& picture, cv::Size size) {
+    cv::Mat image = picture;
+    while (image.cols / 2 >= size.width && image.rows / 2 >= size.height) {
+        cv::Mat half;
+        cv::resize(image(cv::Rect(0, 0, image.cols / 2 * 2, image.rows / 2 * 2)), half,
+                   cv::Size(image.cols / 2, image.rows / 2), 0, 0, cv::INTER_AREA);
+        image = half;
+    }
+    if (image.size() == size)
+        return image;
+    cv::Mat resized;
+    cv::resize(image, resized, size, 0, 0, cv::INTER_LINEAR);
+    return resized;
+}
+
+cv::Rect mirroredIn(cv::Rect box, int width) {
+    box.x = width - box.x - box.width;
+    return box;
+}
+
+// Where to tell faces: a part of the searched picture and the face sizes there.
+struct TArea {
+    cv::Rect region;
+    int least, most;
+};
+
+void joinAreas(std::vector<TArea>& areas) {
+    joinOverlapping(
+        areas, [](const TArea& a) { return a.region; },
+        [](TArea& a, const TArea& b) {
+            a.region |= b.region;
+            a.least = std::min(a.least, b.least);
+            a.most = std::max(a.most, b.most);
+        });
 }
 
 } // namespace
 
-bool faceFinderAvailable() { return detector().loaded; }
+bool faceFinderAvailable() {
+    return detector().loaded;
+}
 
 std::vector<QRectF> faces(const QImage& picture) {
     if (picture.isNull() || picture.width() < 8 || picture.height() < 8)
@@ -232,63 +300,153 @@ std::vector<QRectF> faces(const QImage& picture) {
         return {};
     try {
         const TPixels pixels = pixelsOf(picture);
+        const cv::Size window = found.window;
+        const int windowSide = std::max(window.width, window.height);
         const int shorter = std::min(picture.width(), picture.height());
         const int longer = std::max(picture.width(), picture.height());
-        const double window = kWindowsPerSmallest * std::max(found.window.width, found.window.height);
-        const double scale = std::min({1.0, window / (kSmallestFace * shorter), double(kLongestSearched) / longer});
-        const int divisor = std::max(1, int(std::floor(1.0 / scale + 1e-9)));
-        const cv::Size searched(std::max(1, picture.width() / divisor), std::max(1, picture.height() / divisor));
-        // Made small in colour, then grey: the skin map comes from the same copy.
-        cv::Mat small;
-        if (divisor == 1)
-            small = pixels.mat;
-        else
-            cv::resize(pixels.mat(cv::Rect(0, 0, searched.width * divisor, searched.height * divisor)), small, searched,
-                       0, 0, cv::INTER_AREA);
-        cv::Mat grey = small;
+        const double smallestFace = kSmallestFace * shorter;
+
+        // The first look, where the smallest face is one window.
+        const double lookScale =
+            std::min({1.0, windowSide / smallestFace,
+                      double(kLongestSearched) / kWindowsPerSmallest / longer});
+        const cv::Size looked(std::max(1, int(std::lround(picture.width() * lookScale))),
+                              std::max(1, int(std::lround(picture.height() * lookScale))));
+        const cv::Mat lookColour = shrunk(pixels.mat, looked);
+        cv::Mat lookGrey = lookColour;
         if (pixels.toGrey >= 0)
-            cv::cvtColor(small, grey, pixels.toGrey);
-        // Not equalised: that would make the grain of a plain wall into texture
-        // the cascade works through at length; it evens each window's contrast itself.
-        const int smallest = std::max({found.window.width, found.window.height,
-                                       int(std::lround(kSmallestFace * std::min(grey.cols, grey.rows)))});
-        const std::optional<cv::Mat> skin = skinMap(small, pixels.rgb);
+            cv::cvtColor(lookColour, lookGrey, pixels.toGrey);
+        const int lookSmallest = std::max(
+            windowSide, int(std::lround(kSmallestFace * std::min(looked.width, looked.height))));
+        const std::optional<cv::Mat> lookSkin = skinMap(lookColour, pixels.rgb);
         const std::vector<cv::Rect> regions =
-            skin ? searchRegions(*skin, smallest) : std::vector<cv::Rect>{cv::Rect(0, 0, grey.cols, grey.rows)};
-        const auto search = [&](const cv::Mat& image, bool mirrored) {
-            std::vector<cv::Rect> boxes;
-            const std::lock_guard<std::mutex> lock(found.mutex);
-            for (cv::Rect region : regions) {
+            lookSkin ? searchRegions(*lookSkin, lookSmallest)
+                     : std::vector<cv::Rect>{cv::Rect(0, 0, looked.width, looked.height)};
+        if (regions.empty())
+            return {};
+        // Each doubling of size on a copy half as large: the cascade then
+        // steps two pixels (it steps one on faces over twice its window).
+        std::vector<cv::Mat> octaves{lookGrey};
+        while (octaves.back().cols / 2 >= window.width && octaves.back().rows / 2 >= window.height)
+            octaves.push_back(
+                shrunk(octaves.back(), cv::Size(octaves.back().cols / 2, octaves.back().rows / 2)));
+
+        // Faces are told where the smallest is two windows, on a picture made
+        // smaller by a whole divisor.
+        const double scale = std::min({1.0, kWindowsPerSmallest * windowSide / smallestFace,
+                                       double(kLongestSearched) / longer});
+        const int divisor = std::max(1, int(std::floor(1.0 / scale + 1e-9)));
+        const cv::Size searched(std::max(1, picture.width() / divisor),
+                                std::max(1, picture.height() / divisor));
+        const int smallest =
+            std::max(windowSide,
+                     int(std::lround(kSmallestFace * std::min(searched.width, searched.height))));
+        const cv::Rect wholeSearched(0, 0, searched.width, searched.height);
+        const double lookToSearched = double(searched.width) / looked.width;
+
+        const std::lock_guard<std::mutex> lock(found.mutex);
+        // The first look's hits, as areas of the searched picture to tell faces in.
+        const auto look = [&](bool mirrored) {
+            std::vector<TArea> areas;
+            double factor = 1; // from an octave's pixels to the first look's
+            for (size_t o = 0; o < octaves.size(); ++o, factor *= 2) {
+                cv::Mat image = octaves[o];
                 if (mirrored)
-                    region.x = image.cols - region.x - region.width;
-                std::vector<cv::Rect> inRegion;
-                found.cascade.detectMultiScale(image(region), inRegion, kScaleStep, kNeighbours, 0,
-                                               cv::Size(smallest, smallest));
-                for (cv::Rect box : inRegion) {
-                    box += region.tl();
+                    cv::flip(octaves[o], image, 1);
+                const bool last = o + 1 == octaves.size();
+                const cv::Rect all(0, 0, image.cols, image.rows);
+                for (cv::Rect region : regions) {
+                    const int left = int(region.x / factor), top = int(region.y / factor);
+                    region = cv::Rect(left, top, int(std::ceil(region.br().x / factor)) - left,
+                                      int(std::ceil(region.br().y / factor)) - top) &
+                             all;
                     if (mirrored)
-                        box.x = image.cols - box.x - box.width;
+                        region = mirroredIn(region, image.cols);
+                    if (region.width < window.width || region.height < window.height)
+                        continue;
+                    std::vector<cv::Rect> hits;
+                    found.cascade.detectMultiScale(image(region), hits, kScaleStep, 0, 0, window,
+                                                   last ? cv::Size() : window * 2 - cv::Size(1, 1));
+                    for (cv::Rect hit : hits) {
+                        hit += region.tl();
+                        if (mirrored)
+                            hit = mirroredIn(hit, image.cols);
+                        const cv::Rect inLook(int(hit.x * factor), int(hit.y * factor),
+                                              int(hit.width * factor), int(hit.height * factor));
+                        if (lookSkin && !hasSkinInItsMiddle(*lookSkin, inLook, kSkinShare / 2))
+                            continue;
+                        const double side = inLook.width * lookToSearched;
+                        const int around = int(std::ceil(kAroundHit * side));
+                        const cv::Rect at(int(inLook.x * lookToSearched) - around,
+                                          int(inLook.y * lookToSearched) - around,
+                                          int(std::ceil(side)) + 2 * around,
+                                          int(std::ceil(inLook.height * lookToSearched)) +
+                                              2 * around);
+                        areas.push_back({at & wholeSearched, int(side / kSizesAroundHit),
+                                         int(std::ceil(side * kSizesAroundHit))});
+                    }
+                }
+            }
+            return areas;
+        };
+        std::vector<TArea> areas = look(false);
+        joinAreas(areas);
+
+        // Faces told about the first look's hits, on copies of those parts.
+        const auto tell = [&](const std::vector<TArea>& where, bool mirrored) {
+            std::vector<cv::Rect> boxes;
+            for (const TArea& area : where) {
+                const cv::Rect& region = area.region;
+                const int least = std::max(smallest, area.least);
+                if (region.width < least || region.height < least)
+                    continue;
+                const cv::Mat source =
+                    pixels.mat(cv::Rect(region.x * divisor, region.y * divisor,
+                                        region.width * divisor, region.height * divisor));
+                cv::Mat colour = source;
+                if (divisor > 1)
+                    cv::resize(source, colour, region.size(), 0, 0, cv::INTER_AREA);
+                cv::Mat grey = colour;
+                if (pixels.toGrey >= 0)
+                    cv::cvtColor(colour, grey, pixels.toGrey);
+                if (mirrored)
+                    cv::flip(grey, grey, 1);
+                std::vector<cv::Rect> inRegion;
+                found.cascade.detectMultiScale(grey, inRegion, kScaleStep, kNeighbours, 0,
+                                               cv::Size(least, least),
+                                               cv::Size(area.most, area.most));
+                if (inRegion.empty())
+                    continue;
+                const std::optional<cv::Mat> skin =
+                    lookSkin ? std::optional<cv::Mat>(skinPixels(colour, pixels.rgb))
+                             : std::nullopt;
+                for (cv::Rect box : inRegion) {
+                    if (mirrored)
+                        box = mirroredIn(box, grey.cols);
                     if (!skin || hasSkinInItsMiddle(*skin, box))
-                        boxes.push_back(box);
+                        boxes.push_back(box + region.tl());
                 }
             }
             return boxes;
         };
-        std::vector<cv::Rect> boxes = search(grey, false);
+        std::vector<cv::Rect> boxes = tell(areas, false);
         // The cascade is not symmetric: a face lit from one side, or turned a
         // little, that it passes over is often found in the mirror image. Only
         // where skin vouches for what is found: in grey, the mirror finds faces
         // in chessboards and shirt patterns.
-        if (boxes.empty() && skin) {
-            cv::Mat mirror;
-            cv::flip(grey, mirror, 1);
-            boxes = search(mirror, true);
+        if (boxes.empty() && lookSkin) {
+            std::vector<TArea> inMirror = look(true);
+            inMirror.insert(inMirror.end(), areas.begin(), areas.end());
+            joinAreas(inMirror);
+            boxes = tell(inMirror, true);
         }
         const QRectF whole(0, 0, picture.width(), picture.height());
-        const double sx = double(picture.width()) / searched.width, sy = double(picture.height()) / searched.height;
+        const double sx = double(picture.width()) / searched.width,
+                     sy = double(picture.height()) / searched.height;
         std::vector<QRectF> result;
         for (const cv::Rect& box : boxes) {
-            const QRectF face = QRectF(box.x * sx, box.y * sy, box.width * sx, box.height * sy) & whole;
+            const QRectF face =
+                QRectF(box.x * sx, box.y * sy, box.width * sx, box.height * sy) & whole;
             if (!face.isEmpty())
                 result.push_back(face);
         }

@@ -109,16 +109,20 @@ TEST(FaceFinder, FindsTheFaceAtAnySizeAndInOtherPictureFormats) {
     const std::optional<QRectF> inLarge = largestFace(large);
     ASSERT_TRUE(inLarge);
     EXPECT_TRUE(isTheFace(*inLarge, QRectF(kMessiFace.topLeft() * 3, kMessiFace.size() * 3)));
-    // Laid, four times as large, in a picture away from its middle.
+    // Laid, four times as large, in a picture away from its middle, before a
+    // green wall and before a skin-coloured one (skin all over the picture).
     const QImage larger = messi.scaled(messi.size() * 4, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     const QRect part(600, 200, 900, 800);
     const QPoint at(650, 380);
-    QImage placed(1600, 1200, QImage::Format_RGB32);
-    placed.fill(QColor(90, 110, 80));
-    QPainter(&placed).drawImage(at, larger.copy(part));
-    const std::optional<QRectF> inPlaced = largestFace(placed);
-    ASSERT_TRUE(inPlaced);
-    EXPECT_TRUE(isTheFace(*inPlaced, QRectF(kMessiFace.topLeft() * 4 - part.topLeft() + at, kMessiFace.size() * 4)));
+    for (const QColor wall : {QColor(90, 110, 80), QColor(224, 172, 140)}) {
+        QImage placed(1600, 1200, QImage::Format_RGB32);
+        placed.fill(wall);
+        QPainter(&placed).drawImage(at, larger.copy(part));
+        const std::optional<QRectF> inPlaced = largestFace(placed);
+        ASSERT_TRUE(inPlaced) << qPrintable(wall.name());
+        EXPECT_TRUE(
+            isTheFace(*inPlaced, QRectF(kMessiFace.topLeft() * 4 - part.topLeft() + at, kMessiFace.size() * 4)));
+    }
     // Too small for a pass photo there: a tenth of the picture is the least looked for.
     QImage distant(1600, 1200, QImage::Format_RGB32);
     distant.fill(QColor(90, 110, 80));
