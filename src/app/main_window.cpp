@@ -1,5 +1,8 @@
 #include "main_window.h"
 
+#include <QCheckBox>
+#include <QSignalBlocker>
+
 #include "core/exception.h"
 #include "database/print_register.h"
 #include "designer/fixed_elements_dialog.h"
@@ -49,7 +52,10 @@ void TForm2::DisableFormatka2Commands() {
 }
 
 
-void TForm2::Notes1Change() { RadioGroup1->setItemIndex(kEmptyEntry); }
+void TForm2::Notes1Change() {
+    RadioGroup1->setItemIndex(kEmptyEntry);
+    showTextFitting();
+}
 
 void TForm2::Koniec1Click() { close(); }
 
@@ -303,6 +309,19 @@ void TForm2::Bit2Click() {
 void TForm2::RadioGroup1Click() {
     if (m_windows.Form1)
         applySampleToEntry(*m_windows.Form1, *this, RadioGroup1->ItemIndex(), m_sampleFont, pnlKolor->Color());
+    showTextFitting();
+}
+
+void TForm2::CheckBoxDopasujClick(bool checked) {
+    if (m_windows.Form1)
+        setTextFitting(*m_windows.Form1, RadioGroup1->ItemIndex(), checked);
+}
+
+void TForm2::showTextFitting() {
+    const std::optional<bool> fit = m_windows.Form1 ? textFitting(*m_windows.Form1, RadioGroup1->ItemIndex()) : std::nullopt;
+    const QSignalBlocker quiet(CheckBoxDopasuj);
+    CheckBoxDopasuj->setEnabled(fit.has_value());
+    CheckBoxDopasuj->setChecked(fit.value_or(false));
 }
 
 void TForm2::frameWidthChange(int frame) {

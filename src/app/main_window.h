@@ -101,6 +101,8 @@ public:
     void Bit1Click();
     void Bit2Click();
     void RadioGroup1Click();
+    void CheckBoxDopasujClick(bool checked);
+    void showTextFitting();
     // Frame widths: frame 0 is the border, 1-5 the frames.
     void frameWidthChange(int frame);
 
@@ -169,6 +171,7 @@ public:
 
     // "Fonty i kolory"
     TRadioGroup* RadioGroup1 = nullptr;
+    QCheckBox* CheckBoxDopasuj = nullptr; // "Dopasuj tekst" of the picked text label
     QLabel* LabelStylFontow = nullptr;
     QLabel* LabelKolorTla = nullptr;
     QPushButton* Bit1 = nullptr;

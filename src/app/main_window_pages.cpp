@@ -345,6 +345,10 @@ void TForm2::createFontsPage() {
     Bit2->setToolTip(utf8("Otwiera okno dialogowe wyboru koloru"));
     Bit2->setGeometry(520, 100, 40, 26);
 
+    CheckBoxDopasuj = makeCheckBox(page, "CheckBoxDopasuj", "Dopasuj tekst", QRect(392, 128, 180, 15), false);
+    CheckBoxDopasuj->setToolTip(utf8("Zmniejsza font wybranego tekstu, aż tekst zmieści się w swoim polu"));
+    CheckBoxDopasuj->setEnabled(false);
+
     LabelCount = makeLabel(page, "LabelCount", QStringLiteral("0"), {392, 150});
     LabelCount->hide();
 }
@@ -489,6 +493,8 @@ void TForm2::connectDesignerControls() {
     connect(Bit2, &QPushButton::clicked, this, [this] { m_services.errors.guard([this] { Bit2Click(); }); });
     connect(RadioGroup1, &TRadioGroup::Click, this,
             [this] { m_services.errors.guard([this] { RadioGroup1Click(); }); });
+    connect(CheckBoxDopasuj, &QCheckBox::toggled, this,
+            [this](bool checked) { m_services.errors.guard([&] { CheckBoxDopasujClick(checked); }); });
     for (int frame = 0; frame < 6; ++frame)
         connect(frameSpin(frame), &TSpinEdit::Change, this,
                 [this, frame] { m_services.errors.guard([this, frame] { frameWidthChange(frame); }); });

@@ -395,6 +395,25 @@ std::unique_ptr<TPassBatch> TFWieleOsob::makeBatch() const {
     return std::make_unique<TPassBatch>(*m_source.db, m_source.templateFile, std::move(persons), batchOptions());
 }
 
+bool TFWieleOsob::acceptUnfitTexts(const TPassBatch& batch, int scale) {
+    const std::vector<TUnfitPerson> unfit = personsWithUnfitTexts(*m_source.db, m_source.templateFile, batch.persons(), scale);
+    if (unfit.empty())
+        return true;
+    // A long list is cut: the first ones show what to change in the design.
+    constexpr int kNamed = 15;
+    QStringList lines = describeUnfit(unfit);
+    if (lines.size() > kNamed) {
+        const qsizetype more = lines.size() - kNamed;
+        lines = lines.mid(0, kNamed);
+        lines << utf8("… i %1 innych").arg(more);
+    }
+    return m_dialogs.MessageDlg(utf8("Teksty nie mieszczą się w polach na przepustkach tych osób (%1):\n\n%2\n\n"
+                                     "Drukować mimo to?")
+                                    .arg(unfit.size())
+                                    .arg(lines.join(u'\n')),
+                                TMsgDlgType::mtConfirmation, mbYes | mbNo) == mrYes;
+}
+
 bool TFWieleOsob::withProgress(const QString& title, const std::function<bool(const TBatchProgress&)>& work) {
     m_previewTimer->stop();
     struct Busy {
@@ -472,6 +491,8 @@ bool TFWieleOsob::savePdf() {
     if (m_busy)
         return false;
     std::unique_ptr<TPassBatch> batch = makeBatch();
+    if (!acceptUnfitTexts(*batch, scaleForDpi(300)))
+        return false;
     FileDialogOptions options;
     options.filter = utf8("Plik PDF|*.pdf");
     options.filterIndex = 0;
@@ -533,6 +554,8 @@ bool TFWieleOsob::print() {
     // Passes at the printer's resolution, but no finer than 384 dpi: more dots
     // than that only cost memory and time on the way to the printer.
     const int scale = std::min(scaleForDpi(dpi), 4);
+    if (!acceptUnfitTexts(*batch, scale))
+        return false;
     // Named before the job: printing to a file goes through a temporary one.
     const QString output =
         printer.outputFileName().isEmpty() ? printer.printerName() : QFileInfo(printer.outputFileName()).absoluteFilePath();

@@ -114,6 +114,8 @@ public:
 private:
     // A batch of the current choices; nothing when nobody is chosen (the count says so).
     std::unique_ptr<TPassBatch> makeBatch() const;
+    // Names the persons whose texts the passes would cut; whether to go on.
+    bool acceptUnfitTexts(const TPassBatch& batch, int scale);
     // Runs `work` with a progress dialog that can cancel it; false when cancelled.
     bool withProgress(const QString& title, const std::function<bool(const TBatchProgress&)>& work);
     void showPage();

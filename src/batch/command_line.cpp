@@ -42,6 +42,7 @@ struct Options {
     bool notPrinted = false;
     bool landscape = false;
     bool cutMarks = false;
+    bool strict = false;
 };
 
 Options parse(const QStringList& arguments) {
@@ -63,6 +64,8 @@ Options parse(const QStringList& arguments) {
             options.cutMarks = true;
         } else if (argument == u"--not-printed") {
             options.notPrinted = true;
+        } else if (argument == u"--strict") {
+            options.strict = true;
         } else if (argument == u"--bleed") {
             options.bleed = true;
         } else if (argument == u"--card") {
@@ -97,7 +100,7 @@ Options parse(const QStringList& arguments) {
                                    QStringLiteral("--per-page"), QStringLiteral("--cut-marks"),
                                    QStringLiteral("--not-printed"), QStringLiteral("--printed-after"),
                                    QStringLiteral("--card"), QStringLiteral("--back"), QStringLiteral("--duplex"),
-                                   QStringLiteral("--bleed")};
+                                   QStringLiteral("--bleed"), QStringLiteral("--strict")};
     const QStringList exportOnly = {QStringLiteral("--id")};
     for (const QString& option : options.mode == u"batch" ? exportOnly : batchOnly)
         if (options.given.contains(option))
@@ -261,6 +264,16 @@ int runBatch(const Options& options, std::FILE* output, std::FILE* errors) {
     });
     if (persons.empty())
         throw RunError{kNobody, QString::fromUtf8("żadna osoba nie pasuje do wyboru")};
+    // Said before anything is drawn, so that a strict run leaves no file.
+    std::vector<TUnfitPerson> unfit;
+    namingFailures(options.database, [&] { unfit = personsWithUnfitTexts(*db, templateFile, persons, scaleForDpi(dpi)); });
+    if (!unfit.empty()) {
+        say(errors, QString::fromUtf8("wendolarka: teksty nie mieszczą się na przepustkach tych osób (%1):").arg(unfit.size()));
+        for (const QString& line : describeUnfit(unfit))
+            say(errors, QStringLiteral("  ") + line);
+        if (options.strict)
+            return kUnfit;
+    }
     TPassBatch batch(*db, templateFile, std::move(persons), batchOptions);
     bool written = false;
     namingFailures(options.database, [&] { written = batch.writePdf(options.out, dpi, terminalProgress(errors)); });
@@ -341,6 +354,7 @@ QString commandLineUsage() {
         "             [--filter FRAZA] [--ids 1,5,9] [--landscape] [--per-page auto|KxW]\n"
         "             [--cut-marks] [--dpi 300] [--not-printed] [--printed-after RRRR-MM-DD]\n"
         "             [--card [CR80|SZERxWYS] [--bleed]] [--back TYLNA.wzo [--duplex long|short]]\n"
+        "             [--strict]\n"
         "      przepustki wybranych osób (w kolejności nazwisk), wiele na arkuszu A4,\n"
         "      do pliku PDF; KxW to kolumny x wiersze, np. 2x4; każda zapisana przepustka\n"
         "      trafia do rejestru wydruków w bazie (tabela wydruki)\n"
@@ -351,6 +365,8 @@ QString commandLineUsage() {
         "      --duplex: arkusz obracany po dłuższej (long, domyślnie) albo krótszej (short) krawędzi\n"
         "      --not-printed: tylko osoby bez wydrukowanej przepustki\n"
         "      --printed-after: tylko osoby z przepustką wydrukowaną tego dnia lub później\n"
+        "      osoby, których teksty nie mieszczą się w polach, są wypisane przed drukiem;\n"
+        "      --strict: wtedy nic nie jest zapisane, a kod wyjścia to 4\n"
         "  wendolarka --export WZORZEC.wzo [--database OSOBY.db [--id N]] --out PRZEPUSTKA.png|jpg|bmp\n"
         "             [--dpi 96|300]\n"
         "      jedna przepustka jako obraz (bez bazy: wzorzec taki, jaki jest)\n"
@@ -360,7 +376,7 @@ QString commandLineUsage() {
         "Okno nie jest potrzebne: bez ekranu program pracuje sam.\n"
         "--dpi: od 72 do 1200; przepustka ma zawsze co najmniej tyle punktów na cal.\n"
         "Kody wyjścia: 0 gotowe, 1 plik odrzucony lub nie do zapisania, 2 złe argumenty,\n"
-        "3 żadna osoba nie pasuje albo nie ma kogo dodać.\n")
+        "3 żadna osoba nie pasuje albo nie ma kogo dodać, 4 teksty się nie mieszczą (--strict).\n")
         .arg(personListUsage());
 }
 

@@ -12,7 +12,7 @@
 
 namespace wendolarka::command_line {
 
-inline constexpr int kDone = 0, kRefused = 1, kUsage = 2, kNobody = 3;
+inline constexpr int kDone = 0, kRefused = 1, kUsage = 2, kNobody = 3, kUnfit = 4;
 
 struct RunError {
     int code;

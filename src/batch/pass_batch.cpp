@@ -8,12 +8,14 @@
 #include "designer/pass_person.h"
 #include "designer/pass_template.h"
 #include "designer/pass_design.h"
+#include "controls/label.h"
 #include "grid/grid_sorting.h"
 
 #include "core/image_codecs.h"
 #include "pass_document.h"
 #include "pdf_sheets.h"
 
+#include <QHash>
 #include <QPainter>
 #include <QThread>
 #include <QThreadPool>
@@ -98,6 +100,38 @@ TDocumentPass TPassRenderer::document(const TPersonTexts& texts, const TPicture&
 const QImage& TPassRenderer::renderAsDesigned(int scale) {
     m_design->renderCard(m_card, scale);
     return m_card;
+}
+
+QStringList TPassRenderer::unfitLabels(const TPersonTexts& texts, int scale) {
+    showPersonOnPass(*m_design, texts, TPicture());
+    QStringList labels;
+    for (const TLabel* label : m_design->textLabels())
+        if (label && label->Visible() && !label->TextFits(scale))
+            labels << label->Name();
+    return labels;
+}
+
+std::vector<TUnfitPerson> personsWithUnfitTexts(ISQLiteDatabase& db, const QByteArray& templateFile,
+                                                const std::vector<std::int64_t>& persons, int scale) {
+    TPassRenderer renderer(templateFile);
+    QHash<std::int64_t, TPersonTexts> texts;
+    for (TPersonRow& row : personList(db))
+        texts.insert(row.ID, std::move(row.texts));
+    std::vector<TUnfitPerson> unfit;
+    for (const std::int64_t id : persons) {
+        const TPersonTexts& person = texts[id];
+        QStringList labels = renderer.unfitLabels(person, scale);
+        if (!labels.isEmpty())
+            unfit.push_back({id, (person[1].trimmed() + u' ' + person[2].trimmed()).trimmed(), std::move(labels)});
+    }
+    return unfit;
+}
+
+QStringList describeUnfit(const std::vector<TUnfitPerson>& persons) {
+    QStringList lines;
+    for (const TUnfitPerson& person : persons)
+        lines << QStringLiteral("%1 (nr %2): %3").arg(person.name).arg(person.id).arg(person.labels.join(QStringLiteral(", ")));
+    return lines;
 }
 
 namespace {

@@ -70,11 +70,25 @@ public:
     TDocumentPass document(const TPersonTexts& texts, const TPicture& photo, int scale, bool keepFaces = false);
     // The pass as the template holds it, nobody's data on it.
     const QImage& renderAsDesigned(int scale);
+    // The shown labels whose text that person's pass cuts, drawn `scale` times larger.
+    QStringList unfitLabels(const TPersonTexts& texts, int scale);
 
 private:
     std::unique_ptr<TPassDesign> m_design;
     QImage m_card;
 };
+
+// A person whose pass would cut a text, and the labels that cut it.
+struct TUnfitPerson {
+    std::int64_t id = 0;
+    QString name;
+    QStringList labels;
+};
+// Those of `persons` (IDs, in their order) whose texts do not fit; throws the template's error.
+std::vector<TUnfitPerson> personsWithUnfitTexts(ISQLiteDatabase& db, const QByteArray& templateFile,
+                                                const std::vector<std::int64_t>& persons, int scale);
+// One line a person: "Agnieszka Kowalska (nr 5): lblImie".
+QStringList describeUnfit(const std::vector<TUnfitPerson>& persons);
 
 // The cut marks of a pass at `place` (millimetres): lines beside its corners.
 std::vector<std::pair<QPointF, QPointF>> cutMarks(const QRectF& place);

@@ -25,6 +25,17 @@ public:
     void setTransparent(bool transparent);
     bool ShowAccelChar() const { return m_showAccelChar; }
     void setShowAccelChar(bool show);
+    // "Dopasuj tekst": a text too large for the box is drawn smaller, a point
+    // at a time down to MinFontSize, then broken at blanks, then cut with "…".
+    // 5 points, not 6: only from 5 down does "Agnieszka" fit the standard
+    // layout's 33-pixel name box whole.
+    static constexpr int kDefaultMinFontSize = 5;
+    bool FitText() const { return m_fitText; }
+    void setFitText(bool fit);
+    int MinFontSize() const { return m_minFontSize; } // points
+    void setMinFontSize(int points);
+    // Whether the whole caption shows in the box when drawn `scale` times larger.
+    bool TextFits(int scale = 1) const;
 
 protected:
     void Paint(TCanvas& canvas) override;
@@ -34,6 +45,10 @@ protected:
     void adjustBounds();
 
 private:
+    struct FittedText;
+    FittedText fitted(int scale) const;
+    void paintFitted(TCanvas& canvas, const FittedText& fit);
+
     QString m_caption;
     TAlignment m_alignment = taLeftJustify;
     TTextLayout m_layout = tlTop;
@@ -41,6 +56,8 @@ private:
     bool m_wordWrap = false;
     bool m_transparent = false;
     bool m_showAccelChar = true;
+    bool m_fitText = false;
+    int m_minFontSize = kDefaultMinFontSize;
 };
 
 // The DrawText flag of an alignment.

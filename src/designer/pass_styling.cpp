@@ -33,6 +33,25 @@ void applySampleToEntry(TPassDesign& form, IPassWindowHost& host, int entry, con
     }
 }
 
+namespace {
+TLabel* textLabelOf(const TPassDesign& form, int entry) {
+    if (entry < 0 || entry >= kFirstFrameEntry)
+        return nullptr;
+    return form.textLabels()[static_cast<std::size_t>(entry)];
+}
+} // namespace
+
+std::optional<bool> textFitting(const TPassDesign& form, int entry) {
+    if (const TLabel* label = textLabelOf(form, entry))
+        return label->FitText();
+    return std::nullopt;
+}
+
+void setTextFitting(TPassDesign& form, int entry, bool fit) {
+    if (TLabel* label = textLabelOf(form, entry))
+        label->setFitText(fit);
+}
+
 void setFrameWidth(TPassDesign& form, int frame, int width) {
     if (TktMultiBevel* target = form.frame(frame))
         target->setBorderWidth(width);

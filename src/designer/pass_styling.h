@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace wendolarka {
 
 class IPassWindowHost;
@@ -21,6 +23,11 @@ void setElementVisible(TPassDesign& form, const QString& elementName, bool visib
 // shows it), the window takes the colour as its background; "# Pusty #" nothing.
 void applySampleToEntry(TPassDesign& form, IPassWindowHost& host, int entry, const TFont& sampleFont,
                         TColor sampleColor);
+
+// "Dopasuj tekst" of an entry of the element list: nullopt when the entry is
+// no text label; setting it on any other entry does nothing.
+std::optional<bool> textFitting(const TPassDesign& form, int entry);
+void setTextFitting(TPassDesign& form, int entry, bool fit);
 
 // Frame 0 is the border, 1-5 the frames; any value, negative ones too, is passed on.
 void setFrameWidth(TPassDesign& form, int frame, int width);

@@ -55,8 +55,15 @@ void addLabelProperties(Table<T>& t) {
 
 const Table<TLabel>& labelTable() {
     static const Table<TLabel> table = [] {
-        Table<TLabel> t;
+        using T = TLabel;
+        Table<T> t;
         addLabelProperties(t);
+        // Plain labels only: a 3-D label draws its text its own way.
+        t.push_back(booleanProperty<T>("FitText", false, [](const T& c) { return c.FitText(); },
+                                       [](T& c, bool v) { c.setFitText(v); }));
+        t.push_back(integerProperty<T>("MinFontSize", TLabel::kDefaultMinFontSize, 1, kMaxFontHeight * 72 / 96,
+                                       [](const T& c) { return c.MinFontSize(); },
+                                       [](T& c, int v) { c.setMinFontSize(v); }));
         return t;
     }();
     return table;

@@ -124,6 +124,23 @@ TEST_F(Designer, TheElementListAppliesTheSample) {
     EXPECT_EQ(main.lblRozmiar->text(), QStringLiteral("14"));
 }
 
+// "Dopasuj tekst" belongs to the picked text label and shows its state.
+TEST_F(Designer, DopasujTekstSwitchesFittingOfThePickedLabel) {
+    showStandardPass();
+    EXPECT_FALSE(main.CheckBoxDopasuj->isEnabled());
+    main.RadioGroup1->setItemIndex(1); // "Imię"
+    ASSERT_TRUE(main.CheckBoxDopasuj->isEnabled());
+    EXPECT_FALSE(main.CheckBoxDopasuj->isChecked());
+    main.CheckBoxDopasuj->click();
+    EXPECT_TRUE(pass.lblImie->FitText());
+    EXPECT_FALSE(pass.lblNazwisko->FitText());
+    main.RadioGroup1->setItemIndex(12); // "Ramka2": no text
+    EXPECT_FALSE(main.CheckBoxDopasuj->isEnabled());
+    EXPECT_FALSE(main.CheckBoxDopasuj->isChecked());
+    main.RadioGroup1->setItemIndex(1);
+    EXPECT_TRUE(main.CheckBoxDopasuj->isChecked());
+}
+
 TEST_F(Designer, SpinsSetFrameWidthsAsTyped) {
     showStandardPass();
     QLineEdit* edit = main.SpinRamka[0]->findChild<QLineEdit*>();

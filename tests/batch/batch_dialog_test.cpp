@@ -106,6 +106,26 @@ TEST_F(ManyPasses, PreviewPdfAndPrinter) {
     EXPECT_FALSE(window->print());
 }
 
+// Persons whose texts the passes would cut are named before anything is asked or written.
+TEST_F(ManyPasses, PersonsWhoseTextsDoNotFitAreNamedBeforeTheRun) {
+    TPersonTexts texts;
+    texts[1] = QStringLiteral("Anna");
+    texts[2] = QString::fromUtf8("Brzęczyszczykiewicz-Konstantynopolitańska");
+    const std::int64_t id = person_table::Insert(*db, texts, QByteArray());
+    TForm1 pass;
+    window = std::make_unique<TFWieleOsob>(dialogs, printers, TFWieleOsob::Source{db, pass_template::writeFile(pass), {ids[0], id}});
+    dialogs.messageAnswers.push_back(mrNo);
+    EXPECT_FALSE(window->savePdf());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QString::fromUtf8("%1 (nr %2): lblNazwisko").arg(texts[1] + u' ' + texts[2]).arg(id)))
+        << dialogs.messages[0].text.toStdString();
+    EXPECT_FALSE(dialogs.messages[0].text.contains(QStringLiteral("Nazwisko00")));
+    EXPECT_TRUE(dialogs.saveRequests.empty());
+    dialogs.messageAnswers.push_back(mrYes);
+    dialogs.saveAnswers.push_back(FileDialogResult{dir.filePath(QStringLiteral("mimo.pdf")), 1});
+    EXPECT_TRUE(window->savePdf());
+}
+
 TEST_F(ManyPasses, PersonsWithoutAPassAreThoseNeitherSavedNorPrintedBefore) {
     const auto count = [&] { return window->lblCount->text().section(u',', 0, 0); };
     window->chkNotPrinted->setChecked(true);

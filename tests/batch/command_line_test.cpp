@@ -1,4 +1,5 @@
 #include "batch/command_line.h"
+#include "controls/label.h"
 #include "core/color.h"
 #include "core/component_stream.h"
 #include "core/image_codecs.h"
@@ -478,4 +479,67 @@ TEST_F(CommandLine, PersonListMistakesAreOneLineAndTheirCode) {
     EXPECT_FALSE(QFile::exists(path("x.csv")));
     EXPECT_EQ(run({QStringLiteral("--export-persons"), database}), 2); // no --out
     EXPECT_EQ(lastError.count(u'\n'), 1);
+}
+
+// "Dopasuj tekst" on the name: whole in its box on the screen's picture, at
+// 300 dpi and as text in the PDF. Names that still do not fit are listed
+// before a batch; --strict then stops it.
+TEST_F(CommandLine, FittedNamesShowWholeAndStrictStopsOnTheRest) {
+    TForm1 window;
+    window.lblImie->setFitText(true);
+    const QString fitting = path("dopasowany.wzo");
+    write(fitting, pass_template::writeFile(window));
+    {
+        const auto db = person_table::OpenExisting(database);
+        TPersonTexts texts;
+        texts[1] = QStringLiteral("Agnieszka");
+        texts[2] = QStringLiteral("Kowalska");
+        ASSERT_EQ(person_table::Insert(*db, texts, QByteArray()), 3);
+    }
+    const QRect box(96, 8, 33, 13); // lblImie of the standard layout
+    for (const char* dpi : {"96", "300"}) {
+        ASSERT_EQ(run({QStringLiteral("--export"), fitting, QStringLiteral("--database"), database, QStringLiteral("--id"),
+                       QStringLiteral("3"), QStringLiteral("--out"), path("agnieszka.png"), QStringLiteral("--dpi"),
+                       QLatin1String(dpi)}),
+                  0)
+            << lastError.toStdString();
+        const QImage pass = QImage(path("agnieszka.png")).convertToFormat(QImage::Format_RGB32);
+        const int k = pass.width() / 376;
+        const QRect dots(box.topLeft() * k, box.size() * k);
+        const QRgb background = pass.pixel(dots.topLeft());
+        // The top and bottom rows are background (descenders were cut there at
+        // 300 dpi); the name takes 32.2 of the 33 pixels, so a side column may
+        // hold the smoothed foot of the "A" but never a stroke cut by the box.
+        int ink = 0;
+        for (int y = dots.top(); y <= dots.bottom(); ++y)
+            for (int x = dots.left(); x <= dots.right(); ++x) {
+                if (y == dots.top() || y == dots.bottom())
+                    ASSERT_EQ(pass.pixel(x, y), background) << dpi << " dpi at " << x << "," << y;
+                else if (x == dots.left() || x == dots.right())
+                    ASSERT_GT(qGray(pass.pixel(x, y)), 0x40) << dpi << " dpi at " << x << "," << y;
+                else
+                    ink += qGray(pass.pixel(x, y)) < 0x80;
+            }
+        EXPECT_GT(ink, 20 * k * k) << dpi;
+    }
+    const QStringList batch = {QStringLiteral("--batch"), fitting, QStringLiteral("--database"), database,
+                               QStringLiteral("--out"), path("przepustki.pdf"), QStringLiteral("--strict")};
+    ASSERT_EQ(run(batch), 0) << lastError.toStdString();
+    EXPECT_TRUE(lastError.isEmpty()) << lastError.toStdString();
+    EXPECT_TRUE(pdfText(path("przepustki.pdf")).contains(QStringLiteral("Agnieszka")));
+
+    {
+        const auto db = person_table::OpenExisting(database);
+        TPersonTexts texts;
+        texts[1] = QString::fromUtf8("Konstantynopolitańczykówna");
+        texts[2] = QStringLiteral("Nowak");
+        person_table::Insert(*db, texts, QByteArray());
+    }
+    QFile::remove(path("przepustki.pdf"));
+    EXPECT_EQ(run(batch), 4);
+    EXPECT_FALSE(QFile::exists(path("przepustki.pdf")));
+    EXPECT_TRUE(lastError.contains(QString::fromUtf8("Konstantynopolitańczykówna Nowak (nr 4): lblImie"))) << lastError.toStdString();
+    EXPECT_FALSE(lastError.contains(QStringLiteral("Agnieszka")));
+    EXPECT_EQ(run(QStringList(batch.mid(0, 6))), 0); // without --strict the passes go out, the list said
+    EXPECT_TRUE(lastError.contains(QStringLiteral("nr 4")));
 }

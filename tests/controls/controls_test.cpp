@@ -124,3 +124,67 @@ TEST_F(Host, ImagesStretchOrCentreTheirPicture) {
     image->setAutoSize(true);
     EXPECT_EQ(image->BoundsRect(), (TRect{10, 10, 20, 16}));
 }
+
+namespace {
+
+// The runs of text a label gives a document, with the pixel size of each.
+struct Runs : ICanvasSink {
+    QStringList texts;
+    std::vector<int> sizes;
+    bool accepts(const TControl&) const override { return true; }
+    bool text(const QString& text, const QFont& font, TColor, QPointF, const TRect&) override {
+        texts << text;
+        sizes.push_back(font.pixelSize());
+        return true;
+    }
+    bool jpeg(const QByteArray&, QSize, const TRect&, const TRect&) override { return false; }
+};
+
+Runs runsOf(TLabel& label, int scale) {
+    QImage image(label.Width() * scale, label.Height() * scale, QImage::Format_RGB32);
+    TCanvas canvas(image, scale);
+    Runs runs;
+    canvas.OfferedSink = &runs;
+    label.draw(canvas);
+    return runs;
+}
+
+} // namespace
+
+// Shrunk a point at a time, then broken at blanks, then cut with "…"; the
+// same choice at the screen's resolution and at 300 dpi.
+TEST_F(Host, FittedTextShrinksThenBreaksThenEndsWithAnEllipsis) {
+    auto* label = form.createControl<TLabel>(QStringLiteral("label"));
+    label->setAutoSize(false);
+    label->SetBounds(0, 0, 33, 13); // the standard layout's name box
+    label->setAlignment(taCenter);
+    label->setLayout(tlCenter);
+    label->setCaption(QStringLiteral("Agnieszka"));
+    EXPECT_FALSE(label->TextFits(1));
+    label->setFitText(true);
+    for (int scale : {1, 4}) {
+        const Runs runs = runsOf(*label, scale);
+        EXPECT_EQ(runs.texts, QStringList{QStringLiteral("Agnieszka")}) << scale;
+        EXPECT_EQ(runs.sizes, std::vector<int>{7}) << scale; // 5 points
+        EXPECT_TRUE(label->TextFits(scale));
+    }
+    label->setMinFontSize(7);
+    EXPECT_EQ(runsOf(*label, 1).texts, QStringList{QString::fromUtf8("Agnie…")});
+    EXPECT_FALSE(label->TextFits(1));
+    label->setMinFontSize(TLabel::kDefaultMinFontSize);
+
+    label->SetBounds(0, 0, 70, 30);
+    label->setCaption(QString::fromUtf8("Anna Maria Wiśniewska-Kowalska"));
+    const Runs broken = runsOf(*label, 4);
+    EXPECT_EQ(broken.texts, (QStringList{QStringLiteral("Anna Maria"), QString::fromUtf8("Wiśniewska-Kowalska")}));
+    EXPECT_TRUE(label->TextFits(4));
+    label->SetBounds(0, 0, 70, 13); // no room for a second line
+    EXPECT_EQ(runsOf(*label, 1).texts, QStringList{QString::fromUtf8("Anna Maria…")});
+    EXPECT_FALSE(label->TextFits(1));
+
+    // A text that fits as it is looks as it did without fitting.
+    label->setCaption(QStringLiteral("Ewa"));
+    const QImage fitted = form.Snapshot();
+    label->setFitText(false);
+    EXPECT_EQ(form.Snapshot(), fitted);
+}

@@ -72,6 +72,8 @@ TEST(PassTemplate, PropertiesTheProgramNeverSetsComeBackAsSaved) {
     form.lblImie->setTransparent(true);
     form.lblImie->setShowAccelChar(false);
     form.lblImie->setEnabled(false);
+    form.lblImie->setFitText(true);
+    form.lblImie->setMinFontSize(7);
     form.lbl1->setVisible(true);
     form.lbl1->setEnabled(false);
     form.lbl1->setTransparent(true);
@@ -89,6 +91,9 @@ TEST(PassTemplate, PropertiesTheProgramNeverSetsComeBackAsSaved) {
     EXPECT_TRUE(other.lblImie->Transparent());
     EXPECT_FALSE(other.lblImie->ShowAccelChar());
     EXPECT_FALSE(other.lblImie->Enabled());
+    EXPECT_TRUE(other.lblImie->FitText());
+    EXPECT_EQ(other.lblImie->MinFontSize(), 7);
+    EXPECT_TRUE(pass_template::describeFile(pass_template::writeFile(other)).contains(QStringLiteral("    FitText = True\n    MinFontSize = 7\n")));
     EXPECT_FALSE(other.lbl1->Enabled());
     EXPECT_TRUE(other.lbl1->Transparent());
     EXPECT_TRUE(other.ImgStale->Transparent());
@@ -105,12 +110,15 @@ TEST(PassTemplate, PropertiesTheProgramNeverSetsComeBackAsSaved) {
         {"Transparence", ident("trNone")}, {"ParentShowHint", TValue::Boolean(true)}};
     const Records labelDefaults = {{"Enabled", TValue::Boolean(true)}, {"ShowAccelChar", TValue::Boolean(true)},
                                    {"Transparent", TValue::Boolean(false)}};
+    Records plainLabelDefaults = labelDefaults; // a 3-D label fits no text
+    plainLabelDefaults.push_back({"FitText", TValue::Boolean(false)});
+    plainLabelDefaults.push_back({"MinFontSize", TValue::Integer(TLabel::kDefaultMinFontSize)});
     const auto savedFrom = [&](bool explicitDefaults) {
         const auto pick = [explicitDefaults](const Records& r) { return explicitDefaults ? r : Records{}; };
         TForm1 window;
         pass_template::loadFile(window, templateWith([&](TStreamWriter& out) {
             element(out, QStringLiteral("TktMultiBevel"), QStringLiteral("Ramka1"), pick(frameDefaults));
-            element(out, QStringLiteral("TLabel"), QStringLiteral("lblImie"), pick(labelDefaults));
+            element(out, QStringLiteral("TLabel"), QStringLiteral("lblImie"), pick(plainLabelDefaults));
             element(out, QStringLiteral("TLabel3DF"), QStringLiteral("lbl1"), pick(labelDefaults));
             element(out, QStringLiteral("TImage"), QStringLiteral("ImgStale"), pick({{"Transparent", TValue::Boolean(false)}}));
         }));
