@@ -134,6 +134,13 @@ print_many() {
   xdotool windowactivate --sync "$many"; xdotool key alt+d; sleep 2
   shot "$1-dialog"
   xdotool key Return
+  # The standard layout cuts long names: the window names those persons and asks whether to print.
+  local ask
+  ask=$({ timeout 5 xdotool search --sync --name "^Confirm$" || true; } | head -1)
+  if [ -n "$ask" ]; then
+    shot "$1-question"
+    xdotool windowactivate --sync "$ask"; xdotool key Return
+  fi
   take_pdf "$1" || true
   shot "$1-printed"
   xdotool windowactivate --sync "$many"; xdotool key alt+z; sleep 1
