@@ -234,13 +234,7 @@ void TLabel::paintFitted(TCanvas& canvas, const FittedText& fit) {
     const unsigned flags = DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP | alignmentFlag(m_alignment);
     for (const QString& line : fit.lines) {
         TRect r{0, y, Width(), y + step};
-        if (!Enabled()) {
-            TRect shifted = r.translated(1, 1);
-            canvas.Font.setColor(clBtnHighlight);
-            canvas.DrawText(line, shifted, flags);
-            canvas.Font.setColor(clBtnShadow);
-        }
-        canvas.DrawText(line, r, flags);
+        drawShownText(canvas, line, r, flags);
         y += step;
     }
 }
@@ -253,6 +247,11 @@ void TLabel::DoDrawText(TCanvas& canvas, TRect& r, unsigned flags) const {
     if (!m_showAccelChar)
         flags |= DT_NOPREFIX;
     canvas.Font = Font();
+    drawShownText(canvas, text, r, flags);
+}
+
+void TLabel::drawShownText(TCanvas& canvas, const QString& text, TRect& r, unsigned flags) const {
+    // A disabled label's text is engraved: a light copy a pixel down and right, the text in shadow.
     if (!Enabled()) {
         TRect shifted = r.translated(1, 1);
         canvas.Font.setColor(clBtnHighlight);

@@ -42,6 +42,8 @@ protected:
     void fontChanged() override { adjustBounds(); }
     // Draws or, with DT_CALCRECT, measures the caption.
     void DoDrawText(TCanvas& canvas, TRect& r, unsigned flags) const;
+    // The text in the canvas's font, as an enabled or a disabled label shows it.
+    void drawShownText(TCanvas& canvas, const QString& text, TRect& r, unsigned flags) const;
     void adjustBounds();
 
 private:
