@@ -62,8 +62,6 @@ for _ in $(seq 1 50); do [ -s "$out/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$out/display")"
 . tests/acceptance/lib.sh
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 # A window by its title; a program that stops answering shows no window in time.
 window() { { timeout 20 xdotool search --sync --name "$1" || true; } | head -1; }
 shot() { import -window root "$out/$1.png"; }

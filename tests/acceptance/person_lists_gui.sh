@@ -37,25 +37,6 @@ convert -size 120x160 "xc:${colour[K103]}" "$out/zdjecia/K103.bmp"
 
 . "$(dirname "$0")/lib.sh"
 start_program
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-# A window by its title; a program that stops answering shows none in time. (A search can
-# fail while another window goes away under it: asked again.)
-window() {
-    local w=""
-    for _ in $(seq 1 30); do
-        w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
-        [ -n "$w" ] && break
-        sleep 0.5
-    done
-    echo "$w"
-}
-shot() { import -window root "$out/$1.png"; }
-outer_of() {
-    local parent
-    parent=$(xwininfo -id "$1" -children | awk '/Parent window id/{print $4}')
-    xwininfo -id "$parent" | awk '/Absolute upper-left X/{x=$4}/Absolute upper-left Y/{y=$4}/Width:/{w=$2}/Height:/{h=$2}END{print x, y, w, h}'
-}
 # Pixels near black in a part of a screenshot: text written there (not the grey of a placeholder).
 ink() { convert "$1" -crop "$2" +repage -colorspace Gray -threshold 30% -negate -format '%[fx:round(mean*w*h)]' info:; }
 # The mean colour of a part of a screenshot as "r g b".

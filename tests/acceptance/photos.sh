@@ -47,23 +47,6 @@ bus_pid=${bus##*$'\n'}
 . "$(dirname "$0")/lib.sh"
 start_program
 trap 'kill $app $wm $bus_pid 2>/dev/null || true' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-window() {
-    local w=""
-    for _ in $(seq 1 30); do
-        w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
-        [ -n "$w" ] && break
-        sleep 0.5
-    done
-    echo "$w"
-}
-shot() { import -window root "$out/$1.png"; }
-outer_of() {
-    local parent
-    parent=$(xwininfo -id "$1" -children | awk '/Parent window id/{print $4}')
-    xwininfo -id "$parent" | awk '/Absolute upper-left X/{x=$4}/Absolute upper-left Y/{y=$4}/Width:/{w=$2}/Height:/{h=$2}END{print x, y, w, h}'
-}
 screen=$(xdpyinfo | awk '/dimensions:/{print $2}')
 fits_screen() { # window, what it is
     local fx fy fw fh

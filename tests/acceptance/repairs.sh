@@ -17,8 +17,6 @@ sqlite3 "$db" "CREATE TABLE osoby (ID INTEGER PRIMARY KEY,Tytul VARCHAR(30),Imie
  ('Pan','Cezary','Cichy','C'),('Pani','Dorota','Dudek','D');"
 . "$(dirname "$0")/lib.sh"
 start_program
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 outer_of() {
     local parent
     parent=$(xwininfo -id "$1" -children | awk '/Parent window id/{print $4}')
