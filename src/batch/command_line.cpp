@@ -38,6 +38,8 @@ struct Options {
     QString card; // empty: sheets
     QString back;
     QString duplex;
+    QString validUntil;
+    QString numberFrom;
     bool bleed = false;
     bool notPrinted = false;
     bool landscape = false;
@@ -54,7 +56,8 @@ Options parse(const QStringList& arguments) {
         {QStringLiteral("--filter"), &Options::filter},      {QStringLiteral("--ids"), &Options::ids},
         {QStringLiteral("--id"), &Options::id},              {QStringLiteral("--per-page"), &Options::perPage},
         {QStringLiteral("--dpi"), &Options::dpi},            {QStringLiteral("--printed-after"), &Options::printedAfter},
-        {QStringLiteral("--back"), &Options::back},          {QStringLiteral("--duplex"), &Options::duplex}};
+        {QStringLiteral("--back"), &Options::back},          {QStringLiteral("--duplex"), &Options::duplex},
+        {QStringLiteral("--valid-until"), &Options::validUntil}, {QStringLiteral("--number-from"), &Options::numberFrom}};
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         options.given << argument;
@@ -203,8 +206,42 @@ QSize templatePassSize(const QString& path, const QByteArray& bytes) {
     }
 }
 
+TRunFields runFieldsOf(const Options& options) {
+    TRunFields run;
+    if (!options.validUntil.isEmpty()) {
+        run.validUntil = QDate::fromString(options.validUntil, Qt::ISODate);
+        if (!run.validUntil->isValid())
+            throw RunError{kUsage, QString::fromUtf8("--valid-until: data RRRR-MM-DD: %1").arg(options.validUntil)};
+    }
+    if (!options.numberFrom.isEmpty()) {
+        const std::optional<TRunFields> numbered = withNumberFrom(run, options.numberFrom);
+        if (!numbered)
+            throw RunError{kUsage, QString::fromUtf8("--number-from: liczba, np. 1 albo 0001 (cztery cyfry): %1")
+                                       .arg(options.numberFrom)};
+        run = *numbered;
+    }
+    return run;
+}
+
+// A field the template names that this run cannot fill in: a validity date not
+// given stops the run (passes would go out without it), a name that is no
+// field is said and printed as written.
+void checkComposedTexts(const QString& path, const QByteArray& templateFile, const TRunFields& run, std::FILE* errors) {
+    TComposedTextProblems problems;
+    try {
+        problems = TPassRenderer(templateFile, run).composedTextProblems();
+    } catch (const Exception& error) {
+        throw RunError{kRefused, QStringLiteral("%1: %2").arg(path, error.message())};
+    }
+    for (const QString& problem : problems.unknown)
+        say(errors, QStringLiteral("wendolarka: %1: %2").arg(path, problem));
+    if (!problems.unset.isEmpty())
+        throw RunError{kUsage, QString::fromUtf8("%1: %2; podaj --valid-until RRRR-MM-DD").arg(path, problems.unset.join(QStringLiteral(", ")))};
+}
+
 int runBatch(const Options& options, std::FILE* output, std::FILE* errors) {
     TBatchOptions batchOptions;
+    batchOptions.run = runFieldsOf(options);
     if (!options.card.isEmpty()) {
         TCardOptions card;
         if (!parseCardSize(options.card, card.sizeMm))
@@ -249,9 +286,11 @@ int runBatch(const Options& options, std::FILE* output, std::FILE* errors) {
         }
     }
     requireCardSize(options.templateFile, passSize, scaleForDpi(dpi));
+    checkComposedTexts(options.templateFile, templateFile, batchOptions.run, errors);
     if (!options.back.isEmpty()) {
         batchOptions.backTemplate = readTemplate(options.back);
         requireCardSize(options.back, templatePassSize(options.back, batchOptions.backTemplate), scaleForDpi(dpi));
+        checkComposedTexts(options.back, batchOptions.backTemplate, batchOptions.run, errors);
     }
     batchOptions.sheet = sheet;
     std::vector<std::int64_t> persons;
@@ -266,7 +305,8 @@ int runBatch(const Options& options, std::FILE* output, std::FILE* errors) {
         throw RunError{kNobody, QString::fromUtf8("żadna osoba nie pasuje do wyboru")};
     // Said before anything is drawn, so that a strict run leaves no file.
     std::vector<TUnfitPerson> unfit;
-    namingFailures(options.database, [&] { unfit = personsWithUnfitTexts(*db, templateFile, persons, scaleForDpi(dpi)); });
+    namingFailures(options.database,
+                   [&] { unfit = personsWithUnfitTexts(*db, templateFile, persons, scaleForDpi(dpi), batchOptions.run); });
     if (!unfit.empty()) {
         say(errors, QString::fromUtf8("wendolarka: teksty nie mieszczą się na przepustkach tych osób (%1):").arg(unfit.size()));
         for (const QString& line : describeUnfit(unfit))
@@ -288,8 +328,10 @@ int runBatch(const Options& options, std::FILE* output, std::FILE* errors) {
     return kDone;
 }
 
-int runExport(const Options& options) {
+int runExport(const Options& options, std::FILE* errors) {
+    const TRunFields run = runFieldsOf(options);
     const QByteArray templateFile = readTemplate(options.templateFile);
+    checkComposedTexts(options.templateFile, templateFile, run, errors);
     picture_export::Format format;
     const QString suffix = QFileInfo(options.out).suffix().toLower();
     if (suffix == u"png")
@@ -304,7 +346,7 @@ int runExport(const Options& options) {
     const int scale = scaleForDpi(dpi);
     std::unique_ptr<TPassRenderer> renderer;
     try {
-        renderer = std::make_unique<TPassRenderer>(templateFile);
+        renderer = std::make_unique<TPassRenderer>(templateFile, run);
     } catch (const Exception& error) {
         throw RunError{kRefused, QStringLiteral("%1: %2").arg(options.templateFile, error.message())};
     }
@@ -354,7 +396,7 @@ QString commandLineUsage() {
         "             [--filter FRAZA] [--ids 1,5,9] [--landscape] [--per-page auto|KxW]\n"
         "             [--cut-marks] [--dpi 300] [--not-printed] [--printed-after RRRR-MM-DD]\n"
         "             [--card [CR80|SZERxWYS] [--bleed]] [--back TYLNA.wzo [--duplex long|short]]\n"
-        "             [--strict]\n"
+        "             [--strict] [--valid-until RRRR-MM-DD] [--number-from 0001]\n"
         "      przepustki wybranych osób (w kolejności nazwisk), wiele na arkuszu A4,\n"
         "      do pliku PDF; KxW to kolumny x wiersze, np. 2x4; każda zapisana przepustka\n"
         "      trafia do rejestru wydruków w bazie (tabela wydruki)\n"
@@ -367,8 +409,11 @@ QString commandLineUsage() {
         "      --printed-after: tylko osoby z przepustką wydrukowaną tego dnia lub później\n"
         "      osoby, których teksty nie mieszczą się w polach, są wypisane przed drukiem;\n"
         "      --strict: wtedy nic nie jest zapisane, a kod wyjścia to 4\n"
+        "      --valid-until: data ważności, pole {WaznaDo} w tekstach złożonych i kodach\n"
+        "      --number-from: pierwszy numer przepustki, pole {NrPrzepustki}; tyle cyfr,\n"
+        "      ile podano (0001: 0001, 0002, …)\n"
         "  wendolarka --export WZORZEC.wzo [--database OSOBY.db [--id N]] --out PRZEPUSTKA.png|jpg|bmp\n"
-        "             [--dpi 96|300]\n"
+        "             [--dpi 96|300] [--valid-until RRRR-MM-DD] [--number-from N]\n"
         "      jedna przepustka jako obraz (bez bazy: wzorzec taki, jaki jest)\n"
         "%1"
         "  wendolarka --help                  ten opis\n"
@@ -389,7 +434,7 @@ int runCommandLine(const QStringList& arguments, std::FILE* output, std::FILE* e
         return runPersonListCommand(arguments, output, errors);
     return reportingFailures(errors, [&] {
         const Options options = parse(arguments);
-        return options.mode == u"batch" ? runBatch(options, output, errors) : runExport(options);
+        return options.mode == u"batch" ? runBatch(options, output, errors) : runExport(options, errors);
     });
 }
 

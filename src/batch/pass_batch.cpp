@@ -8,6 +8,7 @@
 #include "designer/pass_person.h"
 #include "designer/pass_template.h"
 #include "designer/pass_design.h"
+#include "controls/barcode.h"
 #include "controls/label.h"
 #include "grid/grid_sorting.h"
 
@@ -73,7 +74,9 @@ std::vector<std::int64_t> choosePersons(ISQLiteDatabase& db, const TPersonFilter
     return choosePersons(personList(db), filter);
 }
 
-TPassRenderer::TPassRenderer(const QByteArray& templateFile) : m_design(std::make_unique<TPassDesign>()) {
+TPassRenderer::TPassRenderer(const QByteArray& templateFile, const TRunFields& run)
+    : m_design(std::make_unique<TPassDesign>()) {
+    m_design->setRunFields(run);
     pass_template::loadFile(*m_design, templateFile);
     m_design->applyShownStyles(); // the elements as the pass window shows them (a stretched photo)
 }
@@ -82,18 +85,19 @@ TPassRenderer::~TPassRenderer() = default;
 
 QSize TPassRenderer::passSize() const { return m_design->clientSize(); }
 
-const QImage& TPassRenderer::render(const TPersonTexts& texts, const TPicture& photo, int scale) {
-    render(texts, photo, scale, m_card);
+const QImage& TPassRenderer::render(const TPersonTexts& texts, const TPicture& photo, int scale, qint64 passIndex) {
+    render(texts, photo, scale, m_card, passIndex);
     return m_card;
 }
 
-void TPassRenderer::render(const TPersonTexts& texts, const TPicture& photo, int scale, QImage& into) {
-    showPersonOnPass(*m_design, texts, photo);
+void TPassRenderer::render(const TPersonTexts& texts, const TPicture& photo, int scale, QImage& into, qint64 passIndex) {
+    showPersonOnPass(*m_design, texts, photo, passIndex);
     m_design->renderCard(into, scale);
 }
 
-TDocumentPass TPassRenderer::document(const TPersonTexts& texts, const TPicture& photo, int scale, bool keepFaces) {
-    showPersonOnPass(*m_design, texts, photo);
+TDocumentPass TPassRenderer::document(const TPersonTexts& texts, const TPicture& photo, int scale, bool keepFaces,
+                                      qint64 passIndex) {
+    showPersonOnPass(*m_design, texts, photo, passIndex);
     return drawForDocument(*m_design, scale, keepFaces);
 }
 
@@ -108,12 +112,18 @@ QStringList TPassRenderer::unfitLabels(const TPersonTexts& texts, int scale) {
     for (const TLabel* label : m_design->textLabels())
         if (label && label->Visible() && !label->TextFits(scale))
             labels << label->Name();
+    for (const TControl* element : m_design->client().Controls())
+        if (const auto* code = dynamic_cast<const TBarcode*>(element); code && code->Visible() && !code->CodedText().isEmpty() &&
+                                                                        !code->CodeFits(scale))
+            labels << code->Name();
     return labels;
 }
 
+TComposedTextProblems TPassRenderer::composedTextProblems() const { return wendolarka::composedTextProblems(*m_design); }
+
 std::vector<TUnfitPerson> personsWithUnfitTexts(ISQLiteDatabase& db, const QByteArray& templateFile,
-                                                const std::vector<std::int64_t>& persons, int scale) {
-    TPassRenderer renderer(templateFile);
+                                                const std::vector<std::int64_t>& persons, int scale, const TRunFields& run) {
+    TPassRenderer renderer(templateFile, run);
     QHash<std::int64_t, TPersonTexts> texts;
     for (TPersonRow& row : personList(db))
         texts.insert(row.ID, std::move(row.texts));
@@ -150,12 +160,13 @@ std::optional<QSizeF> passMm(const TPassRenderer* renderer) {
 
 TPassBatch::TPassBatch(ISQLiteDatabase& db, const QByteArray& templateFile, std::vector<std::int64_t> persons,
                        const TSheetOptions& options)
-    : TPassBatch(db, templateFile, std::move(persons), TBatchOptions{options, {}, {}, TDuplex::LongEdge}) {}
+    : TPassBatch(db, templateFile, std::move(persons), TBatchOptions{options, {}, {}, TDuplex::LongEdge, {}}) {}
 
 TPassBatch::TPassBatch(ISQLiteDatabase& db, const QByteArray& templateFile, std::vector<std::int64_t> persons,
                        const TBatchOptions& options)
-    : m_db(db), m_templateFile(templateFile), m_renderer(templateFile),
-      m_backRenderer(options.backTemplate.isEmpty() ? nullptr : std::make_unique<TPassRenderer>(options.backTemplate)),
+    : m_db(db), m_templateFile(templateFile), m_renderer(templateFile, options.run),
+      m_backRenderer(options.backTemplate.isEmpty() ? nullptr
+                                                    : std::make_unique<TPassRenderer>(options.backTemplate, options.run)),
       m_persons(std::move(persons)), m_options(options), m_layout(layoutFor(m_renderer.passSize(), options)),
       m_plan(planPages(passCount(), m_layout, passMm(m_backRenderer.get()), options.duplex)) {}
 
@@ -199,9 +210,9 @@ namespace {
 // design is filled with one person at a time. A job takes a free one and gives it back.
 class TRendererPool {
 public:
-    TRendererPool(const QByteArray& templateFile, int count) {
+    TRendererPool(const QByteArray& templateFile, const TRunFields& run, int count) {
         for (int k = 0; k < count; ++k) {
-            m_renderers.push_back(std::make_unique<TPassRenderer>(templateFile));
+            m_renderers.push_back(std::make_unique<TPassRenderer>(templateFile, run));
             m_free.push_back(m_renderers.back().get());
         }
     }
@@ -236,7 +247,8 @@ QString TPassBatch::recordPrinted(const QString& templateName, const QString& ou
 void TPassBatch::drawPass(QPainter& painter, const TPlacedPass& pass, double dotsPerMm, int scale) {
     const auto [texts, stored] = readPerson(pass.person);
     // As in the PDF: a printer that keeps text (a PDF or PostScript queue) gets text.
-    const TDocumentPass drawn = (pass.back ? *m_backRenderer : m_renderer).document(texts, passPhoto(stored), scale, true);
+    const TDocumentPass drawn =
+        (pass.back ? *m_backRenderer : m_renderer).document(texts, passPhoto(stored), scale, true, pass.person);
     const QRectF mm = pass.placeMm.translated(m_offsetMm);
     paintDocumentPass(painter, drawn, QRectF(mm.topLeft() * dotsPerMm, mm.size() * dotsPerMm));
 }
@@ -273,11 +285,11 @@ namespace {
 // few passes wait at most, so memory stays flat however many persons there are.
 class TPdfPassEmitter {
 public:
-    TPdfPassEmitter(TPdfSheetWriter& pdf, const QByteArray& front, const QByteArray& back, int scale)
+    TPdfPassEmitter(TPdfSheetWriter& pdf, const QByteArray& front, const QByteArray& back, const TRunFields& run, int scale)
         : m_pdf(pdf), m_scale(scale), m_threads(std::max(1, QThread::idealThreadCount())) {
-        m_sides[0].pool = std::make_unique<TRendererPool>(front, m_threads);
+        m_sides[0].pool = std::make_unique<TRendererPool>(front, run, m_threads);
         if (!back.isEmpty())
-            m_sides[1].pool = std::make_unique<TRendererPool>(back, m_threads);
+            m_sides[1].pool = std::make_unique<TRendererPool>(back, run, m_threads);
         for (Side& side : m_sides)
             if (side.pool) {
                 // The pixels every pass of a side shares, once in the file; a pass adds only where it differs.
@@ -294,11 +306,11 @@ public:
 
     void beginPage(QSizeF pageMm) { m_pages.push_back({pageMm, {}, {}}); }
 
-    void emitPass(bool back, TPersonTexts texts, QByteArray stored, const QRectF& placeMm) {
+    void emitPass(bool back, qint64 passIndex, TPersonTexts texts, QByteArray stored, const QRectF& placeMm) {
         auto promise = std::make_shared<std::promise<Drawn>>();
         m_pages.back().passes.push_back({back, placeMm, promise->get_future()});
         Side& side = m_sides[back ? 1 : 0];
-        m_workers.start([promise, &side, texts = std::move(texts), stored = std::move(stored), scale = m_scale] {
+        m_workers.start([promise, &side, passIndex, texts = std::move(texts), stored = std::move(stored), scale = m_scale] {
             try {
                 TPassRenderer& renderer = side.pool->take();
                 struct GiveBack {
@@ -306,7 +318,7 @@ public:
                     TPassRenderer& renderer;
                     ~GiveBack() { pool.giveBack(renderer); }
                 } giveBack{*side.pool, renderer};
-                Drawn drawn{renderer.document(texts, passPhoto(stored), scale), {}};
+                Drawn drawn{renderer.document(texts, passPhoto(stored), scale, false, passIndex), {}};
                 drawn.patches = patchesOver(*side.base, drawn.pass.raster);
                 drawn.pass.raster = QImage(); // what differs is in the patches
                 promise->set_value(std::move(drawn));
@@ -393,7 +405,7 @@ bool TPassBatch::writePdf(const QString& fileName, int dotsPerInch, const TBatch
     const int scale = scaleForDpi(dotsPerInch);
     TPdfSheetWriter pdf(file, m_layout.sheetMm);
     try {
-        TPdfPassEmitter passes(pdf, m_templateFile, m_options.backTemplate, scale);
+        TPdfPassEmitter passes(pdf, m_templateFile, m_options.backTemplate, m_options.run, scale);
         for (const TPlannedPage& page : m_plan.pages) {
             passes.beginPage(page.sizeMm);
             for (const TPlacedPass& placed : page.passes) {
@@ -402,7 +414,8 @@ bool TPassBatch::writePdf(const QString& fileName, int dotsPerInch, const TBatch
                     return false;
                 }
                 auto [texts, stored] = readPerson(placed.person);
-                passes.emitPass(placed.back, std::move(texts), std::move(stored), placed.placeMm.translated(m_offsetMm));
+                passes.emitPass(placed.back, placed.person, std::move(texts), std::move(stored),
+                                placed.placeMm.translated(m_offsetMm));
                 ++m_done;
             }
             if (m_options.sheet.cutMarks && !onCards() && !page.back) // over every pass of the sheet, none covering them

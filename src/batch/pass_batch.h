@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/pass_fields.h"
+#include "designer/pass_person.h"
 #include "core/person.h"
 #include "database/person_table.h"
 #include "page_plan.h"
@@ -59,19 +61,25 @@ inline int scaleForDpi(int dotsPerInch) { return std::max(1, (dotsPerInch + 95) 
 class TPassRenderer {
 public:
     // `templateFile` is the bytes of a *.wzo file; throws the template reader's error.
-    explicit TPassRenderer(const QByteArray& templateFile);
+    // Composed texts and codes are filled in from `run`, the pass number counting
+    // from its first by the `passIndex` of each pass.
+    explicit TPassRenderer(const QByteArray& templateFile, const TRunFields& run = {});
     ~TPassRenderer();
     QSize passSize() const; // in screen pixels
     // The pass of that person, `scale` times its screen size.
-    const QImage& render(const TPersonTexts& texts, const TPicture& photo, int scale);
+    const QImage& render(const TPersonTexts& texts, const TPicture& photo, int scale, qint64 passIndex = 0);
     // The same into `into`, which is reused when it has the size.
-    void render(const TPersonTexts& texts, const TPicture& photo, int scale, QImage& into);
+    void render(const TPersonTexts& texts, const TPicture& photo, int scale, QImage& into, qint64 passIndex = 0);
     // The pass of that person for a document: text and JPEG pictures apart from the pixels.
-    TDocumentPass document(const TPersonTexts& texts, const TPicture& photo, int scale, bool keepFaces = false);
+    TDocumentPass document(const TPersonTexts& texts, const TPicture& photo, int scale, bool keepFaces = false,
+                           qint64 passIndex = 0);
     // The pass as the template holds it, nobody's data on it.
     const QImage& renderAsDesigned(int scale);
-    // The shown labels whose text that person's pass cuts, drawn `scale` times larger.
+    // The shown labels whose text that person's pass cuts, drawn `scale` times
+    // larger, and the shown codes that cannot be made of it.
     QStringList unfitLabels(const TPersonTexts& texts, int scale);
+    // What the template's composed texts and codes name that this run cannot fill in.
+    TComposedTextProblems composedTextProblems() const;
 
 private:
     std::unique_ptr<TPassDesign> m_design;
@@ -86,7 +94,8 @@ struct TUnfitPerson {
 };
 // Those of `persons` (IDs, in their order) whose texts do not fit; throws the template's error.
 std::vector<TUnfitPerson> personsWithUnfitTexts(ISQLiteDatabase& db, const QByteArray& templateFile,
-                                                const std::vector<std::int64_t>& persons, int scale);
+                                                const std::vector<std::int64_t>& persons, int scale,
+                                                const TRunFields& run = {});
 // One line a person: "Agnieszka Kowalska (nr 5): lblImie".
 QStringList describeUnfit(const std::vector<TUnfitPerson>& persons);
 
@@ -102,6 +111,7 @@ struct TBatchOptions {
     std::optional<TCardOptions> card;  // one pass a page of the card's size instead of sheets
     QByteArray backTemplate;           // the back's *.wzo file; empty: no back
     TDuplex duplex = TDuplex::LongEdge;
+    TRunFields run;                    // validity date and pass numbers of the run
 };
 
 // Passes for many persons on A4 sheets or cards, each front page followed by its

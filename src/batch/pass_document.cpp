@@ -1,5 +1,6 @@
 #include "pass_document.h"
 
+#include "controls/barcode.h"
 #include "controls/element_host.h"
 #include "controls/image.h"
 #include "controls/label.h"
@@ -45,6 +46,8 @@ bool isPlainLabel(const TControl& element) {
     return dynamic_cast<const TLabel*>(&element) && !dynamic_cast<const TLabel3DF*>(&element);
 }
 
+bool isBarcode(const TControl& element) { return dynamic_cast<const TBarcode*>(&element) != nullptr; }
+
 bool isJpegImage(const TControl& element) {
     const auto* image = dynamic_cast<const TImage*>(&element);
     return image && dynamic_cast<const TJPEGImage*>(image->Picture().Graphic());
@@ -77,7 +80,7 @@ public:
         flatten(design.client(), {}, order);
         for (std::size_t i = 0; i < order.size(); ++i) {
             const TControl& element = *order[i].element;
-            if (!isPlainLabel(element) && !dynamic_cast<const TImage*>(&element))
+            if (!isPlainLabel(element) && !dynamic_cast<const TImage*>(&element) && !isBarcode(element))
                 continue;
             bool covered = false;
             for (std::size_t j = i + 1; j < order.size() && !covered; ++j)
@@ -147,6 +150,16 @@ public:
         return true;
     }
 
+    bool rects(const std::vector<QRectF>& rects, TColor color, const TRect& clip) override {
+        TDocumentItem item;
+        item.kind = TDocumentItem::Rects;
+        item.clip = clip;
+        item.rects = rects;
+        item.color = color;
+        m_items.push_back(std::move(item));
+        return true;
+    }
+
 private:
     std::vector<TDocumentItem>& m_items;
     bool m_keepFaces;
@@ -180,6 +193,10 @@ void paintDocumentPass(QPainter& painter, const TDocumentPass& pass, const QRect
         painter.setClipRect(item.clip.toQRect(), Qt::IntersectClip);
         if (item.kind == TDocumentItem::Jpeg) {
             painter.drawImage(QRectF(item.dest.toQRect()), decodeJpeg(item.jpeg));
+        } else if (item.kind == TDocumentItem::Rects) {
+            const QColor colour = toQColor(item.color);
+            for (const QRectF& r : item.rects)
+                painter.fillRect(r, colour);
         } else {
             painter.setPen(toQColor(item.color));
             for (const TDocumentRun& run : item.runs) {

@@ -31,7 +31,7 @@ struct TDocumentRun {
 
 // What leaves a pass as itself rather than as pixels, in the order drawn.
 struct TDocumentItem {
-    enum Kind { Text, Jpeg } kind = Text;
+    enum Kind { Text, Jpeg, Rects } kind = Text;
     TRect clip; // units of the pass
     // Text: one run of a line, its glyphs as the painter places them (a run a
     // face), placed from `origin` on the baseline.
@@ -43,6 +43,8 @@ struct TDocumentItem {
     QByteArray jpeg;
     QSize pixels;
     TRect dest;
+    // Rects: filled rectangles in `color` (a code's bars), units of the pass.
+    std::vector<QRectF> rects;
 };
 
 // A pass drawn for a document: the pixels of all that is neither text nor a

@@ -101,6 +101,12 @@ void TPdfSheetWriter::placeDocumentPass(const TDocumentPass& pass, int base, con
         if (item.kind == TDocumentItem::Jpeg) {
             const std::optional<TJpegFacts> facts = documentJpegFacts(item.jpeg);
             image(jpegObject(item.jpeg, item.pixels, facts ? facts->components : 3), QRectF(item.dest.toQRect()));
+        } else if (item.kind == TDocumentItem::Rects) {
+            const QColor colour = toQColor(item.color);
+            m_content += number(colour.redF()) + " " + number(colour.greenF()) + " " + number(colour.blueF()) + " rg\n";
+            for (const QRectF& r : item.rects)
+                m_content += number(r.left()) + " " + number(r.top()) + " " + number(r.width()) + " " + number(r.height()) + " re\n";
+            m_content += "f\n";
         } else {
             placeText(item);
         }

@@ -98,6 +98,26 @@ void TLabel::setCaption(const QString& caption) {
     if (caption == m_caption)
         return;
     m_caption = caption;
+    // Until it is filled in for a pass, a composed text shows as written.
+    if (m_composed)
+        m_composedText = caption;
+    adjustBounds();
+    Invalidate();
+}
+
+void TLabel::setComposed(bool composed) {
+    if (composed == m_composed)
+        return;
+    m_composed = composed;
+    m_composedText = m_caption;
+    adjustBounds();
+    Invalidate();
+}
+
+void TLabel::setComposedText(const QString& text) {
+    if (!m_composed || text == m_composedText)
+        return;
+    m_composedText = text;
     adjustBounds();
     Invalidate();
 }
@@ -162,7 +182,7 @@ void TLabel::setMinFontSize(int points) {
 }
 
 TLabel::FittedText TLabel::fitted(int scale) const {
-    const QString text = shownText(m_caption, m_showAccelChar);
+    const QString text = shownText(ShownCaption(), m_showAccelChar);
     const QStringList paragraphs = paragraphsOf(text);
     const double width = Width(), height = Height();
     // The lines stand one unscaled line height apart, as the canvas draws them.
@@ -240,7 +260,7 @@ void TLabel::paintFitted(TCanvas& canvas, const FittedText& fit) {
 }
 
 void TLabel::DoDrawText(TCanvas& canvas, TRect& r, unsigned flags) const {
-    QString text = m_caption;
+    QString text = ShownCaption();
     // An empty caption (or a lone accelerator mark) still measures one blank.
     if ((flags & DT_CALCRECT) && (text.isEmpty() || (m_showAccelChar && text == QStringLiteral("&"))))
         text += u' ';

@@ -13,6 +13,13 @@ public:
 
     const QString& Caption() const { return m_caption; }
     void setCaption(const QString& caption);
+    // "Tekst złożony": the caption is fixed text with fields in braces
+    // ("{Imie} {Nazwisko}"), and what shows is that text filled in for the pass.
+    bool Composed() const { return m_composed; }
+    void setComposed(bool composed);
+    void setComposedText(const QString& text);
+    // The text drawn: the caption, or for a composed label the caption filled in.
+    const QString& ShownCaption() const { return m_composed ? m_composedText : m_caption; }
     TAlignment Alignment() const { return m_alignment; }
     void setAlignment(TAlignment alignment);
     TTextLayout Layout() const { return m_layout; }
@@ -52,6 +59,8 @@ private:
     void paintFitted(TCanvas& canvas, const FittedText& fit);
 
     QString m_caption;
+    QString m_composedText;
+    bool m_composed = false;
     TAlignment m_alignment = taLeftJustify;
     TTextLayout m_layout = tlTop;
     bool m_autoSize = true;

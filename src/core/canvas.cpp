@@ -345,6 +345,25 @@ void TCanvas::DrawPicture(const TRect& r, const QImage& image, const QByteArray&
         StretchDraw(r, image);
 }
 
+void TCanvas::FillRects(const std::vector<QRectF>& rects, TColor color) {
+    if (rects.empty())
+        return;
+    if (Sink) {
+        std::vector<QRectF> placed;
+        placed.reserve(rects.size());
+        for (const QRectF& r : rects)
+            placed.push_back(r.translated(m_origin));
+        if (Sink->rects(placed, color, m_clip))
+            return;
+    }
+    QPainter painter(&m_image);
+    beginPainter(painter, m_clip);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    const QColor fill = QColor::fromRgb(toRgb32(color));
+    for (const QRectF& r : rects)
+        painter.fillRect(r, fill);
+}
+
 QSize TCanvas::TextExtent(const QString& text) const {
     const QFontMetrics metrics(Font.toQFont());
     return {metrics.horizontalAdvance(text), metrics.height()};

@@ -79,6 +79,11 @@ public:
     virtual bool text(const QString& text, const QFont& font, TColor color, QPointF origin, const TRect& clip) = 0;
     // A JPEG file's bytes shown in `dest`.
     virtual bool jpeg(const QByteArray& bytes, QSize pixels, const TRect& dest, const TRect& clip) = 0;
+    // Filled rectangles of one colour (the bars of a code), in units that may be fractions.
+    virtual bool rects(const std::vector<QRectF>& rects, TColor color, const TRect& clip) {
+        (void)rects, (void)color, (void)clip;
+        return false;
+    }
 };
 
 // Drawing on a 32-bit image with the classic desktop rules: rectangles exclude
@@ -130,6 +135,10 @@ public:
     // A picture decoded from a JPEG file (`jpeg`, or empty when it has none):
     // to the sink as its bytes when it takes them, else drawn (stretched) as pixels.
     void DrawPicture(const TRect& r, const QImage& image, const QByteArray& jpeg);
+    // Rectangles in fractions of a unit, filled without smoothing: to the sink
+    // as shapes when it takes them, else as pixels (sharp when they lie on the
+    // image's pixels, as a code's bars are laid).
+    void FillRects(const std::vector<QRectF>& rects, TColor color);
 
     void TextOut(int x, int y, const QString& text);
     QSize TextExtent(const QString& text) const;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/element_host.h"
+#include "core/pass_fields.h"
 
 #include <QPoint>
 #include <QString>
@@ -67,6 +68,13 @@ public:
     virtual void setCaption(const QString& caption) { m_caption = caption; }
     virtual void setDesignFont(const TFont& font) { client().setFont(font); }
 
+    // The person on the pass and the run it is printed in: what composed texts
+    // and codes are filled in from (pass_person.h).
+    const TPersonTexts& personTexts() const { return m_personTexts; }
+    void setPersonTexts(const TPersonTexts& texts) { m_personTexts = texts; }
+    const TRunFields& runFields() const { return m_runFields; }
+    void setRunFields(const TRunFields& run) { m_runFields = run; }
+
     std::array<TLabel*, 11> textLabels() const;
     TktMultiBevel* frame(int index) const; // 0 the border, 1-5 frames 1-5
 
@@ -94,6 +102,8 @@ public:
 
 private:
     int m_pixelsPerInch = 96;
+    TPersonTexts m_personTexts;
+    TRunFields m_runFields;
     Events m_events;
     Settings m_settings;
     QPoint m_windowPosition;

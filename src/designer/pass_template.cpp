@@ -1,5 +1,6 @@
 #include "pass_template.h"
 
+#include "controls/barcode.h"
 #include "controls/image.h"
 #include "controls/label.h"
 #include "controls/label_3d.h"
@@ -7,6 +8,7 @@
 #include "core/component_stream.h"
 #include "core/cp1250.h"
 #include "core/picture.h"
+#include "pass_person.h"
 #include "pass_window.h"
 #include "sizer/size_control.h"
 #include "widgets/form_setup.h"
@@ -41,12 +43,14 @@ bool personData(const TControl& element, const char* property) {
     const QLatin1String name(property);
     if (element.Name() == u"Image11")
         return name == QLatin1String("Picture.Data");
-    if (!texts.contains(element.Name()))
+    const auto* label = dynamic_cast<const TLabel*>(&element);
+    // A composed text is written by the designer and filled in with the person.
+    const bool composed = label && label->Composed();
+    if (!composed && !texts.contains(element.Name()))
         return false;
     if (name == QLatin1String("Caption"))
-        return true;
+        return !composed;
     // A label sizing itself to its text takes the person's size.
-    const auto* label = dynamic_cast<const TLabel*>(&element);
     return label && label->AutoSize() && (name == QLatin1String("Width") || name == QLatin1String("Height"));
 }
 
@@ -206,6 +210,8 @@ PreparedForm prepare(const TComponentRecord& root) {
                     sizer.target = referencedName(record.value);
                 } else if (record.value.tag != Tag::Nil) {
                     refuse(QStringLiteral("„Target” oczekuje nazwy elementu"));
+        } else if (c.compare(QStringLiteral("TBarcode"), Qt::CaseInsensitive) == 0) {
+            form.elements.push_back(prepareElement(child, barcodeTable()));
                 }
             }
             sizer.sizer = prepareProperties(sizerTable(), rest, ownerOf(child));
@@ -220,7 +226,7 @@ PreparedForm prepare(const TComponentRecord& root) {
 
 // Nothing here can fail: every value was checked when it was prepared.
 // A design alone takes no sizer and is never shown; the pass window takes both.
-void apply(TPassDesign& form, PreparedForm&& prepared) {
+void apply(TPassDesign& form, PreparedForm&& prepared, Mode mode = Mode::Load) {
     TForm1* const window = dynamic_cast<TForm1*>(&form);
     if (window)
         delete window->SizeControl1.data();
@@ -279,6 +285,8 @@ QByteArray writeStreamFor(const TPassDesign& form, Purpose purpose) {
             writeElement(out, QStringLiteral("TLabel3DF"), label3DTable(), *d, purpose);
         else if (const auto* l = dynamic_cast<const TLabel*>(control))
             writeElement(out, QStringLiteral("TLabel"), labelTable(), *l, purpose);
+    takePersonFromLabels(form);
+    fillComposedTexts(form);
         else if (const auto* f = dynamic_cast<const TktMultiBevel*>(control))
             writeElement(out, QStringLiteral("TktMultiBevel"), frameTable(), *f, purpose);
         else if (const auto* i = dynamic_cast<const TImage*>(control))
@@ -311,6 +319,8 @@ QByteArray writeFile(const TPassDesign& form) { return templateFile(QStringLiter
 TReadLimits templateLimits() {
     TReadLimits limits;
     limits.lists = false;
+        else if (const auto* b = dynamic_cast<const TBarcode*>(control))
+            writeElement(out, QStringLiteral("TBarcode"), barcodeTable(), *b, purpose);
     return limits;
 }
 

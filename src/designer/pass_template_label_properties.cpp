@@ -64,6 +64,8 @@ const Table<TLabel>& labelTable() {
         t.push_back(integerProperty<T>("MinFontSize", TLabel::kDefaultMinFontSize, 1, kMaxFontHeight * 72 / 96,
                                        [](const T& c) { return c.MinFontSize(); },
                                        [](T& c, int v) { c.setMinFontSize(v); }));
+        t.push_back(booleanProperty<T>("Composed", false, [](const T& c) { return c.Composed(); },
+                                       [](T& c, bool v) { c.setComposed(v); }));
         return t;
     }();
     return table;

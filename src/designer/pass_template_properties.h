@@ -9,6 +9,7 @@
 #include <vector>
 
 namespace wendolarka {
+class TBarcode;
 class TPassDesign;
 class TImage;
 class TLabel;
@@ -52,6 +53,7 @@ const Table<TLabel>& labelTable();
 const Table<TLabel3DF>& label3DTable();
 const Table<TktMultiBevel>& frameTable();
 const Table<TImage>& imageTable();
+const Table<TBarcode>& barcodeTable();
 const Table<TSizeControl>& sizerTable();
 const Table<TPassDesign>& formTable();
 

@@ -1,7 +1,7 @@
 #include "lists/column_mapping.h"
 
 #include "core/cp1250.h"
-#include "lists/text_folding.h"
+#include "core/text_folding.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #include "lists/photo_matching.h"
 
-#include "lists/text_folding.h"
+#include "core/text_folding.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,11 +1,14 @@
 #include "batch/pass_batch.h"
+#include "controls/barcode.h"
 #include "controls/image.h"
+#include "controls/label.h"
 #include "core/color.h"
 #include "core/exception.h"
 #include "core/image_codecs.h"
 #include "database/person_table.h"
 #include "designer/pass_template.h"
 #include "designer/pass_window.h"
+#include "support/code_reader.h"
 #include "support/pdf_images.h"
 
 #include <QApplication>
@@ -246,6 +249,48 @@ TEST_F(Batch, AFilterOfThreeGivesOnePageWithThreePassesAndCutMarks) {
     const QRectF mm = batch.layout().places[0];
     const QPoint mark(qRound((mm.left() - 3) / 25.4 * 96), qRound(mm.top() / 25.4 * 96));
     EXPECT_LT(page.pixelColor(mark).lightness(), 160);
+}
+
+// A code and a composed text filled in for each pass: the code as shapes the
+// printer draws sharp, read back from the PDF rasterised at 300 dpi.
+TEST_F(Batch, CodesAndComposedTextsCarryEachPassesOwnData) {
+    TForm1 design;
+    TBarcode* code = design.createControl<TBarcode>(QStringLiteral("Kod1"));
+    code->SetBounds(300, 116, 70, 70);
+    code->setText(QStringLiteral("{Nazwisko}/{NrPrzepustki}"));
+    TLabel* number = design.createControl<TLabel>(QStringLiteral("lblNumer"));
+    number->SetBounds(150, 170, 140, 16);
+    number->setComposed(true);
+    number->setCaption(QString::fromUtf8("Nr {NrPrzepustki}, ważna do {WaznaDo}"));
+    const QByteArray composedTemplate = pass_template::writeFile(design);
+    TPersonFilter filter;
+    filter.phrase = QStringLiteral("Osoba 0"); // 00 .. 09
+    std::vector<std::int64_t> chosen = choosePersons(*db, filter);
+    chosen.resize(3);
+    TBatchOptions options;
+    options.run = *withNumberFrom({}, QStringLiteral("0041"));
+    options.run.validUntil = QDate(2027, 3, 31);
+
+    TPassRenderer renderer(composedTemplate, options.run);
+    EXPECT_TRUE(renderer.composedTextProblems().empty());
+    const TDocumentPass pass = renderer.document({}, {}, 4, false, 2);
+    EXPECT_TRUE(std::any_of(pass.items.begin(), pass.items.end(), [](const TDocumentItem& item) {
+        return item.kind == TDocumentItem::Text && item.text == QString::fromUtf8("Nr 0043, ważna do 2027-03-31");
+    }));
+
+    TPassBatch batch(*db, composedTemplate, chosen, options);
+    const QString pdf = dir.filePath(QStringLiteral("kody.pdf"));
+    ASSERT_TRUE(batch.writePdf(pdf, 300));
+    EXPECT_EQ(test::decodeCodes(renderPage(pdf, 1, dir.path(), 300)),
+              (QStringList{QStringLiteral("Osoba 00/0041"), QStringLiteral("Osoba 01/0042"), QStringLiteral("Osoba 02/0043")}));
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    text.waitForFinished(30000);
+    EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput()).contains(QString::fromUtf8("Nr 0042, ważna do 2027-03-31")));
+
+    // Without the validity date the run is told what it lacks.
+    TPassRenderer undated(composedTemplate);
+    EXPECT_EQ(undated.composedTextProblems().unset, QStringList{QString::fromUtf8("lblNumer: pole {WaznaDo} nie ma wartości w tym wydruku")});
 }
 
 TEST_F(Batch, TheBackSheetHoldsTheSamePersonsMirrored) {

@@ -57,11 +57,11 @@ inline QString pdfText(const QString& pdf) {
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-// A page of a PDF rendered by poppler at 96 dots per inch; null when it cannot be.
-inline QImage renderPage(const QString& pdf, int page, const QString& folder) {
+// A page of a PDF rendered by poppler at 96 dots per inch (or `dpi`); null when it cannot be.
+inline QImage renderPage(const QString& pdf, int page, const QString& folder, int dpi = 96) {
     QProcess process;
     const QString stem = folder + QStringLiteral("/page%1").arg(page);
-    process.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("96"), QStringLiteral("-png"),
+    process.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
                                                QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
                                                QString::number(page), QStringLiteral("-singlefile"), pdf, stem});
     if (!process.waitForFinished(60000) || process.exitCode() != 0)

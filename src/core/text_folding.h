@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace wendolarka::lists {
+namespace wendolarka {
 
 // A text as people compare names: without diacritics, in one letter case, with
 // the letters that carry their mark inside the glyph (ł, ø, æ, ß, …) written
@@ -10,4 +10,4 @@ namespace wendolarka::lists {
 // Nothing else is changed: separators and digits stay.
 QString foldedText(const QString& text);
 
-} // namespace wendolarka::lists
+} // namespace wendolarka

@@ -1,6 +1,6 @@
-#include "lists/text_folding.h"
+#include "core/text_folding.h"
 
-namespace wendolarka::lists {
+namespace wendolarka {
 namespace {
 
 // Letters whose mark is part of the letter, so decomposition leaves them as they are.
@@ -44,4 +44,4 @@ QString foldedText(const QString& text) {
     return plain.toCaseFolded();
 }
 
-} // namespace wendolarka::lists
+} // namespace wendolarka
