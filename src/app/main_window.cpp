@@ -5,6 +5,7 @@
 
 #include "core/exception.h"
 #include "database/print_register.h"
+#include "designer/design_history.h"
 #include "designer/fixed_elements_dialog.h"
 #include "designer/pass_person.h"
 #include "designer/pass_elements.h"
@@ -86,6 +87,13 @@ void TForm2::setWindows(const AppWindows& windows) {
     m_windows = windows;
     if (m_windows.Form1)
         m_windows.Form1->setHost(this);
+    // Offered only when there is something to take back or make again.
+    Cofnij1->setEnabled(m_windows.Form1 && m_windows.Form1->history().canUndo());
+    Ponow1->setEnabled(m_windows.Form1 && m_windows.Form1->history().canRedo());
+    if (m_windows.Form1) {
+        connect(&m_windows.Form1->history().stack(), &QUndoStack::canUndoChanged, Cofnij1, &QAction::setEnabled);
+        connect(&m_windows.Form1->history().stack(), &QUndoStack::canRedoChanged, Ponow1, &QAction::setEnabled);
+    }
     if (m_windows.Form3)
         m_windows.Form3->setHost(this);
     m_persons.reset();
@@ -108,7 +116,12 @@ TPersonCommands& TForm2::personCommands() const {
     return *m_persons;
 }
 
-void TForm2::NowaBaza1Click() { personCommands().NowaBaza1Click(); }
+void TForm2::NowaBaza1Click() {
+    personCommands().NowaBaza1Click();
+    // Other persons: the design's history starts again.
+    if (m_windows.Form1)
+        m_windows.Form1->history().restart();
+}
 void TForm2::OtworzBaze1Click() { personCommands().OtworzBaze1Click(); }
 void TForm2::ImportujOsoby1Click() { personCommands().ImportujOsobyClick(this); }
 void TForm2::EksportujOsoby1Click() { personCommands().EksportujOsobyClick(this); }
@@ -191,6 +204,7 @@ void TForm2::Nowy1Click() {
     form->setTemplateName({}); // the standard layout is no file
     form->ShowCentred();
     form->keepDesign();
+    form->history().restart();
     EnableFormatka1Commands();
 }
 
@@ -270,6 +284,16 @@ void TForm2::PoziomyDruk2Click() { printImageSet(true); }
 void TForm2::ZapiszJakoWzorzec1Click() {
     if (m_windows.Form1)
         template_commands::saveTemplate(*m_windows.Form1, m_services.dialogs);
+}
+
+void TForm2::Cofnij1Click() {
+    if (m_windows.Form1)
+        m_windows.Form1->undoDesign();
+}
+
+void TForm2::Ponow1Click() {
+    if (m_windows.Form1)
+        m_windows.Form1->redoDesign();
 }
 
 void TForm2::LadujeDFMClick() {

@@ -71,6 +71,9 @@ public:
     void Zamknij1Click();
     void Nowy1Click();
     void ZapiszJakoWzorzec1Click();
+    // "Cofnij" / "Ponów": a change of the pass design taken back or made again.
+    void Cofnij1Click();
+    void Ponow1Click();
     // The four print commands: a snapshot of the window, previewed and printed.
     void Druk1Click();
     void PoziomyDruk1Click();
@@ -202,6 +205,8 @@ public:
     QAction* Nowy1 = nullptr;
     QAction* Otworz1 = nullptr;
     QAction* ZapiszJakoWzorzec1 = nullptr;
+    QAction* Cofnij1 = nullptr;
+    QAction* Ponow1 = nullptr;
     QAction* ZapisBMP1 = nullptr;
     QAction* Druk1 = nullptr;
     QAction* PoziomyDruk1 = nullptr;

@@ -134,6 +134,9 @@ void TForm2::createMenus() {
     Nowy1 = addItem(Forma1, "Nowy1", utf8("&Pokaż standardową formatkę I"));
     Otworz1 = addItem(Forma1, "Otworz1", utf8("&Otwórz istniejący wzorzec"));
     ZapiszJakoWzorzec1 = addItem(Forma1, "ZapiszJakoWzorzec1", utf8("&Zapisz formatkę jako wzorzec"));
+    Forma1->addSeparator()->setObjectName(QStringLiteral("N11"));
+    Cofnij1 = addItem(Forma1, "Cofnij1", utf8("&Cofnij"));
+    Ponow1 = addItem(Forma1, "Ponow1", utf8("Po&nów"));
     Forma1->addSeparator()->setObjectName(QStringLiteral("N1"));
     ZapisBMP1 = addItem(Forma1, "ZapisBMP1", utf8("Zapis formatki do pliku JPG lub &BMP"));
     Druk1 = addItem(Forma1, "Druk1", utf8("Pionowy podgląd i &druk Formatki I"));
@@ -148,6 +151,8 @@ void TForm2::createMenus() {
     bind(Druk1, &TForm2::Druk1Click);
     bind(PoziomyDruk1, &TForm2::PoziomyDruk1Click);
     bind(ZapiszJakoWzorzec1, &TForm2::ZapiszJakoWzorzec1Click);
+    bind(Cofnij1, &TForm2::Cofnij1Click);
+    bind(Ponow1, &TForm2::Ponow1Click);
     bind(ZapisBMP1, &TForm2::btnZapisBMPClick);
     bind(WieleOsob, &TForm2::WieleOsobClick);
     bind(KalibracjaDrukarki1, &TForm2::KalibracjaDrukarki1Click);

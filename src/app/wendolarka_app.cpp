@@ -41,6 +41,7 @@ WendolarkaApp::WendolarkaApp(IDialogs& dialogs, const IDesktop& desktop, const E
     m_windows = {m_form2.data(), m_form3.get(), m_fdruk.get(),  m_finddlg.get(),
                  m_fedycja.get(), m_form1.get(), m_fukos.get(), m_fhelp.get(), m_printers.get()};
     m_form1->setDesktop(&desktop);
+    m_form1->setErrorHandler(&errors);
     m_form3->setDesktop(&desktop);
     m_fedycja->setPlacement(&desktop, TForm2::kOuterSize.height());
     m_fedycja->setErrorHandler(&errors);

@@ -3,6 +3,7 @@
 #include "controls/image.h"
 #include "controls/label_3d.h"
 #include "core/picture.h"
+#include "design_history.h"
 #include "pass_window.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
@@ -117,6 +118,15 @@ TFUkos::TFUkos(IDialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs(
     connect(chWidoczny, &QCheckBox::toggled, this, [this] { guardOrRun(m_errors, [this] { chWidocznyClick(); }); });
     connect(bitOpenImg, &QPushButton::clicked, this, [this] { guardOrRun(m_errors, [this] { bitOpenImgClick(); }); });
     connect(edImage, &QLineEdit::textChanged, this, [this] { guardOrRun(m_errors, [this] { edImageChange(); }); });
+}
+
+void TFUkos::setPassWindow(TForm1* form) {
+    m_form = form;
+    if (form)
+        connect(&form->history(), &TDesignHistory::restored, this, [this] {
+            if (isVisible())
+                FormShow();
+        });
 }
 
 TLabel3DF* TFUkos::description(int which) const {

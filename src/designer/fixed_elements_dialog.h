@@ -23,8 +23,9 @@ class TFUkos : public QWidget {
 public:
     explicit TFUkos(IDialogs& dialogs, QWidget* parent = nullptr);
 
-    // The pass window it acts on; its elements are looked up at each change.
-    void setPassWindow(TForm1* form) { m_form = form; }
+    // The pass window it acts on; its elements are looked up at each change,
+    // and shown again here when an undo brings back another design.
+    void setPassWindow(TForm1* form);
     void setErrorHandler(const ErrorHandler* errors) { m_errors = errors; }
 
     void FormShow();

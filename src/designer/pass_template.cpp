@@ -166,7 +166,15 @@ qsizetype textIn(const TComponentRecord& record) {
     return characters;
 }
 
-PreparedForm prepare(const TComponentRecord& root) {
+// A template loaded, or a design of this window brought back (undo): then the
+// window stays where and as it is shown, with its own sizer.
+enum class Mode { Load, Restore };
+
+bool isProperty(const TPropertyRecord& record, const char* name) {
+    return record.name.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+}
+
+PreparedForm prepare(const TComponentRecord& root, Mode mode = Mode::Load) {
     qsizetype text = textIn(root);
     for (const TComponentRecord& child : root.children)
         text += textIn(child);
@@ -176,7 +184,9 @@ PreparedForm prepare(const TComponentRecord& root) {
     PreparedForm form;
     std::vector<TPropertyRecord> rootProperties;
     for (const TPropertyRecord& record : root.properties) {
-        if (record.name.compare(QStringLiteral("Visible"), Qt::CaseInsensitive) == 0)
+        if (mode == Mode::Restore && (isProperty(record, "Visible") || isProperty(record, "Left") || isProperty(record, "Top")))
+            continue;
+        if (isProperty(record, "Visible"))
             form.visible = booleanOf(record.value, QStringLiteral("Visible"));
         else
             rootProperties.push_back(record);
@@ -200,7 +210,11 @@ PreparedForm prepare(const TComponentRecord& root) {
             form.elements.push_back(prepareElement(child, frameTable()));
         } else if (c.compare(QStringLiteral("TImage"), Qt::CaseInsensitive) == 0) {
             form.elements.push_back(prepareElement(child, imageTable()));
+        } else if (c.compare(QStringLiteral("TBarcode"), Qt::CaseInsensitive) == 0) {
+            form.elements.push_back(prepareElement(child, barcodeTable()));
         } else if (c.compare(QStringLiteral("TSizeControl"), Qt::CaseInsensitive) == 0) {
+            if (mode == Mode::Restore)
+                continue;
             PreparedElement sizer{QStringLiteral("TSizeControl"), child.name, nullptr, {}, std::nullopt};
             std::vector<TPropertyRecord> rest;
             for (const TPropertyRecord& record : child.properties) {
@@ -210,8 +224,6 @@ PreparedForm prepare(const TComponentRecord& root) {
                     sizer.target = referencedName(record.value);
                 } else if (record.value.tag != Tag::Nil) {
                     refuse(QStringLiteral("„Target” oczekuje nazwy elementu"));
-        } else if (c.compare(QStringLiteral("TBarcode"), Qt::CaseInsensitive) == 0) {
-            form.elements.push_back(prepareElement(child, barcodeTable()));
                 }
             }
             sizer.sizer = prepareProperties(sizerTable(), rest, ownerOf(child));
@@ -228,6 +240,22 @@ PreparedForm prepare(const TComponentRecord& root) {
 // A design alone takes no sizer and is never shown; the pass window takes both.
 void apply(TPassDesign& form, PreparedForm&& prepared, Mode mode = Mode::Load) {
     TForm1* const window = dynamic_cast<TForm1*>(&form);
+    if (mode == Mode::Restore) {
+        TSizeControl* const kept = window ? window->SizeControl1.data() : nullptr;
+        const QString picked = kept && kept->Target() ? kept->Target()->Name() : QString();
+        form.destroyAllControls();
+        form.bindSlots();
+        for (const Applier<TPassDesign>& set : prepared.root)
+            set(form);
+        form.syncClientBounds();
+        for (PreparedElement& element : prepared.elements)
+            element.create(form);
+        form.bindSlots();
+        if (kept && !picked.isEmpty())
+            if (TControl* element = form.findControl(picked))
+                kept->setTarget(element);
+        return;
+    }
     if (window)
         delete window->SizeControl1.data();
     form.destroyAllControls();
@@ -257,6 +285,8 @@ void apply(TPassDesign& form, PreparedForm&& prepared, Mode mode = Mode::Load) {
     if (sizer && target && !target->isEmpty()) // an empty name refers to no element
         if (TControl* element = form.findControl(*target))
             sizer->setTarget(element);
+    takePersonFromLabels(form);
+    fillComposedTexts(form);
     if (window && prepared.visible && *prepared.visible)
         window->ShowCentred();
 }
@@ -285,12 +315,12 @@ QByteArray writeStreamFor(const TPassDesign& form, Purpose purpose) {
             writeElement(out, QStringLiteral("TLabel3DF"), label3DTable(), *d, purpose);
         else if (const auto* l = dynamic_cast<const TLabel*>(control))
             writeElement(out, QStringLiteral("TLabel"), labelTable(), *l, purpose);
-    takePersonFromLabels(form);
-    fillComposedTexts(form);
         else if (const auto* f = dynamic_cast<const TktMultiBevel*>(control))
             writeElement(out, QStringLiteral("TktMultiBevel"), frameTable(), *f, purpose);
         else if (const auto* i = dynamic_cast<const TImage*>(control))
             writeElement(out, QStringLiteral("TImage"), imageTable(), *i, purpose);
+        else if (const auto* b = dynamic_cast<const TBarcode*>(control))
+            writeElement(out, QStringLiteral("TBarcode"), barcodeTable(), *b, purpose);
     }
     // The sizer is the tool, not the design: it follows what is picked and goes when the window is closed.
     if (const TSizeControl* sizer = window ? window->SizeControl1.data() : nullptr; sizer && purpose == Purpose::File) {
@@ -319,8 +349,6 @@ QByteArray writeFile(const TPassDesign& form) { return templateFile(QStringLiter
 TReadLimits templateLimits() {
     TReadLimits limits;
     limits.lists = false;
-        else if (const auto* b = dynamic_cast<const TBarcode*>(control))
-            writeElement(out, QStringLiteral("TBarcode"), barcodeTable(), *b, purpose);
     return limits;
 }
 
@@ -329,6 +357,11 @@ void loadFile(TPassDesign& form, const QByteArray& file) { load(form, readTempla
 void loadStream(TPassDesign& form, const QByteArray& stream) {
     qsizetype pos = 0;
     load(form, readComponentStream(stream, pos, templateLimits()));
+}
+
+void restoreDesign(TPassDesign& form, const QByteArray& stream) {
+    qsizetype pos = 0;
+    apply(form, prepare(readComponentStream(stream, pos, templateLimits()), Mode::Restore), Mode::Restore);
 }
 
 QString describeFile(const QByteArray& file) {

@@ -32,6 +32,11 @@ QByteArray designFingerprint(const TPassDesign& form);
 void loadFile(TPassDesign& form, const QByteArray& file);
 // The same for a bare component stream (the standard layout).
 void loadStream(TPassDesign& form, const QByteArray& stream);
+// A design this window had (a stream written by writeStream) brought back: the
+// elements and the window's design settings as loadStream would set them, but
+// the window stays where and as it is shown and keeps its sizer, on the element
+// of the same name. Throws like loadStream, leaving the design as it was.
+void restoreDesign(TPassDesign& form, const QByteArray& stream);
 
 // A readable account of a template (classes, names, properties; pictures by
 // kind and size), for looking inside a file. Throws like loadFile.

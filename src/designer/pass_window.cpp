@@ -4,15 +4,18 @@
 #include "controls/label.h"
 #include "controls/label_3d.h"
 #include "controls/multi_bevel.h"
+#include "design_history.h"
 #include "pass_elements.h"
 #include "pass_window_host.h"
 #include "widgets/form_setup.h"
 #include "pass_template.h"
 #include "sizer/size_control.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QShowEvent>
 #include "platform/desktop.h"
+#include "platform/error_handler.h"
 
 
 namespace wendolarka {
@@ -23,6 +26,39 @@ TForm1::TForm1(QWidget* parent) : THostForm(parent) {
     // Centred by its outer size once the window manager has framed it; the client keeps its size.
     new TOuterFrameKeeper(*this, QSize(), [this] { return centredOn(shownDesktop().Screen(), frameGeometry().size()); });
     LoadStandardLayout();
+    createHistory();
+}
+
+void TForm1::createHistory() {
+    m_history = new TDesignHistory(*this, this);
+    Cofnij1 = new QAction(QString::fromUtf8("&Cofnij"), this);
+    Cofnij1->setObjectName(QStringLiteral("Cofnij1"));
+    Cofnij1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    Ponow1 = new QAction(QString::fromUtf8("Po&nów"), this);
+    Ponow1->setObjectName(QStringLiteral("Ponow1"));
+    Ponow1->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    for (QAction* action : {Cofnij1, Ponow1}) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        action->setEnabled(false);
+        addAction(action);
+    }
+    connect(&m_history->stack(), &QUndoStack::canUndoChanged, Cofnij1, &QAction::setEnabled);
+    connect(&m_history->stack(), &QUndoStack::canRedoChanged, Ponow1, &QAction::setEnabled);
+    connect(Cofnij1, &QAction::triggered, this, [this] { guardOrRun(m_errors, [this] { undoDesign(); }); });
+    connect(Ponow1, &QAction::triggered, this, [this] { guardOrRun(m_errors, [this] { redoDesign(); }); });
+    // The main window's controls show the design brought back, as after opening a template.
+    connect(m_history, &TDesignHistory::restored, this, [this] { showDesignInHost(); });
+}
+
+// Not in the middle of a drag: the element being dragged would be replaced under the pointer.
+void TForm1::undoDesign() {
+    if (!SizeControl1 || SizeControl1->dragMode() == TDragMode::None)
+        m_history->undo();
+}
+
+void TForm1::redoDesign() {
+    if (!SizeControl1 || SizeControl1->dragMode() == TDragMode::None)
+        m_history->redo();
 }
 
 const IDesktop& TForm1::shownDesktop() const {
@@ -56,6 +92,13 @@ void TForm1::FormShow() {
     if (!mainWindow)
         return;
     mainWindow->closeImageSetWindow();
+    showDesignInHost();
+}
+
+void TForm1::showDesignInHost() {
+    IPassWindowHost* const mainWindow = host();
+    if (!mainWindow)
+        return;
     for (int k = 0; k < 6; ++k)
         if (const TktMultiBevel* f = frame(k))
             mainWindow->showFrameColor(k, f->Color());

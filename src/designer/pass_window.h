@@ -6,10 +6,14 @@
 #include <QPointer>
 #include <array>
 
+class QAction;
+
 namespace wendolarka {
 
+class ErrorHandler;
 class IDesktop;
 class IPassWindowHost;
+class TDesignHistory;
 class TSizeControl;
 
 // The pass window (Formatka I): shows and edits the design of one entry pass.
@@ -45,7 +49,17 @@ public:
     const QString& templateName() const { return m_templateName; }
     void setTemplateName(const QString& name) { m_templateName = name; }
 
+    // Undo and redo of the design ("Cofnij", "Ponów"; Ctrl+Z, Ctrl+Y on the window).
+    TDesignHistory& history() const { return *m_history; }
+    void undoDesign();
+    void redoDesign();
+    QAction* Cofnij1 = nullptr;
+    QAction* Ponow1 = nullptr;
+    void setErrorHandler(const ErrorHandler* errors) { m_errors = errors; }
+
     void FormShow();
+    // Show steps S5-S7: the design's colours, frame widths and visibility into the main window's controls.
+    void showDesignInHost();
     void FormResize();
     void FormClose();
     void FormActivate();
@@ -65,6 +79,9 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void createHistory();
+    TDesignHistory* m_history = nullptr;
+    const ErrorHandler* m_errors = nullptr;
     QByteArray m_keptDesign;
     QString m_templateName;
     QPointer<QObject> m_hostObject;

@@ -2,6 +2,7 @@
 
 #include "core/component_stream.h"
 #include "core/safe_file.h"
+#include "design_history.h"
 #include "pass_template.h"
 #include "pass_window.h"
 #include "platform/dialogs.h"
@@ -77,6 +78,7 @@ bool loadTemplate(TForm1& form, IDialogs& dialogs) {
     }
     form.ShowCentred();
     form.keepDesign();
+    form.history().restart();
     form.setTemplateName(QFileInfo(chosen->fileName).fileName());
     return true;
 }

@@ -3,6 +3,7 @@
 #include "controls/image.h"
 #include "controls/label.h"
 #include "controls/multi_bevel.h"
+#include "designer/design_history.h"
 #include "designer/pass_window.h"
 #include "imageset/image_set_window.h"
 #include "widgets/color_panel.h"
@@ -151,6 +152,27 @@ TEST_F(Designer, SpinsSetFrameWidthsAsTyped) {
     pass.close();
     main.SpinObramowanie->setValue(7); // the hidden window's frame changes too
     EXPECT_EQ(pass.Rama0->BorderWidth(), 7);
+}
+
+TEST_F(Designer, CofnijTakesBackAChangeMadeOnThePagesAndThePagesShowIt) {
+    showStandardPass();
+    main.SpinRamka[0]->setValue(7);
+    main.CheckBoxRamka[1]->setChecked(true);
+    pass.history().checkpoint();
+    ASSERT_TRUE(main.Cofnij1->isEnabled());
+    EXPECT_FALSE(main.Ponow1->isEnabled());
+    main.Cofnij1->trigger();
+    EXPECT_EQ(pass.Ramka1->BorderWidth(), 3);
+    EXPECT_EQ(main.SpinRamka[0]->Value(), 3);
+    EXPECT_FALSE(pass.Ramka2->Visible());
+    EXPECT_FALSE(main.CheckBoxRamka[1]->isChecked());
+    main.Ponow1->trigger();
+    EXPECT_EQ(main.SpinRamka[0]->Value(), 7);
+    EXPECT_TRUE(main.CheckBoxRamka[1]->isChecked());
+    // Showing the standard layout again starts the history anew.
+    dialogs.messageAnswers.push_back(mrNo);
+    showStandardPass();
+    EXPECT_FALSE(main.Cofnij1->isEnabled());
 }
 
 TEST_F(Designer, ControlsThatAddressAMissingElementDoNothing) {

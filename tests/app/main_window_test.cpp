@@ -76,6 +76,7 @@ TEST_F(MainWindowFixture, MenusAreLaidOutAsTabled) {
               QStringList({QString::fromUtf8("&Pokaż standardową formatkę I"),
                            QString::fromUtf8("&Otwórz istniejący wzorzec"),
                            QString::fromUtf8("&Zapisz formatkę jako wzorzec"), QStringLiteral("-"),
+                           QString::fromUtf8("&Cofnij"), QString::fromUtf8("Po&nów"), QStringLiteral("-"),
                            QString::fromUtf8("Zapis formatki do pliku JPG lub &BMP"),
                            QString::fromUtf8("Pionowy podgląd i &druk Formatki I"),
                            QString::fromUtf8("Poziomy podgląd i druk &formatki I"),

@@ -1,0 +1,133 @@
+#include "design_history.h"
+
+#include "controls/image.h"
+#include "controls/label.h"
+#include "core/person.h"
+#include "core/picture.h"
+#include "pass_design.h"
+#include "pass_person.h"
+#include "pass_template.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTimer>
+#include <QUndoCommand>
+
+namespace wendolarka {
+namespace {
+
+// A design before and after one user action. The design is already "after"
+// when the step is kept, so the first redo does nothing.
+class DesignStep : public QUndoCommand {
+public:
+    DesignStep(TDesignHistory& history, QByteArray before, QByteArray after)
+        : m_history(history), m_before(std::move(before)), m_after(std::move(after)) {}
+    void undo() override { m_history.restore(m_before); }
+    void redo() override {
+        if (m_fresh) {
+            m_fresh = false;
+            return;
+        }
+        m_history.restore(m_after);
+    }
+
+private:
+    TDesignHistory& m_history;
+    QByteArray m_before;
+    QByteArray m_after;
+    bool m_fresh = true;
+};
+
+// Enough for an afternoon's work; each step holds a whole design with its pictures.
+constexpr int kMaxSteps = 100;
+
+} // namespace
+
+TDesignHistory::TDesignHistory(TPassDesign& design, QObject* parent) : QObject(parent), m_design(design) {
+    m_stack.setUndoLimit(kMaxSteps);
+    QCoreApplication::instance()->installEventFilter(this);
+    restart();
+}
+
+TDesignHistory::~TDesignHistory() = default;
+
+void TDesignHistory::restart() {
+    m_stack.clear();
+    m_stream = pass_template::writeStream(m_design);
+    m_fingerprint = pass_template::designFingerprint(m_design);
+}
+
+void TDesignHistory::checkpoint() {
+    m_scheduled = false;
+    if (m_restoring)
+        return;
+    if (beforeCheckpoint)
+        beforeCheckpoint();
+    QByteArray fingerprint = pass_template::designFingerprint(m_design);
+    if (fingerprint == m_fingerprint)
+        return;
+    QByteArray after = pass_template::writeStream(m_design);
+    // The "before" of this step shares its bytes with the "after" of the last.
+    m_stack.push(new DesignStep(*this, m_stream, after));
+    m_stream = std::move(after);
+    m_fingerprint = std::move(fingerprint);
+}
+
+void TDesignHistory::scheduleCheckpoint() {
+    if (m_scheduled)
+        return;
+    m_scheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        if (m_scheduled)
+            checkpoint();
+    });
+}
+
+void TDesignHistory::undo() {
+    checkpoint(); // a change not yet kept is the one to take back
+    m_stack.undo();
+}
+
+void TDesignHistory::redo() {
+    checkpoint(); // a new change ends what could be redone
+    m_stack.redo();
+}
+
+void TDesignHistory::restore(const QByteArray& stream) {
+    // The person now on the pass stays on it.
+    TPersonTexts texts;
+    const std::array<TLabel*, 11> labels = m_design.textLabels();
+    for (std::size_t i = 0; i < labels.size(); ++i)
+        if (labels[i])
+            texts[i] = labels[i]->Caption();
+    const TPicture photo = m_design.Image11 ? m_design.Image11->Picture() : TPicture();
+    m_restoring = true;
+    emit aboutToRestore();
+    try {
+        pass_template::restoreDesign(m_design, stream);
+    } catch (...) {
+        // A stream this design wrote reads back; should it not, the design stays as it was.
+        m_restoring = false;
+        throw;
+    }
+    showPersonOnPass(m_design, texts, photo);
+    emit restored();
+    m_stream = pass_template::writeStream(m_design);
+    m_fingerprint = pass_template::designFingerprint(m_design);
+    m_restoring = false;
+}
+
+bool TDesignHistory::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonRelease:
+    case QEvent::KeyRelease:
+    case QEvent::Wheel:
+    case QEvent::FocusIn:
+        scheduleCheckpoint();
+        break;
+    default: break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace wendolarka

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QUndoStack>
+
+#include <functional>
+
+namespace wendolarka {
+
+class TPassDesign;
+
+// Undo and redo of a pass design. At the end of each user action (a mouse
+// button or key let go, a wheel turned, a window taking the focus back after a
+// dialog) a checkpoint is queued; it compares the design, without the person
+// shown, with the last one and, when it differs, keeps the design before and
+// after as one step. Going back or forth puts that design back and the person
+// now shown on it again: it never brings back a previous person.
+class TDesignHistory : public QObject {
+    Q_OBJECT
+public:
+    explicit TDesignHistory(TPassDesign& design, QObject* parent = nullptr);
+    ~TDesignHistory() override;
+
+    // The design as it now stands is where the history begins (built, loaded).
+    void restart();
+    // Keeps a change made since the last checkpoint as a step; nothing otherwise.
+    void checkpoint();
+    // A checkpoint once the events now waiting have been handled.
+    void scheduleCheckpoint();
+
+    void undo();
+    void redo();
+    bool canUndo() const { return m_stack.canUndo(); }
+    bool canRedo() const { return m_stack.canRedo(); }
+    int steps() const { return m_stack.count(); }
+    QUndoStack& stack() { return m_stack; }
+
+    // Runs before each checkpoint compares: a change that brings others with it
+    // (the photo's frame following the photo) joins the same step.
+    std::function<void()> beforeCheckpoint;
+
+    // Puts a kept design back (used by the steps).
+    void restore(const QByteArray& stream);
+
+signals:
+    // A design is about to be put back, and has been: elements were replaced.
+    void aboutToRestore();
+    void restored();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    TPassDesign& m_design;
+    QUndoStack m_stack;
+    QByteArray m_stream;      // the design at the last checkpoint, as a stream
+    QByteArray m_fingerprint; // and without the person
+    bool m_scheduled = false;
+    bool m_restoring = false;
+};
+
+} // namespace wendolarka
