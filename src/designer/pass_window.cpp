@@ -5,6 +5,7 @@
 #include "controls/label_3d.h"
 #include "controls/multi_bevel.h"
 #include "design_history.h"
+#include "pass_context_menu.h"
 #include "pass_elements.h"
 #include "pass_window_host.h"
 #include "widgets/form_setup.h"
@@ -27,6 +28,7 @@ TForm1::TForm1(QWidget* parent) : THostForm(parent) {
     new TOuterFrameKeeper(*this, QSize(), [this] { return centredOn(shownDesktop().Screen(), frameGeometry().size()); });
     LoadStandardLayout();
     createHistory();
+    m_contextMenu = new TPassContextMenu(*this);
 }
 
 void TForm1::createHistory() {

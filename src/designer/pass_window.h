@@ -14,6 +14,7 @@ class ErrorHandler;
 class IDesktop;
 class IPassWindowHost;
 class TDesignHistory;
+class TPassContextMenu;
 class TSizeControl;
 
 // The pass window (Formatka I): shows and edits the design of one entry pass.
@@ -56,6 +57,8 @@ public:
     QAction* Cofnij1 = nullptr;
     QAction* Ponow1 = nullptr;
     void setErrorHandler(const ErrorHandler* errors) { m_errors = errors; }
+    // The right mouse button's menu on the window.
+    TPassContextMenu& contextMenu() const { return *m_contextMenu; }
 
     void FormShow();
     // Show steps S5-S7: the design's colours, frame widths and visibility into the main window's controls.
@@ -81,6 +84,7 @@ protected:
 private:
     void createHistory();
     TDesignHistory* m_history = nullptr;
+    TPassContextMenu* m_contextMenu = nullptr;
     const ErrorHandler* m_errors = nullptr;
     QByteArray m_keptDesign;
     QString m_templateName;

@@ -1,0 +1,164 @@
+#include "controls/image.h"
+#include "controls/label.h"
+#include "controls/multi_bevel.h"
+#include "designer/design_history.h"
+#include "designer/pass_arrange.h"
+#include "designer/pass_context_menu.h"
+#include "designer/pass_design.h"
+#include "designer/pass_template.h"
+#include "designer/pass_window.h"
+#include "sizer/size_control.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMenu>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace wendolarka;
+using pass_arrange::Axis;
+using pass_arrange::Line;
+
+namespace {
+
+std::vector<QString> stackingOrder(const TPassDesign& design) {
+    std::vector<QString> names;
+    for (const TControl* c : design.client().Controls())
+        names.push_back(c->Name());
+    return names;
+}
+
+std::size_t indexIn(const std::vector<QString>& order, const char* name) {
+    return static_cast<std::size_t>(std::find(order.begin(), order.end(), QLatin1String(name)) - order.begin());
+}
+
+} // namespace
+
+TEST(PassArrange, LinesUpOnTheAnchorKeepingSizes) {
+    const std::vector<TRect> boxes = {TRect::bounds(10, 20, 30, 10), TRect::bounds(50, 5, 21, 40),
+                                      TRect::bounds(0, 0, 5, 5)};
+    const auto on = [&](Line line) { return pass_arrange::aligned(boxes, 1, line); };
+    EXPECT_EQ(on(Line::Left)[0], TRect::bounds(50, 20, 30, 10));
+    EXPECT_EQ(on(Line::Right)[0], TRect::bounds(41, 20, 30, 10));
+    EXPECT_EQ(on(Line::Top)[2], TRect::bounds(0, 5, 5, 5));
+    EXPECT_EQ(on(Line::Bottom)[2], TRect::bounds(0, 40, 5, 5));
+    // The anchor's middle is 60 (50 + 21 / 2) and 25; the others' middles land there.
+    EXPECT_EQ(on(Line::CentreX)[0], TRect::bounds(45, 20, 30, 10));
+    EXPECT_EQ(on(Line::CentreY)[0], TRect::bounds(10, 20, 30, 10));
+    EXPECT_EQ(on(Line::CentreY)[2], TRect::bounds(0, 23, 5, 5));
+    for (Line line : {Line::Left, Line::Right, Line::Top, Line::Bottom, Line::CentreX, Line::CentreY})
+        EXPECT_EQ(on(line)[1], boxes[1]);
+    EXPECT_EQ(pass_arrange::aligned(boxes, 7, Line::Left), boxes); // no anchor: nothing moves
+}
+
+TEST(PassArrange, SpreadsWithEqualGapsBetweenTheOuterTwo) {
+    // Given out of order; along x they are 0-10, 12-32, 40-45 and 90-100: 100 wide, 45 of boxes.
+    const std::vector<TRect> boxes = {TRect::bounds(40, 0, 5, 5), TRect::bounds(0, 3, 10, 5),
+                                      TRect::bounds(90, 7, 10, 5), TRect::bounds(12, 1, 20, 5)};
+    const std::vector<TRect> spread = pass_arrange::distributed(boxes, Axis::Horizontal);
+    EXPECT_EQ(spread[1], boxes[1]);
+    EXPECT_EQ(spread[2], boxes[2]);
+    // 55 pixels of gaps in three, 18.3 each: 18, 19 and 18 whole pixels.
+    EXPECT_EQ(spread[3], TRect::bounds(28, 1, 20, 5));
+    EXPECT_EQ(spread[0], TRect::bounds(67, 0, 5, 5));
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        EXPECT_EQ(spread[i].Width(), boxes[i].Width());
+        EXPECT_EQ(spread[i].Top, boxes[i].Top);
+    }
+    const std::vector<TRect> down = pass_arrange::distributed(
+        {TRect::bounds(0, 0, 5, 10), TRect::bounds(3, 11, 5, 10), TRect::bounds(6, 60, 5, 10)}, Axis::Vertical);
+    EXPECT_EQ(down[1], TRect::bounds(3, 30, 5, 10));
+    const std::vector<TRect> two = {TRect::bounds(0, 0, 5, 5), TRect::bounds(50, 0, 5, 5)};
+    EXPECT_EQ(pass_arrange::distributed(two, Axis::Horizontal), two);
+}
+
+TEST(PassArrange, MillimetresAndPixels) {
+    EXPECT_DOUBLE_EQ(pass_arrange::toMillimetres(96, 96), 25.4);
+    EXPECT_NEAR(pass_arrange::toMillimetres(376, 96), 99.4833, 1e-4);
+    EXPECT_DOUBLE_EQ(pass_arrange::toMillimetres(300, 300), 25.4);
+    EXPECT_EQ(pass_arrange::toPixels(10.0, 96), 38); // 37.8
+    EXPECT_EQ(pass_arrange::toPixels(85.6, 96), 324); // a card's width, 323.5 rounded up
+    EXPECT_EQ(pass_arrange::toPixels(-2.0, 96), -8); // 7.56 left of the window
+    for (int px : {0, 1, 13, 48, 376, 1000})
+        EXPECT_EQ(pass_arrange::toPixels(pass_arrange::toMillimetres(px, 96), 96), px);
+}
+
+TEST(PassArrange, ThePhotosFrameIsTheSmallestVisibleOneAroundIt) {
+    TPassDesign design;
+    design.LoadStandardLayout();
+    EXPECT_EQ(pass_arrange::frameAround(design, design.Image11->BoundsRect()), design.Ramka1);
+    design.Ramka1->setVisible(false);
+    EXPECT_EQ(pass_arrange::frameAround(design, design.Image11->BoundsRect()), nullptr);
+    design.Ramka1->setVisible(true);
+    design.Ramka2->setBoundsRect(TRect::bounds(0, 0, 200, 150));
+    design.Ramka2->setVisible(true);
+    EXPECT_EQ(pass_arrange::frameAround(design, design.Image11->BoundsRect()), design.Ramka1);
+    // Moved 5 right and made 10 taller at the bottom: the frame keeps its margins.
+    EXPECT_EQ(pass_arrange::followed(TRect::bounds(24, 40, 65, 76), TRect::bounds(32, 48, 48, 60),
+                                     TRect::bounds(37, 48, 48, 70)),
+              TRect::bounds(29, 40, 65, 86));
+}
+
+namespace {
+
+struct PassMenu : ::testing::Test {
+    TForm1 form;
+    PassMenu() {
+        form.ShowCentred();
+        QCoreApplication::processEvents();
+        form.history().restart();
+    }
+    TSizeControl& sizer() { return *form.SizeControl1; }
+};
+
+} // namespace
+
+TEST_F(PassMenu, TheRightButtonPicksWithoutADragAndNaSpodIsOneStep) {
+    const std::vector<QString> order = stackingOrder(form);
+    QTest::mousePress(&form, Qt::RightButton, {}, QPoint(200, 12)); // on lblNazwisko
+    QCoreApplication::processEvents();
+    EXPECT_EQ(sizer().Target(), form.lblNazwisko);
+    EXPECT_EQ(sizer().dragMode(), TDragMode::None);
+    EXPECT_TRUE(form.contextMenu().menu().isVisible());
+    EXPECT_TRUE(form.contextMenu().NaSpod1->isEnabled());
+    form.contextMenu().menu().close();
+    const QByteArray before = pass_template::writeFile(form);
+
+    form.contextMenu().NaSpod1->trigger();
+    EXPECT_EQ(stackingOrder(form).front(), QStringLiteral("lblNazwisko"));
+    EXPECT_EQ(form.history().steps(), 1);
+    form.contextMenu().NaWierzch1->trigger();
+    EXPECT_EQ(stackingOrder(form).back(), QStringLiteral("lblNazwisko"));
+    // Saved and read back, the order holds: it is the order of the template's elements.
+    TPassDesign copy;
+    pass_template::loadFile(copy, pass_template::writeFile(form));
+    EXPECT_EQ(stackingOrder(copy), stackingOrder(form));
+
+    form.undoDesign();
+    form.undoDesign();
+    EXPECT_EQ(stackingOrder(form), order);
+    EXPECT_EQ(pass_template::writeFile(form), before);
+
+    // On bare ground the menu is about nothing: no stacking to change.
+    QTest::mousePress(&form, Qt::RightButton, {}, QPoint(300, 170));
+    EXPECT_EQ(sizer().Target(), nullptr);
+    form.contextMenu().menu().close();
+    form.contextMenu().openFor(nullptr, form.mapToGlobal(QPoint(300, 170)));
+    EXPECT_FALSE(form.contextMenu().NaWierzch1->isEnabled());
+    form.contextMenu().menu().close();
+}
+
+TEST_F(PassMenu, AnElementDroppedOntoAnotherKeepsItsPlaceInTheStack) {
+    const std::vector<QString> order = stackingOrder(form);
+    ASSERT_LT(indexIn(order, "lblImie"), indexIn(order, "lblNazwisko"));
+    // lblImie (96, 8) is dragged onto lblNazwisko (192, 8): it stays beneath it.
+    QTest::mousePress(&form, Qt::LeftButton, {}, QPoint(100, 12));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(sizer().Target(), form.lblImie);
+    QTest::mouseMove(&sizer(), QPoint(104, 4));
+    QTest::mouseRelease(&sizer(), Qt::LeftButton, {}, QPoint(104, 4));
+    ASSERT_EQ(form.lblImie->Left(), 196);
+    EXPECT_EQ(stackingOrder(form), order);
+    EXPECT_EQ(form.controlAt(QPoint(200, 12)), form.lblNazwisko); // the one that showed still shows
+}
