@@ -106,6 +106,11 @@ public:
     void RadioGroup1Click();
     void CheckBoxDopasujClick(bool checked);
     void showTextFitting();
+    // Composed texts and codes on the pass: added, changed and removed (the picked one).
+    void DodajTekst1Click();
+    void DodajKod1Click();
+    void ZmienZlozony1Click();
+    void UsunZlozony1Click();
     // Frame widths: frame 0 is the border, 1-5 the frames.
     void frameWidthChange(int frame);
 
@@ -222,6 +227,11 @@ public:
     QAction* PoziomyDruk2 = nullptr;
     QAction* Zamknij1 = nullptr;
     QMenu* Baza1 = nullptr;
+    QMenu* Zlozone1 = nullptr; // "Teksty złożone i kody"
+    QAction* DodajTekst1 = nullptr;
+    QAction* DodajKod1 = nullptr;
+    QAction* ZmienZlozony1 = nullptr;
+    QAction* UsunZlozony1 = nullptr;
     QAction* NowaBaza1 = nullptr;
     QAction* OtworzBaze1 = nullptr;
     QAction* ImportujOsoby1 = nullptr;
@@ -252,6 +262,7 @@ private:
     void FormCreate();
     void FormClose();
     void createMenus();
+    void createComposedMenu();
     void createVisibilityPage();
     void createFontsPage();
     void createFramesPage();

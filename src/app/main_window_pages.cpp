@@ -106,6 +106,7 @@ TForm2::TForm2(Services services, QWidget* parent)
     createFramesPage();
     createGridPage();
     createMenus();
+    createComposedMenu();
     connectDesignerControls();
     connect(Notes1, &QTabWidget::currentChanged, this, [this] {
         m_services.errors.guard([this] { Notes1Change(); });

@@ -1,5 +1,7 @@
 #include "batch_dialog.h"
 
+#include "run_fields_box.h"
+
 #include "core/exception.h"
 #include "database/person_table.h"
 #include "database/print_register.h"
@@ -186,6 +188,8 @@ TFWieleOsob::TFWieleOsob(IDialogs& dialogs, IPrinterService& printers, Source so
     left->addWidget(persons);
     left->addWidget(sheet);
     left->addWidget(back);
+    RunFields = new TRunFieldsBox(this);
+    left->addWidget(RunFields);
     auto* calibration = new QHBoxLayout;
     calibration->addWidget(btnCalibrate);
     calibration->addWidget(chkCalibratedPdf, 1);
@@ -303,6 +307,7 @@ TBatchOptions TFWieleOsob::batchOptions() const {
     if (chkBack->isChecked())
         options.backTemplate = m_backTemplate;
     options.duplex = rbShortEdge->isChecked() ? TDuplex::ShortEdge : TDuplex::LongEdge;
+    options.run = RunFields->runFields().value_or(TRunFields{});
     return options;
 }
 
@@ -396,7 +401,26 @@ std::unique_ptr<TPassBatch> TFWieleOsob::makeBatch() const {
 }
 
 bool TFWieleOsob::acceptUnfitTexts(const TPassBatch& batch, int scale) {
-    const std::vector<TUnfitPerson> unfit = personsWithUnfitTexts(*m_source.db, m_source.templateFile, batch.persons(), scale);
+    const std::optional<TRunFields> run = RunFields->runFields();
+    if (!run) {
+        m_dialogs.ShowMessage(utf8("Podaj pierwszy numer przepustki, np. 1 albo 0001."));
+        return false;
+    }
+    // A pass must not go out with a field in braces where its date belongs.
+    const TComposedTextProblems problems = TPassRenderer(m_source.templateFile, *run).composedTextProblems();
+    if (!problems.unset.isEmpty()) {
+        m_dialogs.ShowMessage(utf8("Wzorzec drukuje datę ważności: zaznacz „Ważna do” i podaj datę.\n\n") +
+                              problems.unset.join(u'\n'));
+        return false;
+    }
+    if (!problems.unknown.isEmpty() &&
+        m_dialogs.MessageDlg(utf8("Wzorzec ma pola, których program nie zna; wydrukują się tak, jak są napisane:\n\n%1\n\n"
+                                  "Drukować mimo to?")
+                                 .arg(problems.unknown.join(u'\n')),
+                             TMsgDlgType::mtConfirmation, mbYes | mbNo) != mrYes)
+        return false;
+    const std::vector<TUnfitPerson> unfit =
+        personsWithUnfitTexts(*m_source.db, m_source.templateFile, batch.persons(), scale, *run);
     if (unfit.empty())
         return true;
     // A long list is cut: the first ones show what to change in the design.

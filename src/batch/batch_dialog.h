@@ -25,6 +25,7 @@ class ErrorHandler;
 class IDialogs;
 class IPrinterService;
 class TPrintPreview;
+class TRunFieldsBox;
 
 // "Przepustki dla wielu osób": which persons, how many to a sheet, then the
 // sheets previewed, printed or written to a PDF file.
@@ -101,6 +102,7 @@ public:
     QRadioButton* rbShortEdge = nullptr;
     QPushButton* btnCalibrate = nullptr;
     QCheckBox* chkCalibratedPdf = nullptr; // the printer's calibration in the PDF too
+    TRunFieldsBox* RunFields = nullptr;    // "Ważna do", "Numer od"
     QLabel* lblCount = nullptr;
     QPushButton* btnPreview = nullptr;
     QPushButton* btnPdf = nullptr;

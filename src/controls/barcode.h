@@ -49,6 +49,7 @@ public:
     bool CodeFits(int scale = 1) const;
     // The dark modules in units of the element, laid for `scale` pixels a unit.
     std::vector<QRectF> barsAt(int scale) const;
+    bool ShowsPicture() const override { return true; }
 
 protected:
     void Paint(TCanvas& canvas) override;

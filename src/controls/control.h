@@ -100,6 +100,8 @@ public:
     }
     // The middle a hollow control draws nothing over (its coordinates); empty for others.
     virtual TRect HollowArea() const { return {}; }
+    // A picture or a code: the designer's grid dots stay off it, so the user sees it as printed.
+    virtual bool ShowsPicture() const { return false; }
 
     std::function<void()> OnResize;
 

@@ -28,6 +28,8 @@ public:
     bool Transparent() const { return m_transparent; }
     void setTransparent(bool transparent);
 
+    bool ShowsPicture() const override { return !m_picture.isEmpty(); }
+
     // Where the picture lands in the control's client area.
     TRect DestRect() const;
 

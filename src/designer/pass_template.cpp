@@ -406,6 +406,21 @@ QString describeFile(const QByteArray& file) {
         out += indent + QStringLiteral("end\n");
     };
     component(root, 0);
+    // What a reader of an older program would not know: named once, by element.
+    QStringList uses;
+    for (const TComponentRecord& child : root.children) {
+        if (child.className.compare(QStringLiteral("TBarcode"), Qt::CaseInsensitive) == 0)
+            uses << QStringLiteral("kod (%1)").arg(child.name);
+        for (const TPropertyRecord& p : child.properties) {
+            const bool on = p.value.tag == Tag::True;
+            if (on && p.name.compare(QStringLiteral("Composed"), Qt::CaseInsensitive) == 0)
+                uses << QString::fromUtf8("tekst złożony (%1)").arg(child.name);
+            else if (on && p.name.compare(QStringLiteral("FitText"), Qt::CaseInsensitive) == 0)
+                uses << QStringLiteral("Dopasuj tekst (%1)").arg(child.name);
+        }
+    }
+    if (!uses.isEmpty())
+        out += QString::fromUtf8("Używa nowych możliwości: ") + uses.join(QStringLiteral(", ")) + u'\n';
     return out;
 }
 

@@ -233,7 +233,7 @@ void TSizeControl::paintGridDots(const QRect& area) {
     // platform) keep the dots off them.
     QRegion dotted = QRegion(area.intersected(m_host.rect()));
     for (TControl* c : root()->Controls())
-        if (c->Visible() && dynamic_cast<TWinControl*>(c))
+        if (c->Visible() && (dynamic_cast<TWinControl*>(c) || c->ShowsPicture()))
             dotted -= c->BoundsRect().toQRect();
     if (dotted.isEmpty())
         return;

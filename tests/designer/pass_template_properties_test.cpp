@@ -113,6 +113,7 @@ TEST(PassTemplate, PropertiesTheProgramNeverSetsComeBackAsSaved) {
     Records plainLabelDefaults = labelDefaults; // a 3-D label fits no text
     plainLabelDefaults.push_back({"FitText", TValue::Boolean(false)});
     plainLabelDefaults.push_back({"MinFontSize", TValue::Integer(TLabel::kDefaultMinFontSize)});
+    plainLabelDefaults.push_back({"Composed", TValue::Boolean(false)});
     const auto savedFrom = [&](bool explicitDefaults) {
         const auto pick = [explicitDefaults](const Records& r) { return explicitDefaults ? r : Records{}; };
         TForm1 window;

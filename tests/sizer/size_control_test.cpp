@@ -1,3 +1,4 @@
+#include "controls/image.h"
 #include "controls/host_form.h"
 #include "controls/label.h"
 #include "controls/panel.h"
@@ -230,6 +231,14 @@ TEST_F(SizerHost, GridDotsOnTheWindowButNeverInTheCard) {
     EXPECT_EQ(screen.pixelColor(19, 19), QColor(128, 128, 128));
     EXPECT_EQ(screen.pixelColor(20, 19), QColor(255, 255, 255));
     EXPECT_EQ(form.Snapshot().pixelColor(19, 19), QColor(255, 255, 255));
+    // A picture shows as it prints: no dots over it.
+    auto* picture = form.createControl<TImage>(QStringLiteral("picture"));
+    picture->SetBounds(0, 0, 60, 60);
+    QImage white(60, 60, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    picture->setPicture(white);
+    EXPECT_EQ(form.grab().toImage().pixelColor(19, 19), QColor(255, 255, 255));
+    EXPECT_EQ(form.grab().toImage().pixelColor(76, 76), QColor(128, 128, 128));
     sizer->setGridSize(0);
     EXPECT_EQ(form.grab().toImage().pixelColor(19, 19), QColor(255, 255, 255));
 }

@@ -1,0 +1,39 @@
+#include "run_fields_box.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+
+namespace wendolarka {
+
+TRunFieldsBox::TRunFieldsBox(QWidget* parent) : QGroupBox(QStringLiteral("Dane wydruku"), parent) {
+    setObjectName(QStringLiteral("GroupDaneWydruku"));
+    chkWaznaDo = new QCheckBox(QString::fromUtf8("Ważna do:"), this);
+    chkWaznaDo->setObjectName(QStringLiteral("chkWaznaDo"));
+    dtWaznaDo = new QDateEdit(QDate::currentDate().addYears(1), this);
+    dtWaznaDo->setObjectName(QStringLiteral("dtWaznaDo"));
+    dtWaznaDo->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    dtWaznaDo->setCalendarPopup(true);
+    dtWaznaDo->setEnabled(false);
+    connect(chkWaznaDo, &QCheckBox::toggled, dtWaznaDo, &QWidget::setEnabled);
+    edNumerOd = new QLineEdit(QStringLiteral("1"), this);
+    edNumerOd->setObjectName(QStringLiteral("edNumerOd"));
+    edNumerOd->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{1,18}")), edNumerOd));
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(chkWaznaDo, 0, 0);
+    layout->addWidget(dtWaznaDo, 0, 1);
+    layout->addWidget(new QLabel(QStringLiteral("Numer od:"), this), 1, 0);
+    layout->addWidget(edNumerOd, 1, 1);
+}
+
+std::optional<TRunFields> TRunFieldsBox::runFields() const {
+    TRunFields run;
+    if (chkWaznaDo->isChecked())
+        run.validUntil = dtWaznaDo->date();
+    return withNumberFrom(run, edNumerOd->text());
+}
+
+} // namespace wendolarka
