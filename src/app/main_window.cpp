@@ -105,6 +105,7 @@ void TForm2::setWindows(const AppWindows& windows) {
         };
         m_persons = std::make_unique<TPersonCommands>(
             m_services.dialogs, TPersonCommands::Windows{*G1, *m_windows.FEdycja, *LabelCount, showOnPass});
+        m_persons->setRecentPlaces(m_recent);
     }
 }
 
@@ -197,7 +198,7 @@ int TForm2::passPixelsPerInch() const { return m_windows.Form1 ? m_windows.Form1
 
 void TForm2::Nowy1Click() {
     TForm1* form = m_windows.Form1;
-    if (!form || !template_commands::keepOrSaveDesign(*form, m_services.dialogs))
+    if (!form || !template_commands::keepOrSaveDesign(*form, m_services.dialogs, m_recent))
         return;
     form->hide();
     form->LoadStandardLayout();
@@ -283,7 +284,7 @@ void TForm2::PoziomyDruk2Click() { printImageSet(true); }
 
 void TForm2::ZapiszJakoWzorzec1Click() {
     if (m_windows.Form1)
-        template_commands::saveTemplate(*m_windows.Form1, m_services.dialogs);
+        template_commands::saveTemplate(*m_windows.Form1, m_services.dialogs, m_recent);
 }
 
 void TForm2::Cofnij1Click() {
@@ -297,8 +298,8 @@ void TForm2::Ponow1Click() {
 }
 
 void TForm2::LadujeDFMClick() {
-    if (m_windows.Form1 && template_commands::keepOrSaveDesign(*m_windows.Form1, m_services.dialogs) &&
-        template_commands::loadTemplate(*m_windows.Form1, m_services.dialogs))
+    if (m_windows.Form1 && template_commands::keepOrSaveDesign(*m_windows.Form1, m_services.dialogs, m_recent) &&
+        template_commands::loadTemplate(*m_windows.Form1, m_services.dialogs, m_recent))
         EnableFormatka1Commands();
 }
 
@@ -392,7 +393,7 @@ int TForm2::frameWidthShown(int frame) const { return frameSpin(frame)->Value();
 
 void TForm2::closeEvent(QCloseEvent* event) {
     // "Koniec" and the close box alike: a changed design is not lost without a word.
-    if (m_windows.Form1 && !template_commands::keepOrSaveDesign(*m_windows.Form1, m_services.dialogs)) {
+    if (m_windows.Form1 && !template_commands::keepOrSaveDesign(*m_windows.Form1, m_services.dialogs, m_recent)) {
         event->ignore();
         return;
     }

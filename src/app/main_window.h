@@ -31,6 +31,7 @@ class TColorPanel;
 class TFajny;
 class TPersonCommands;
 class TPhraseSearch;
+class TRecentPlaces;
 class TRadioGroup;
 class TSpinEdit;
 
@@ -115,6 +116,14 @@ public:
     void frameWidthChange(int frame);
 
     const TFont& sampleFont() const { return m_sampleFont; }
+
+    // The last database and the recent templates offered in the menus, as
+    // `places` remembers them; none: nothing offered, nothing remembered.
+    void setRecentPlaces(TRecentPlaces* places);
+    // The offers as the files are now (a file gone disables or stays until chosen).
+    void refreshRecentItems();
+    void OtworzOstatniaBaze1Click();
+    void OstatniWzorzecClick(const QString& fileName);
 
     // The "&Baza" menu and the grid: forwarded to the person commands.
     void NowaBaza1Click();
@@ -209,6 +218,7 @@ public:
     QMenu* Forma1 = nullptr;
     QAction* Nowy1 = nullptr;
     QAction* Otworz1 = nullptr;
+    QMenu* OstatnieWzorce1 = nullptr; // "Ostatnie wzorce", the most recent first
     QAction* ZapiszJakoWzorzec1 = nullptr;
     QAction* Cofnij1 = nullptr;
     QAction* Ponow1 = nullptr;
@@ -234,6 +244,7 @@ public:
     QAction* UsunZlozony1 = nullptr;
     QAction* NowaBaza1 = nullptr;
     QAction* OtworzBaze1 = nullptr;
+    QAction* OtworzOstatniaBaze1 = nullptr;
     QAction* ImportujOsoby1 = nullptr;
     QAction* EksportujOsoby1 = nullptr;
     QAction* DopasujZdjecia1 = nullptr;
@@ -263,6 +274,7 @@ private:
     void FormClose();
     void createMenus();
     void createComposedMenu();
+    void createRecentItems();
     void createVisibilityPage();
     void createFontsPage();
     void createFramesPage();
@@ -282,6 +294,7 @@ private:
     AppWindows m_windows;
     std::unique_ptr<TPersonCommands> m_persons;
     std::unique_ptr<TPhraseSearch> m_search;
+    TRecentPlaces* m_recent = nullptr;
     TFont m_sampleFont;
     TFont m_fontDialogFont;
     TColor m_colorDialogColor = clBlack;

@@ -107,6 +107,7 @@ TForm2::TForm2(Services services, QWidget* parent)
     createGridPage();
     createMenus();
     createComposedMenu();
+    createRecentItems();
     connectDesignerControls();
     connect(Notes1, &QTabWidget::currentChanged, this, [this] {
         m_services.errors.guard([this] { Notes1Change(); });

@@ -16,13 +16,17 @@
 #include "platform/desktop.h"
 #include "platform/error_handler.h"
 #include "widgets/form_setup.h"
+#include "platform/printer_calibration.h"
 #include "platform/printers.h"
+#include "platform/recent_places.h"
 #include "platform/qt_dialogs.h"
 #include "printing/print_window.h"
 #include "widgets/font_dialog.h"
+#include "window_places.h"
 
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QSettings>
 #include <QTranslator>
 
 namespace wendolarka {
@@ -93,12 +97,21 @@ int runWendolarka(int argc, char** argv) {
 
     installPolishTranslations(application);
 
+    // Made before the windows and gone after them: they remember into it up to their last hiding.
+    TRecentPlaces recent(userSettings());
     QtDialogs dialogs([](const TFont& initial) { return TFontDialog::execute(initial, QApplication::activeWindow()); });
+    dialogs.setRecentPlaces(&recent);
     QtDesktop desktop;
     ErrorHandler errors(dialogs);
     application.setErrorHandler(&errors);
 
     WendolarkaApp app(dialogs, desktop, errors);
+    app.mainWindow()->setRecentPlaces(&recent);
+    // The main window comes back where it was left; the image set and print windows, placed
+    // by the program at each showing, only with their size.
+    keepWindowPlace(*app.mainWindow(), recent, QStringLiteral("Form2"), TKeptPart::PlaceAndSize);
+    keepWindowPlace(*app.windows().Form3, recent, QStringLiteral("Form3"), TKeptPart::SizeOnly);
+    keepWindowPlace(*app.windows().FDruk, recent, QStringLiteral("FDruk"), TKeptPart::SizeOnly);
     QObject::connect(app.mainWindow(), &QObject::destroyed, &application, &QCoreApplication::quit);
     app.mainWindow()->show();
     const int result = TApplication::exec();

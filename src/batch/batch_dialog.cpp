@@ -325,6 +325,7 @@ bool TFWieleOsob::chooseBackTemplate() {
     FileDialogOptions options;
     options.title = utf8("Wzorzec tylnej strony");
     options.filter = utf8("Wzorzec przepustki|*.wzo");
+    options.place = TFilePlace::Templates;
     options.defaultExt = QStringLiteral("wzo");
     const auto chosen = m_dialogs.OpenFile(options);
     if (!chosen)
@@ -519,6 +520,7 @@ bool TFWieleOsob::savePdf() {
         return false;
     FileDialogOptions options;
     options.filter = utf8("Plik PDF|*.pdf");
+    options.place = TFilePlace::Exports;
     options.filterIndex = 0;
     options.defaultExt = QStringLiteral("pdf");
     const auto chosen = m_dialogs.SaveFile(options);

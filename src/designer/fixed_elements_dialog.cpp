@@ -183,6 +183,7 @@ void TFUkos::chWidocznyClick() {
 void TFUkos::bitOpenImgClick() {
     FileDialogOptions options;
     options.filter = utf8("Pliki graficzne JPG i BMP|*.jpg;*.bmp|Dowolne pliki (*.*)|*.*");
+    options.place = TFilePlace::Pictures;
     const auto chosen = m_dialogs.OpenFile(options);
     if (!chosen)
         return;

@@ -46,6 +46,7 @@ QString withExtension(const QString& fileName, Format format) {
 bool exportWindow(const TElementHost& form, IDialogs& dialogs) {
     FileDialogOptions options;
     options.filter = QString::fromUtf8(kExportFilter);
+    options.place = TFilePlace::Exports;
     options.filterIndex = 0; // the type chosen last time
     const auto chosen = dialogs.SaveFile(options);
     if (!chosen)

@@ -143,6 +143,7 @@ namespace image_set_commands {
 bool loadPictureWithDialog(TForm3& form, int k, IDialogs& dialogs) {
     FileDialogOptions options;
     options.filter = QString::fromUtf8("Pliki graficzne JPG i BMP|*.jpg;*.bmp|Pliki JPG|*.jpg|Pliki BMP|*.bmp|Dowolny plik (*.*)|*.*");
+    options.place = TFilePlace::Pictures;
     options.filterIndex = 0; // the type chosen last time
     const auto chosen = dialogs.OpenFile(options);
     if (!chosen)

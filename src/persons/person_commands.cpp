@@ -6,11 +6,13 @@
 #include "person_command_support.h"
 #include "person_grid.h"
 #include "platform/dialogs.h"
+#include "platform/recent_places.h"
 #include "record_conflict.h"
 #include "record_edit_window.h"
 #include "widgets/form_setup.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -63,6 +65,7 @@ void TPersonCommands::NowaBaza1Click() {
     FileDialogOptions options;
     options.fileName = QStringLiteral("zerowa.db");
     options.filter = kDatabaseFilter;
+    options.place = TFilePlace::Databases;
     options.defaultExt = QStringLiteral("db");
     options.confirmOverwrite = false; // an existing file gets the command's own answer below
     const auto chosen = m_dialogs.SaveFile(options);
@@ -75,25 +78,46 @@ void TPersonCommands::NowaBaza1Click() {
     }
     // Made apart and written whole or not at all; the open database stays the one shown.
     person_table::CreateDatabase(chosen->fileName);
+    if (m_recent)
+        m_recent->databaseUsed(chosen->fileName);
 }
 
 void TPersonCommands::OtworzBaze1Click() {
     FileDialogOptions options;
     options.filter = kDatabaseFilter;
+    options.place = TFilePlace::Databases;
     const auto chosen = m_dialogs.OpenFile(options);
-    if (chosen) {
-        bool usable = true;
-        try {
-            person_table::OpenExisting(chosen->fileName); // checked before anything is replaced
-        } catch (const EPersonDatabase& e) {
-            usable = false;
-            m_dialogs.MessageDlg(e.message(), TMsgDlgType::mtWarning, mbOK);
-        }
-        if (usable)
-            useDatabase(chosen->fileName);
-    }
+    if (chosen)
+        openDatabaseFile(chosen->fileName);
     m_windows.G1.HideColumnRange(kFirstHiddenPersonColumn, kPersonGridColumns - 1);
     m_windows.G1.Repaint();
+}
+
+void TPersonCommands::OtworzOstatniaBazeClick() {
+    const QString fileName = m_recent ? m_recent->lastDatabase() : QString();
+    if (fileName.isEmpty())
+        return;
+    if (!QFileInfo(fileName).isFile()) {
+        m_recent->forgetDatabase(fileName);
+        m_dialogs.MessageDlg(utf8("Nie ma już pliku bazy %1 — został przeniesiony lub usunięty.\n"
+                                  "Usunięto go z menu; wskaż bazę poleceniem „Otwórz bazę”.")
+                                 .arg(QDir::toNativeSeparators(fileName)),
+                             TMsgDlgType::mtWarning, mbOK);
+        return;
+    }
+    openDatabaseFile(fileName);
+    m_windows.G1.HideColumnRange(kFirstHiddenPersonColumn, kPersonGridColumns - 1);
+    m_windows.G1.Repaint();
+}
+
+void TPersonCommands::openDatabaseFile(const QString& fileName) {
+    try {
+        person_table::OpenExisting(fileName); // checked before anything is replaced
+    } catch (const EPersonDatabase& e) {
+        m_dialogs.MessageDlg(e.message(), TMsgDlgType::mtWarning, mbOK);
+        return;
+    }
+    useDatabase(fileName);
 }
 
 void TPersonCommands::useDatabase(const QString& fileName) {
@@ -105,6 +129,8 @@ void TPersonCommands::useDatabase(const QString& fileName) {
     forgetShownPerson();
     LoadGrid();
     m_windows.FEdycja.lblBaza->setText(QFileInfo(fileName).fileName());
+    if (m_recent && m_db)
+        m_recent->databaseUsed(fileName);
 }
 
 void TPersonCommands::LoadGrid() {

@@ -22,6 +22,7 @@ class ISQLiteDatabase;
 class ISQLiteTable;
 class TFajny;
 class TFEdycja;
+class TRecentPlaces;
 
 // The main window's database commands and record operations, with the state
 // they share: the database file, its connection, the last result fetched and
@@ -41,9 +42,15 @@ public:
     TPersonCommands(IDialogs& dialogs, Windows windows);
     ~TPersonCommands();
 
+    // Where databases opened, made or filled are remembered; none: nowhere.
+    void setRecentPlaces(TRecentPlaces* places) { m_recent = places; }
+
     // Files and display.
     void NowaBaza1Click();
     void OtworzBaze1Click();
+    // "Otwórz ostatnią bazę": the database remembered last, as "&Otwórz bazę" opens
+    // one; a file since gone is said so and forgotten.
+    void OtworzOstatniaBazeClick();
     // Persons from a list file into the database shown (or one chosen or made
     // for them), and the persons shown out to a list file; dialogs over `parent`.
     void ImportujOsobyClick(QWidget* parent);
@@ -94,6 +101,8 @@ public:
 
 private:
     void requireDatabase() const;
+    // The chosen file shown when it is a person database, else said why.
+    void openDatabaseFile(const QString& fileName);
     // Shows that database: its persons in the grid, nobody chosen yet.
     void useDatabase(const QString& fileName);
     std::int64_t requireCurrentId() const;
@@ -118,6 +127,7 @@ private:
 
     IDialogs& m_dialogs;
     Windows m_windows;
+    TRecentPlaces* m_recent = nullptr;
     QString m_dbFileName;
     std::shared_ptr<ISQLiteDatabase> m_db;
     std::shared_ptr<ISQLiteTable> m_currentTable;

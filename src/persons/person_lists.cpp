@@ -34,6 +34,7 @@ void TPersonCommands::ImportujOsobyClick(QWidget* parent) {
         FileDialogOptions options;
         options.title = utf8("Baza, do której dodać osoby z listy");
         options.filter = kDatabaseFilter;
+        options.place = TFilePlace::Databases;
         options.defaultExt = QStringLiteral("db");
         options.confirmOverwrite = false; // persons are added to an existing file, never replacing it
         const auto chosen = m_dialogs.SaveFile(options);
@@ -49,6 +50,7 @@ void TPersonCommands::ImportujOsobyClick(QWidget* parent) {
     FileDialogOptions options;
     options.title = utf8("Importuj osoby z listy");
     options.filter = kListFilter;
+    options.place = TFilePlace::Lists;
     const auto list = m_dialogs.OpenFile(options);
     if (!list)
         return;
@@ -85,6 +87,7 @@ void TPersonCommands::EksportujOsobyClick(QWidget* parent) {
     FileDialogOptions options;
     options.title = utf8("Eksportuj osoby do pliku");
     options.filter = kExportFilter;
+    options.place = TFilePlace::Lists;
     options.defaultExt = QStringLiteral("csv");
     options.fileName = QFileInfo(m_dbFileName).completeBaseName() + QStringLiteral(".csv");
     const auto chosen = m_dialogs.SaveFile(options);

@@ -379,6 +379,7 @@ void TFEdycja::btnFotoClick() {
     FileDialogOptions options;
     options.title = utf8("Pobranie pliku graficznego dla bazy");
     options.filter = photoFileFilter();
+    options.place = TFilePlace::Photos;
     const auto chosen = m_dialogs.OpenFile(options);
     if (!chosen)
         return;

@@ -20,6 +20,9 @@ using TMsgDlgButtons = unsigned;
 enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
                     mrYes = 6, mrNo = 7 };
 
+// The kinds of files whose dialogs each start in the folder last used for that kind.
+enum class TFilePlace { None, Databases, Templates, Exports, Lists, Photos, Pictures };
+
 // Filters are written "Description|*.a;*.b|Other|*.*"; the index counts from 1.
 struct FileDialogOptions {
     QString title;
@@ -30,6 +33,8 @@ struct FileDialogOptions {
     QString defaultExt; // without the dot
     // The dialog's own "replace?" question; off where the command asks its own.
     bool confirmOverwrite = true;
+    // Without an `initialDir`, the dialog starts in the last folder of this kind.
+    TFilePlace place = TFilePlace::None;
 };
 
 struct FileDialogResult {

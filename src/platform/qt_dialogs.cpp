@@ -1,5 +1,7 @@
 #include "qt_dialogs.h"
 
+#include "recent_places.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
@@ -52,8 +54,12 @@ constexpr std::array<ButtonKind, 7> kButtons = {{
 std::optional<FileDialogResult> QtDialogs::runFileDialog(const FileDialogOptions& options, bool save) {
     Memory& memory = save ? m_save : m_open;
     const QFileDialog::AcceptMode mode = save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen;
-    QFileDialog dialog(QApplication::activeWindow(), options.title,
-                       options.initialDir.isEmpty() ? memory.folder : options.initialDir);
+    QString folder = options.initialDir;
+    if (folder.isEmpty() && m_recent)
+        folder = m_recent->startFolder(options.place);
+    if (folder.isEmpty())
+        folder = memory.folder;
+    QFileDialog dialog(QApplication::activeWindow(), options.title, folder);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.confirmOverwrite);
@@ -79,6 +85,8 @@ std::optional<FileDialogResult> QtDialogs::runFileDialog(const FileDialogOptions
         result.filterIndex = 1;
     memory.folder = QFileInfo(result.fileName).absolutePath();
     memory.filterIndex.insert(options.filter, result.filterIndex);
+    if (m_recent)
+        m_recent->folderUsed(options.place, result.fileName);
     return result;
 }
 

@@ -8,12 +8,16 @@
 
 namespace wendolarka {
 
+class TRecentPlaces;
+
 // The real dialogs, modal to the active window.
 class QtDialogs final : public IDialogs {
 public:
     // The font dialog is the program's own window, built above this layer.
     using FontChooser = std::function<std::optional<TFont>(const TFont& initial)>;
     explicit QtDialogs(FontChooser chooseFont) : m_chooseFont(std::move(chooseFont)) {}
+    // Where a file dialog of a kind (FileDialogOptions::place) starts and is remembered across runs.
+    void setRecentPlaces(TRecentPlaces* places) { m_recent = places; }
 
     std::optional<FileDialogResult> OpenFile(const FileDialogOptions& options) override;
     std::optional<FileDialogResult> SaveFile(const FileDialogOptions& options) override;
@@ -37,6 +41,7 @@ private:
 
     FontChooser m_chooseFont;
     Memory m_open, m_save;
+    TRecentPlaces* m_recent = nullptr;
 };
 
 } // namespace wendolarka

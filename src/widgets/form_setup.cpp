@@ -59,6 +59,13 @@ TOuterFrameKeeper::TOuterFrameKeeper(QWidget& window, QSize outer, std::function
     connect(&m_poll, &QTimer::timeout, this, &TOuterFrameKeeper::fit);
 }
 
+TOuterFrameKeeper* TOuterFrameKeeper::of(QWidget& window) {
+    for (QObject* child : window.children())
+        if (auto* keeper = dynamic_cast<TOuterFrameKeeper*>(child))
+            return keeper;
+    return nullptr;
+}
+
 bool TOuterFrameKeeper::eventFilter(QObject* watched, QEvent* event) {
     if (watched != &m_window)
         return false;

@@ -56,6 +56,12 @@ public:
     TOuterFrameKeeper(QWidget& window, QSize outer, std::function<QPoint()> place = {});
     // The client size that gives the outer size with that frame.
     static QSize clientFor(QSize outer, QSize frame) { return (outer - frame).expandedTo(QSize(0, 0)); }
+    // The keeper of a window, if it has one.
+    static TOuterFrameKeeper* of(QWidget& window);
+    // Another outer size or place from the next fitting on (a place kept from an earlier run).
+    QSize outerSize() const { return m_outer; }
+    void setOuterSize(QSize outer) { m_outer = outer; }
+    void setPlace(std::function<QPoint()> place) { m_place = std::move(place); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -75,6 +75,7 @@ TEST_F(MainWindowFixture, MenusAreLaidOutAsTabled) {
     EXPECT_EQ(captions(form->Forma1),
               QStringList({QString::fromUtf8("&Pokaż standardową formatkę I"),
                            QString::fromUtf8("&Otwórz istniejący wzorzec"),
+                           QString::fromUtf8("O&statnie wzorce"),
                            QString::fromUtf8("&Zapisz formatkę jako wzorzec"), QStringLiteral("-"),
                            QString::fromUtf8("&Cofnij"), QString::fromUtf8("Po&nów"), QStringLiteral("-"),
                            QString::fromUtf8("Zapis formatki do pliku JPG lub &BMP"),
@@ -85,6 +86,7 @@ TEST_F(MainWindowFixture, MenusAreLaidOutAsTabled) {
                            QString::fromUtf8("Za&mknij Formatkę I")}));
     EXPECT_EQ(captions(form->Baza1),
               QStringList({QString::fromUtf8("&Utwórz nową bazę"), QString::fromUtf8("&Otwórz bazę"),
+                           QString::fromUtf8("O&twórz ostatnią bazę"),
                            QString::fromUtf8("&Regeneruj (odśwież) bazę"), QString::fromUtf8("&Importuj osoby z listy…"),
                            QString::fromUtf8("Eksportuj osoby do &pliku…"),
                            QString::fromUtf8("&Dopasuj zdjęcia wszystkich osób…"), QStringLiteral("-"),
