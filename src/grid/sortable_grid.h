@@ -129,7 +129,8 @@ public:
     bool MarkRows() const { return m_markRows; }
     void setMarkRows(bool v);
     void clearMarks();
-    // Whether the current row is drawn as chosen (off while nothing is chosen).
+    // Whether the current row is drawn as chosen: off while nothing is chosen,
+    // on again as soon as the current row is set, whatever sets it.
     bool CurrentRowShown() const { return m_currentRowShown; }
     void setCurrentRowShown(bool v);
     // Ends a mouse selection under way: the program moved the rows away from
@@ -218,6 +219,7 @@ protected:
     void DrawCell(TCanvas& canvas, int col, int row, const TRect& rect, TGridDrawState state) override;
     void SetEditText(int col, int row, const QString& text) override;
     void ClickCell() override;
+    void CurrentCellSet() override { setCurrentRowShown(true); }
     void GridEnter() override;
     void GridExit() override;
     void GridKeyPress(QKeyEvent* event) override;

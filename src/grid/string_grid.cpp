@@ -345,6 +345,7 @@ void TStringGrid::setSelection(const TGridRect& selection) {
     m_col = selection.Right;
     m_row = selection.Bottom;
     viewport()->update();
+    CurrentCellSet();
 }
 
 void TStringGrid::MoveCurrent(int col, int row, bool moveAnchor) {
@@ -367,6 +368,7 @@ void TStringGrid::MoveCurrent(int col, int row, bool moveAnchor) {
         while (m_leftCol < col && col >= m_leftCol + VisibleColCount())
             setLeftCol(m_leftCol + 1);
     viewport()->update();
+    CurrentCellSet();
     if (!m_quietMove)
         ClickCell();
     if ((m_options & goAlwaysShowEditor) && (m_options & goEditing) && hasFocus())

@@ -150,6 +150,8 @@ protected:
     virtual bool SelectCell(int col, int row) { (void)col; (void)row; return true; }
     virtual void SetEditText(int col, int row, const QString& text) { setCells(col, row, text); }
     virtual void ClickCell() { emit Click(); }
+    // The current cell was set, by the user or by code, quietly or not.
+    virtual void CurrentCellSet() {}
     virtual void ColumnMoved(int from, int to) { (void)from; (void)to; }
     virtual void RowMoved(int from, int to) { (void)from; (void)to; }
     virtual void ColWidthsChanged() {}

@@ -228,8 +228,11 @@ void TPersonCommands::G1Click() {
     const QString idText = grid.Cells(kIdColumn, row);
     bool isNumber = false;
     const std::int64_t id = idText.toLongLong(&isNumber);
-    if (row < 1 || !isNumber)
+    if (row < 1 || !isNumber) {
+        if (!m_currentId)
+            grid.setCurrentRowShown(false); // a row of nobody: nothing looks chosen
         return;
+    }
     requireDatabase();
     // Read first: a read that fails (a lock, damage, a person deleted elsewhere)
     // leaves the shown person, the counter and the grid's row as they were.
@@ -260,6 +263,21 @@ void TPersonCommands::backToShownRow() {
         row = m_chosenRow;
     if (row >= 1 && row < grid.RowCount() && row != grid.Row())
         grid.setSelection({kIdColumn, row, kIdColumn, row});
+    else if (row < 1)
+        grid.setCurrentRowShown(false); // nobody shown, so no row looks chosen
+}
+
+void TPersonCommands::markRowOf(std::int64_t id) {
+    TFajny& grid = m_windows.G1;
+    const int row = rowOfId(id);
+    if (row < 1)
+        return;
+    TFEdycja& editor = m_windows.FEdycja;
+    grid.setSelection({kIdColumn, row, kIdColumn, row});
+    m_chosenRow = row;
+    m_currentRowNo = grid.Cells(0, row).toInt();
+    editor.Label1->setText(QString::number(m_currentRowNo));
+    editor.lblRekordy->setText(editor.Label1->text() + QStringLiteral(" z ") + QString::number(dataRows()));
 }
 
 void TPersonCommands::forgetShownPerson() {
@@ -348,8 +366,12 @@ void TPersonCommands::mnuRegenerujClick() {
     if (!table || table->Count() == 0)
         table = person_table::SelectAll(*m_db);
     m_currentTable = table;
-    if (table->Count() > 0)
-        ShowCurrentRecord();
+    if (table->Count() > 0) {
+        // The grid's chosen row follows the person shown, also one not chosen before.
+        const TPersonRow person = person_table::ReadRow(*table);
+        markRowOf(person.ID);
+        showPerson(person);
+    }
     refreshLastPrint(); // passes printed by another program meanwhile
     m_dialogs.ShowMessage(QStringLiteral("Plik bazowy  ") + m_windows.FEdycja.lblBaza->text() +
                           utf8("  został zregenerowany."));
@@ -452,15 +474,7 @@ void TPersonCommands::takeInStoredChanges(const TPersonRow& stored) {
     // The grid shows the stored row; the choice and the counter stay on this
     // person (who may sort elsewhere now) without re-reading them.
     LoadGrid();
-    TFajny& grid = m_windows.G1;
-    const int row = rowOfId(stored.ID);
-    if (row >= 1) {
-        grid.setSelection({kIdColumn, row, kIdColumn, row});
-        m_chosenRow = row;
-        m_currentRowNo = grid.Cells(0, row).toInt();
-        editor.Label1->setText(QString::number(m_currentRowNo));
-        editor.lblRekordy->setText(editor.Label1->text() + QStringLiteral(" z ") + QString::number(dataRows()));
-    }
+    markRowOf(stored.ID);
 }
 
 void TPersonCommands::mnuWstawRekordClick() {

@@ -119,6 +119,8 @@ private:
     void forgetShownPerson();
     // After a failed read: the grid's row goes back to the person shown.
     void backToShownRow();
+    // The grid's chosen row and the counter go to this person's row, nobody is read.
+    void markRowOf(std::int64_t id);
     // The person as read when shown, the base a change is checked against.
     TPersonRow readRowOf(std::int64_t id);
     person_table::TGuardedWrite writeGuarded(const std::function<person_table::TGuardedWrite()>& write);

@@ -10,6 +10,7 @@
 #include "grid/sortable_grid.h"
 #include "persons/person_commands.h"
 #include "persons/person_grid.h"
+#include "persons/phrase_search.h"
 #include "persons/record_edit_window.h"
 #include "platform/desktop.h"
 #include "platform/error_handler.h"
@@ -436,6 +437,18 @@ TEST_F(Persons, TheGridScrollsToTheChosenPersonAndLeavingItKeepsTyping) {
     EXPECT_EQ(grid.TopRow(), 5);
     choose(4);
     EXPECT_EQ(grid.TopRow(), 1);
+    // A click that scrolls the grid highlights the person clicked, not the row coming under the pointer.
+    choose(10);
+    const TRect seventh = grid.CellRect(2, 7);
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(seventh.Left + 5, seventh.Top + 5));
+    EXPECT_EQ(grid.TopRow(), 2);
+    EXPECT_EQ(editor.edNazwisko->text(), QStringLiteral("Osoba06"));
+    const QImage shot = grid.viewport()->grab().toImage();
+    const auto look = [&](int row) {
+        return shot.pixelColor(grid.CellRect(2, row).Right - 2, grid.CellRect(2, row).Bottom - 2);
+    };
+    EXPECT_EQ(look(7), toQColor(clHighlight));
+    EXPECT_EQ(look(4), toQColor(clWindow)); // under the pointer now
 
     // The focus leaving the grid on the row already chosen re-reads nobody.
     grid.setFocus();
@@ -666,6 +679,55 @@ TEST_F(Persons, TheHighlightedRowIsAlwaysThePersonShown) {
     EXPECT_EQ(pass.lblNazwisko->Caption(), QStringLiteral(" "));
     EXPECT_TRUE(pass.Image11->Picture().isEmpty());
     EXPECT_FALSE(commands.CurrentId().has_value());
+}
+
+TEST_F(Persons, TheHighlightFollowsTheCurrentRowWhateverMovedIt) {
+    // Dudek has the smallest ID and sorts last.
+    const QString path = database(QStringLiteral("osoby.db"), {{person(QStringLiteral("Dudek")), jpegOf(Qt::gray)},
+                                                               {person(QStringLiteral("Adamska")), jpegOf(Qt::red)},
+                                                               {person(QStringLiteral("Bielik")), jpegOf(Qt::green)},
+                                                               {person(QStringLiteral("Cichy")), jpegOf(Qt::blue)}});
+    main.show();
+    main.Notes1->setCurrentIndex(main.Notes1->indexOf(grid.parentWidget()));
+    const auto look = [&](int row) {
+        const TRect cell = grid.CellRect(2, row);
+        return grid.viewport()->grab().toImage().pixelColor(cell.Right - 2, cell.Bottom - 2);
+    };
+    const auto highlighted = [&] {
+        QList<int> rows;
+        for (int r = 1; r < grid.RowCount(); ++r)
+            if (look(r) == toQColor(clHighlight))
+                rows << r;
+        return rows;
+    };
+
+    // Regenerating with nobody chosen shows the first person by ID and highlights their row.
+    open(path);
+    main.mnuRegeneruj->trigger();
+    EXPECT_EQ(editor.edNazwisko->text(), QStringLiteral("Dudek"));
+    EXPECT_EQ(highlighted(), QList<int>{4});
+    EXPECT_EQ(editor.lblRekordy->text(), QStringLiteral("4 z 4"));
+
+    // Search hits right after opening a file, the first on the row that was already current.
+    open(path);
+    EXPECT_TRUE(highlighted().isEmpty());
+    main.phraseSearch().find({QStringLiteral("Anna")});
+    EXPECT_EQ(highlighted(), QList<int>{1});
+    main.ZnajdzNastepny->trigger();
+    EXPECT_EQ(highlighted(), QList<int>{2});
+
+    // An added person and an overwritten one who sorts elsewhere now.
+    choose(2);
+    editor.show();
+    editor.edNazwisko->setText(QStringLiteral("Baran"));
+    main.mnuDodajRekord->trigger();
+    EXPECT_EQ(highlighted(), QList<int>{2});
+    EXPECT_EQ(grid.Cells(4, 2), QStringLiteral("Baran"));
+    editor.edNazwisko->setText(QStringLiteral("Zawada"));
+    dialogs.messageAnswers.push_back(mrYes);
+    main.mnuWstawRekord->trigger();
+    EXPECT_EQ(grid.Cells(4, 5), QStringLiteral("Zawada"));
+    EXPECT_EQ(highlighted(), QList<int>{5});
 }
 
 TEST_F(Persons, TheLastPrintColumnShowsEachPersonsLatestPassWithTheTemplatesName) {

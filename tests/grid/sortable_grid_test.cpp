@@ -755,7 +755,11 @@ TEST(GridMouse, MarksAreDrawnApartFromTheCurrentRowWhichAloneLooksChosen) {
     // Nobody chosen: no row looks chosen. The program scrolling during a press ends the drag.
     grid->setCurrentRowShown(false);
     EXPECT_EQ(look(1), marked);
-    grid->setCurrentRowShown(true);
+    grid->ShowCell(1, 1); // a search hit, also on the row that was current: chosen again
+    EXPECT_EQ(look(1), chosen);
+    grid->setCurrentRowShown(false);
+    grid->setSelection({1, 3, 1, 3});
+    EXPECT_EQ(look(3), chosen);
     QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, at(2));
     grid->EndMouseSelection();
     QTest::mouseMove(grid->viewport(), at(5));
