@@ -117,10 +117,11 @@ QString describeDatabaseFailure(const QString& database, const Exception& error)
 }
 
 // The database to import into; one that is not there yet is made as the program makes a new one.
-std::shared_ptr<ISQLiteDatabase> databaseForImport(const QString& path) {
+std::shared_ptr<ISQLiteDatabase> databaseForImport(TMadeDatabase& made) {
+    const QString& path = made.fileName();
     try {
-        if (!QFileInfo::exists(path))
-            person_table::CreateDatabase(path);
+        if (made.isNew())
+            made.create();
         return person_table::OpenExisting(path);
     } catch (const EFileWrite& error) {
         throw RunError{kRefused, error.message()};
@@ -165,7 +166,8 @@ int runImport(const Options& options, std::FILE* output, std::FILE* errors) {
     settings.mapping = guess.mapping;
     settings.firstRowIsHeader = true;
 
-    const std::shared_ptr<ISQLiteDatabase> db = databaseForImport(options.database);
+    TMadeDatabase made(options.database); // outlives the connection below
+    const std::shared_ptr<ISQLiteDatabase> db = databaseForImport(made);
     const QString listName = QFileInfo(options.list).fileName();
     TImportPlan plan;
     TImportSummary summary;
@@ -208,7 +210,10 @@ int runImport(const Options& options, std::FILE* output, std::FILE* errors) {
             say(errors, utf8("wendolarka: zdjęcie %1 nie pasuje do nikogo z listy").arg(file));
     }
     say(output, summary.line());
-    return summary.added + summary.updated > 0 ? kDone : kNothing;
+    if (summary.added + summary.updated == 0)
+        return kNothing;
+    made.keep();
+    return kDone;
 }
 
 int runExportPersons(const Options& options, std::FILE* output) {

@@ -7,6 +7,7 @@
 #include "database/person_table.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 
@@ -226,6 +227,22 @@ TImportSummary runImport(ISQLiteDatabase& db, const TImportPlan& plan, const TIm
     }
     batch.commit();
     return summary;
+}
+
+TMadeDatabase::TMadeDatabase(QString path) : m_path(std::move(path)) {}
+
+TMadeDatabase::~TMadeDatabase() {
+    if (!m_made || m_kept)
+        return;
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        QFile::remove(m_path + QLatin1String(suffix));
+}
+
+bool TMadeDatabase::isNew() const { return !QFileInfo::exists(m_path) && !QFileInfo(m_path).isSymLink(); }
+
+void TMadeDatabase::create() {
+    person_table::CreateDatabase(m_path);
+    m_made = true;
 }
 
 QString polishCount(int count, const char* one, const char* few, const char* many) {

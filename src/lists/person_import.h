@@ -88,6 +88,28 @@ using TImportProgress = std::function<bool(int done, int total)>;
 TImportSummary runImport(ISQLiteDatabase& db, const TImportPlan& plan, const TImportSettings& settings,
                          const TImportProgress& progress = {});
 
+// A database file an import may make: once made it is removed again (with the
+// engine's side files) unless kept, so an import that stores nobody leaves no
+// new file. Declare it before the connection to the file, so that closes first.
+class TMadeDatabase {
+public:
+    explicit TMadeDatabase(QString path);
+    TMadeDatabase(const TMadeDatabase&) = delete;
+    TMadeDatabase& operator=(const TMadeDatabase&) = delete;
+    ~TMadeDatabase();
+    // Whether nothing is there yet, so create() would make it.
+    bool isNew() const;
+    // Makes it as "Utwórz nową bazę" does, its sample person in it.
+    void create();
+    void keep() { m_kept = true; }
+    const QString& fileName() const { return m_path; }
+
+private:
+    QString m_path;
+    bool m_made = false;
+    bool m_kept = false;
+};
+
 // "1 osoba", "2 osoby", "5 osób": Polish counting of a noun.
 QString polishCount(int count, const char* one, const char* few, const char* many);
 

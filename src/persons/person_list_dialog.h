@@ -33,6 +33,7 @@ public:
 
     const lists::TImportSettings& settings() const { return m_settings; }
     const lists::TImportPlan& plan() const { return m_plan; }
+    const lists::TListFile& list() const { return m_list; }
 
     static constexpr int kPreviewRows = 5;
 

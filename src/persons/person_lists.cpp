@@ -14,6 +14,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <optional>
 
 namespace wendolarka {
 
@@ -29,6 +30,8 @@ const QString kExportFilter = utf8("Lista CSV w UTF-8 (*.csv)|*.csv|Lista CSV w 
 } // namespace
 
 void TPersonCommands::ImportujOsobyClick(QWidget* parent) {
+    std::optional<TMadeDatabase> made; // before the connection: it closes first
+    std::shared_ptr<ISQLiteDatabase> db = m_db;
     if (!m_db) {
         // A list needs a database: one chosen, or made as "Utwórz nową bazę" makes it.
         FileDialogOptions options;
@@ -40,12 +43,14 @@ void TPersonCommands::ImportujOsobyClick(QWidget* parent) {
         const auto chosen = m_dialogs.SaveFile(options);
         if (!chosen)
             return;
-        if (!QFileInfo::exists(chosen->fileName))
-            person_table::CreateDatabase(chosen->fileName);
-        person_table::OpenExisting(chosen->fileName); // a file that is no person database is said so here
-        useDatabase(chosen->fileName);
-        if (!m_db)
-            return; // the reload said why
+        made.emplace(chosen->fileName);
+        if (!made->isNew()) {
+            person_table::OpenExisting(chosen->fileName); // a file that is no person database is said so here
+            useDatabase(chosen->fileName);
+            if (!m_db)
+                return; // the reload said why
+            db = m_db;
+        }
     }
     FileDialogOptions options;
     options.title = utf8("Importuj osoby z listy");
@@ -54,17 +59,32 @@ void TPersonCommands::ImportujOsobyClick(QWidget* parent) {
     const auto list = m_dialogs.OpenFile(options);
     if (!list)
         return;
-    TFImportOsob dialog(m_dialogs, list->fileName, m_db, parent);
+    // A new database is made only once the user has asked for the import.
+    TFImportOsob dialog(m_dialogs, list->fileName, db, parent);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    const bool isNew = !db;
+    const QString fileName = isNew ? made->fileName() : m_dbFileName;
+    TImportPlan newPlan;
+    if (isNew) {
+        made->create();
+        db = person_table::OpenExisting(fileName, m_busyTimeoutMs);
+        newPlan = planImport(dialog.list().table, dialog.settings(), db.get()); // its sample person is stored
+    }
     TImportSummary summary;
     try {
         TListProgress progress(utf8("Zapisuję osoby z listy do bazy…"), parent);
-        summary = runImport(*m_db, dialog.plan(), dialog.settings(), std::ref(progress));
+        summary = runImport(*db, isNew ? newPlan : dialog.plan(), dialog.settings(), std::ref(progress));
     } catch (const ESQLiteException& e) {
-        rethrowWriteFailure(e, m_dbFileName);
+        rethrowWriteFailure(e, fileName);
     }
-    if (!summary.cancelled) {
+    if (isNew) {
+        db.reset();
+        if (!summary.cancelled && summary.added + summary.updated > 0) {
+            made->keep();
+            useDatabase(fileName);
+        }
+    } else if (!summary.cancelled) {
         LoadGrid();
         chooseCurrentAgain();
     }

@@ -189,3 +189,21 @@ TEST_F(PersonLists, ACancelledImportWritesNothing) {
     ASSERT_TRUE(after.open(QIODevice::ReadOnly));
     EXPECT_EQ(after.readAll(), bytes);
 }
+
+TEST_F(PersonLists, ANewDatabaseIsMadeOnlyForPersonsThatGoIntoIt) {
+    writeFile(file("cyrylica.csv"), QString::fromUtf8("Imię;Nazwisko\nИван;Петров\n").toUtf8());
+    for (const bool import : {false, true}) {
+        dialogs.saveAnswers.push_back(FileDialogResult{file("nowa.db"), 1});
+        dialogs.openAnswers.push_back(FileDialogResult{file("cyrylica.csv"), 1});
+        whenTheDialogShows([import](TFImportOsob& dialog) { (import ? dialog.btnImportuj : dialog.btnAnuluj)->click(); });
+        main.ImportujOsoby1->trigger();
+        EXPECT_FALSE(QFile::exists(file("nowa.db"))) << import;
+        EXPECT_EQ(commands.Db(), nullptr) << import;
+    }
+    writeFile(file("lista.csv"), "Nazwisko\nNowak\n");
+    dialogs.saveAnswers.push_back(FileDialogResult{file("nowa.db"), 1});
+    dialogs.openAnswers.push_back(FileDialogResult{file("lista.csv"), 1});
+    whenTheDialogShows([](TFImportOsob& dialog) { dialog.btnImportuj->click(); });
+    main.ImportujOsoby1->trigger();
+    EXPECT_EQ(column(4), QStringList({QStringLiteral("Nowak"), QStringLiteral("Probnik")}));
+}

@@ -479,6 +479,12 @@ TEST_F(CommandLine, PersonListMistakesAreOneLineAndTheirCode) {
     EXPECT_FALSE(QFile::exists(path("x.csv")));
     EXPECT_EQ(run({QStringLiteral("--export-persons"), database}), 2); // no --out
     EXPECT_EQ(lastError.count(u'\n'), 1);
+    // A database not there before is made only for persons that go into it.
+    write(path("cyrylica.csv"), QString::fromUtf8("Imię;Nazwisko\nИван;Петров\n").toUtf8());
+    EXPECT_EQ(run({QStringLiteral("--import"), path("cyrylica.csv"), QStringLiteral("--database"), path("nowa1.db")}), 3);
+    EXPECT_FALSE(QFile::exists(path("nowa1.db")));
+    EXPECT_EQ(run({QStringLiteral("--import"), path("cyrylica.csv"), QStringLiteral("--database"), database}), 3);
+    EXPECT_TRUE(QFile::exists(database)); // one that was there stays
 }
 
 // "Dopasuj tekst" on the name: whole in its box on the screen's picture, at
