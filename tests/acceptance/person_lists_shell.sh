@@ -164,22 +164,28 @@ echo "5. --batch: code $code${stderr:+: $stderr}"
 [ "$code" -eq 0 ] || fail "--batch: exit code $code (stderr: $stderr)"
 case "$stdout" in "Zapisano "*" do $out/przepustki.pdf") ;; *) fail "--batch: printed '$stdout'" ;; esac
 pages=$(pdfinfo "$out/przepustki.pdf" | awk '/^Pages:/{print $2}')
-echo "   $pages pages; pictures a page: $(pdfimages -list "$out/przepustki.pdf" | awk 'NR > 2 && $3 != "smask" {n[$1]++} END {for (p in n) printf "%s:%s ", p, n[p]}')"
+# Every pass draws the picture all passes share once, then its person's photo (a JPEG, as
+# stored) over it: the shared picture is the one drawn most often, and each draw starts a pass.
+list_pictures() { pdfimages "$@" -list "$out/przepustki.pdf" | awk 'NR > 2 && $3 != "smask"'; }
+shared=$(list_pictures | awk '$9 != "jpeg" {n[$11]++} END {for (o in n) if (n[o] > most) {most = n[o]; id = o}; print id}')
+echo "   $pages pages; passes a page: $(list_pictures | awk -v s="$shared" '$11 == s {n[$1]++} END {for (p in n) printf "%s:%s ", p, n[p]}')"
 [ "$pages" -eq $(( (stored + 3) / 4 )) ] || fail "$pages pages for $stored persons at 2 x 2 a sheet"
 for p in $(seq 1 "$pages"); do
-    on_page=$(pdfimages -f "$p" -l "$p" -list "$out/przepustki.pdf" | awk 'NR > 2 && $3 != "smask"' | wc -l)
+    on_page=$(list_pictures -f "$p" -l "$p" | awk -v s="$shared" '$11 == s' | wc -l)
     left=$(( stored - 4 * (p - 1) ))
     [ "$on_page" -eq $(( left < 4 ? left : 4 )) ] || fail "page $p has $on_page passes"
 done
-# Each pass shows one person's colour over a part of it that a photo covers, the others nowhere
-# (the sample person none); the passes come in the order of surnames, as the database sorts them.
+# Each pass shows one person's colour over a part of it that its photo covers, the others nowhere
+# (the sample person has none); the passes come in the order of surnames, as the database sorts them.
 share() { convert "$1" -alpha off -fuzz 10% -fill black +opaque "$2" -fill white -opaque "$2" \
             -format '%[fx:round(1000*mean)]' info:; }
 rm -f "$out"/pass-*
 pdfimages -j "$out/przepustki.pdf" "$out/pass"
 shown=()
-for pass in "$out"/pass-*; do
-    best="(bez zdjęcia)" best_share=0 others=0
+while read -r photo; do
+    if [ "$photo" = - ]; then shown+=("(bez zdjęcia)"); continue; fi
+    pass=$(printf '%s/pass-%03d.jpg' "$out" "$photo")
+    best="(nikt)" best_share=0 others=0
     for surname in "${!colour[@]}"; do
         s=$(share "$pass" "${colour[$surname]}")
         if [ "$s" -gt "$best_share" ]; then
@@ -189,14 +195,13 @@ for pass in "$out"/pass-*; do
             others=$s
         fi
     done
-    echo "   $(basename "$pass"): $best, ${best_share}‰ of the pass in its colour, ${others}‰ in another's"
-    if [ "$best_share" -gt 3 ]; then
-        [ "$best_share" -ge 10 ] && [ "$others" -le 3 ] || fail "$(basename "$pass") shows no single person's photo"
-    else
-        best="(bez zdjęcia)"
-    fi
+    echo "   $(basename "$pass"): $best, ${best_share}‰ of the photo in its colour, ${others}‰ in another's"
+    [ "$best_share" -ge 10 ] && [ "$others" -le 3 ] || fail "$(basename "$pass") shows no single person's photo"
     shown+=("$best")
-done
+done < <(list_pictures | awk -v s="$shared" '
+    $11 == s { if (started) print photo; started = 1; photo = "-" }
+    $11 != s && $9 == "jpeg" { photo = $2 }
+    END { if (started) print photo }')
 expected=""
 while read -r surname; do
     surname=$(iconv -f cp1250 -t utf-8 <<<"$surname")
