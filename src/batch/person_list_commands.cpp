@@ -36,6 +36,7 @@ struct Options {
     QString sheet;
     QString duplicates = QStringLiteral("skip");
     QString unencodable = QStringLiteral("replace");
+    QString photoNames = QStringLiteral("indeks");
 };
 
 Options parse(const QStringList& arguments) {
@@ -45,7 +46,8 @@ Options parse(const QStringList& arguments) {
         {QStringLiteral("--database"), &Options::database},   {QStringLiteral("--out"), &Options::out},
         {QStringLiteral("--photos"), &Options::photos},       {QStringLiteral("--encoding"), &Options::encoding},
         {QStringLiteral("--delimiter"), &Options::delimiter}, {QStringLiteral("--sheet"), &Options::sheet},
-        {QStringLiteral("--duplicates"), &Options::duplicates}, {QStringLiteral("--unencodable"), &Options::unencodable}};
+        {QStringLiteral("--duplicates"), &Options::duplicates}, {QStringLiteral("--unencodable"), &Options::unencodable},
+        {QStringLiteral("--photo-names"), &Options::photoNames}};
     QStringList given;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
@@ -66,7 +68,7 @@ Options parse(const QStringList& arguments) {
     if (options.mode == u"import") {
         if (options.database.isEmpty())
             throw RunError{kUsage, utf8("--import wymaga --database")};
-        for (const char* other : {"--out"})
+        for (const char* other : {"--out", "--photo-names"})
             if (given.contains(QString::fromLatin1(other)))
                 throw RunError{kUsage, utf8("opcja %1 nie dotyczy --import").arg(QString::fromLatin1(other))};
     } else {
@@ -222,6 +224,8 @@ int runExportPersons(const Options& options, std::FILE* output) {
     settings.encoding = choiceOf<TExportEncoding>(
         QStringLiteral("--encoding"), encoding,
         {{"utf-8", TExportEncoding::Utf8Bom}, {"windows-1250", TExportEncoding::Windows1250}});
+    settings.naming = choiceOf<TPhotoNaming>(QStringLiteral("--photo-names"), options.photoNames,
+                                             {{"indeks", TPhotoNaming::ByIndeks}, {"nazwisko", TPhotoNaming::ByName}});
     settings.photoFolder = options.photos;
     std::shared_ptr<ISQLiteDatabase> db;
     try {
@@ -249,8 +253,9 @@ QString personListUsage() {
                 "      osoby z listy (pierwszy wiersz: tytuły kolumn) do bazy, jedną zmianą; zdjęcia\n"
                 "      z kolumny Zdjęcie albo z katalogu (po Indeksie lub imieniu i nazwisku)\n"
                 "  wendolarka --export-persons OSOBY.db --out LISTA.csv [--photos KATALOG]\n"
-                "             [--encoding utf-8|windows-1250]\n"
-                "      wszystkie osoby do listy CSV (separator ;), zdjęcia do katalogu\n");
+                "             [--photo-names indeks|nazwisko] [--encoding utf-8|windows-1250]\n"
+                "      wszystkie osoby do listy CSV (separator ;), zdjęcia do katalogu, nazwane\n"
+                "      Indeksem (bez Indeksu: Nazwisko_Imię) albo nazwiskiem i imieniem\n");
 }
 
 int runPersonListCommand(const QStringList& arguments, std::FILE* output, std::FILE* errors) {

@@ -117,14 +117,20 @@ void TPersonCommands::EksportujOsobyClick(QWidget* parent) {
     settings.encoding = chosen->filterIndex == 2 ? TExportEncoding::Windows1250 : TExportEncoding::Utf8Bom;
     const QFileInfo listFile(chosen->fileName);
     const QString photoFolder = listFile.absoluteDir().filePath(listFile.completeBaseName() + utf8("_zdjęcia"));
-    const TModalResult photos =
-        m_dialogs.MessageDlg(utf8("Zapisać też zdjęcia osób (nazwane Indeksem) do folderu %1?")
-                                 .arg(QDir::toNativeSeparators(photoFolder)),
-                             TMsgDlgType::mtConfirmation, mbYes | mbNo | mbCancel);
+    const TModalResult photos = m_dialogs.MessageDlg(
+        utf8("Zapisać też zdjęcia osób do folderu %1?").arg(QDir::toNativeSeparators(photoFolder)),
+        TMsgDlgType::mtConfirmation, mbYes | mbNo | mbCancel);
     if (photos == mrCancel)
         return;
-    if (photos == mrYes)
+    if (photos == mrYes) {
+        const TModalResult naming =
+            m_dialogs.MessageDlg(utf8("Nazwać zdjęcia Indeksem (Tak) czy nazwiskiem i imieniem (Nie)?"),
+                                 TMsgDlgType::mtConfirmation, mbYes | mbNo | mbCancel);
+        if (naming == mrCancel)
+            return;
         settings.photoFolder = photoFolder;
+        settings.naming = naming == mrNo ? TPhotoNaming::ByName : TPhotoNaming::ByIndeks;
+    }
     TExportSummary summary;
     try {
         TListProgress progress(utf8("Zapisuję osoby do listy…"), parent);

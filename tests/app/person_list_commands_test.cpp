@@ -157,7 +157,8 @@ TEST_F(PersonLists, AListWithPhotosGoesIntoTheDatabaseShownAndComesOutAgain) {
     }
     ASSERT_EQ(grid.SelectedRows().size(), 2u);
     dialogs.saveAnswers.push_back(FileDialogResult{file("wynik.csv"), 2}); // Windows-1250
-    dialogs.messageAnswers.push_back(mrYes);
+    dialogs.messageAnswers.push_back(mrYes); // photos too,
+    dialogs.messageAnswers.push_back(mrNo);  // named by surname and first name
     main.EksportujOsoby1->trigger();
     EXPECT_EQ(dialogs.messages.back().text, QString::fromUtf8("Zapisano 2 osoby, 1 zdjęcie."));
     QFile list(file("wynik.csv"));
@@ -166,7 +167,7 @@ TEST_F(PersonLists, AListWithPhotosGoesIntoTheDatabaseShownAndComesOutAgain) {
     EXPECT_TRUE(text.startsWith(QString::fromUtf8("Tytuł;Imię;Nazwisko;")));
     EXPECT_TRUE(text.contains(QStringLiteral(";Z9;")));
     EXPECT_FALSE(text.contains(QStringLiteral("Probnik")));
-    QFile exported(file("wynik_zdjęcia/Z9.jpg"));
+    QFile exported(file("wynik_zdjęcia/Zawada_Ada.jpg"));
     ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
     EXPECT_EQ(exported.readAll(), photo);
 }

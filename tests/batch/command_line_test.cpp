@@ -424,10 +424,12 @@ TEST_F(CommandLine, PersonListsGoInFromAShellAndComeOutAgain) {
 
     // Out again, and back into another new database: the same persons.
     EXPECT_EQ(run({QStringLiteral("--export-persons"), fresh, QStringLiteral("--out"), path("wynik/osoby.csv"),
-                   QStringLiteral("--photos"), path("wynik/zdjecia")}),
+                   QStringLiteral("--photos"), path("wynik/zdjecia"), QStringLiteral("--photo-names"),
+                   QStringLiteral("nazwisko")}),
               0)
         << lastError.toStdString();
     EXPECT_EQ(lastOutput, QString::fromUtf8("Zapisano 5 osób, 1 zdjęcie.\n"));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QString::fromUtf8("wynik/zdjecia/Łęcka_Ewa.jpg"))));
     EXPECT_EQ(run({QStringLiteral("--import"), path("wynik/osoby.csv"), QStringLiteral("--database"), path("kopia.db"),
                    QStringLiteral("--duplicates"), QStringLiteral("add")}),
               0)
@@ -477,6 +479,10 @@ TEST_F(CommandLine, PersonListMistakesAreOneLineAndTheirCode) {
               2);
     EXPECT_EQ(run({QStringLiteral("--export-persons"), path("brak.db"), QStringLiteral("--out"), path("x.csv")}), 1);
     EXPECT_FALSE(QFile::exists(path("x.csv")));
+    EXPECT_EQ(run({QStringLiteral("--export-persons"), database, QStringLiteral("--out"), path("x.csv"),
+                   QStringLiteral("--photo-names"), QStringLiteral("imie")}),
+              2);
+    EXPECT_TRUE(lastError.contains(QStringLiteral("indeks | nazwisko"))) << lastError.toStdString();
     EXPECT_EQ(run({QStringLiteral("--export-persons"), database}), 2); // no --out
     EXPECT_EQ(lastError.count(u'\n'), 1);
     // A database not there before is made only for persons that go into it.
