@@ -85,8 +85,10 @@ void TForm2::FormClose() { setAttribute(Qt::WA_DeleteOnClose); }
 
 void TForm2::setWindows(const AppWindows& windows) {
     m_windows = windows;
-    if (m_windows.Form1)
+    if (m_windows.Form1) {
         m_windows.Form1->setHost(this);
+        joinPassContextMenu(*m_windows.Form1);
+    }
     // Offered only when there is something to take back or make again.
     Cofnij1->setEnabled(m_windows.Form1 && m_windows.Form1->history().canUndo());
     Ponow1->setEnabled(m_windows.Form1 && m_windows.Form1->history().canRedo());

@@ -106,12 +106,12 @@ public:
     void Bit2Click();
     void RadioGroup1Click();
     void CheckBoxDopasujClick(bool checked);
-    void showTextFitting();
     // Composed texts and codes on the pass: added, changed and removed (the picked one).
     void DodajTekst1Click();
     void DodajKod1Click();
     void ZmienZlozony1Click();
     void UsunZlozony1Click();
+    void showTextFitting();
     // Frame widths: frame 0 is the border, 1-5 the frames.
     void frameWidthChange(int frame);
 
@@ -227,6 +227,11 @@ public:
     QAction* PoziomyDruk1 = nullptr;
     QAction* WieleOsob = nullptr;
     QAction* KalibracjaDrukarki1 = nullptr;
+    QMenu* Zlozone1 = nullptr; // "Teksty złożone i kody"
+    QAction* DodajTekst1 = nullptr;
+    QAction* DodajKod1 = nullptr;
+    QAction* ZmienZlozony1 = nullptr;
+    QAction* UsunZlozony1 = nullptr;
     QAction* ZamknijForm1 = nullptr;
     QMenu* Forma2 = nullptr;
     QAction* PokazForme2 = nullptr;
@@ -237,11 +242,6 @@ public:
     QAction* PoziomyDruk2 = nullptr;
     QAction* Zamknij1 = nullptr;
     QMenu* Baza1 = nullptr;
-    QMenu* Zlozone1 = nullptr; // "Teksty złożone i kody"
-    QAction* DodajTekst1 = nullptr;
-    QAction* DodajKod1 = nullptr;
-    QAction* ZmienZlozony1 = nullptr;
-    QAction* UsunZlozony1 = nullptr;
     QAction* NowaBaza1 = nullptr;
     QAction* OtworzBaze1 = nullptr;
     QAction* OtworzOstatniaBaze1 = nullptr;
@@ -274,6 +274,8 @@ private:
     void FormClose();
     void createMenus();
     void createComposedMenu();
+    // The composed texts' and codes' commands in the pass window's own menu too.
+    void joinPassContextMenu(TForm1& form);
     void createRecentItems();
     void createVisibilityPage();
     void createFontsPage();

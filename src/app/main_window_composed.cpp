@@ -5,6 +5,8 @@
 #include "controls/label.h"
 #include "designer/composed_element_dialog.h"
 #include "designer/composed_elements.h"
+#include "designer/element_style_menu.h"
+#include "designer/pass_context_menu.h"
 #include "designer/pass_window.h"
 #include "platform/dialogs.h"
 #include "platform/error_handler.h"
@@ -47,6 +49,15 @@ void TForm2::createComposedMenu() {
                                                                 {UsunZlozony1, &TForm2::UsunZlozony1Click}};
     for (const auto& [action, handler] : commands)
         connect(action, &QAction::triggered, this, [this, handler] { m_services.errors.guard([this, handler] { (this->*handler)(); }); });
+}
+
+void TForm2::joinPassContextMenu(TForm1& form) {
+    TPassContextMenu& menu = form.contextMenu();
+    menu.addSeparator();
+    addElementStyleCommands(menu);
+    menu.addSeparator();
+    for (QAction* action : {DodajTekst1, DodajKod1, ZmienZlozony1, UsunZlozony1})
+        menu.addAction(action);
 }
 
 void TForm2::DodajTekst1Click() {

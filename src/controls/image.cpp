@@ -1,5 +1,8 @@
 #include "image.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace wendolarka {
 
 TImage::TImage() : TGraphicControl(QStringLiteral("TImage")) { SetBounds(0, 0, 105, 105); }
@@ -66,7 +69,20 @@ void TImage::fitToPicture() {
         SetBounds(Left(), Top(), m_picture.Width(), m_picture.Height());
 }
 
+void TImage::setProportional(bool proportional) {
+    if (proportional == m_proportional)
+        return;
+    m_proportional = proportional;
+    Invalidate();
+}
+
 TRect TImage::DestRect() const {
+    if (m_proportional && m_picture.Width() > 0 && m_picture.Height() > 0) {
+        const double scale = std::min(double(Width()) / m_picture.Width(), double(Height()) / m_picture.Height());
+        const int w = std::max(1, int(std::lround(m_picture.Width() * scale)));
+        const int h = std::max(1, int(std::lround(m_picture.Height() * scale)));
+        return TRect{0, 0, w, h}.translated((Width() - w) / 2, (Height() - h) / 2);
+    }
     TRect r = m_stretch ? ClientRect() : TRect{0, 0, m_picture.Width(), m_picture.Height()};
     if (m_center)
         r = r.translated((Width() - r.Width()) / 2, (Height() - r.Height()) / 2);

@@ -23,6 +23,10 @@ public:
     void setStretch(bool stretch);
     bool Center() const { return m_center; }
     void setCenter(bool center);
+    // The picture fitted to the box with its proportions kept, in its middle,
+    // instead of shown at its size and cut by the box.
+    bool Proportional() const { return m_proportional; }
+    void setProportional(bool proportional);
     // A bitmap leaves out its pixels of the colour of its bottom-left pixel;
     // other pictures have their own transparency.
     bool Transparent() const { return m_transparent; }
@@ -45,6 +49,7 @@ private:
     bool m_autoSize = false;
     bool m_stretch = false;
     bool m_center = false;
+    bool m_proportional = false;
     bool m_transparent = false;
     mutable QImage m_keyed; // the keyed bitmap, made when first drawn
 };

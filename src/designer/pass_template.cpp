@@ -417,6 +417,8 @@ QString describeFile(const QByteArray& file) {
                 uses << QString::fromUtf8("tekst złożony (%1)").arg(child.name);
             else if (on && p.name.compare(QStringLiteral("FitText"), Qt::CaseInsensitive) == 0)
                 uses << QStringLiteral("Dopasuj tekst (%1)").arg(child.name);
+            else if (on && p.name.compare(QStringLiteral("Proportional"), Qt::CaseInsensitive) == 0)
+                uses << QString::fromUtf8("obraz w proporcjach (%1)").arg(child.name);
         }
     }
     if (!uses.isEmpty())

@@ -114,6 +114,8 @@ const Table<TImage>& imageTable() {
                      }});
         t.push_back(booleanProperty<T>("Stretch", false, [](const T& c) { return c.Stretch(); },
                                        [](T& c, bool v) { c.setStretch(v); }));
+        t.push_back(booleanProperty<T>("Proportional", false, [](const T& c) { return c.Proportional(); },
+                                       [](T& c, bool v) { c.setProportional(v); }));
         t.push_back(booleanProperty<T>("Transparent", false, [](const T& c) { return c.Transparent(); },
                                        [](T& c, bool v) { c.setTransparent(v); }));
         t.push_back(booleanProperty<T>("Visible", true, [](const T& c) { return c.Visible(); },

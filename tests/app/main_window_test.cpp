@@ -82,7 +82,8 @@ TEST_F(MainWindowFixture, MenusAreLaidOutAsTabled) {
                            QString::fromUtf8("Pionowy podgląd i &druk Formatki I"),
                            QString::fromUtf8("Poziomy podgląd i druk &formatki I"),
                            QString::fromUtf8("Przepustki dla &wielu osób…"),
-                           QString::fromUtf8("&Kalibracja drukarki…"), QStringLiteral("-"),
+                           QString::fromUtf8("&Kalibracja drukarki…"),
+                           QString::fromUtf8("&Teksty złożone i kody"), QStringLiteral("-"),
                            QString::fromUtf8("Za&mknij Formatkę I")}));
     EXPECT_EQ(captions(form->Baza1),
               QStringList({QString::fromUtf8("&Utwórz nową bazę"), QString::fromUtf8("&Otwórz bazę"),

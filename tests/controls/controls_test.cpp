@@ -121,6 +121,13 @@ TEST_F(Host, ImagesStretchOrCentreTheirPicture) {
     image->setStretch(true);
     EXPECT_EQ(image->DestRect(), (TRect{0, 0, 40, 30}));
     EXPECT_EQ(at(form.Snapshot(), 48, 38), clRed);
+    // In proportion: the whole picture as large as the box allows, in its middle, up or down.
+    image->setProportional(true);
+    EXPECT_EQ(image->DestRect(), (TRect{0, 3, 40, 27}));
+    image->SetBounds(10, 10, 5, 30);
+    EXPECT_EQ(image->DestRect(), (TRect{0, 13, 5, 16}));
+    image->setProportional(false);
+    image->SetBounds(10, 10, 40, 30);
     image->setAutoSize(true);
     EXPECT_EQ(image->BoundsRect(), (TRect{10, 10, 20, 16}));
 }
