@@ -55,6 +55,7 @@ void TDesignHistory::restart() {
     m_stack.clear();
     m_stream = pass_template::writeStream(m_design);
     m_fingerprint = pass_template::designFingerprint(m_design);
+    emit restarted();
 }
 
 void TDesignHistory::checkpoint() {

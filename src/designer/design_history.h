@@ -47,6 +47,8 @@ signals:
     // A design is about to be put back, and has been: elements were replaced.
     void aboutToRestore();
     void restored();
+    // The history began again from the design as it stands.
+    void restarted();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -2,6 +2,7 @@
 
 #include "controls/control.h"
 #include "pass_design.h"
+#include "controls/image.h"
 #include "controls/multi_bevel.h"
 
 #include <algorithm>
@@ -78,6 +79,32 @@ std::vector<TRect> distributed(const std::vector<TRect>& boxes, Axis axis) {
     return result;
 }
 
+namespace {
+
+std::vector<TRect> boxesOf(const std::vector<TControl*>& elements) {
+    std::vector<TRect> boxes;
+    for (const TControl* e : elements)
+        boxes.push_back(e->BoundsRect());
+    return boxes;
+}
+
+void place(const std::vector<TControl*>& elements, const std::vector<TRect>& boxes) {
+    for (std::size_t i = 0; i < elements.size(); ++i)
+        if (elements[i]->BoundsRect() != boxes[i])
+            elements[i]->setBoundsRect(boxes[i]);
+}
+
+} // namespace
+
+void align(const std::vector<TControl*>& elements, Line line) {
+    if (elements.size() >= 2)
+        place(elements, aligned(boxesOf(elements), elements.size() - 1, line));
+}
+
+void distribute(const std::vector<TControl*>& elements, Axis axis) {
+    place(elements, distributed(boxesOf(elements), axis));
+}
+
 double toMillimetres(int pixels, int pixelsPerInch) {
     return pixelsPerInch > 0 ? pixels * 25.4 / pixelsPerInch : 0.0;
 }
@@ -108,6 +135,35 @@ TControl* frameAround(const TPassDesign& design, const TRect& box) {
 TRect followed(const TRect& frame, const TRect& before, const TRect& after) {
     return {frame.Left + (after.Left - before.Left), frame.Top + (after.Top - before.Top),
             frame.Right + (after.Right - before.Right), frame.Bottom + (after.Bottom - before.Bottom)};
+}
+
+void TPhotoFrameLink::setEnabled(bool enabled, const TPassDesign& design) {
+    m_enabled = enabled;
+    m_frame.clear();
+    if (enabled && design.Image11)
+        if (const TControl* frame = frameAround(design, design.Image11->BoundsRect()))
+            m_frame = frame->Name();
+    remember(design);
+}
+
+void TPhotoFrameLink::remember(const TPassDesign& design) {
+    const TControl* frame = m_frame.isEmpty() ? nullptr : design.findControl(m_frame);
+    m_photoBox = design.Image11 ? design.Image11->BoundsRect() : TRect{};
+    m_frameBox = frame ? frame->BoundsRect() : TRect{};
+}
+
+void TPhotoFrameLink::follow(TPassDesign& design) {
+    TControl* const frame = m_frame.isEmpty() ? nullptr : design.findControl(m_frame);
+    if (m_enabled && design.Image11 && frame) {
+        const TRect photo = design.Image11->BoundsRect();
+        const TRect box = frame->BoundsRect();
+        // Both changed (aligned together, brought back by undo): nothing to follow.
+        if (photo != m_photoBox && box == m_frameBox)
+            frame->setBoundsRect(followed(box, m_photoBox, photo));
+        else if (box != m_frameBox && photo == m_photoBox)
+            design.Image11->setBoundsRect(followed(photo, m_frameBox, box));
+    }
+    remember(design);
 }
 
 } // namespace wendolarka::pass_arrange

@@ -2,6 +2,8 @@
 
 #include "core/canvas.h"
 
+#include <QString>
+
 #include <vector>
 
 namespace wendolarka {
@@ -25,11 +27,15 @@ enum class Line { Left, Right, Top, Bottom, CentreX, CentreY };
 // is on); sizes are kept.
 std::vector<TRect> aligned(const std::vector<TRect>& boxes, std::size_t anchor, Line line);
 
+// The elements lined up on the last one's line (all of one container).
+void align(const std::vector<TControl*>& elements, Line line);
+
 enum class Axis { Horizontal, Vertical };
 // The boxes spread so that the gaps between neighbours along the axis are
 // equal (to a pixel), the first and the last staying where they are; fewer
 // than three stay as they are. Sizes are kept; order is by position.
 std::vector<TRect> distributed(const std::vector<TRect>& boxes, Axis axis);
+void distribute(const std::vector<TControl*>& elements, Axis axis);
 
 // Millimetres of a length in pixels at `pixelsPerInch`, and back to whole
 // pixels (the nearest; halves away from zero). 25.4 mm to the inch.
@@ -42,6 +48,24 @@ TControl* frameAround(const TPassDesign& design, const TRect& box);
 // The frame follows the photo from `before` to `after`: moved by as much, and
 // resized by as much when the photo's size changed, so its margins stay.
 TRect followed(const TRect& frame, const TRect& before, const TRect& after);
+
+// "Połącz z ramką": the photo and the frame around it move together. Told of
+// the design after each user action, it moves or sizes the one that stayed as
+// the other was moved or sized since the last time.
+class TPhotoFrameLink {
+public:
+    bool enabled() const { return m_enabled; }
+    // Switched on, the frame around the photo as it now stands is its partner.
+    void setEnabled(bool enabled, const TPassDesign& design);
+    void follow(TPassDesign& design);
+    // The design as it now stands is what the next change is measured from.
+    void remember(const TPassDesign& design);
+
+private:
+    bool m_enabled = false;
+    QString m_frame; // the partner's name
+    TRect m_photoBox, m_frameBox;
+};
 
 } // namespace pass_arrange
 } // namespace wendolarka

@@ -1,6 +1,7 @@
 #include "pass_context_menu.h"
 
 #include "design_history.h"
+#include "design_pick.h"
 #include "pass_arrange.h"
 #include "pass_window.h"
 #include "sizer/size_control.h"
@@ -10,6 +11,7 @@
 #include <QCoreApplication>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QSignalBlocker>
 
 namespace wendolarka {
 namespace {
@@ -27,6 +29,8 @@ TPassContextMenu::TPassContextMenu(TForm1& form) : QObject(&form), m_form(form) 
     NaSpod1 = addCommand(QString::fromUtf8("Na &spód"), [](TControl* picked) { pass_arrange::sendToBack(*picked); }, element);
     NaSpod1->setObjectName(QStringLiteral("NaSpod1"));
     addSeparator();
+    createArrangeItems();
+    addSeparator();
     addAction(form.Cofnij1);
     addAction(form.Ponow1);
     connect(m_menu, &QMenu::aboutToShow, this, [this] { updateItems(); });
@@ -34,6 +38,39 @@ TPassContextMenu::TPassContextMenu(TForm1& form) : QObject(&form), m_form(form) 
 }
 
 TPassContextMenu::~TPassContextMenu() = default;
+
+void TPassContextMenu::createArrangeItems() {
+    Wyrownaj1 = m_menu->addMenu(QString::fromUtf8("W&yrównaj"));
+    Wyrownaj1->setObjectName(QStringLiteral("Wyrownaj1"));
+    const auto picked = [this] { return m_form.pick().elements(); };
+    const auto line = [this, picked](const char* text, pass_arrange::Line l) {
+        QAction* action = Wyrownaj1->addAction(QString::fromUtf8(text));
+        connect(action, &QAction::triggered, this, [this, picked, l] {
+            pass_arrange::align(picked(), l);
+            m_form.history().checkpoint();
+        });
+        return action;
+    };
+    using pass_arrange::Line;
+    m_lineItems = {line("Do &lewej", Line::Left),        line("Do &prawej", Line::Right),
+                   line("Do &góry", Line::Top),          line("Do &dołu", Line::Bottom),
+                   line("Środki w po&ziomie", Line::CentreX), line("Środki w p&ionie", Line::CentreY)};
+    Wyrownaj1->addSeparator();
+    const auto spread = [this, picked](const char* text, pass_arrange::Axis axis) {
+        QAction* action = Wyrownaj1->addAction(QString::fromUtf8(text));
+        connect(action, &QAction::triggered, this, [this, picked, axis] {
+            pass_arrange::distribute(picked(), axis);
+            m_form.history().checkpoint();
+        });
+        return action;
+    };
+    m_spreadItems = {spread("&Rozłóż w poziomie", pass_arrange::Axis::Horizontal),
+                     spread("Rozłóż w pi&onie", pass_arrange::Axis::Vertical)};
+    PolaczZRamka1 = m_menu->addAction(QString::fromUtf8("Połącz z &ramką"));
+    PolaczZRamka1->setObjectName(QStringLiteral("PolaczZRamka1"));
+    PolaczZRamka1->setCheckable(true);
+    connect(PolaczZRamka1, &QAction::toggled, this, [this](bool on) { m_form.setPhotoLinked(on); });
+}
 
 TControl* TPassContextMenu::picked() const {
     const TSizeControl* sizer = m_form.SizeControl1.data();
@@ -61,12 +98,22 @@ void TPassContextMenu::updateItems() {
     for (const Command& c : m_commands)
         if (c.enabledFor)
             c.action->setEnabled(c.enabledFor(element));
+    const std::size_t count = m_form.pick().elements().size();
+    for (QAction* action : m_lineItems)
+        action->setEnabled(count >= 2);
+    for (QAction* action : m_spreadItems)
+        action->setEnabled(count >= 3);
+    Wyrownaj1->setEnabled(count >= 2);
+    {
+        const QSignalBlocker quiet(PolaczZRamka1);
+        PolaczZRamka1->setChecked(m_form.photoLinked());
+    }
+    PolaczZRamka1->setEnabled(m_form.Image11 != nullptr);
     emit aboutToOpen(element);
 }
 
 void TPassContextMenu::openFor(TControl* element, QPoint globalPosition) {
-    if (TSizeControl* sizer = m_form.SizeControl1.data())
-        sizer->setTarget(isElement(m_form, element) ? element : nullptr);
+    m_form.pick().pickForMenu(element);
     m_menu->popup(globalPosition);
 }
 
@@ -93,13 +140,7 @@ bool TPassContextMenu::eventFilter(QObject* watched, QEvent* event) {
     // Not while the element is being dragged, and the sizer starts no drag of its own.
     if (sizer && sizer->dragMode() != TDragMode::None)
         return true;
-    const QPoint onSizer = mouse->position().toPoint();
-    TControl* element = nullptr;
-    if (watched == sizer && sizer->Target() && sizer->Target()->HitTest(onSizer))
-        element = sizer->Target();
-    else
-        element = m_form.controlAt(watched == sizer ? sizer->mapTo(&m_form, onSizer) : onSizer);
-    openFor(element, mouse->globalPosition().toPoint());
+    openFor(elementUnderPress(m_form, watched, mouse->position().toPoint()), mouse->globalPosition().toPoint());
     return true;
 }
 

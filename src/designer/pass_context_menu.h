@@ -42,6 +42,9 @@ public:
 
     QAction* NaWierzch1 = nullptr;
     QAction* NaSpod1 = nullptr;
+    // Lining up the picked elements on the last one, spreading them evenly.
+    QMenu* Wyrownaj1 = nullptr;
+    QAction* PolaczZRamka1 = nullptr;
 
 signals:
     // The menu is about to open about this element: items may change.
@@ -51,7 +54,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void createArrangeItems();
     void updateItems();
+    std::vector<QAction*> m_lineItems;   // the six lines, in menu order
+    std::vector<QAction*> m_spreadItems; // horizontally, vertically
     TForm1& m_form;
     QMenu* m_menu = nullptr; // the window owns it
     struct Command {

@@ -5,6 +5,7 @@
 #include "controls/label_3d.h"
 #include "controls/multi_bevel.h"
 #include "design_history.h"
+#include "design_pick.h"
 #include "pass_context_menu.h"
 #include "pass_elements.h"
 #include "pass_window_host.h"
@@ -14,6 +15,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QPainter>
 #include <QShowEvent>
 #include "platform/desktop.h"
 #include "platform/error_handler.h"
@@ -28,6 +30,7 @@ TForm1::TForm1(QWidget* parent) : THostForm(parent) {
     new TOuterFrameKeeper(*this, QSize(), [this] { return centredOn(shownDesktop().Screen(), frameGeometry().size()); });
     LoadStandardLayout();
     createHistory();
+    m_pick = new TDesignPick(*this);
     m_contextMenu = new TPassContextMenu(*this);
 }
 
@@ -49,7 +52,17 @@ void TForm1::createHistory() {
     connect(Cofnij1, &QAction::triggered, this, [this] { guardOrRun(m_errors, [this] { undoDesign(); }); });
     connect(Ponow1, &QAction::triggered, this, [this] { guardOrRun(m_errors, [this] { redoDesign(); }); });
     // The main window's controls show the design brought back, as after opening a template.
-    connect(m_history, &TDesignHistory::restored, this, [this] { showDesignInHost(); });
+    connect(m_history, &TDesignHistory::restored, this, [this] {
+        m_photoLink.remember(*this);
+        showDesignInHost();
+    });
+    connect(m_history, &TDesignHistory::restarted, this, [this] { m_photoLink.remember(*this); });
+    // The frame joins the step in which its photo moved, and the other way round.
+    m_history->beforeCheckpoint = [this] {
+        m_photoLink.follow(*this);
+        if (SizeControl1)
+            SizeControl1->followTarget();
+    };
 }
 
 // Not in the middle of a drag: the element being dragged would be replaced under the pointer.
@@ -139,6 +152,13 @@ void TForm1::FormActivate() {
     for (int k = 0; k < 6; ++k)
         if (TktMultiBevel* f = frame(k))
             f->setBorderWidth(mainWindow->frameWidthShown(k));
+}
+
+void TForm1::paintEvent(QPaintEvent* event) {
+    THostForm::paintEvent(event);
+    QPainter painter(this);
+    if (m_pick)
+        m_pick->paintMarks(painter);
 }
 
 void TForm1::showEvent(QShowEvent* event) {

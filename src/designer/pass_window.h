@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/host_form.h"
+#include "pass_arrange.h"
 #include "pass_design.h"
 
 #include <QPointer>
@@ -14,6 +15,7 @@ class ErrorHandler;
 class IDesktop;
 class IPassWindowHost;
 class TDesignHistory;
+class TDesignPick;
 class TPassContextMenu;
 class TSizeControl;
 
@@ -59,6 +61,11 @@ public:
     void setErrorHandler(const ErrorHandler* errors) { m_errors = errors; }
     // The right mouse button's menu on the window.
     TPassContextMenu& contextMenu() const { return *m_contextMenu; }
+    // The elements picked (Shift+click adds), the sizer's target last.
+    TDesignPick& pick() const { return *m_pick; }
+    // "Połącz z ramką": the photo and its frame move together.
+    bool photoLinked() const { return m_photoLink.enabled(); }
+    void setPhotoLinked(bool linked) { m_photoLink.setEnabled(linked, *this); }
 
     void FormShow();
     // Show steps S5-S7: the design's colours, frame widths and visibility into the main window's controls.
@@ -76,6 +83,7 @@ public:
     QPointer<TSizeControl> SizeControl1;
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -85,6 +93,8 @@ private:
     void createHistory();
     TDesignHistory* m_history = nullptr;
     TPassContextMenu* m_contextMenu = nullptr;
+    TDesignPick* m_pick = nullptr;
+    pass_arrange::TPhotoFrameLink m_photoLink;
     const ErrorHandler* m_errors = nullptr;
     QByteArray m_keptDesign;
     QString m_templateName;

@@ -112,6 +112,14 @@ void TSizeControl::forgetHiddenTarget() {
     setTarget(nullptr);
 }
 
+void TSizeControl::followTarget() {
+    if (!m_target || m_dragMode != TDragMode::None)
+        return;
+    update();
+    placeOverTarget();
+    update();
+}
+
 void TSizeControl::SetFocus() {
     if (!m_target || !m_host.isVisible() || !m_enabled)
         return;

@@ -64,6 +64,8 @@ public:
     void SetFocus();
     // Lets go of a target that is no longer shown (hidden, or inside a hidden container).
     void forgetHiddenTarget();
+    // Lies over the target again after its bounds were set by code, not by the sizer.
+    void followTarget();
 
     THostForm& hostForm() const { return m_host; }
     THitKind hitKind() const { return m_hitKind; }

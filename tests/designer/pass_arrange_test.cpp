@@ -2,6 +2,7 @@
 #include "controls/label.h"
 #include "controls/multi_bevel.h"
 #include "designer/design_history.h"
+#include "designer/design_pick.h"
 #include "designer/pass_arrange.h"
 #include "designer/pass_context_menu.h"
 #include "designer/pass_design.h"
@@ -161,4 +162,73 @@ TEST_F(PassMenu, AnElementDroppedOntoAnotherKeepsItsPlaceInTheStack) {
     ASSERT_EQ(form.lblImie->Left(), 196);
     EXPECT_EQ(stackingOrder(form), order);
     EXPECT_EQ(form.controlAt(QPoint(200, 12)), form.lblNazwisko); // the one that showed still shows
+}
+
+TEST_F(PassMenu, ShiftClickAddsToThePickWhichLinesUpOnTheLastAsOneStep) {
+    const auto click = [this](QPoint at, Qt::KeyboardModifiers mods = {}) {
+        QTest::mousePress(&form, Qt::LeftButton, mods, at);
+        QCoreApplication::processEvents();
+        QTest::mouseRelease(&sizer(), Qt::LeftButton, mods, sizer().mapFrom(&form, at));
+        QCoreApplication::processEvents();
+    };
+    click({100, 12});                          // lblImie
+    click({180, 60}, Qt::ShiftModifier);       // lblPriorytet
+    click({30, 124}, Qt::ShiftModifier);       // lblTelefon1
+    const std::vector<TControl*> picked = {form.lblImie, form.lblPriorytet, form.lblTelefon1};
+    ASSERT_EQ(form.pick().elements(), picked);
+    EXPECT_EQ(sizer().Target(), form.lblTelefon1);
+    // The others are marked in the sizer's colour at their corners; unpicked ones are not.
+    const QImage shown = form.grab().toImage();
+    EXPECT_EQ(shown.pixel(96, 8), toQColor(sizer().Color()).rgb());
+    EXPECT_NE(shown.pixel(192, 8), toQColor(sizer().Color()).rgb());
+
+    QList<QAction*> items = form.contextMenu().Wyrownaj1->actions();
+    items.removeIf([](QAction* a) { return a->isSeparator(); });
+    ASSERT_EQ(items.size(), 8);
+    items[0]->trigger(); // Do lewej
+    for (const TControl* element : picked)
+        EXPECT_EQ(element->Left(), 24);
+    EXPECT_EQ(form.history().steps(), 1);
+    items[7]->trigger(); // Rozłóż w pionie: 8, 56 and 120 with 13 high boxes, gaps of 35 and 51 become 43
+    EXPECT_EQ(form.lblPriorytet->Top(), 64);
+    EXPECT_EQ(form.history().steps(), 2);
+    form.undoDesign();
+    form.undoDesign();
+    EXPECT_EQ(form.lblImie->Left(), 96);
+    EXPECT_EQ(form.lblPriorytet->BoundsRect(), TRect::bounds(176, 56, 65, 13));
+    // The pick survives undo, on the elements it brought back.
+    EXPECT_EQ(form.pick().elements(), (std::vector<TControl*>{form.lblImie, form.lblPriorytet, form.lblTelefon1}));
+
+    click({180, 60}, Qt::ShiftModifier); // taken out again
+    EXPECT_EQ(form.pick().elements(), (std::vector<TControl*>{form.lblImie, form.lblTelefon1}));
+    click({200, 12}); // a click without Shift picks one alone
+    EXPECT_EQ(form.pick().elements(), std::vector<TControl*>{form.lblNazwisko});
+}
+
+TEST_F(PassMenu, ThePhotoLinkedToItsFrameTakesItAlongInTheSameStep) {
+    form.contextMenu().PolaczZRamka1->setChecked(true);
+    ASSERT_TRUE(form.photoLinked());
+    // The photo (32, 48) dragged 10 right and 4 down.
+    QTest::mousePress(&form, Qt::LeftButton, {}, QPoint(50, 70));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(sizer().Target(), form.Image11);
+    QTest::mouseMove(&sizer(), QPoint(28, 26));
+    QTest::mouseRelease(&sizer(), Qt::LeftButton, {}, QPoint(28, 26));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form.Image11->BoundsRect(), TRect::bounds(42, 52, 48, 60));
+    EXPECT_EQ(form.Ramka1->BoundsRect(), TRect::bounds(34, 44, 65, 76));
+    EXPECT_EQ(form.history().steps(), 1);
+    // Sizing the frame sizes the photo, margins kept.
+    form.Ramka1->setBoundsRect(TRect::bounds(34, 44, 75, 76));
+    form.history().checkpoint();
+    EXPECT_EQ(form.Image11->BoundsRect(), TRect::bounds(42, 52, 58, 60));
+    form.undoDesign();
+    form.undoDesign();
+    EXPECT_EQ(form.Image11->BoundsRect(), TRect::bounds(32, 48, 48, 60));
+    EXPECT_EQ(form.Ramka1->BoundsRect(), TRect::bounds(24, 40, 65, 76));
+    // Unlinked, each goes alone.
+    form.contextMenu().PolaczZRamka1->setChecked(false);
+    form.Image11->setLeft(20);
+    form.history().checkpoint();
+    EXPECT_EQ(form.Ramka1->Left(), 24);
 }
