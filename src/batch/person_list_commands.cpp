@@ -11,9 +11,6 @@
 
 #include <QFileInfo>
 #include <QHash>
-#include <QSet>
-
-#include <map>
 
 namespace wendolarka {
 namespace {
@@ -182,25 +179,17 @@ int runImport(const Options& options, std::FILE* output, std::FILE* errors) {
         throw RunError{kRefused, describeDatabaseFailure(options.database, error)};
     }
     // One line a field: the characters it lacks and what became of them.
-    std::map<std::pair<int, int>, QStringList> lackingByField;
-    QSet<int> skippedRows;
-    for (const TImportRow& row : plan.rows)
-        if (row.unencodable)
-            skippedRows.insert(row.sourceRow);
-    for (const TUnencodableChar& lacking : plan.unencodable) {
-        const bool skipped = skippedRows.contains(lacking.sourceRow);
-        QString what = characterName(lacking.character);
-        if (!skipped && lacking.replacement)
-            what += utf8(" → „%1”").arg(*lacking.replacement);
-        lackingByField[{lacking.sourceRow, int(lacking.target)}] << what;
-    }
-    for (const auto& [where, characters] : lackingByField) {
-        const bool skipped = skippedRows.contains(where.first);
+    for (const TLackingField& field : lackingFields(plan)) {
+        QStringList characters;
+        for (const TUnencodableChar& lacking : field.characters)
+            characters << characterName(lacking.character) +
+                              (!field.rowSkipped && lacking.replacement ? utf8(" → „%1”").arg(*lacking.replacement)
+                                                                        : QString());
         say(errors, utf8("wendolarka: %1, wiersz %2, pole %3: znaki spoza Windows-1250: %4; %5")
                         .arg(listName)
-                        .arg(where.first)
-                        .arg(targetTitle(TColumnTarget(where.second)), characters.join(QStringLiteral(", ")),
-                             skipped ? utf8("wiersz pominięty") : utf8("zastąpione")));
+                        .arg(field.sourceRow)
+                        .arg(targetTitle(field.target), characters.join(QStringLiteral(", ")),
+                             field.rowSkipped ? utf8("wiersz pominięty") : utf8("zastąpione")));
     }
     for (const QString& warning : summary.warnings)
         say(errors, QStringLiteral("wendolarka: %1: %2").arg(listName, warning));

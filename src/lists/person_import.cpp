@@ -10,6 +10,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
+
+#include <map>
 
 namespace wendolarka::lists {
 namespace {
@@ -227,6 +230,26 @@ TImportSummary runImport(ISQLiteDatabase& db, const TImportPlan& plan, const TIm
     }
     batch.commit();
     return summary;
+}
+
+std::vector<TLackingField> lackingFields(const TImportPlan& plan) {
+    QSet<int> skipped;
+    for (const TImportRow& row : plan.rows)
+        if (row.unencodable)
+            skipped.insert(row.sourceRow);
+    std::map<std::pair<int, int>, TLackingField> fields;
+    for (const TUnencodableChar& lacking : plan.unencodable) {
+        TLackingField& field = fields[{lacking.sourceRow, int(lacking.target)}];
+        field.sourceRow = lacking.sourceRow;
+        field.target = lacking.target;
+        field.rowSkipped = skipped.contains(lacking.sourceRow);
+        field.characters.push_back(lacking);
+    }
+    std::vector<TLackingField> grouped;
+    grouped.reserve(fields.size());
+    for (auto& [where, field] : fields)
+        grouped.push_back(std::move(field));
+    return grouped;
 }
 
 TMadeDatabase::TMadeDatabase(QString path) : m_path(std::move(path)) {}

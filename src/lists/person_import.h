@@ -56,6 +56,17 @@ struct TImportPlan {
     int unreplaceableCount() const;
 };
 
+// The characters one field of one row holds that Windows-1250 lacks.
+struct TLackingField {
+    int sourceRow = 0;
+    TColumnTarget target = TColumnTarget::Skip;
+    std::vector<TUnencodableChar> characters;
+    bool rowSkipped = false; // the row is not stored: a letter with no near one, or rows skipped as chosen
+};
+
+// The plan's characters Windows-1250 lacks, grouped by row and field in that order.
+std::vector<TLackingField> lackingFields(const TImportPlan& plan);
+
 // Reads the list against the settings and, when `db` is given, the persons
 // stored in it (for duplicates). Nothing is written.
 TImportPlan planImport(const TListTable& list, const TImportSettings& settings, ISQLiteDatabase* db);

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScopedValueRollback>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -27,7 +28,10 @@ namespace {
 QString utf8(const char* text) { return QString::fromUtf8(text); }
 
 constexpr int kFirstValues = 3;
-constexpr int kCharactersListed = 12;
+constexpr int kDuplicatesListed = 12;
+// Each row with letters Windows-1250 lacks gets a line, so the user sees every
+// one before anything is written; past this many a long list is summed up.
+constexpr int kLackingRowsListed = 200;
 
 // The field choices in the order the drop-downs list them: "— pomiń —" first.
 std::vector<TColumnTarget> targetChoices() {
@@ -50,6 +54,38 @@ QTableWidgetItem* fixedItem(const QString& text) {
 }
 
 QString characterText(char32_t character) { return QString::fromUcs4(&character, 1); }
+
+// One line a row: each field with its letters and what becomes of them.
+QString lackingText(const std::vector<TLackingField>& fields) {
+    QStringList lines;
+    int rows = 0;
+    for (std::size_t i = 0; i < fields.size();) {
+        const int sourceRow = fields[i].sourceRow;
+        const bool skipped = fields[i].rowSkipped;
+        QStringList inRow;
+        for (; i < fields.size() && fields[i].sourceRow == sourceRow; ++i) {
+            QStringList characters;
+            for (const TUnencodableChar& c : fields[i].characters) {
+                QString text = utf8("„%1”").arg(characterText(c.character));
+                if (!skipped)
+                    text += utf8(" → „%1”").arg(c.replacement.value_or(QString()));
+                else if (!c.replacement)
+                    text += utf8(" (nie ma zastępstwa)");
+                characters << text;
+            }
+            inRow << targetTitle(fields[i].target) + QStringLiteral(": ") + characters.join(QStringLiteral(", "));
+        }
+        if (++rows <= kLackingRowsListed)
+            lines << utf8("wiersz %1 — %2%3")
+                         .arg(sourceRow)
+                         .arg(inRow.join(QStringLiteral("; ")), skipped ? utf8("; wiersz zostanie pominięty") : QString());
+    }
+    if (lines.isEmpty())
+        return {};
+    if (rows > kLackingRowsListed)
+        lines << utf8("… i jeszcze ") + polishCount(rows - kLackingRowsListed, "wiersz", "wiersze", "wierszy") + u'.';
+    return utf8("Znaki, których Windows-1250 nie ma:\n") + lines.join(u'\n');
+}
 
 } // namespace
 
@@ -158,10 +194,20 @@ void TFImportOsob::buildWindow() {
     cbZnaki->addItem(utf8("pomiń te wiersze"), int(TUnencodableChoice::SkipRows));
     choices->addRow(utf8("Znaki spoza Windows-1250:"), cbZnaki);
     layout->addLayout(choices);
-    lblZnaki = new QLabel(this);
+    // A line for every row with such letters: scrolled, so a long list keeps the dialog's size.
+    scrollZnaki = new QScrollArea(this);
+    scrollZnaki->setObjectName(QStringLiteral("scrollZnaki"));
+    scrollZnaki->setWidgetResizable(true);
+    scrollZnaki->setFrameShape(QFrame::NoFrame);
+    scrollZnaki->setMaximumHeight(8 * fontMetrics().lineSpacing());
+    lblZnaki = new QLabel(scrollZnaki);
     lblZnaki->setObjectName(QStringLiteral("lblZnaki"));
     lblZnaki->setWordWrap(true);
-    layout->addWidget(lblZnaki);
+    lblZnaki->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblZnaki->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    scrollZnaki->setWidget(lblZnaki);
+    scrollZnaki->hide();
+    layout->addWidget(scrollZnaki);
     lblStan = new QLabel(this);
     lblStan->setObjectName(QStringLiteral("lblStan"));
     lblStan->setWordWrap(true);
@@ -319,21 +365,9 @@ void TFImportOsob::refresh() {
     }
     gridPodglad->resizeColumnsToContents();
 
-    QStringList lacking;
-    for (const TUnencodableChar& c : m_plan.unencodable) {
-        if (lacking.size() == kCharactersListed) {
-            lacking << utf8("…");
-            break;
-        }
-        lacking << utf8("„%1” w wierszu %2 (%3) → %4")
-                       .arg(characterText(c.character))
-                       .arg(c.sourceRow)
-                       .arg(targetTitle(c.target), c.replacement ? utf8("„") + *c.replacement + utf8("”")
-                                                                 : utf8("nie ma zastępstwa, wiersz zostanie pominięty"));
-    }
-    lblZnaki->setText(lacking.isEmpty() ? QString()
-                                        : utf8("Znaki, których Windows-1250 nie ma: ") + lacking.join(QStringLiteral("; ")));
-    cbZnaki->setEnabled(!lacking.isEmpty());
+    lblZnaki->setText(lackingText(lackingFields(m_plan)));
+    scrollZnaki->setVisible(!m_plan.unencodable.empty());
+    cbZnaki->setEnabled(!m_plan.unencodable.empty());
 
     int photos = 0;
     for (const TImportRow& row : m_plan.rows)
@@ -342,7 +376,7 @@ void TFImportOsob::refresh() {
     if (m_plan.duplicateCount() > 0) {
         QStringList stored;
         for (const TImportRow& row : m_plan.rows)
-            if (row.storedId && stored.size() < kCharactersListed)
+            if (row.storedId && stored.size() < kDuplicatesListed)
                 stored << (row.texts[1].trimmed() + u' ' + row.texts[2].trimmed()).trimmed() +
                               utf8(" (wiersz %1)").arg(row.sourceRow);
         if (m_plan.duplicateCount() > int(stored.size()))

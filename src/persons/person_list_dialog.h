@@ -13,6 +13,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QTableWidget;
 
 namespace wendolarka {
@@ -47,7 +48,8 @@ public:
     QPushButton* btnZdjecia = nullptr;
     QComboBox* cbDuplikaty = nullptr;
     QComboBox* cbZnaki = nullptr;
-    QLabel* lblZnaki = nullptr;
+    QLabel* lblZnaki = nullptr; // every row with letters Windows-1250 lacks, in scrollZnaki
+    QScrollArea* scrollZnaki = nullptr;
     QLabel* lblStan = nullptr;
     QPushButton* btnImportuj = nullptr;
     QPushButton* btnAnuluj = nullptr;

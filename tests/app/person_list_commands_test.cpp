@@ -116,10 +116,24 @@ TEST_F(PersonLists, LettersWindows1250LacksAreListedBeforeAnythingIsWritten) {
     writeFile(file("utf8.csv"), QString::fromUtf8("Imię,Nazwisko\nMuñoz,José\nИван,Петров\n").toUtf8());
     TFImportOsob dialog(dialogs, file("utf8.csv"), nullptr);
     const QString listed = dialog.lblZnaki->text();
-    EXPECT_TRUE(listed.contains(QString::fromUtf8("„ñ” w wierszu 2 (Imię) → „n”"))) << listed.toStdString();
-    EXPECT_TRUE(listed.contains(QString::fromUtf8("wiersz zostanie pominięty")));
+    EXPECT_TRUE(listed.contains(QString::fromUtf8("\nwiersz 2 — Imię: „ñ” → „n”\n"))) << listed.toStdString();
+    EXPECT_TRUE(listed.contains(QString::fromUtf8("\nwiersz 3 — Imię: „И” (nie ma zastępstwa), „в” (nie ma zastępstwa), "
+                                                  "„а” (nie ma zastępstwa), „н” (nie ma zastępstwa); Nazwisko: „П” "
+                                                  "(nie ma zastępstwa)")));
+    EXPECT_TRUE(listed.endsWith(QString::fromUtf8("; wiersz zostanie pominięty"))) << listed.toStdString();
     EXPECT_TRUE(dialog.gridPodglad->item(1, 0)->text().contains(QString::fromUtf8("pominięty")));
     EXPECT_EQ(dialog.gridPodglad->item(0, 2)->text(), QStringLiteral("Munoz"));
+
+    // Every such row is listed, a line each, up to the bound; the rest are counted.
+    QString many = QString::fromUtf8("Imię;Nazwisko\n");
+    for (int i = 0; i < 250; ++i)
+        many += QString::fromUtf8("Muñoz;Nowak\n");
+    writeFile(file("wiele.csv"), many.toUtf8());
+    TFImportOsob wide(dialogs, file("wiele.csv"), nullptr);
+    const QStringList lines = wide.lblZnaki->text().split(u'\n');
+    ASSERT_EQ(lines.size(), 202);
+    EXPECT_EQ(lines[200], QString::fromUtf8("wiersz 201 — Imię: „ñ” → „n”"));
+    EXPECT_EQ(lines[201], QString::fromUtf8("… i jeszcze 50 wierszy."));
 }
 
 TEST_F(PersonLists, AListWithPhotosGoesIntoTheDatabaseShownAndComesOutAgain) {
