@@ -150,6 +150,7 @@ void TForm2::mnuOstatniClick() { personCommands().mnuOstatniClick(); }
 void TForm2::EnableFormatka1Commands() {
     for (QAction* item : {ZapiszJakoWzorzec1, ZapisBMP1, Druk1, ZamknijForm1, PoziomyDruk1, WieleOsob})
         item->setEnabled(true);
+    showTextFitting(); // a design just loaded fits its texts its own way
 }
 
 void TForm2::EnableFormatka2Commands() {

@@ -140,6 +140,11 @@ TEST_F(Designer, DopasujTekstSwitchesFittingOfThePickedLabel) {
     EXPECT_FALSE(main.CheckBoxDopasuj->isChecked());
     main.RadioGroup1->setItemIndex(1);
     EXPECT_TRUE(main.CheckBoxDopasuj->isChecked());
+    // The standard layout again: its label does not fit, and the box says so at once.
+    pass.keepDesign();
+    showStandardPass();
+    EXPECT_FALSE(pass.lblImie->FitText());
+    EXPECT_FALSE(main.CheckBoxDopasuj->isChecked());
 }
 
 TEST_F(Designer, SpinsSetFrameWidthsAsTyped) {

@@ -257,16 +257,19 @@ TEST_F(Batch, CodesAndComposedTextsCarryEachPassesOwnData) {
     TForm1 design;
     TBarcode* code = design.createControl<TBarcode>(QStringLiteral("Kod1"));
     code->SetBounds(300, 116, 70, 70);
-    code->setText(QStringLiteral("{Nazwisko}/{NrPrzepustki}"));
+    code->setText(QStringLiteral("{Indeks}"));
     TLabel* number = design.createControl<TLabel>(QStringLiteral("lblNumer"));
     number->SetBounds(150, 170, 140, 16);
     number->setComposed(true);
     number->setCaption(QString::fromUtf8("Nr {NrPrzepustki}, ważna do {WaznaDo}"));
     const QByteArray composedTemplate = pass_template::writeFile(design);
-    TPersonFilter filter;
-    filter.phrase = QStringLiteral("Osoba 0"); // 00 .. 09
-    std::vector<std::int64_t> chosen = choosePersons(*db, filter);
-    chosen.resize(3);
+    std::vector<std::int64_t> chosen;
+    for (const char* index : {"K-0003", "K-0001", "K-0002"}) {
+        TPersonTexts texts;
+        texts[2] = QStringLiteral("Kodowana %1").arg(QLatin1String(index));
+        texts[4] = QLatin1String(index);
+        chosen.push_back(person_table::Insert(*db, texts, {}));
+    }
     TBatchOptions options;
     options.run = *withNumberFrom({}, QStringLiteral("0041"));
     options.run.validUntil = QDate(2027, 3, 31);
@@ -282,7 +285,7 @@ TEST_F(Batch, CodesAndComposedTextsCarryEachPassesOwnData) {
     const QString pdf = dir.filePath(QStringLiteral("kody.pdf"));
     ASSERT_TRUE(batch.writePdf(pdf, 300));
     EXPECT_EQ(test::decodeCodes(renderPage(pdf, 1, dir.path(), 300)),
-              (QStringList{QStringLiteral("Osoba 00/0041"), QStringLiteral("Osoba 01/0042"), QStringLiteral("Osoba 02/0043")}));
+              (QStringList{QStringLiteral("K-0001"), QStringLiteral("K-0002"), QStringLiteral("K-0003")}));
     QProcess text;
     text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
     text.waitForFinished(30000);
