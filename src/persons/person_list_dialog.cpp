@@ -267,13 +267,12 @@ void TFImportOsob::readList() {
     try {
         m_list = readListFile(m_listFile, options);
     } catch (const Exception& e) {
-        // The list as it was read last stays; the reason is shown where the user looks.
-        m_list.table = {};
-        showColumns(true);
-        lblStan->setText(e.message());
-        btnImportuj->setEnabled(false);
+        // The list as it was read last stays, with its fields; the reason is shown where the user looks.
+        m_readError = e.message();
+        refresh();
         return;
     }
+    m_readError.clear();
     // Columns mapped by hand stay while the list keeps its columns.
     showColumns(m_list.table.columnCount() != m_settings.mapping.columnCount());
 }
@@ -390,6 +389,11 @@ void TFImportOsob::refresh() {
         state += utf8(". Wybierz pole dla co najmniej jednej kolumny.");
     lblStan->setText(state + (mapped ? QStringLiteral(".") : QString()));
     btnImportuj->setEnabled(mapped && !m_plan.rows.empty());
+    if (!m_readError.isEmpty()) {
+        // Shown is the list as read before; what is chosen now cannot be read, so it cannot be imported.
+        lblStan->setText(m_readError + utf8(" Widać listę odczytaną ostatnio (%1).").arg(m_list.readAs()));
+        btnImportuj->setEnabled(false);
+    }
 }
 
 void TFImportOsob::choosePhotoFolder() {

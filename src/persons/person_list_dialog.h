@@ -74,6 +74,7 @@ private:
     lists::TListFile m_list;
     lists::TImportSettings m_settings;
     lists::TImportPlan m_plan;
+    QString m_readError; // why the list cannot be read as now chosen; empty when it was
     bool m_updating = false;
 };
 

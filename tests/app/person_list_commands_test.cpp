@@ -94,13 +94,21 @@ TEST_F(PersonLists, TheDialogMapsColumnsAndShowsTheRowsAsTheyWillBeStored) {
     dialog.fieldChoices[2]->setCurrentIndex(choiceOf(*dialog.fieldChoices[2], "Nazwisko"));
     EXPECT_EQ(dialog.fieldChoices[1]->currentText(), QString::fromUtf8("— pomiń —"));
     EXPECT_EQ(dialog.gridPodglad->item(0, 3)->text(), QString::fromUtf8("„Wąs” sp."));
-    // Read as UTF-8 the Windows-1250 list is refused, and nothing can be imported until it reads again.
+    // Read as UTF-8 the Windows-1250 list is refused, and nothing can be imported until it reads again;
+    // the list read last stays shown with its fields, and they stay when it reads again.
     dialog.cbKodowanie->setCurrentIndex(dialog.cbKodowanie->findData(int(lists::TListEncoding::Utf8)));
     EXPECT_FALSE(dialog.btnImportuj->isEnabled());
     EXPECT_TRUE(dialog.lblStan->text().contains(QStringLiteral("lista.csv"))) << dialog.lblStan->text().toStdString();
+    ASSERT_EQ(dialog.fieldChoices.size(), 4u);
+    EXPECT_EQ(dialog.fieldChoices[2]->currentText(), QString::fromUtf8("Nazwisko"));
+    EXPECT_EQ(dialog.gridPodglad->item(0, 3)->text(), QString::fromUtf8("„Wąs” sp."));
+    dialog.cbDuplikaty->setCurrentIndex(1); // another choice plans again, still from the list read last
+    EXPECT_FALSE(dialog.btnImportuj->isEnabled());
     dialog.cbKodowanie->setCurrentIndex(dialog.cbKodowanie->findData(int(lists::TListEncoding::Auto)));
     EXPECT_TRUE(dialog.btnImportuj->isEnabled());
     EXPECT_EQ(dialog.gridPodglad->rowCount(), 3);
+    EXPECT_EQ(dialog.fieldChoices[1]->currentText(), QString::fromUtf8("— pomiń —"));
+    EXPECT_EQ(dialog.fieldChoices[2]->currentText(), QString::fromUtf8("Nazwisko"));
     // Read again with the same columns, a field chosen by hand stays.
     dialog.fieldChoices[2]->setCurrentIndex(choiceOf(*dialog.fieldChoices[2], "Usługa 1"));
     dialog.cbSeparator->setCurrentIndex(dialog.cbSeparator->findData(QStringLiteral(";")));
