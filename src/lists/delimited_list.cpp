@@ -16,11 +16,6 @@
 namespace wendolarka::lists {
 namespace {
 
-// Rows times columns is bounded by the file size only loosely: a quarter of a
-// gigabyte of ";;;" would be a quarter of a billion empty cells. A million
-// persons with sixteen fields is more than any real list.
-constexpr qsizetype kMaxListCells = qsizetype(16) * 1024 * 1024;
-
 // The delimiter is told from the beginning of the list; a header and a few
 // dozen persons show it as well as the whole file would.
 constexpr int kSampleRecords = 50;
@@ -55,7 +50,7 @@ QString utf8(const char* text) { return QString::fromUtf8(text); }
 
 [[noreturn]] void failTooBig(const QString& fileName) {
     throw EListFile(utf8("Plik %1 jest za duży na listę osób (najwięcej %2 MB).")
-                        .arg(fileName, QString::number(kMaxListFileBytes / (1024 * 1024))));
+                        .arg(fileName, QString::number(kMaxTextListBytes / (1024 * 1024))));
 }
 
 QString readFailureCause(int errorNumber) {
@@ -183,7 +178,11 @@ QString decodeList(const QByteArray& raw, const QByteArray& body, TListEncoding&
     }
 }
 
-const char16_t* skipLineEnd(const char16_t* p, const char16_t* end) {
+// The scans below that only look at delimiters, quotes and line ends run on the
+// raw bytes as well as on decoded text: in UTF-8, Windows-1250 and ISO-8859-2 an
+// ASCII byte is always that character and never part of another.
+template <typename Char>
+const Char* skipLineEnd(const Char* p, const Char* end) {
     if (*p++ == u'\r' && p < end && *p == u'\n')
         ++p;
     return p;
@@ -191,9 +190,10 @@ const char16_t* skipLineEnd(const char16_t* p, const char16_t* end) {
 
 // Field counts of the first complete records under `delimiter`, by the same
 // quoting rules as the reader; empty lines are left out.
-std::vector<int> sampleFieldCounts(const char16_t* p, const char16_t* end, char16_t delimiter) {
+template <typename Char>
+std::vector<int> sampleFieldCounts(const Char* p, const Char* end, char16_t delimiter) {
     std::vector<int> counts;
-    const char16_t* stop = p + std::min<qsizetype>(end - p, kSampleChars);
+    const Char* stop = p + std::min<qsizetype>(end - p, kSampleChars);
     while (p < stop && int(counts.size()) < kSampleRecords) {
         if (*p == u'\r' || *p == u'\n') {
             p = skipLineEnd(p, stop);
@@ -203,7 +203,7 @@ std::vector<int> sampleFieldCounts(const char16_t* p, const char16_t* end, char1
         bool fieldStart = true;
         bool quoted = false;
         for (; p < stop; ++p) {
-            const char16_t c = *p;
+            const Char c = *p;
             if (quoted) {
                 if (c == u'"') {
                     if (p + 1 < stop && p[1] == u'"')
@@ -236,9 +236,8 @@ std::vector<int> sampleFieldCounts(const char16_t* p, const char16_t* end, char1
 // The candidate that splits every sampled record into the same number (> 1) of
 // fields wins, the most fields first; failing that, the one that splits the
 // most records, then the commonest width.
-char16_t detectDelimiter(const QString& text) {
-    const auto* begin = reinterpret_cast<const char16_t*>(text.constData());
-    const auto* end = begin + text.size();
+template <typename Char>
+char16_t detectDelimiter(const Char* begin, const Char* end) {
     struct TScore {
         bool consistent = false;
         int splitRecords = 0;
@@ -280,6 +279,63 @@ char16_t detectDelimiter(const QString& text) {
     return best;
 }
 
+// Counts the cells the reader would make, by its quoting rules, and refuses a
+// list with too many before any is made: a file of ";;;" is small on disk but
+// each empty cell costs a string.
+template <typename Char>
+void checkCellCount(const Char* p, const Char* end, char16_t delimiter, const QString& fileName) {
+    int line = 1;
+    qsizetype cells = 0;
+    while (p < end) {
+        if (*p == u'\r' || *p == u'\n') {
+            p = skipLineEnd(p, end);
+            ++line;
+            continue;
+        }
+        // One record: its first cell, then one more for each delimiter outside quotes.
+        const auto count = [&] {
+            if (++cells > kMaxListCells)
+                failAtLine(fileName, line, utf8("za dużo komórek w całej liście (najwięcej %1)")
+                                               .arg(QString::number(kMaxListCells)));
+        };
+        count();
+        bool fieldStart = true;
+        bool quoted = false;
+        while (p < end) {
+            const Char c = *p;
+            if (quoted) {
+                if (c == u'"') {
+                    if (p + 1 < end && p[1] == u'"')
+                        ++p;
+                    else
+                        quoted = false;
+                    ++p;
+                } else if (c == u'\r' || c == u'\n') {
+                    p = skipLineEnd(p, end);
+                    ++line;
+                } else {
+                    ++p;
+                }
+                continue;
+            }
+            if (c == u'\r' || c == u'\n')
+                break;
+            ++p;
+            if (c == delimiter) {
+                count();
+                fieldStart = true;
+                continue;
+            }
+            quoted = c == u'"' && fieldStart;
+            fieldStart = false;
+        }
+        if (p < end) {
+            p = skipLineEnd(p, end);
+            ++line;
+        }
+    }
+}
+
 TListTable parseRows(const QString& text, char16_t delimiter, const QString& fileName) {
     const auto* p = reinterpret_cast<const char16_t*>(text.constData());
     const auto* end = p + text.size();
@@ -296,7 +352,6 @@ TListTable parseRows(const QString& text, char16_t delimiter, const QString& fil
 
     TListTable table;
     int line = 1;
-    qsizetype cells = 0;
     qsizetype widest = 1;
     while (p < end) {
         if (*p == u'\r' || *p == u'\n') {
@@ -314,9 +369,6 @@ TListTable parseRows(const QString& text, char16_t delimiter, const QString& fil
             if (row.size() == kMaxListColumns)
                 failAtLine(fileName, line,
                            utf8("za dużo kolumn (najwięcej %1)").arg(QString::number(kMaxListColumns)));
-            if (++cells > kMaxListCells)
-                failAtLine(fileName, line, utf8("za dużo komórek w całej liście (najwięcej %1)")
-                                               .arg(QString::number(kMaxListCells)));
             const int cellLine = line;
             if (p < end && *p == u'"') {
                 QString cell;
@@ -409,16 +461,16 @@ QByteArray readListBytes(const QString& fileName) {
         fail(readFailureCause(EISDIR));
     if (!S_ISREG(info.st_mode))
         fail(utf8("to nie jest zwykły plik"));
-    if (info.st_size > kMaxListFileBytes)
+    if (info.st_size > kMaxTextListBytes)
         failTooBig(fileName);
     // Sized by fstat, but read to the real end: the file may be growing.
     QByteArray bytes(qsizetype(info.st_size) + 1, Qt::Uninitialized);
     qsizetype used = 0;
     for (;;) {
         if (used == bytes.size()) {
-            if (used > kMaxListFileBytes)
+            if (used > kMaxTextListBytes)
                 failTooBig(fileName);
-            bytes.resize(std::min(std::max(used * 2, qsizetype(64 * 1024)), kMaxListFileBytes + 1));
+            bytes.resize(std::min(std::max(used * 2, qsizetype(64 * 1024)), kMaxTextListBytes + 1));
         }
         const ssize_t got = ::read(fd, bytes.data() + used, std::size_t(bytes.size() - used));
         if (got < 0) {
@@ -437,7 +489,7 @@ QByteArray readListBytes(const QString& fileName) {
 } // namespace
 
 TDelimitedList readDelimitedList(const QByteArray& bytes, const TDelimitedOptions& options, const QString& fileName) {
-    if (bytes.size() > kMaxListFileBytes)
+    if (bytes.size() > kMaxTextListBytes)
         failTooBig(fileName);
     const QChar given = options.delimiter;
     if (given == u'"' || given == u'\r' || given == u'\n')
@@ -457,8 +509,18 @@ TDelimitedList readDelimitedList(const QByteArray& bytes, const TDelimitedOption
         failAtLine(fileName, lineOfByte(body, static_cast<const char*>(zero) - body.constData()),
                    utf8("bajt zerowy; to nie jest plik tekstowy"));
 
+    // Delimiter and cell count from the bytes, before a character is decoded.
+    const char* bytesBegin = body.constData();
+    const char* bytesEnd = bytesBegin + body.size();
+    const char16_t delimiter = given.isNull() ? detectDelimiter(bytesBegin, bytesEnd) : given.unicode();
+    const bool asciiDelimiter = delimiter < 0x80;
+    if (asciiDelimiter)
+        checkCellCount(bytesBegin, bytesEnd, delimiter, fileName);
     const QString text = decodeList(bytes, body, encoding, fileName);
-    const char16_t delimiter = given.isNull() ? detectDelimiter(text) : given.unicode();
+    if (!asciiDelimiter) {
+        const auto* begin = reinterpret_cast<const char16_t*>(text.constData());
+        checkCellCount(begin, begin + text.size(), delimiter, fileName);
+    }
     return TDelimitedList{parseRows(text, delimiter, fileName), encoding, QChar(delimiter)};
 }
 

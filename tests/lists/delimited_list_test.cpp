@@ -222,22 +222,43 @@ TEST(DelimitedListLimits, HostileListsAreRefusedWithTheLine) {
                                .arg(kMaxListRows));
 }
 
+TEST(DelimitedListLimits, TooManyCellsAreRefusedOnTheLineThatPassesTheBound) {
+    const auto refusedAt = [](int line) {
+        return utf8("Plik lista.csv, wiersz %1: za dużo komórek w całej liście (najwięcej %2).")
+            .arg(line)
+            .arg(kMaxListCells);
+    };
+    // Empty cells cost no bytes on disk; a thousand to a line.
+    const int full = int(kMaxListCells / 1000);
+    const QByteArray line = QByteArray(999, ';') + '\n';
+    QByteArray list;
+    list.reserve(line.size() * (full + 3));
+    for (int i = 0; i < full; ++i)
+        list += line;
+    EXPECT_EQ(error(list + line), refusedAt(full + 1));
+    // Delimiters inside quotes make no cells, a line break there no row: one cell on
+    // two lines, and the bound is passed only on the line after them.
+    list += "\"" + QByteArray(500, ';') + "\r\n" + QByteArray(500, ';') + "\"\r\n";
+    list += QByteArray(int(kMaxListCells % 1000), ';') + '\n';
+    EXPECT_EQ(error(list), refusedAt(full + 3));
+}
+
 TEST(DelimitedListLimits, OversizedListsAreRefusedBeforeReading) {
     // Untouched anonymous pages cost nothing, so the size check needs no real memory.
-    const std::size_t size = std::size_t(kMaxListFileBytes) + 1;
+    const std::size_t size = std::size_t(kMaxTextListBytes) + 1;
     void* pages = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     ASSERT_NE(pages, MAP_FAILED);
     EXPECT_EQ(error(QByteArray::fromRawData(static_cast<const char*>(pages), qsizetype(size))),
-              utf8("Plik lista.csv jest za duży na listę osób (najwięcej 256 MB)."));
+              utf8("Plik lista.csv jest za duży na listę osób (najwięcej 64 MB)."));
     ::munmap(pages, size);
 
     QTemporaryDir dir;
     const QString sparse = dir.filePath(QStringLiteral("duza.csv"));
     QFile file(sparse);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(kMaxListFileBytes + 1));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(kMaxTextListBytes + 1));
     file.close();
     EXPECT_EQ(errorOf([&] { readDelimitedListFile(sparse, {}); }),
-              utf8("Plik %1 jest za duży na listę osób (najwięcej 256 MB).").arg(sparse));
+              utf8("Plik %1 jest za duży na listę osób (najwięcej 64 MB).").arg(sparse));
 }
 
 TEST(DelimitedListFiles, UnreadableFilesNameTheCause) {
