@@ -6,6 +6,8 @@
 #include "designer/pass_template.h"
 #include "designer/pass_window.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 using namespace wendolarka;
@@ -65,6 +67,20 @@ TEST(ComposedElements, AddedTextsAndCodesHideNothingAndKeepTheirPatterns) {
     EXPECT_TRUE(dump.contains(QStringLiteral("Composed = True")));
     EXPECT_TRUE(dump.endsWith(QString::fromUtf8("Używa nowych możliwości: tekst złożony (lblTekst1), kod (Kod1), "
                                                 "tekst złożony (lblTekst2)\n")));
+
+    // The file kept in the test data (a fuzzing seed too) was saved so; it loads and saves alike.
+    const QString keptPath = QStringLiteral(TEST_DATA_DIR "/composed.wzo");
+    if (qEnvironmentVariableIsSet("WENDOLARKA_WRITE_TEST_DATA")) {
+        QFile out(keptPath);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(saved);
+    }
+    QFile kept(keptPath);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    const QByteArray keptBytes = kept.readAll();
+    TForm1 fromKept;
+    pass_template::loadFile(fromKept, keptBytes);
+    EXPECT_EQ(pass_template::writeFile(fromKept), keptBytes);
 
     composed_elements::change(form, *code, QStringLiteral("{Nazwisko}"), bkEAN13);
     EXPECT_EQ(code->CodeError(), QString::fromUtf8("EAN-13 koduje same cyfry, a „Nowak” ma też inne znaki"));
