@@ -4,6 +4,7 @@
 #include "design_pick.h"
 #include "pass_arrange.h"
 #include "pass_window.h"
+#include "position_dialog.h"
 #include "sizer/size_control.h"
 
 #include <QAction>
@@ -66,6 +67,10 @@ void TPassContextMenu::createArrangeItems() {
     };
     m_spreadItems = {spread("&Rozłóż w poziomie", pass_arrange::Axis::Horizontal),
                      spread("Rozłóż w pi&onie", pass_arrange::Axis::Vertical)};
+    PolozenieIRozmiar1 = addCommand(QString::fromUtf8("&Położenie i rozmiar…"),
+                                    [this](TControl* picked) { editPositionAndSize(m_form, *picked); },
+                                    [this](TControl* picked) { return isElement(m_form, picked); });
+    PolozenieIRozmiar1->setObjectName(QStringLiteral("PolozenieIRozmiar1"));
     PolaczZRamka1 = m_menu->addAction(QString::fromUtf8("Połącz z &ramką"));
     PolaczZRamka1->setObjectName(QStringLiteral("PolaczZRamka1"));
     PolaczZRamka1->setCheckable(true);

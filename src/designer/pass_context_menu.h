@@ -45,6 +45,7 @@ public:
     // Lining up the picked elements on the last one, spreading them evenly.
     QMenu* Wyrownaj1 = nullptr;
     QAction* PolaczZRamka1 = nullptr;
+    QAction* PolozenieIRozmiar1 = nullptr;
 
 signals:
     // The menu is about to open about this element: items may change.

@@ -8,11 +8,14 @@
 #include "designer/pass_design.h"
 #include "designer/pass_template.h"
 #include "designer/pass_window.h"
+#include "designer/position_dialog.h"
 #include "sizer/size_control.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDoubleSpinBox>
 #include <QMenu>
+#include <QSpinBox>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -231,4 +234,31 @@ TEST_F(PassMenu, ThePhotoLinkedToItsFrameTakesItAlongInTheSameStep) {
     form.Image11->setLeft(20);
     form.history().checkpoint();
     EXPECT_EQ(form.Ramka1->Left(), 24);
+}
+
+TEST_F(PassMenu, PositionAndSizeAreTypedInPixelsOrMillimetresAndApplyAsOneStep) {
+    TFPolozenie dialog(QStringLiteral("lblImie"), form.lblImie->BoundsRect(), 96);
+    EXPECT_DOUBLE_EQ(dialog.Milimetry[2]->value(), 8.73); // 33 px
+    dialog.Milimetry[2]->clear();
+    QTest::keyClicks(dialog.Milimetry[2], QStringLiteral("10"));
+    EXPECT_EQ(dialog.Piksele[2]->value(), 38);
+    EXPECT_DOUBLE_EQ(dialog.Milimetry[2]->value(), 10.0); // as typed, not what 38 px would be
+    dialog.Piksele[0]->setValue(48);
+    EXPECT_DOUBLE_EQ(dialog.Milimetry[0]->value(), 12.7);
+    dialog.Piksele[1]->setValue(-5); // partly off the pass is allowed
+    EXPECT_EQ(dialog.bounds(), TRect::bounds(48, -5, 38, 13));
+    TFPolozenie fine(QStringLiteral("x"), TRect::bounds(0, 0, 300, 10), 300);
+    EXPECT_DOUBLE_EQ(fine.Milimetry[2]->value(), 25.4);
+
+    QTest::mousePress(&form, Qt::LeftButton, {}, QPoint(100, 12));
+    QCoreApplication::processEvents();
+    QTest::mouseRelease(&sizer(), Qt::LeftButton, {}, QPoint(4, 4));
+    ASSERT_EQ(sizer().Target(), form.lblImie);
+    applyPositionAndSize(form, *form.lblImie, dialog.bounds());
+    EXPECT_EQ(form.lblImie->BoundsRect(), TRect::bounds(48, -5, 38, 13));
+    EXPECT_EQ(sizer().geometry(), QRect(48, -5, 38, 13));
+    EXPECT_EQ(form.history().steps(), 1);
+    form.undoDesign();
+    EXPECT_EQ(form.lblImie->BoundsRect(), TRect::bounds(96, 8, 33, 13));
+    EXPECT_EQ(sizer().geometry(), QRect(96, 8, 33, 13));
 }
