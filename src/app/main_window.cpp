@@ -254,8 +254,14 @@ void TForm2::WieleOsobClick() {
     // A design never loaded or saved has no name; the dialog keeps its own then.
     if (!m_windows.Form1->templateName().isEmpty())
         window.setTemplateName(m_windows.Form1->templateName());
+    window.setRunFields(m_windows.Form1->runFields());
     window.move(centredOn(m_services.desktop.Screen(), window.size() + kToolWindowFrame));
     window.exec();
+    // The pass window shows and prints what the run was given (its validity date).
+    if (const std::optional<TRunFields> run = window.runFields()) {
+        m_windows.Form1->setRunFields(*run);
+        fillComposedTexts(*m_windows.Form1);
+    }
     // Whatever went out meanwhile shows in the grid's print column.
     m_persons->refreshLastPrint();
 }

@@ -299,6 +299,10 @@ TSheetOptions TFWieleOsob::sheetOptions() const {
     return options;
 }
 
+void TFWieleOsob::setRunFields(const TRunFields& run) { RunFields->setRunFields(run); }
+
+std::optional<TRunFields> TFWieleOsob::runFields() const { return RunFields->runFields(); }
+
 TBatchOptions TFWieleOsob::batchOptions() const {
     TBatchOptions options;
     options.sheet = sheetOptions();

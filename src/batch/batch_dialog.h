@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/pass_fields.h"
+
 #include "pass_batch.h"
 
 #include <QDialog>
@@ -41,6 +43,9 @@ public:
     TFWieleOsob(IDialogs& dialogs, IPrinterService& printers, Source source, QWidget* parent = nullptr);
     ~TFWieleOsob() override;
     void setErrorHandler(const ErrorHandler* errors) { m_errors = errors; }
+    // "Dane wydruku": shown from and read back into the pass window's run fields.
+    void setRunFields(const TRunFields& run);
+    std::optional<TRunFields> runFields() const;
     // The template's name for the print register; the pass window may have none.
     void setTemplateName(const QString& name) { m_templateName = name; }
 

@@ -37,3 +37,14 @@ std::optional<TRunFields> TRunFieldsBox::runFields() const {
 }
 
 } // namespace wendolarka
+
+namespace wendolarka {
+
+void TRunFieldsBox::setRunFields(const TRunFields& run) {
+    chkWaznaDo->setChecked(run.validUntil.has_value());
+    if (run.validUntil)
+        dtWaznaDo->setDate(*run.validUntil);
+    edNumerOd->setText(QStringLiteral("%1").arg(run.firstNumber, run.numberDigits, 10, QLatin1Char('0')));
+}
+
+} // namespace wendolarka

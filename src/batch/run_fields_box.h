@@ -22,6 +22,8 @@ public:
 
     // The run's fields as chosen; nothing when the number typed is none.
     std::optional<TRunFields> runFields() const;
+    // Shows a run's fields (the last run's, as the pass window keeps them).
+    void setRunFields(const TRunFields& run);
 
     QCheckBox* chkWaznaDo = nullptr;
     QDateEdit* dtWaznaDo = nullptr;

@@ -1,5 +1,6 @@
 #include "batch/batch_dialog.h"
 #include "batch/calibration_dialog.h"
+#include "batch/run_fields_box.h"
 #include "batch/pass_document.h"
 #include "controls/label.h"
 #include "core/color.h"
@@ -124,6 +125,37 @@ TEST_F(ManyPasses, PersonsWhoseTextsDoNotFitAreNamedBeforeTheRun) {
     dialogs.messageAnswers.push_back(mrYes);
     dialogs.saveAnswers.push_back(FileDialogResult{dir.filePath(QStringLiteral("mimo.pdf")), 1});
     EXPECT_TRUE(window->savePdf());
+}
+
+// A pass that prints its validity date goes out only with one; the date and the
+// first number shown are the pass window's, and come back to it.
+TEST_F(ManyPasses, ARunGivesItsValidityDateAndFirstNumber) {
+    TForm1 pass;
+    TLabel* valid = pass.createControl<TLabel>(QStringLiteral("lblWazna"));
+    valid->setComposed(true);
+    valid->setCaption(QString::fromUtf8("Ważna do {WaznaDo}, nr {NrPrzepustki}"));
+    window = std::make_unique<TFWieleOsob>(dialogs, printers, TFWieleOsob::Source{db, pass_template::writeFile(pass), {ids[0]}});
+    TRunFields run = *withNumberFrom({}, QStringLiteral("007"));
+    window->setRunFields(run);
+    EXPECT_EQ(window->RunFields->edNumerOd->text(), QStringLiteral("007"));
+    EXPECT_FALSE(window->savePdf());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QString::fromUtf8("zaznacz „Ważna do”")));
+    EXPECT_TRUE(dialogs.saveRequests.empty());
+    window->RunFields->chkWaznaDo->setChecked(true);
+    window->RunFields->dtWaznaDo->setDate(QDate(2027, 6, 30));
+    dialogs.saveAnswers.push_back(FileDialogResult{dir.filePath(QStringLiteral("wazne.pdf")), 1});
+    EXPECT_TRUE(window->savePdf());
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {dir.filePath(QStringLiteral("wazne.pdf")), QStringLiteral("-")});
+    text.waitForFinished(30000);
+    EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput()).contains(QString::fromUtf8("Ważna do 2027-06-30, nr 007")));
+    run.validUntil = QDate(2027, 6, 30);
+    ASSERT_TRUE(window->runFields());
+    EXPECT_EQ(window->runFields()->validUntil, run.validUntil);
+    EXPECT_EQ(window->runFields()->numberDigits, 3);
+    window->RunFields->edNumerOd->setText(QString());
+    EXPECT_FALSE(window->runFields());
 }
 
 TEST_F(ManyPasses, PersonsWithoutAPassAreThoseNeitherSavedNorPrintedBefore) {
