@@ -12,6 +12,8 @@
 namespace wendolarka {
 namespace {
 
+constexpr QSize kOuterSize{443, 507};
+
 constexpr std::array<QPoint, TForm3::kPictures> kPicturePlaces = {
     QPoint(8, 8),  QPoint(40, 8),  QPoint(72, 8),  QPoint(104, 8),  QPoint(128, 8),
     QPoint(8, 32), QPoint(40, 32), QPoint(72, 32), QPoint(104, 32), QPoint(128, 32)};
@@ -19,8 +21,10 @@ constexpr std::array<QPoint, TForm3::kPictures> kPicturePlaces = {
 } // namespace
 
 TForm3::TForm3(QWidget* parent) : THostForm(parent) {
-    initForm(*this, {QStringLiteral("Form3"), QStringLiteral("Okno tworzenia zestawów graficznych"), QSize(443, 507) - kToolWindowFrame, clWhite,
+    initForm(*this, {QStringLiteral("Form3"), QStringLiteral("Okno tworzenia zestawów graficznych"), kOuterSize - kToolWindowFrame, clWhite,
                      TFont(QStringLiteral("MS Sans Serif"), 8), true});
+    // Its outer size and corner are those of the window manager's frame, whatever frame that is.
+    new TOuterFrameKeeper(*this, kOuterSize, [this] { return desktopCorner(); });
     client().setColor(clWhite);
     const TPicture placeholder = placeholderPicture();
     for (int k = 1; k <= kPictures; ++k) {

@@ -51,6 +51,8 @@ TSearchRequest Tfinddlg::request() const {
 std::optional<TSearchRequest> Tfinddlg::ask(QWidget* parent, const QRect& screen) {
     Tfinddlg dialog(parent);
     dialog.move(centredOn(screen, dialog.size()));
+    // Centred by its frame once the window manager has put one around it; the client keeps its size.
+    new TOuterFrameKeeper(dialog, QSize(), [&dialog, screen] { return centredOn(screen, dialog.frameGeometry().size()); });
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.request();

@@ -2,7 +2,8 @@
 # Acceptance under a real X server and window manager, with real input:
 #  1. the highlighted grid row follows the current person (a click, then Down twice);
 #  2. with the border on, a click on a name under it picks that name;
-#  3. the record editing window is a tool window with only a close box, 482 x 548 on the frame.
+#  3. the record editing window is a tool window with only a close box, 482 x 548 on the frame;
+#  4. the image set window is 443 x 507 on the frame at the desktop's corner, the find dialog centred by its frame.
 # Usage: xvfb-run -a -s "-screen 0 1920x1080x24" tests/acceptance/repairs.sh [build dir]
 set -euo pipefail
 build="${1:-build}"
@@ -17,11 +18,6 @@ sqlite3 "$db" "CREATE TABLE osoby (ID INTEGER PRIMARY KEY,Tytul VARCHAR(30),Imie
  ('Pan','Cezary','Cichy','C'),('Pani','Dorota','Dudek','D');"
 . "$(dirname "$0")/lib.sh"
 start_program
-outer_of() {
-    local parent
-    parent=$(xwininfo -id "$1" -children | awk '/Parent window id/{print $4}')
-    xwininfo -id "$parent" | awk '/Absolute upper-left X/{x=$4}/Absolute upper-left Y/{y=$4}/Width:/{w=$2}/Height:/{h=$2}END{print w"x"h" at "x","y}'
-}
 
 main=$(xdotool search --sync --name "Wendolarka wer. 1.4" | head -1)
 xdotool windowactivate --sync "$main"
@@ -74,9 +70,9 @@ xdotool key F4
 sleep 1
 edit=$(xdotool search --sync --name "Edycja rekordu" | head -1)
 import -window root "$out/editor.png"
-geometry=$(outer_of "$edit")
-echo "editing window: $geometry"
-[ "${geometry%% *}" = "482x548" ] || fail "editing window outer size ${geometry%% *}, expected 482x548"
+read -r ex ey ew eh < <(outer_of "$edit")
+echo "editing window: frame ${ew}x${eh} at $ex,$ey"
+[ "${ew}x${eh}" = "482x548" ] || fail "editing window outer size ${ew}x${eh}, expected 482x548"
 xprop -id "$edit" _NET_WM_WINDOW_TYPE | grep -q UTILITY || fail "the editing window is not a tool window"
 # Only moving, sizing and closing are asked for (a window manager honouring the hints shows only the
 # close box; openbox keeps its own buttons whatever a window asks).
@@ -110,5 +106,37 @@ whole=$(convert "$out/picked.png" -crop 376x194+${px}+${py} +repage miff:- | fra
 echo "sizer frame pixels around the surname: $around, on the whole pass: $whole"
 [ "$around" -gt 50 ] || fail "a click on the surname under the border did not pick it"
 [ "$whole" -le "$around" ] || fail "the sizer frames more than the surname"
+
+# The image set window: 443 x 507 on the frame, at the desktop's top-left corner; it hides the pass window.
+xdotool windowactivate --sync "$main"
+xdotool key --window "$main" alt+m
+sleep 0.5
+xdotool key p
+sleep 1.5
+set3=""
+for _ in $(seq 1 20); do
+    set3=$(xdotool search --onlyvisible --name "Szer\." 2>/dev/null | grep -vx "$pass" | head -1 || true)
+    [ -n "$set3" ] && break
+    sleep 0.5
+done
+read -r sx sy sw sh < <(outer_of "$set3")
+echo "image set window: frame ${sw}x${sh} at $sx,$sy"
+[ "$sw $sh $sx $sy" = "443 507 0 0" ] || fail "image set window frame ${sw}x${sh} at $sx,$sy, expected 443x507 at 0,0"
+
+# The find dialog: a client area of 289 x 204, its frame centred on the screen.
+xdotool windowactivate --sync "$main"
+xdotool key --window "$main" alt+b
+sleep 0.5
+xdotool key n
+find=$(window "^Szukanie$")
+sleep 1
+read -r fx fy fw fh < <(outer_of "$find")
+client=$(xwininfo -id "$find" | awk '/Width:/{w=$2}/Height:/{h=$2}END{print w"x"h}')
+screen=$(xdpyinfo | awk '/dimensions:/{print $2}')
+echo "find dialog: client $client, frame ${fw}x${fh} at $fx,$fy on $screen"
+[ "$client" = "289x204" ] || fail "find dialog client area $client, expected 289x204"
+off_x=$((2 * fx + fw - ${screen%x*})) off_y=$((2 * fy + fh - ${screen#*x}))
+[ "${off_x#-}" -le 1 ] && [ "${off_y#-}" -le 1 ] || fail "find dialog frame ${fw}x${fh} at $fx,$fy is not centred on $screen"
+xdotool key Escape
 echo "screenshots in $out; failures: $failures"
 exit $failures
