@@ -9,9 +9,13 @@
 #include "pass_template.h"
 
 #include <QCoreApplication>
+#include <QAbstractSpinBox>
 #include <QEvent>
+#include <QLineEdit>
 #include <QTimer>
 #include <QUndoCommand>
+
+#include <utility>
 
 namespace wendolarka {
 namespace {
@@ -20,8 +24,17 @@ namespace {
 // when the step is kept, so the first redo does nothing.
 class DesignStep : public QUndoCommand {
 public:
-    DesignStep(TDesignHistory& history, QByteArray before, QByteArray after)
-        : m_history(history), m_before(std::move(before)), m_after(std::move(after)) {}
+    DesignStep(TDesignHistory& history, QByteArray before, QByteArray after, quint64 run)
+        : m_history(history), m_before(std::move(before)), m_after(std::move(after)), m_run(run) {}
+    int id() const override { return 1; }
+    // The next key typed into the same field goes on this step.
+    bool mergeWith(const QUndoCommand* other) override {
+        const auto* next = static_cast<const DesignStep*>(other);
+        if (next->m_run != m_run)
+            return false;
+        m_after = next->m_after;
+        return true;
+    }
     void undo() override { m_history.restore(m_before); }
     void redo() override {
         if (m_fresh) {
@@ -35,8 +48,18 @@ private:
     TDesignHistory& m_history;
     QByteArray m_before;
     QByteArray m_after;
+    quint64 m_run;
     bool m_fresh = true;
 };
+
+// A field one types into: a line, or a spin box with its line.
+const QObject* typingField(QObject* watched) {
+    if (qobject_cast<QAbstractSpinBox*>(watched))
+        return watched;
+    if (qobject_cast<QLineEdit*>(watched))
+        return qobject_cast<QAbstractSpinBox*>(watched->parent()) ? watched->parent() : watched;
+    return nullptr;
+}
 
 // Enough for an afternoon's work; each step holds a whole design with its pictures.
 constexpr int kMaxSteps = 100;
@@ -52,6 +75,7 @@ TDesignHistory::TDesignHistory(TPassDesign& design, QObject* parent) : QObject(p
 TDesignHistory::~TDesignHistory() = default;
 
 void TDesignHistory::restart() {
+    m_lastTyped = nullptr;
     m_stack.clear();
     m_stream = pass_template::writeStream(m_design);
     m_fingerprint = pass_template::designFingerprint(m_design);
@@ -60,16 +84,22 @@ void TDesignHistory::restart() {
 
 void TDesignHistory::checkpoint() {
     m_scheduled = false;
+    const QObject* const typedInto = std::exchange(m_typedInto, nullptr);
     if (m_restoring)
         return;
+    // Anything but another key in the same field ends a run of typing.
+    const bool typingOn = typedInto && typedInto == m_lastTyped;
+    m_lastTyped = typedInto;
     if (beforeCheckpoint)
         beforeCheckpoint();
     QByteArray fingerprint = pass_template::designFingerprint(m_design);
     if (fingerprint == m_fingerprint)
         return;
     QByteArray after = pass_template::writeStream(m_design);
+    if (!typingOn)
+        ++m_run;
     // The "before" of this step shares its bytes with the "after" of the last.
-    m_stack.push(new DesignStep(*this, m_stream, after));
+    m_stack.push(new DesignStep(*this, m_stream, after, m_run));
     m_stream = std::move(after);
     m_fingerprint = std::move(fingerprint);
 }
@@ -103,6 +133,7 @@ void TDesignHistory::restore(const QByteArray& stream) {
             texts[i] = labels[i]->Caption();
     const TPicture photo = m_design.Image11 ? m_design.Image11->Picture() : TPicture();
     m_restoring = true;
+    m_lastTyped = nullptr; // typing after an undo is a step of its own
     emit aboutToRestore();
     try {
         pass_template::restoreDesign(m_design, stream);
@@ -120,10 +151,15 @@ void TDesignHistory::restore(const QByteArray& stream) {
 
 bool TDesignHistory::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
-    case QEvent::MouseButtonRelease:
     case QEvent::KeyRelease:
+        if (const QObject* field = typingField(watched))
+            m_typedInto = field;
+        scheduleCheckpoint();
+        break;
+    case QEvent::MouseButtonRelease:
     case QEvent::Wheel:
     case QEvent::FocusIn:
+        m_typedInto = nullptr;
         scheduleCheckpoint();
         break;
     default: break;

@@ -14,7 +14,7 @@ class TPassDesign;
 // button or key let go, a wheel turned, a window taking the focus back after a
 // dialog) a checkpoint is queued; it compares the design, without the person
 // shown, with the last one and, when it differs, keeps the design before and
-// after as one step. Going back or forth puts that design back and the person
+// after as one step. What is typed into one field in a row is one step. Going back or forth puts that design back and the person
 // now shown on it again: it never brings back a previous person.
 class TDesignHistory : public QObject {
     Q_OBJECT
@@ -60,6 +60,9 @@ private:
     QByteArray m_fingerprint; // and without the person
     bool m_scheduled = false;
     bool m_restoring = false;
+    const QObject* m_typedInto = nullptr; // the field the last key was let go in, until the checkpoint
+    const QObject* m_lastTyped = nullptr; // the field the last step was typed into
+    quint64 m_run = 0;                    // steps of one run of typing share it
 };
 
 } // namespace wendolarka

@@ -2,14 +2,19 @@
 #include "controls/label.h"
 #include "controls/multi_bevel.h"
 #include "core/picture.h"
+#include "controls/label_3d.h"
 #include "designer/design_history.h"
+#include "designer/fixed_elements_dialog.h"
 #include "designer/pass_person.h"
 #include "designer/pass_styling.h"
 #include "designer/pass_template.h"
 #include "designer/pass_window.h"
 #include "sizer/size_control.h"
+#include "support/scripted_dialogs.h"
+#include "widgets/spin_edit.h"
 
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -150,4 +155,32 @@ TEST_F(History, TheSizerFollowsNoElementThatIsGoneAndNoUndoRunsMidDrag) {
     form.undoDesign();
     EXPECT_EQ(form.Ramka1->BorderWidth(), 3);
     EXPECT_EQ(sizer->Target(), form.lblImie);
+}
+
+TEST_F(History, WhatIsTypedIntoOneFieldInARowIsOneStepAndTheFixedElementsDialogFollowsUndo) {
+    ScriptedDialogs dialogs;
+    TFUkos fixed(dialogs);
+    fixed.setPassWindow(&form);
+    fixed.show();
+    const QString caption = form.lbl1->Caption();
+    const int shadow = form.lbl1->ShadowSize();
+    fixed.edOpisu1->end(false);
+    QTest::keyClicks(fixed.edOpisu1, QStringLiteral("Gosc"));
+    settle();
+    EXPECT_EQ(form.lbl1->Caption(), caption + QStringLiteral("Gosc"));
+    QTest::keyClicks(fixed.SpinEdit1, QStringLiteral("3"));
+    settle();
+    EXPECT_EQ(form.history().steps(), 2); // the caption, then the shadow
+    form.undoDesign();
+    form.undoDesign();
+    EXPECT_EQ(form.lbl1->Caption(), caption);
+    EXPECT_EQ(fixed.edOpisu1->text(), caption);
+    EXPECT_EQ(form.lbl1->ShadowSize(), shadow);
+    EXPECT_EQ(fixed.SpinEdit1->Value(), shadow);
+    // Typing again after an undo is a step of its own.
+    QTest::keyClicks(fixed.edOpisu1, QStringLiteral("ab"));
+    settle();
+    form.undoDesign();
+    EXPECT_EQ(form.lbl1->Caption(), caption);
+    EXPECT_FALSE(form.history().canUndo());
 }
