@@ -1,7 +1,6 @@
 #include "design_history.h"
 
 #include "controls/image.h"
-#include "controls/label.h"
 #include "core/person.h"
 #include "core/picture.h"
 #include "pass_design.h"
@@ -20,7 +19,8 @@
 namespace wendolarka {
 namespace {
 
-// A design before and after one user action. The design is already "after"
+// A design before and after one user action, as its fingerprints: streams
+// without the person, so a step holds no photo. The design is already "after"
 // when the step is kept, so the first redo does nothing.
 class DesignStep : public QUndoCommand {
 public:
@@ -77,7 +77,6 @@ TDesignHistory::~TDesignHistory() = default;
 void TDesignHistory::restart() {
     m_lastTyped = nullptr;
     m_stack.clear();
-    m_stream = pass_template::writeStream(m_design);
     m_fingerprint = pass_template::designFingerprint(m_design);
     emit restarted();
 }
@@ -95,12 +94,10 @@ void TDesignHistory::checkpoint() {
     QByteArray fingerprint = pass_template::designFingerprint(m_design);
     if (fingerprint == m_fingerprint)
         return;
-    QByteArray after = pass_template::writeStream(m_design);
     if (!typingOn)
         ++m_run;
     // The "before" of this step shares its bytes with the "after" of the last.
-    m_stack.push(new DesignStep(*this, m_stream, after, m_run));
-    m_stream = std::move(after);
+    m_stack.push(new DesignStep(*this, m_fingerprint, fingerprint, m_run));
     m_fingerprint = std::move(fingerprint);
 }
 
@@ -124,19 +121,15 @@ void TDesignHistory::redo() {
     m_stack.redo();
 }
 
-void TDesignHistory::restore(const QByteArray& stream) {
+void TDesignHistory::restore(const QByteArray& design) {
     // The person now on the pass stays on it.
-    TPersonTexts texts;
-    const std::array<TLabel*, 11> labels = m_design.textLabels();
-    for (std::size_t i = 0; i < labels.size(); ++i)
-        if (labels[i])
-            texts[i] = labels[i]->Caption();
+    const TPersonTexts texts = m_design.personTexts();
     const TPicture photo = m_design.Image11 ? m_design.Image11->Picture() : TPicture();
     m_restoring = true;
     m_lastTyped = nullptr; // typing after an undo is a step of its own
     emit aboutToRestore();
     try {
-        pass_template::restoreDesign(m_design, stream);
+        pass_template::restoreDesign(m_design, design);
     } catch (...) {
         // A stream this design wrote reads back; should it not, the design stays as it was.
         m_restoring = false;
@@ -144,7 +137,6 @@ void TDesignHistory::restore(const QByteArray& stream) {
     }
     showPersonOnPass(m_design, texts, photo);
     emit restored();
-    m_stream = pass_template::writeStream(m_design);
     m_fingerprint = pass_template::designFingerprint(m_design);
     m_restoring = false;
 }

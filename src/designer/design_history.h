@@ -40,8 +40,8 @@ public:
     // (the photo's frame following the photo) joins the same step.
     std::function<void()> beforeCheckpoint;
 
-    // Puts a kept design back (used by the steps).
-    void restore(const QByteArray& stream);
+    // Puts a kept design (a fingerprint) back, with the person now shown (used by the steps).
+    void restore(const QByteArray& design);
 
 signals:
     // A design is about to be put back, and has been: elements were replaced.
@@ -56,8 +56,7 @@ protected:
 private:
     TPassDesign& m_design;
     QUndoStack m_stack;
-    QByteArray m_stream;      // the design at the last checkpoint, as a stream
-    QByteArray m_fingerprint; // and without the person
+    QByteArray m_fingerprint; // the design at the last checkpoint, without the person
     bool m_scheduled = false;
     bool m_restoring = false;
     const QObject* m_typedInto = nullptr; // the field the last key was let go in, until the checkpoint
