@@ -10,6 +10,12 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace wendolarka {
 namespace {
@@ -76,10 +82,19 @@ TJpegLayout jpegLayout(const QByteArray& data) {
         i += length;
         if (marker == 0xDA) {
             // Entropy-coded data: a 0xFF in it is followed by 0 or a restart marker.
-            while (i + 1 < n && !(p[i] == 0xFF && p[i + 1] != 0x00 && !(p[i + 1] >= 0xD0 && p[i + 1] <= 0xD7)))
-                ++i;
-            if (i + 1 >= n)
-                return layout;
+            // Only the 0xFF bytes need a look, found a word at a time.
+            for (;;) {
+                const void* ff = i < n ? std::memchr(p + i, 0xFF, std::size_t(n - i)) : nullptr;
+                if (!ff)
+                    return layout;
+                i = static_cast<const uchar*>(ff) - p;
+                if (i + 1 >= n)
+                    return layout;
+                const uchar next = p[i + 1];
+                if (next != 0x00 && !(next >= 0xD0 && next <= 0xD7))
+                    break;
+                i += 2;
+            }
         }
     }
     return layout;
@@ -190,31 +205,61 @@ QByteArray photoForStorage(const QByteArray& fileBytes, const QString& fileName)
 }
 
 QByteArray photoFileForStorage(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.isFile())
-        throw Exception(QStringLiteral("Nie ma pliku zdjęcia %1.").arg(shownName(path)));
-    if (info.size() > kMaxPhotoFileBytes)
-        throw Exception(QStringLiteral("Plik zdjęcia %1 jest za duży: ma ponad %2 MB.")
-                            .arg(shownName(path))
-                            .arg(kMaxPhotoFileBytes / (1024 * 1024)));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Exception(QStringLiteral("Nie można odczytać pliku zdjęcia %1.").arg(shownName(path)));
-    // Asked for by the size the file has: asking for the limit makes a buffer
-    // of the limit for every photo. One still growing is read on up to the limit.
-    const qint64 limit = kMaxPhotoFileBytes + 1;
-    qint64 wanted = std::min(file.size() + 1, limit);
-    QByteArray bytes = file.read(wanted);
-    while (bytes.size() == wanted && wanted < limit && file.error() == QFileDevice::NoError) {
-        wanted = std::min(wanted * 2, limit);
-        bytes += file.read(wanted - bytes.size());
+    const auto missing = [&] { return Exception(QStringLiteral("Nie ma pliku zdjęcia %1.").arg(shownName(path))); };
+    const auto unreadableFile = [&] {
+        return Exception(QStringLiteral("Nie można odczytać pliku zdjęcia %1.").arg(shownName(path)));
+    };
+    const auto oversized = [&] {
+        return Exception(QStringLiteral("Plik zdjęcia %1 jest za duży: ma ponad %2 MB.")
+                             .arg(shownName(path))
+                             .arg(kMaxPhotoFileBytes / (1024 * 1024)));
+    };
+    // One open, one fstat and a read or two: a list brings thousands of photos.
+    // Non-blocking, so a named pipe with no writer cannot hang the program.
+    const QByteArray name = QFile::encodeName(path);
+    int fd = -1;
+    do
+        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        struct stat info {};
+        if (::stat(name.constData(), &info) == 0 && S_ISREG(info.st_mode))
+            throw unreadableFile();
+        throw missing();
     }
-    if (file.error() != QFileDevice::NoError)
-        throw Exception(QStringLiteral("Nie można odczytać pliku zdjęcia %1.").arg(shownName(path)));
-    if (bytes.size() > kMaxPhotoFileBytes) // grew while being read
-        throw Exception(QStringLiteral("Plik zdjęcia %1 jest za duży: ma ponad %2 MB.")
-                            .arg(shownName(path))
-                            .arg(kMaxPhotoFileBytes / (1024 * 1024)));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        throw unreadableFile();
+    if (!S_ISREG(info.st_mode))
+        throw missing();
+    if (info.st_size > kMaxPhotoFileBytes)
+        throw oversized();
+    // Sized by the file: asking for the limit would make a buffer of the limit
+    // for every photo. One still growing is read on up to the limit.
+    const qsizetype limit = qsizetype(kMaxPhotoFileBytes) + 1;
+    QByteArray bytes(std::min(qsizetype(info.st_size) + 1, limit), Qt::Uninitialized);
+    qsizetype used = 0;
+    for (;;) {
+        if (used == bytes.size()) {
+            if (used >= limit)
+                throw oversized(); // grew while being read
+            bytes.resize(std::min(used * 2, limit));
+        }
+        const ssize_t got = ::read(fd, bytes.data() + used, std::size_t(bytes.size() - used));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            throw unreadableFile();
+        }
+        if (got == 0)
+            break;
+        used += got;
+    }
+    bytes.truncate(used);
     return photoForStorage(bytes, path);
 }
 

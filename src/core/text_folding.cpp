@@ -1,5 +1,7 @@
 #include "core/text_folding.h"
 
+#include <algorithm>
+
 namespace wendolarka {
 namespace {
 
@@ -31,6 +33,9 @@ QString plainLetters(QChar c) {
 } // namespace
 
 QString foldedText(const QString& text) {
+    // Plain ASCII has no marks to drop and no letters to spell out.
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
+        return text.toCaseFolded();
     const QString decomposed = text.normalized(QString::NormalizationForm_D);
     QString plain;
     plain.reserve(decomposed.size());

@@ -49,7 +49,11 @@ Statement prepare(sqlite3* db, const QString& sql, const QByteArray& sqlBytes,
     return statement;
 }
 
-void bindParams(sqlite3* db, sqlite3_stmt* statement, const QString& sql, const SqlParams& params) {
+void bindParams(sqlite3* db, sqlite3_stmt* statement, const QString& sql, const SqlParams& params,
+                std::vector<QByteArray>* held) {
+    const auto lifetime = held ? SQLITE_STATIC : SQLITE_TRANSIENT;
+    if (held)
+        held->reserve(params.size()); // no reallocation: bound pointers stay valid
     for (std::size_t i = 0; i < params.size(); ++i) {
         const int index = static_cast<int>(i) + 1;
         const SqlParam& param = params[i];
@@ -61,14 +65,17 @@ void bindParams(sqlite3* db, sqlite3_stmt* statement, const QString& sql, const 
         } else if (const auto* real = std::get_if<double>(&param)) {
             rc = sqlite3_bind_double(statement, index, *real);
         } else if (const auto* text = std::get_if<QString>(&param)) {
-            const QByteArray bytes = encodeText(*text);
-            rc = sqlite3_bind_text(statement, index, bytes.constData(), static_cast<int>(bytes.size()),
-                                   SQLITE_TRANSIENT);
+            QByteArray bytes = encodeText(*text);
+            const char* data = bytes.constData();
+            const int size = static_cast<int>(bytes.size());
+            if (held)
+                held->push_back(std::move(bytes));
+            rc = sqlite3_bind_text(statement, index, data, size, lifetime);
         } else if (const auto* blob = std::get_if<QByteArray>(&param)) {
             rc = blob->isEmpty()
                      ? sqlite3_bind_zeroblob(statement, index, 0)
                      : sqlite3_bind_blob(statement, index, blob->constData(),
-                                         static_cast<int>(blob->size()), SQLITE_TRANSIENT);
+                                         static_cast<int>(blob->size()), lifetime);
         }
         if (rc != SQLITE_OK)
             raiseError(db, QStringLiteral("Error binding parameter to SQL statement"), sql);
@@ -130,6 +137,10 @@ public:
     void Execute(const QString& sql) override { Execute(sql, {}); }
     void Execute(const QString& sql, const SqlParams& params) override {
         sqlite3_stmt* statement = prepared(sql);
+        // The values are stepped before this returns, so the statement reads them
+        // where they are, without copies (a list's import binds thousands of photos);
+        // the rewind below lets go of them before `held` goes.
+        std::vector<QByteArray> held;
         // Ready for its next use whatever happens here; the error is read before.
         struct Rewind {
             sqlite3_stmt* statement;
@@ -138,7 +149,7 @@ public:
                 sqlite3_clear_bindings(statement);
             }
         } rewind{statement};
-        bindParams(m_db.get(), statement, sql, params);
+        bindParams(m_db.get(), statement, sql, params, &held);
         if (sqlite3_step(statement) != SQLITE_DONE)
             raiseError(m_db.get(), QStringLiteral("Error executing SQL statement"), sql);
     }

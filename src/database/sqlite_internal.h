@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <memory>
+#include <vector>
 
 namespace wendolarka::sqlite_detail {
 
@@ -26,7 +27,12 @@ QByteArray encodeText(const QString& text);
 Statement prepare(sqlite3* db, const QString& sql, const QByteArray& sqlBytes,
                   const QString& failMessage);
 
-void bindParams(sqlite3* db, sqlite3_stmt* statement, const QString& sql, const SqlParams& params);
+// Binds the values as copies the statement owns; given `held`, texts are encoded
+// into it and they and the blobs are bound without a copy: then `held` and
+// `params` must outlive the statement's step, and the statement must be reset
+// and its bindings cleared before either goes.
+void bindParams(sqlite3* db, sqlite3_stmt* statement, const QString& sql, const SqlParams& params,
+                std::vector<QByteArray>* held = nullptr);
 
 std::shared_ptr<ISQLiteTable> makeTable(sqlite3* db, const QString& sql, const SqlParams& params);
 TTextTable queryTexts(sqlite3* db, const QString& sql);

@@ -170,9 +170,23 @@ void forEachCodePoint(const QString& text, Visit visit) {
 
 bool canEncodeCodePoint(char32_t c) { return c < 0x10000 && cp1250::canEncode(QChar(char16_t(c))); }
 
+// Nothing for cleanedCell to do: no controls, breaks or soft hyphen, and
+// nothing from U+0300 on, where combining marks and everything normalisation
+// may change begin. Nearly every cell of a list, Polish letters included.
+bool plainCell(const QString& cell) {
+    for (const QChar c : cell) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u < 0xA0) || u == 0xAD || u >= 0x300)
+            return false;
+    }
+    return true;
+}
+
 // Line breaks, tabs, controls and invisible format characters dealt with; the
 // rest as it was, composed.
 QString cleanedCell(const QString& cell) {
+    if (plainCell(cell))
+        return cell;
     const QString composed = cell.normalized(QString::NormalizationForm_C);
     QString out;
     out.reserve(composed.size());
@@ -352,6 +366,9 @@ std::vector<TUnencodableChar> unencodableIn(const TListRow& row, const TColumnMa
         const TColumnTarget target = personTextTarget(field);
         const std::optional<int> column = mapping.columnOf(target);
         if (!column || *column >= row.cells.size())
+            continue;
+        // A cell Windows-1250 holds as it is stays so when cleaned: the code page has no combining marks.
+        if (!cp1250::firstUnencodable(row.cells[*column]))
             continue;
         const std::size_t firstOfField = found.size();
         forEachCodePoint(storedCellText(row.cells[*column]), [&](char32_t c, qsizetype, qsizetype) {

@@ -25,8 +25,7 @@ QString utf8(const char* text) { return QString::fromUtf8(text); }
 
 // Who a person is for finding the same one stored: Imię, Nazwisko and Indeks.
 QString identityKey(const QString& imie, const QString& nazwisko, const QString& indeks) {
-    return imie.trimmed().toCaseFolded() + u'\x1f' + nazwisko.trimmed().toCaseFolded() + u'\x1f' +
-           indeks.trimmed().toCaseFolded();
+    return (imie.trimmed() + u'\x1f' + nazwisko.trimmed() + u'\x1f' + indeks.trimmed()).toCaseFolded();
 }
 
 QHash<QString, std::int64_t> storedIdentities(ISQLiteDatabase& db) {
@@ -70,23 +69,34 @@ QString shownPath(const QString& path) { return utf8("„") + QDir::toNativeSepa
 
 // The photo of a row as stored, or nothing with a warning when its file fails.
 // Runs on the prefetch thread: every failure becomes the warning.
-TPhotoPrefetch::TPhoto loadPhoto(const TImportRow& row) {
+TPhotoPrefetch::TPhoto loadPhoto(const TImportRow& row, const QString& listFolder) {
     TPhotoPrefetch::TPhoto photo;
     if (row.photoFile.isEmpty())
         return photo;
+    QString file = row.photoFile;
     try {
-        photo.bytes = photoFileForStorage(row.photoFile);
+        try {
+            photo.bytes = photoFileForStorage(file);
+        } catch (const Exception&) {
+            // Not where the column says: a Windows path, or a list moved with its photos.
+            if (!row.photoFromColumn || QFileInfo(file).isFile())
+                throw;
+            file = resolvePhotoPath(row.photoCell, listFolder);
+            if (file == row.photoFile)
+                throw;
+            photo.bytes = photoFileForStorage(file);
+        }
     } catch (const Exception& e) {
         // The file is looked for only now: most photos are there.
-        if (!QFileInfo(row.photoFile).isFile())
+        if (!QFileInfo(file).isFile())
             photo.warning = utf8("Nie ma pliku zdjęcia %1 (%2); osoba zapisana bez zdjęcia.")
-                                .arg(shownPath(row.photoFile), rowWord(row.sourceRow));
+                                .arg(shownPath(file), rowWord(row.sourceRow));
         else
             photo.warning = e.message() + QStringLiteral(" (") + rowWord(row.sourceRow) +
                             utf8("; osoba zapisana bez zdjęcia.)");
     } catch (const std::exception&) {
         photo.warning = utf8("Nie mogę odczytać zdjęcia %1 (%2): brak pamięci; osoba zapisana bez zdjęcia.")
-                            .arg(shownPath(row.photoFile), rowWord(row.sourceRow));
+                            .arg(shownPath(file), rowWord(row.sourceRow));
     }
     return photo;
 }
@@ -148,7 +158,9 @@ TImportPlan planImport(const TListTable& list, const TImportSettings& settings, 
         plan.unencodable.insert(plan.unencodable.end(), lacking.begin(), lacking.end());
         row.unencodable = !storable(row.texts);
         if (!photoCell.isEmpty()) {
-            row.photoFile = resolvePhotoPath(photoCell, settings.listFolder);
+            // Looked for on the disk only when read, on the photo thread: most are where they are said to be.
+            row.photoFile = photoPathAsWritten(photoCell, settings.listFolder);
+            row.photoCell = photoCell;
             row.photoFromColumn = true;
         }
         plan.rows.push_back(std::move(row));
@@ -184,7 +196,7 @@ TImportSummary runImport(ISQLiteDatabase& db, const TImportPlan& plan, const TIm
     const int total = int(plan.rows.size());
     TPhotoPrefetch photos(plan.rows.size(), [&plan, &settings](std::size_t i) {
         const TImportRow& row = plan.rows[i];
-        return writes(row, settings) ? loadPhoto(row) : TPhotoPrefetch::TPhoto{};
+        return writes(row, settings) ? loadPhoto(row, settings.listFolder) : TPhotoPrefetch::TPhoto{};
     });
     for (int i = 0; i < total; ++i) {
         const TImportRow& row = plan.rows[std::size_t(i)];

@@ -37,7 +37,8 @@ struct TImportSettings {
 struct TImportRow {
     int sourceRow = 0;
     TPersonTexts texts;     // as stored: trimmed, a single blank for none, nearest letters when replacing
-    QString photoFile;      // from the photo column or the folder; empty for none
+    QString photoFile;      // from the photo column (as written) or the folder; empty for none
+    QString photoCell;      // the photo column's text: other readings of it are tried when that file is not there
     bool photoFromColumn = false;
     std::int64_t storedId = 0; // the stored person it duplicates, 0 for none
     bool unencodable = false;  // holds a character Windows-1250 lacks even after replacing

@@ -75,17 +75,27 @@ bool isPictureFileName(const QString& fileName) {
 
 TPhotoMatches matchPhotos(const std::vector<TPersonTexts>& persons, const QStringList& files) {
     QHash<QString, std::vector<int>> byIndeks, byName;
-    for (int p = 0; p < int(persons.size()); ++p) {
-        const TPersonTexts& person = persons[std::size_t(p)];
-        if (const QString key = indeksKey(person[kIndeks]); !key.isEmpty())
+    for (int p = 0; p < int(persons.size()); ++p)
+        if (const QString key = indeksKey(persons[std::size_t(p)][kIndeks]); !key.isEmpty())
             byIndeks[key].push_back(p);
-        const QStringList first = nameWords(person[kImie]), last = nameWords(person[kNazwisko]);
-        const QString lastFirst = nameKey(last + first), firstLast = nameKey(first + last);
-        if (!lastFirst.isEmpty())
-            byName[lastFirst].push_back(p);
-        if (firstLast != lastFirst)
-            byName[firstLast].push_back(p);
-    }
+    // Names are folded only once a file is not some person's Indeks: a folder
+    // named by Indeks needs none of them.
+    bool namesKeyed = false;
+    const auto names = [&]() -> const QHash<QString, std::vector<int>>& {
+        if (!namesKeyed) {
+            namesKeyed = true;
+            for (int p = 0; p < int(persons.size()); ++p) {
+                const TPersonTexts& person = persons[std::size_t(p)];
+                const QStringList first = nameWords(person[kImie]), last = nameWords(person[kNazwisko]);
+                const QString lastFirst = nameKey(last + first), firstLast = nameKey(first + last);
+                if (!lastFirst.isEmpty())
+                    byName[lastFirst].push_back(p);
+                if (firstLast != lastFirst)
+                    byName[firstLast].push_back(p);
+            }
+        }
+        return byName;
+    };
 
     TPhotoMatches matches;
     matches.fileOfPerson = QStringList(qsizetype(persons.size()), QString());
@@ -102,7 +112,7 @@ TPhotoMatches matchPhotos(const std::vector<TPersonTexts>& persons, const QStrin
                 claim = {TFileClaim::ByIndeks, found->front()};
             else
                 sharedIndeks.add(matches.ambiguities, TPhotoAmbiguity::SharedIndeks, file, *found);
-        } else if (const auto named = byName.constFind(nameKey(nameWords(base))); named != byName.cend()) {
+        } else if (const auto named = names().constFind(nameKey(nameWords(base))); named != byName.cend()) {
             if (named->size() == 1)
                 claim = {TFileClaim::ByName, named->front()};
             else
@@ -145,27 +155,42 @@ TPhotoMatches matchPhotosInFolder(const std::vector<TPersonTexts>& persons, cons
     return matchPhotos(persons, files);
 }
 
-QString resolvePhotoPath(const QString& cellText, const QString& listFolder) {
+namespace {
+
+QString cellPath(const QString& cellText) {
     QString text = cellText.trimmed();
     if (text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"'))
         text = text.mid(1, text.size() - 2).trimmed();
-    if (text.isEmpty())
-        return {};
     if (text.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive))
         if (const QUrl url(text); url.isLocalFile())
             text = url.toLocalFile();
+    return text;
+}
+
+QString placedIn(const QDir& dir, const QString& path) { return QDir::cleanPath(dir.absoluteFilePath(path)); }
+
+} // namespace
+
+QString photoPathAsWritten(const QString& cellText, const QString& listFolder) {
+    const QString text = cellPath(cellText);
+    return text.isEmpty() ? QString() : placedIn(QDir(listFolder), text);
+}
+
+QString resolvePhotoPath(const QString& cellText, const QString& listFolder) {
+    const QString text = cellPath(cellText);
+    if (text.isEmpty())
+        return {};
     const QDir dir(listFolder);
-    const auto placed = [&](const QString& path) { return QDir::cleanPath(dir.absoluteFilePath(path)); };
-    const QString written = placed(text);
+    const QString written = placedIn(dir, text);
     if (isFile(written))
         return written;
     QString slashed = text;
     slashed.replace(u'\\', u'/');
-    if (slashed != text && isFile(placed(slashed)))
-        return placed(slashed);
+    if (slashed != text && isFile(placedIn(dir, slashed)))
+        return placedIn(dir, slashed);
     const QString name = slashed.section(u'/', -1);
     if (!name.isEmpty() && isFile(dir.absoluteFilePath(name)))
-        return QDir::cleanPath(dir.absoluteFilePath(name));
+        return placedIn(dir, name);
     return written;
 }
 

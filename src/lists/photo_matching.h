@@ -55,5 +55,8 @@ TPhotoMatches matchPhotosInFolder(const std::vector<TPersonTexts>& persons, cons
 // taken (lists moved with their photos from another machine). Empty for an
 // empty cell; the path as written otherwise, so an error can name it.
 QString resolvePhotoPath(const QString& cellText, const QString& listFolder);
+// The same path as written, without a look at the disk: what resolvePhotoPath
+// gives whenever that file is there.
+QString photoPathAsWritten(const QString& cellText, const QString& listFolder);
 
 } // namespace wendolarka::lists

@@ -360,7 +360,8 @@ void TFImportOsob::refresh() {
         gridPodglad->setItem(r, 0, fixedItem(where));
         for (std::size_t f = 0; f < kPersonTextCount; ++f)
             gridPodglad->setItem(r, int(f) + 1, fixedItem(row.texts[f]));
-        gridPodglad->setItem(r, int(kPersonTextCount) + 1, fixedItem(QFileInfo(row.photoFile).fileName()));
+        const QString photoName = row.photoFile.section(u'/', -1).section(u'\\', -1); // as a list from Windows writes it
+        gridPodglad->setItem(r, int(kPersonTextCount) + 1, fixedItem(photoName));
     }
     gridPodglad->resizeColumnsToContents();
 

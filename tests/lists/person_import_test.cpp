@@ -132,10 +132,15 @@ TEST_F(PersonImport, PhotosFromAFolderByIndeksOrNameAndTheMissingOnesNamed) {
 
 TEST_F(PersonImport, APhotoThatIsMissingOrNoPictureIsAWarningNotAFailure) {
     writeFile(dir.filePath(QStringLiteral("zle.jpg")), "to nie jest obraz");
-    const TListTable list = read("Nazwisko;Foto\nA;brak.jpg\nB;zle.jpg\n");
+    // A path from another machine finds the photo of that name beside the list.
+    const QByteArray photo = jpegOf(Qt::blue);
+    writeFile(dir.filePath(QStringLiteral("ewa.jpg")), photo);
+    const TListTable list = read("Nazwisko;Foto\nA;brak.jpg\nB;zle.jpg\nC;C:\\Users\\Ewa\\ewa.jpg\n");
     TImportSettings settings = settingsFor(list);
     const TImportSummary summary = runImport(*db, planImport(list, settings, db.get()), settings);
-    EXPECT_EQ(summary.added, 2);
+    EXPECT_EQ(summary.added, 3);
+    EXPECT_EQ(summary.withPhoto, 1);
+    EXPECT_EQ(stored().back().picture.value_or(QByteArray()), photo);
     ASSERT_EQ(summary.warnings.size(), 2);
     EXPECT_TRUE(summary.warnings[0].contains(QStringLiteral("brak.jpg")) && summary.warnings[0].contains(QStringLiteral("wiersz 2")));
     EXPECT_TRUE(summary.warnings[1].contains(QStringLiteral("zle.jpg")) && summary.warnings[1].contains(QStringLiteral("wiersz 3")));
