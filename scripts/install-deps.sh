@@ -9,8 +9,8 @@ packages=(
   libsqlite3-dev sqlite3 libjpeg62-turbo-dev libquazip1-qt6-dev
   # PDFs: fonts cut to the glyphs a document shows.
   libharfbuzz-dev zlib1g-dev
-  # Codes on passes, and a reader that the tests decode them back with.
-  libzint-dev libzxing-dev
+  # Codes on passes, and readers that the tests decode them back with.
+  libzint-dev libzxing-dev zbar-tools
   libgtest-dev libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
   xvfb xauth openbox xdotool imagemagick x11-apps x11-utils

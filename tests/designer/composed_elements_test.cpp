@@ -39,7 +39,8 @@ TEST(ComposedElements, AddedTextsAndCodesHideNothingAndKeepTheirPatterns) {
     TBarcode* code = composed_elements::addCode(form, bkQR, QStringLiteral("{Indeks}"));
     EXPECT_EQ(text->Name(), QStringLiteral("lblTekst1"));
     EXPECT_EQ(code->Name(), QStringLiteral("Kod1"));
-    EXPECT_EQ(composed_elements::addText(form, QStringLiteral("x"))->Name(), QStringLiteral("lblTekst2"));
+    EXPECT_EQ(composed_elements::addText(form, QString::fromUtf8("Nr {NrPrzepustki}, ważna do {WaznaDo}"))->Name(),
+              QStringLiteral("lblTekst2"));
     for (const QRect& r : shown) {
         EXPECT_FALSE(r.intersects(text->BoundsRect().toQRect()));
         EXPECT_FALSE(r.intersects(code->BoundsRect().toQRect()));
