@@ -728,6 +728,8 @@ TEST_F(Persons, TheHighlightFollowsTheCurrentRowWhateverMovedIt) {
     main.mnuWstawRekord->trigger();
     EXPECT_EQ(grid.Cells(4, 5), QStringLiteral("Zawada"));
     EXPECT_EQ(highlighted(), QList<int>{5});
+    main.mnuPoprzedni->trigger();
+    EXPECT_EQ(highlighted(), QList<int>{4});
 }
 
 TEST_F(Persons, TheLastPrintColumnShowsEachPersonsLatestPassWithTheTemplatesName) {
