@@ -199,14 +199,13 @@ void TFImportOsob::buildWindow() {
     scrollZnaki->setObjectName(QStringLiteral("scrollZnaki"));
     scrollZnaki->setWidgetResizable(true);
     scrollZnaki->setFrameShape(QFrame::NoFrame);
-    scrollZnaki->setMaximumHeight(8 * fontMetrics().lineSpacing());
     lblZnaki = new QLabel(scrollZnaki);
     lblZnaki->setObjectName(QStringLiteral("lblZnaki"));
     lblZnaki->setWordWrap(true);
     lblZnaki->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblZnaki->setTextInteractionFlags(Qt::TextSelectableByMouse);
     scrollZnaki->setWidget(lblZnaki);
-    scrollZnaki->hide();
+    scrollZnaki->setFixedHeight(lblZnaki->sizeHint().height()); // an empty label's place until there are lines
     layout->addWidget(scrollZnaki);
     lblStan = new QLabel(this);
     lblStan->setObjectName(QStringLiteral("lblStan"));
@@ -366,7 +365,10 @@ void TFImportOsob::refresh() {
     gridPodglad->resizeColumnsToContents();
 
     lblZnaki->setText(lackingText(lackingFields(m_plan)));
-    scrollZnaki->setVisible(!m_plan.unencodable.empty());
+    if (m_plan.unencodable.empty())
+        scrollZnaki->setFixedHeight(lblZnaki->sizeHint().height());
+    else
+        scrollZnaki->setFixedHeight(std::min(lblZnaki->sizeHint().height(), 8 * fontMetrics().lineSpacing()));
     cbZnaki->setEnabled(!m_plan.unencodable.empty());
 
     int photos = 0;
