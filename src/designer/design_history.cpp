@@ -83,6 +83,8 @@ void TDesignHistory::restart() {
 
 void TDesignHistory::checkpoint() {
     m_scheduled = false;
+    if (midAction && midAction())
+        return;
     const QObject* const typedInto = std::exchange(m_typedInto, nullptr);
     if (m_restoring)
         return;

@@ -39,6 +39,9 @@ public:
     // Runs before each checkpoint compares: a change that brings others with it
     // (the photo's frame following the photo) joins the same step.
     std::function<void()> beforeCheckpoint;
+    // Says whether an action is still under way (a drag): no step is kept in its
+    // middle, its end queues the checkpoint that keeps it whole.
+    std::function<bool()> midAction;
 
     // Puts a kept design (a fingerprint) back, with the person now shown (used by the steps).
     void restore(const QByteArray& design);

@@ -33,6 +33,8 @@ TDesignPick::TDesignPick(TForm1& form) : QObject(&form), m_form(form) {
     });
     // A design brought back has new elements: the pick goes to those of the same names.
     connect(&form.history(), &TDesignHistory::aboutToRestore, this, [this] {
+        m_follow.reset();
+        m_aloneOnClick = nullptr;
         m_kept.clear();
         for (const TControl* element : m_others)
             m_kept << element->Name();
@@ -67,6 +69,10 @@ void TDesignPick::clear() {
 }
 
 void TDesignPick::drop(const TControl* element) {
+    if (m_follow)
+        std::erase_if(m_follow->others, [element](const auto& entry) { return entry.first == element; });
+    if (m_aloneOnClick == element)
+        m_aloneOnClick = nullptr;
     const auto it = std::find(m_others.begin(), m_others.end(), element);
     if (it == m_others.end())
         return;
@@ -94,37 +100,112 @@ void TDesignPick::pickForMenu(TControl* element) {
 }
 
 bool TDesignPick::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::MouseButtonPress)
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease)
         return false;
+    TSizeControl* const sizer = m_form.SizeControl1.data();
+    followSizer(sizer);
+    if (type == QEvent::KeyPress) {
+        // An arrow key moves the target before telling of it: where it was is taken here.
+        if (sizer && watched == sizer && sizer->Target() && sizer->dragMode() == TDragMode::None)
+            startFollowing(*sizer->Target(), false);
+        return false;
+    }
+    if (type == QEvent::MouseButtonRelease) {
+        if (m_aloneOnClick && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+            (watched == &m_form || (sizer && watched == sizer))) {
+            // Let go without a drag: the click picks it alone.
+            if (!(m_follow && m_follow->byMouse))
+                clear();
+            m_aloneOnClick = nullptr;
+        }
+        return false;
+    }
     auto* mouse = static_cast<QMouseEvent*>(event);
     if (mouse->button() != Qt::LeftButton)
         return false;
     TControl* const element = elementUnderPress(m_form, watched, mouse->position().toPoint());
     if (!element)
         return false; // not on the pass window
-    TSizeControl* const sizer = m_form.SizeControl1.data();
+    m_follow.reset();
+    m_aloneOnClick = nullptr;
     TControl* const anchor = sizer ? sizer->Target() : nullptr;
     const bool onElement = element != &m_form.client();
+    const auto it = std::find(m_others.begin(), m_others.end(), element);
     if (!(mouse->modifiers() & Qt::ShiftModifier) || !onElement) {
         // A press on the anchor itself keeps the others: it may be the start of a move.
-        if (element != anchor)
+        if (element == anchor)
+            return false;
+        if (it == m_others.end()) {
             clear();
+            return false;
+        }
+        // On one of the others: the sizer goes to it and a drag takes them all along.
+        m_aloneOnClick = element;
+    } else if (element == anchor) {
         return false;
-    }
-    if (element == anchor)
-        return false;
-    const auto it = std::find(m_others.begin(), m_others.end(), element);
-    if (it != m_others.end()) {
+    } else if (it != m_others.end()) {
         // Taken out of the pick; the sizer stays where it is.
         m_others.erase(it);
         changed();
         return true;
     }
-    // Added: the sizer goes to it (its own pick), the old anchor joins the others.
+    // The sizer goes to it (its own pick), the old anchor joins the others.
+    if (it != m_others.end())
+        m_others.erase(it);
     if (anchor)
         m_others.push_back(anchor);
     changed();
     return false;
+}
+
+void TDesignPick::followSizer(TSizeControl* sizer) {
+    if (!sizer || sizer == m_followed)
+        return;
+    m_followed = sizer;
+    sizer->OnMoving = [this](TSizeControl& sender, const TRect& box) { anchorMoving(sender, box); };
+    sizer->OnMoved = [this](TSizeControl& sender, const TRect& box) { anchorMoved(sender, box); };
+}
+
+void TDesignPick::startFollowing(const TControl& anchor, bool byMouse) {
+    m_follow.reset();
+    if (m_others.empty())
+        return;
+    Follow follow{byMouse, anchor.BoundsRect(), {}};
+    for (TControl* element : m_others)
+        if (element != &anchor)
+            follow.others.emplace_back(element, element->BoundsRect());
+    m_follow = std::move(follow);
+}
+
+void TDesignPick::placeOthers(const TRect& anchorBox) const {
+    const int dx = anchorBox.Left - m_follow->anchorFrom.Left;
+    const int dy = anchorBox.Top - m_follow->anchorFrom.Top;
+    for (const auto& [element, from] : m_follow->others) {
+        const TRect to = from.translated(dx, dy);
+        if (element->BoundsRect() != to)
+            element->setBoundsRect(to);
+    }
+}
+
+void TDesignPick::anchorMoving(const TSizeControl& sizer, const TRect& box) {
+    const TControl* const anchor = sizer.Target();
+    if (!anchor)
+        return;
+    // A drag moves the target only when let go; until then the others go live
+    // with the pointer, from where they were when it began.
+    if (sizer.dragMode() == TDragMode::Move && !(m_follow && m_follow->byMouse))
+        startFollowing(*anchor, true);
+    if (m_follow)
+        placeOthers(box);
+}
+
+void TDesignPick::anchorMoved(const TSizeControl& sizer, const TRect& box) {
+    // The drag's end may have snapped the target to the grid: the others follow the final place.
+    if (m_follow && m_follow->byMouse && sizer.Target())
+        placeOthers(box);
+    if (m_follow && m_follow->byMouse)
+        m_follow.reset();
 }
 
 void TDesignPick::paintMarks(QPainter& painter) const {

@@ -2,8 +2,13 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QStringList>
 
+#include "core/canvas.h"
+
+#include <optional>
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -12,6 +17,7 @@ namespace wendolarka {
 
 class TControl;
 class TForm1;
+class TSizeControl;
 
 // What a mouse press at `position` of the window or its sizer (`watched`) is
 // on: the sizer's target when the press is on its solid part, else the
@@ -22,6 +28,8 @@ TControl* elementUnderPress(const TForm1& form, const QObject* watched, QPoint p
 // The elements picked on the pass window. The sizer's target is the last one
 // (the anchor others line up on); Shift+click adds an element, or takes one
 // out again, and a click without Shift picks one alone, as the sizer does.
+// Moving the sizer's target (a drag, the arrow keys) moves the others by as
+// much; a drag may start on any picked element.
 class TDesignPick : public QObject {
     Q_OBJECT
 public:
@@ -45,6 +53,23 @@ protected:
 private:
     void drop(const TControl* element);
     void changed();
+    // The window's sizer is made anew (closing, a template): each is hooked before it moves.
+    void followSizer(TSizeControl* sizer);
+    void anchorMoving(const TSizeControl& sizer, const TRect& box);
+    void anchorMoved(const TSizeControl& sizer, const TRect& box);
+    void startFollowing(const TControl& anchor, bool byMouse);
+    void placeOthers(const TRect& anchorBox) const;
+
+    // Where the anchor and the others were when a move began; the others are
+    // placed from there, so a drag's path never adds up rounding.
+    struct Follow {
+        bool byMouse = false;
+        TRect anchorFrom;
+        std::vector<std::pair<TControl*, TRect>> others;
+    };
+    std::optional<Follow> m_follow;
+    QPointer<TSizeControl> m_followed;
+    TControl* m_aloneOnClick = nullptr; // pressed among the others: picked alone unless dragged
     TForm1& m_form;
     std::vector<TControl*> m_others;
     QStringList m_kept; // names while a design is brought back

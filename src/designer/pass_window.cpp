@@ -63,6 +63,8 @@ void TForm1::createHistory() {
         if (SizeControl1)
             SizeControl1->followTarget();
     };
+    // The other picked elements go with a drag before its end: one step, not two.
+    m_history->midAction = [this] { return SizeControl1 && SizeControl1->dragMode() != TDragMode::None; };
 }
 
 // Not in the middle of a drag: the element being dragged would be replaced under the pointer.

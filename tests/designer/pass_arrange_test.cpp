@@ -262,3 +262,66 @@ TEST_F(PassMenu, PositionAndSizeAreTypedInPixelsOrMillimetresAndApplyAsOneStep) 
     EXPECT_EQ(form.lblImie->BoundsRect(), TRect::bounds(96, 8, 33, 13));
     EXPECT_EQ(sizer().geometry(), QRect(96, 8, 33, 13));
 }
+
+TEST_F(PassMenu, PickedElementsMoveTogetherByMouseAndKeysAsOneStepEach) {
+    const auto click = [this](QPoint at, Qt::KeyboardModifiers mods = {}) {
+        QTest::mousePress(&form, Qt::LeftButton, mods, at);
+        QCoreApplication::processEvents();
+        QTest::mouseRelease(&sizer(), Qt::LeftButton, mods, sizer().mapFrom(&form, at));
+        QCoreApplication::processEvents();
+    };
+    click({100, 12});                    // lblImie (96, 8)
+    click({180, 60}, Qt::ShiftModifier); // lblPriorytet (176, 56), the anchor
+    ASSERT_EQ(sizer().Target(), form.lblPriorytet);
+    form.history().restart();
+    const TRect imie = form.lblImie->BoundsRect(), priorytet = form.lblPriorytet->BoundsRect();
+    const TRect unpicked = form.lblNazwisko->BoundsRect();
+
+    // Dragged 10 right and 20 down; Shift let go half way.
+    QTest::mousePress(&sizer(), Qt::LeftButton, {}, QPoint(4, 4));
+    QCoreApplication::processEvents();
+    QTest::mouseMove(&sizer(), QPoint(9, 14));
+    QTest::keyRelease(&sizer(), Qt::Key_Shift);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form.lblImie->BoundsRect(), imie.translated(5, 10)); // goes along while dragged
+    QTest::mouseMove(&sizer(), QPoint(14, 24));
+    QTest::mouseRelease(&sizer(), Qt::LeftButton, {}, QPoint(14, 24));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form.lblPriorytet->BoundsRect(), priorytet.translated(10, 20));
+    EXPECT_EQ(form.lblImie->BoundsRect(), imie.translated(10, 20));
+    EXPECT_EQ(form.lblNazwisko->BoundsRect(), unpicked);
+    EXPECT_EQ(form.history().steps(), 1);
+    form.undoDesign();
+    EXPECT_EQ(form.lblImie->BoundsRect(), imie);
+    EXPECT_EQ(form.lblPriorytet->BoundsRect(), priorytet);
+    form.redoDesign();
+    EXPECT_EQ(form.lblImie->BoundsRect(), imie.translated(10, 20));
+    form.undoDesign();
+
+    // The keys move both, a press at a time; Shift with them sizes the anchor only.
+    ASSERT_EQ(form.pick().elements(), (std::vector<TControl*>{form.lblImie, form.lblPriorytet}));
+    sizer().setFocus();
+    for (const auto& [key, mods] : {std::pair{Qt::Key_Right, Qt::NoModifier}, {Qt::Key_Up, Qt::NoModifier},
+                                    {Qt::Key_Right, Qt::NoModifier}, {Qt::Key_Down, Qt::ShiftModifier}}) {
+        QTest::keyClick(&sizer(), key, mods);
+        QCoreApplication::processEvents(); // each key let go is a step
+    }
+    EXPECT_EQ(form.lblImie->BoundsRect(), imie.translated(2, -1));
+    EXPECT_EQ(form.lblPriorytet->BoundsRect(), TRect::bounds(178, 55, 65, 14));
+    form.undoDesign();
+    form.undoDesign();
+    EXPECT_EQ(form.lblImie->BoundsRect(), imie.translated(1, -1));
+
+    // A drag may start on the marked one: all go; a click on it without Shift picks it alone.
+    const TRect before = form.lblPriorytet->BoundsRect();
+    QTest::mousePress(&form, Qt::LeftButton, {}, QPoint(form.lblImie->Left() + 8, form.lblImie->Top() + 6));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(sizer().Target(), form.lblImie);
+    QTest::mouseMove(&sizer(), QPoint(11, 6));
+    QTest::mouseRelease(&sizer(), Qt::LeftButton, {}, QPoint(11, 6));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form.lblPriorytet->BoundsRect(), before.translated(3, 0));
+    EXPECT_EQ(form.pick().elements().size(), 2u);
+    click(QPoint(form.lblPriorytet->Left() + 4, form.lblPriorytet->Top() + 4));
+    EXPECT_EQ(form.pick().elements(), std::vector<TControl*>{form.lblPriorytet});
+}
