@@ -436,7 +436,7 @@ bool TFWieleOsob::acceptUnfitTexts(const TPassBatch& batch, int scale) {
         lines = lines.mid(0, kNamed);
         lines << utf8("… i %1 innych").arg(more);
     }
-    return m_dialogs.MessageDlg(utf8("Teksty nie mieszczą się w polach na przepustkach tych osób (%1):\n\n%2\n\n"
+    return m_dialogs.MessageDlg(utf8("Teksty nie mieszczą się w polach albo kodów nie da się wydrukować na przepustkach tych osób (%1):\n\n%2\n\n"
                                      "Drukować mimo to?")
                                     .arg(unfit.size())
                                     .arg(lines.join(u'\n')),

@@ -69,6 +69,8 @@ TFKalibracja::TFKalibracja(IDialogs& dialogs, IPrinterService& printers, QSettin
     : QDialog(parent), m_dialogs(dialogs), m_printers(printers), m_settings(settings), m_pageMm(pageMm) {
     setObjectName(QStringLiteral("FKalibracja"));
     setWindowTitle(utf8("Kalibracja drukarki"));
+    // Millimetres with a decimal comma, as the rest of the window writes them, whatever the system's locale.
+    setLocale(QLocale(QLocale::Polish, QLocale::Poland));
     lblPrinter = named(new QLabel(this), "lblPrinter");
     const auto offsetSpin = [this](const char* name) {
         auto* spin = named(new QDoubleSpinBox(this), name);

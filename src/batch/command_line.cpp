@@ -308,7 +308,7 @@ int runBatch(const Options& options, std::FILE* output, std::FILE* errors) {
     namingFailures(options.database,
                    [&] { unfit = personsWithUnfitTexts(*db, templateFile, persons, scaleForDpi(dpi), batchOptions.run); });
     if (!unfit.empty()) {
-        say(errors, QString::fromUtf8("wendolarka: teksty nie mieszczą się na przepustkach tych osób (%1):").arg(unfit.size()));
+        say(errors, QString::fromUtf8("wendolarka: teksty nie mieszczą się albo kodów nie da się wydrukować na przepustkach tych osób (%1):").arg(unfit.size()));
         for (const QString& line : describeUnfit(unfit))
             say(errors, QStringLiteral("  ") + line);
         if (options.strict)
@@ -407,7 +407,8 @@ QString commandLineUsage() {
         "      --duplex: arkusz obracany po dłuższej (long, domyślnie) albo krótszej (short) krawędzi\n"
         "      --not-printed: tylko osoby bez wydrukowanej przepustki\n"
         "      --printed-after: tylko osoby z przepustką wydrukowaną tego dnia lub później\n"
-        "      osoby, których teksty nie mieszczą się w polach, są wypisane przed drukiem;\n"
+        "      osoby, których teksty nie mieszczą się w polach albo kody nie dają się\n"
+        "      wydrukować, są wypisane przed drukiem;\n"
         "      --strict: wtedy nic nie jest zapisane, a kod wyjścia to 4\n"
         "      --valid-until: data ważności, pole {WaznaDo} w tekstach złożonych i kodach\n"
         "      --number-from: pierwszy numer przepustki, pole {NrPrzepustki}; tyle cyfr,\n"
@@ -421,7 +422,7 @@ QString commandLineUsage() {
         "Okno nie jest potrzebne: bez ekranu program pracuje sam.\n"
         "--dpi: od 72 do 1200; przepustka ma zawsze co najmniej tyle punktów na cal.\n"
         "Kody wyjścia: 0 gotowe, 1 plik odrzucony lub nie do zapisania, 2 złe argumenty,\n"
-        "3 żadna osoba nie pasuje albo nie ma kogo dodać, 4 teksty się nie mieszczą (--strict).\n")
+        "3 żadna osoba nie pasuje albo nie ma kogo dodać, 4 teksty lub kody się nie mieszczą (--strict).\n")
         .arg(personListUsage());
 }
 

@@ -112,10 +112,18 @@ QStringList TPassRenderer::unfitLabels(const TPersonTexts& texts, int scale) {
     for (const TLabel* label : m_design->textLabels())
         if (label && label->Visible() && !label->TextFits(scale))
             labels << label->Name();
-    for (const TControl* element : m_design->client().Controls())
-        if (const auto* code = dynamic_cast<const TBarcode*>(element); code && code->Visible() && !code->CodedText().isEmpty() &&
-                                                                        !code->CodeFits(scale))
-            labels << code->Name();
+    // A code said with why: an empty field prints no code, and a text it cannot hold prints the reason.
+    for (const TControl* element : m_design->client().Controls()) {
+        const auto* code = dynamic_cast<const TBarcode*>(element);
+        if (!code || !code->Visible())
+            continue;
+        if (code->CodedText().isEmpty())
+            labels << QStringLiteral("%1 (brak tekstu do zakodowania)").arg(code->Name());
+        else if (!code->CodeError().isEmpty())
+            labels << QStringLiteral("%1 (%2)").arg(code->Name(), code->CodeError());
+        else if (!code->CodeFits(scale))
+            labels << QString::fromUtf8("%1 (kod się nie mieści)").arg(code->Name());
+    }
     return labels;
 }
 

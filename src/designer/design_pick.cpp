@@ -1,5 +1,7 @@
 #include "design_pick.h"
 
+#include "pass_arrange.h"
+
 #include "design_history.h"
 #include "pass_window.h"
 #include "sizer/size_control.h"
@@ -206,6 +208,12 @@ void TDesignPick::anchorMoved(const TSizeControl& sizer, const TRect& box) {
         placeOthers(box);
     if (m_follow && m_follow->byMouse)
         m_follow.reset();
+    // What was moved hides nothing it came over.
+    if (TControl* target = sizer.Target())
+        pass_arrange::keepCoveredShown(*target);
+    for (TControl* other : m_others)
+        if (other != sizer.Target())
+            pass_arrange::keepCoveredShown(*other);
 }
 
 void TDesignPick::paintMarks(QPainter& painter) const {

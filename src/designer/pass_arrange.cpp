@@ -18,6 +18,44 @@ void bringToFront(TControl& element) {
     }
 }
 
+namespace {
+
+// Whether what `a` paints meets what `b` paints: a frame paints only its rings.
+bool paintedOverlap(const TControl& a, const TControl& b) {
+    const TRect ra = a.BoundsRect(), rb = b.BoundsRect();
+    if (ra.intersected(rb).isEmpty())
+        return false;
+    const TRect hollowA = a.HollowArea().translated(ra.Left, ra.Top), hollowB = b.HollowArea().translated(rb.Left, rb.Top);
+    const auto inside = [](const TRect& inner, const TRect& outer) { return !outer.isEmpty() && outer.intersected(inner) == inner; };
+    return !inside(ra, hollowB) && !inside(rb, hollowA);
+}
+
+} // namespace
+
+bool keepCoveredShown(TControl& moved) {
+    TWinControl* parent = moved.Parent();
+    if (!parent || !moved.Visible())
+        return false;
+    const std::vector<TControl*> order = parent->Controls(); // bottom first
+    const auto at = std::find(order.begin(), order.end(), &moved);
+    const auto lowest = std::find_if(order.begin(), at, [&](const TControl* below) {
+        return below->Visible() && paintedOverlap(moved, *below);
+    });
+    if (lowest == at)
+        return false;
+    // The order wanted, laid by bringing each to the front in turn.
+    std::vector<TControl*> wanted(order.begin(), lowest);
+    wanted.push_back(&moved);
+    for (auto it = lowest; it != order.end(); ++it)
+        if (*it != &moved)
+            wanted.push_back(*it);
+    for (TControl* element : wanted)
+        parent->BringToFront(element);
+    if (TElementHost* host = moved.elementHost())
+        host->invalidateArea({});
+    return true;
+}
+
 void sendToBack(TControl& element) {
     if (TWinControl* parent = element.Parent()) {
         parent->SendToBack(&element);

@@ -16,10 +16,14 @@ class TPassDesign;
 namespace pass_arrange {
 
 // Stacking among the element's siblings, which is also the order a template
-// stores them in. Nothing else ever changes it: an element moved onto another
-// stays above or below it as it was.
+// stores them in.
 void bringToFront(TControl& element);
 void sendToBack(TControl& element);
+// An element moved onto shown elements below it would hide them: it goes
+// under the lowest of them instead, so a move hides nothing the user saw
+// ("Na wierzch" then puts it above when that is wanted). A frame covers only
+// its rings. Returns whether the order changed.
+bool keepCoveredShown(TControl& moved);
 
 // Which side or middle line the picked elements are lined up on.
 enum class Line { Left, Right, Top, Bottom, CentreX, CentreY };

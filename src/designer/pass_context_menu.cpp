@@ -55,7 +55,7 @@ void TPassContextMenu::createArrangeItems() {
     using pass_arrange::Line;
     m_lineItems = {line("Do &lewej", Line::Left),        line("Do &prawej", Line::Right),
                    line("Do &góry", Line::Top),          line("Do &dołu", Line::Bottom),
-                   line("Środki w po&ziomie", Line::CentreX), line("Środki w p&ionie", Line::CentreY)};
+                   line("Wyśrodkuj w po&ziomie", Line::CentreX), line("Wyśrodkuj w p&ionie", Line::CentreY)};
     Wyrownaj1->addSeparator();
     const auto spread = [this, picked](const char* text, pass_arrange::Axis axis) {
         QAction* action = Wyrownaj1->addAction(QString::fromUtf8(text));

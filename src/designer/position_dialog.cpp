@@ -10,6 +10,7 @@
 #include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -20,6 +21,8 @@ namespace wendolarka {
 TFPolozenie::TFPolozenie(const QString& elementName, const TRect& bounds, int pixelsPerInch, QWidget* parent)
     : QDialog(parent), m_pixelsPerInch(pixelsPerInch > 0 ? pixelsPerInch : 96) {
     setObjectName(QStringLiteral("FPolozenie"));
+    // Millimetres as a Polish user writes them, with a decimal comma, whatever the system's locale.
+    setLocale(QLocale(QLocale::Polish, QLocale::Poland));
     setWindowTitle(QString::fromUtf8("Położenie i rozmiar – %1").arg(elementName));
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("piksele"), this), 0, 1);
@@ -50,7 +53,7 @@ TFPolozenie::TFPolozenie(const QString& elementName, const TRect& bounds, int pi
         connect(pixels, &QSpinBox::valueChanged, this, [this, row] { pixelsChanged(row); });
         connect(millimetres, &QDoubleSpinBox::valueChanged, this, [this, row] { millimetresChanged(row); });
     }
-    auto* note = new QLabel(QString::fromUtf8("%1 pikseli na cal, 25,4 mm na cal").arg(m_pixelsPerInch), this);
+    auto* note = new QLabel(QString::fromUtf8("%1 pikseli na cal (1 cal = 25,4 mm)").arg(m_pixelsPerInch), this);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Anuluj"));

@@ -291,6 +291,15 @@ TEST_F(Batch, CodesAndComposedTextsCarryEachPassesOwnData) {
     text.waitForFinished(30000);
     EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput()).contains(QString::fromUtf8("Nr 0042, ważna do 2027-03-31")));
 
+    // A person whose code cannot be made is named with why, before the run.
+    code->setKind(bkEAN13);
+    TPassRenderer ean(pass_template::writeFile(design), options.run);
+    TPersonTexts lettered, empty;
+    lettered[4] = QStringLiteral("K-0001");
+    EXPECT_EQ(ean.unfitLabels(lettered, 4),
+              QStringList{QString::fromUtf8("Kod1 (EAN-13 koduje same cyfry, a „K-0001” ma też inne znaki)")});
+    EXPECT_EQ(ean.unfitLabels(empty, 4), QStringList{QStringLiteral("Kod1 (brak tekstu do zakodowania)")});
+
     // Without the validity date the run is told what it lacks.
     TPassRenderer undated(composedTemplate);
     EXPECT_EQ(undated.composedTextProblems().unset, QStringList{QString::fromUtf8("lblNumer: pole {WaznaDo} nie ma wartości w tym wydruku")});

@@ -167,6 +167,30 @@ TEST_F(PassMenu, AnElementDroppedOntoAnotherKeepsItsPlaceInTheStack) {
     EXPECT_EQ(form.controlAt(QPoint(200, 12)), form.lblNazwisko); // the one that showed still shows
 }
 
+// Dropped onto an element that was below it, an element goes under it: what
+// showed still shows. A move onto nothing changes no order.
+TEST_F(PassMenu, AnElementDroppedOverAShownOneGoesUnderIt) {
+    const std::vector<QString> order = stackingOrder(form);
+    for (TControl* element : form.client().Controls()) {
+        element->setLeft(element->Left() + 1);
+        EXPECT_FALSE(pass_arrange::keepCoveredShown(*element)) << element->Name().toStdString();
+        element->setLeft(element->Left() - 1);
+    }
+    EXPECT_EQ(stackingOrder(form), order);
+    // lblNazwisko (192, 8) is dragged onto lblImie (96, 8), which lies beneath it.
+    QTest::mousePress(&form, Qt::LeftButton, {}, QPoint(200, 12));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(sizer().Target(), form.lblNazwisko);
+    QTest::mouseMove(&sizer(), QPoint(-84, 4));
+    QTest::mouseRelease(&sizer(), Qt::LeftButton, {}, QPoint(-84, 4));
+    ASSERT_EQ(form.lblNazwisko->Left(), 100);
+    const std::vector<QString> after = stackingOrder(form);
+    EXPECT_EQ(indexIn(after, "lblNazwisko") + 1, indexIn(after, "lblImie"));
+    EXPECT_EQ(form.controlAt(QPoint(100, 12)), form.lblImie);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form.history().steps(), 1); // the move and the order: one step
+}
+
 TEST_F(PassMenu, ShiftClickAddsToThePickWhichLinesUpOnTheLastAsOneStep) {
     const auto click = [this](QPoint at, Qt::KeyboardModifiers mods = {}) {
         QTest::mousePress(&form, Qt::LeftButton, mods, at);
