@@ -1,5 +1,6 @@
 #include "batch_dialog.h"
 
+#include "run_checks.h"
 #include "run_fields_box.h"
 
 #include "core/exception.h"
@@ -406,41 +407,7 @@ std::unique_ptr<TPassBatch> TFWieleOsob::makeBatch() const {
 }
 
 bool TFWieleOsob::acceptUnfitTexts(const TPassBatch& batch, int scale) {
-    const std::optional<TRunFields> run = RunFields->runFields();
-    if (!run) {
-        m_dialogs.ShowMessage(utf8("Podaj pierwszy numer przepustki, np. 1 albo 0001."));
-        return false;
-    }
-    // A pass must not go out with a field in braces where its date belongs.
-    const TComposedTextProblems problems = TPassRenderer(m_source.templateFile, *run).composedTextProblems();
-    if (!problems.unset.isEmpty()) {
-        m_dialogs.ShowMessage(utf8("Wzorzec drukuje datę ważności: zaznacz „Ważna do” i podaj datę.\n\n") +
-                              problems.unset.join(u'\n'));
-        return false;
-    }
-    if (!problems.unknown.isEmpty() &&
-        m_dialogs.MessageDlg(utf8("Wzorzec ma pola, których program nie zna; wydrukują się tak, jak są napisane:\n\n%1\n\n"
-                                  "Drukować mimo to?")
-                                 .arg(problems.unknown.join(u'\n')),
-                             TMsgDlgType::mtConfirmation, mbYes | mbNo) != mrYes)
-        return false;
-    const std::vector<TUnfitPerson> unfit =
-        personsWithUnfitTexts(*m_source.db, m_source.templateFile, batch.persons(), scale, *run);
-    if (unfit.empty())
-        return true;
-    // A long list is cut: the first ones show what to change in the design.
-    constexpr int kNamed = 15;
-    QStringList lines = describeUnfit(unfit);
-    if (lines.size() > kNamed) {
-        const qsizetype more = lines.size() - kNamed;
-        lines = lines.mid(0, kNamed);
-        lines << utf8("… i %1 innych").arg(more);
-    }
-    return m_dialogs.MessageDlg(utf8("Teksty nie mieszczą się w polach albo kodów nie da się wydrukować na przepustkach tych osób (%1):\n\n%2\n\n"
-                                     "Drukować mimo to?")
-                                    .arg(unfit.size())
-                                    .arg(lines.join(u'\n')),
-                                TMsgDlgType::mtConfirmation, mbYes | mbNo) == mrYes;
+    return acceptRun(m_dialogs, *m_source.db, m_source.templateFile, batch.persons(), scale, RunFields->runFields());
 }
 
 bool TFWieleOsob::withProgress(const QString& title, const std::function<bool(const TBatchProgress&)>& work) {
