@@ -52,7 +52,9 @@ std::optional<TSearchRequest> Tfinddlg::ask(QWidget* parent, const QRect& screen
     Tfinddlg dialog(parent);
     dialog.move(centredOn(screen, dialog.size()));
     // Centred by its frame once the window manager has put one around it; the client keeps its size.
-    new TOuterFrameKeeper(dialog, QSize(), [&dialog, screen] { return centredOn(screen, dialog.frameGeometry().size()); });
+    new TOuterFrameKeeper(dialog, QSize(), [&dialog, screen] {
+        return centredOn(screen, dialog.size() + TOuterFrameKeeper::frameOf(dialog));
+    });
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.request();

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QPalette>
 #include <QWidget>
+#include <QWindow>
 
 namespace wendolarka {
 
@@ -66,12 +67,21 @@ TOuterFrameKeeper* TOuterFrameKeeper::of(QWidget& window) {
     return nullptr;
 }
 
+QSize TOuterFrameKeeper::frameOf(const QWidget& window) {
+    // Asked of the window itself: a widget's own frame geometry may keep a frame
+    // it learnt before the manager had framed the window.
+    const QWindow* handle = window.windowHandle();
+    const QMargins m = handle ? handle->frameMargins() : QMargins();
+    return {m.left() + m.right(), m.top() + m.bottom()};
+}
+
 bool TOuterFrameKeeper::eventFilter(QObject* watched, QEvent* event) {
     if (watched != &m_window)
         return false;
     if (event->type() == QEvent::Show) {
         m_kept = false; // another showing, perhaps another frame
         m_tries = 0;
+        m_placeTries = 0;
         m_poll.start();
     }
     if (event->type() == QEvent::Show || event->type() == QEvent::Move || event->type() == QEvent::Resize)
@@ -86,17 +96,33 @@ void TOuterFrameKeeper::fit() {
         m_poll.stop();
     // The frame is known only once the window manager has framed the window,
     // which it tells in its own time, and may change once more: watched for a while.
-    const QSize frame = m_window.frameGeometry().size() - m_window.geometry().size();
+    const QSize frame = frameOf(m_window);
     // Between the manager's notices the two geometries can disagree; only a plausible frame counts.
     const bool plausible = frame.width() >= 0 && frame.height() >= 0 && frame.width() < 100 && frame.height() < 200;
-    if (frame == QSize(0, 0) || !plausible || (m_kept && frame == m_frame))
+    if (frame == QSize(0, 0) || !plausible)
         return;
-    m_kept = true;
-    m_frame = frame;
-    if (m_outer.isValid())
-        m_window.resize(clientFor(m_outer, frame));
-    if (m_place)
-        m_window.move(m_place()); // the frame's top-left corner
+    if (!m_kept || frame != m_frame) {
+        m_kept = true;
+        m_frame = frame;
+        m_placeTries = 0;
+        if (m_outer.isValid())
+            m_window.resize(clientFor(m_outer, frame));
+    }
+    // The frame's top-left corner, looked at again: a move asked while the manager
+    // was still telling its frame can land the client there instead.
+    if (m_place && m_placeTries < kPlaceTries) {
+        QWindow& handle = *m_window.windowHandle();
+        const QPoint want = m_place();
+        if (handle.framePosition() == want)
+            m_placeTries = kPlaceTries; // there: from now on the user places it
+        else {
+            ++m_placeTries;
+            // The client's own place, the frame added by hand: asked frame-inclusive,
+            // a request can be answered by placing the client there.
+            const QMargins m = handle.frameMargins();
+            handle.setPosition(want + QPoint(m.left(), m.top()));
+        }
+    }
 }
 
 void initForm(QWidget& form, const FormSetup& setup) {

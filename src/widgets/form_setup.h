@@ -56,6 +56,8 @@ public:
     TOuterFrameKeeper(QWidget& window, QSize outer, std::function<QPoint()> place = {});
     // The client size that gives the outer size with that frame.
     static QSize clientFor(QSize outer, QSize frame) { return (outer - frame).expandedTo(QSize(0, 0)); }
+    // The frame the window manager has put around a shown window, as it tells it now; none before.
+    static QSize frameOf(const QWidget& window);
     // The keeper of a window, if it has one.
     static TOuterFrameKeeper* of(QWidget& window);
     // Another outer size or place from the next fitting on (a place kept from an earlier run).
@@ -69,6 +71,7 @@ protected:
 private:
     void fit();
     static constexpr int kPollTries = 80; // four seconds: a busy machine frames late
+    static constexpr int kPlaceTries = 5;
 
     QWidget& m_window;
     QSize m_outer;
@@ -76,6 +79,7 @@ private:
     std::function<QPoint()> m_place;
     QTimer m_poll;
     int m_tries = 0;
+    int m_placeTries = 0;
     bool m_kept = false;
 };
 

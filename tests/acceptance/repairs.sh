@@ -3,7 +3,7 @@
 #  1. the highlighted grid row follows the current person (a click, then Down twice), and the
 #     pass shows that person; a phrase search and F3 move the highlight to each hit;
 #  2. with the border on, a click on a name under it picks that name;
-#  3. the record editing window is a tool window with only a close box, 482 x 548 on the frame;
+#  3. the record editing window is a tool window with only a close box, 482 x 548 on the frame, in its place;
 #  4. the image set window is 443 x 507 on the frame at the desktop's corner, the find dialog centred by its frame.
 # Usage: xvfb-run -a -s "-screen 0 1920x1080x24" tests/acceptance/repairs.sh [build dir]
 set -euo pipefail
@@ -101,6 +101,10 @@ shot editor
 read -r ex ey ew eh < <(outer_when "$edit" "482 548")
 echo "editing window: frame ${ew}x${eh} at $ex,$ey"
 [ "${ew}x${eh}" = "482x548" ] || fail "editing window outer size ${ew}x${eh}, expected 482x548"
+# Its frame 70 pixels from the screen's right edge, 100 above the main window's frame (239 high).
+screen=$(xdpyinfo | awk '/dimensions:/{print $2}')
+[ "$ex,$ey" = "$((${screen%x*} - 482 - 70)),$((${screen#*x} - 548 - 239 - 100))" ] ||
+    fail "editing window frame at $ex,$ey, expected $((${screen%x*} - 552)),$((${screen#*x} - 887))"
 xprop -id "$edit" _NET_WM_WINDOW_TYPE | grep -q UTILITY || fail "the editing window is not a tool window"
 # Only moving, sizing and closing are asked for (a window manager honouring the hints shows only the
 # close box; openbox keeps its own buttons whatever a window asks).
@@ -113,7 +117,6 @@ xdotool key --window "$main" alt+b
 sleep 0.5
 xdotool key n
 find=$(window "^Szukanie$")
-screen=$(xdpyinfo | awk '/dimensions:/{print $2}')
 for _ in $(seq 1 10); do # centred once framed
     sleep 0.5
     read -r fx fy fw fh < <(outer_of "$find")
