@@ -239,8 +239,12 @@ void TCanvas::fill(const TRect& r, TColor color) {
     if (area.isEmpty())
         return;
     const QRgb rgb = toRgb32(color);
+    // The rows found from one pointer: a tall thin area (a frame's side) would
+    // otherwise cost an image detach check per row, more than its pixels.
+    uchar* const bits = m_image.bits();
+    const qsizetype stride = m_image.bytesPerLine();
     for (int y = area.Top * m_scale; y < area.Bottom * m_scale; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(m_image.scanLine(y));
+        auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
         std::fill(row + area.Left * m_scale, row + area.Right * m_scale, rgb);
     }
 }
