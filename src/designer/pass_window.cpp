@@ -27,7 +27,10 @@ TForm1::TForm1(QWidget* parent) : THostForm(parent) {
     setObjectName(QStringLiteral("Form1"));
     setToolWindowFrame(*this);
     // Centred by its outer size once the window manager has framed it; the client keeps its size.
-    new TOuterFrameKeeper(*this, QSize(), [this] { return centredOn(shownDesktop().Screen(), frameGeometry().size()); });
+    // Centred by the frame the window manager has really put around it (Qt's own idea of it can be stale).
+    new TOuterFrameKeeper(*this, QSize(), [this] {
+        return centredOn(shownDesktop().Screen(), size() + TOuterFrameKeeper::frameOf(*this));
+    });
     LoadStandardLayout();
     createHistory();
     m_pick = new TDesignPick(*this);
