@@ -47,8 +47,9 @@ void TForm2::createComposedMenu() {
                                                                 {DodajKod1, &TForm2::DodajKod1Click},
                                                                 {ZmienZlozony1, &TForm2::ZmienZlozony1Click},
                                                                 {UsunZlozony1, &TForm2::UsunZlozony1Click}};
-    for (const auto& [action, handler] : commands)
-        connect(action, &QAction::triggered, this, [this, handler] { m_services.errors.guard([this, handler] { (this->*handler)(); }); });
+    for (const auto& [action, command] : commands)
+        connect(action, &QAction::triggered, this,
+                [this, handler = command] { m_services.errors.guard([this, handler] { (this->*handler)(); }); });
 }
 
 void TForm2::joinPassContextMenu(TForm1& form) {

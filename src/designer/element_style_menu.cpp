@@ -39,9 +39,9 @@ void addElementStyleCommands(TPassContextMenu& menu) {
         item->setCheckable(true);
         acrossGroup->addAction(item);
         acrossItems.emplace_back(item, alignment);
-        QObject::connect(item, &QAction::triggered, text, [&menu, alignment] {
+        QObject::connect(item, &QAction::triggered, text, [&menu, chosen = alignment] {
             if (TLabel* label = plainLabel(menu.picked()))
-                label->setAlignment(alignment);
+                label->setAlignment(chosen);
         });
     }
     text->addSeparator();
@@ -50,9 +50,9 @@ void addElementStyleCommands(TPassContextMenu& menu) {
         item->setCheckable(true);
         downGroup->addAction(item);
         downItems.emplace_back(item, layout);
-        QObject::connect(item, &QAction::triggered, text, [&menu, layout] {
+        QObject::connect(item, &QAction::triggered, text, [&menu, chosen = layout] {
             if (TLabel* label = plainLabel(menu.picked()))
-                label->setLayout(layout);
+                label->setLayout(chosen);
         });
     }
     text->addSeparator();
