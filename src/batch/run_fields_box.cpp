@@ -2,7 +2,7 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
-#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
@@ -22,11 +22,13 @@ TRunFieldsBox::TRunFieldsBox(QWidget* parent) : QGroupBox(QStringLiteral("Dane w
     edNumerOd = new QLineEdit(QStringLiteral("1"), this);
     edNumerOd->setObjectName(QStringLiteral("edNumerOd"));
     edNumerOd->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{1,18}")), edNumerOd));
-    auto* layout = new QGridLayout(this);
-    layout->addWidget(chkWaznaDo, 0, 0);
-    layout->addWidget(dtWaznaDo, 0, 1);
-    layout->addWidget(new QLabel(QStringLiteral("Numer od:"), this), 1, 0);
-    layout->addWidget(edNumerOd, 1, 1);
+    // One row: the window's left column is tall already.
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(chkWaznaDo);
+    layout->addWidget(dtWaznaDo, 1);
+    layout->addSpacing(12);
+    layout->addWidget(new QLabel(QStringLiteral("Numer od:"), this));
+    layout->addWidget(edNumerOd, 1);
 }
 
 std::optional<TRunFields> TRunFieldsBox::runFields() const {
