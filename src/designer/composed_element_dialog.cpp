@@ -3,6 +3,8 @@
 #include "composed_elements.h"
 #include "core/pass_fields.h"
 
+#include "widgets/form_setup.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -54,11 +56,7 @@ TComposedElementDialog::TComposedElementDialog(const TPassDesign& design, const 
     lblUwagi->setTextFormat(Qt::PlainText);
     lblUwagi->setWordWrap(true);
     lblUwagi->setStyleSheet(QStringLiteral("color: #c00000"));
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Anuluj"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = okCancelButtons(*this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(lblUwagi);

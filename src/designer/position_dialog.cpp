@@ -5,6 +5,7 @@
 #include "pass_arrange.h"
 #include "pass_window.h"
 #include "sizer/size_control.h"
+#include "widgets/form_setup.h"
 
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
@@ -54,11 +55,7 @@ TFPolozenie::TFPolozenie(const QString& elementName, const TRect& bounds, int pi
         connect(millimetres, &QDoubleSpinBox::valueChanged, this, [this, row] { millimetresChanged(row); });
     }
     auto* note = new QLabel(QString::fromUtf8("%1 pikseli na cal (1 cal = 25,4 mm)").arg(m_pixelsPerInch), this);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Anuluj"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = okCancelButtons(*this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(note);

@@ -1,6 +1,9 @@
 #include "form_setup.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QEvent>
+#include <QPushButton>
 #include <QPalette>
 #include <QWidget>
 #include <QWindow>
@@ -47,6 +50,15 @@ QPalette classicPalette() {
     palette.setColor(QPalette::Disabled, QPalette::Text, toQColor(clGrayText));
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, toQColor(clGrayText));
     return palette;
+}
+
+QDialogButtonBox* okCancelButtons(QDialog& dialog) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Anuluj"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    return buttons;
 }
 
 void setToolWindowFrame(QWidget& window) {

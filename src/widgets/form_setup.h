@@ -12,6 +12,8 @@
 #include <functional>
 
 class QPalette;
+class QDialog;
+class QDialogButtonBox;
 class QWidget;
 
 namespace wendolarka {
@@ -41,6 +43,9 @@ T* named(T* object, const char* name) {
 
 // Name, caption, size, background and font of a top-level window.
 void initForm(QWidget& form, const FormSetup& setup);
+
+// "OK" and "Anuluj" that accept and reject the dialog, for its layout.
+QDialogButtonBox* okCancelButtons(QDialog& dialog);
 
 // A tool window's frame: a title bar with only the close box.
 void setToolWindowFrame(QWidget& window);
